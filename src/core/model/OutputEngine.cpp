@@ -1,0 +1,238 @@
+#include "model/OutputEngine.h"
+
+#include "dmx/DmxRunControl.h"
+#include "dmx/IsaCard.h"
+#include "model/ShowOperations.h"
+#include "model/StatusTexts.h"
+#include "text/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tinctara {
+
+namespace {
+
+inline constexpr int MonitorRows = 8;
+
+// A blend time of 0 can only come from a file; such a fade is one tick long.
+std::uint16_t effectiveBlendTime(std::uint16_t blendTime)
+{
+    return blendTime == 0 ? 1 : blendTime;
+}
+
+// Decimal text of a counter into a fixed buffer: labels change every tick and
+// a tick must not allocate.
+template <std::size_t N>
+const char* labelText(char (&buffer)[N], const char* prefix, long value)
+{
+    std::snprintf(buffer, N, "%s%ld", prefix, value);
+    return buffer;
+}
+
+}  // namespace
+
+OutputEngine::OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer, OutputDevices devices)
+    : model_(model),
+      view_(view),
+      timer_(timer),
+      devices_(devices),
+      isaCard_(devices.ports, model.CardBaseAddress),
+      byteFrame_(model.DmxFrame),
+      wideFrame_(model.DmxFrameWide)
+{
+}
+
+FrameDestination& OutputEngine::destinationFor(int interfaceType)
+{
+    switch (interfaceType) {
+    case Interface::IsaCard7301AB:
+    case Interface::IsaCard7301C:
+        return isaCard_;
+    case Interface::UsbInterface:
+        return byteFrame_;
+    case Interface::PcmciaCard8301:
+    case Interface::PciCard7304:
+        return wideFrame_;
+    default:
+        return noDestination_;
+    }
+}
+
+void OutputEngine::AutoXmit()
+{
+    const int type = model_.InterfaceType;
+    switch (type) {
+    case Interface::NoInterface:
+        OhneKarte();
+        return;
+    case Interface::IsaCard7301AB:
+    case Interface::IsaCard7301C:
+        if (model_.CardBaseAddress < 256) {
+            OhneKarte();
+            return;
+        }
+        if (type == Interface::IsaCard7301AB && model_.TimingBlockPending)
+            uploadTimingBlock();
+        buildFrame(isaCard_);
+        refreshMonitorRows();
+        DmxStart(model_, view_, timer_, devices_.ports);
+        return;
+    case Interface::UsbInterface: {
+        buildFrame(byteFrame_);
+        refreshMonitorRows();
+        std::uint8_t zero = 0;
+        devices_.usb.hardCommand(5, 0, &zero);
+        devices_.usb.hardCommand(4, DmxChannels, model_.DmxFrame.data());
+        return;
+    }
+    case Interface::PcmciaCard8301:
+    case Interface::PciCard7304:
+        buildFrame(wideFrame_);
+        refreshMonitorRows();
+        devices_.cardLibrary.dmxSend(model_.LibraryCardHandle, model_.DmxFrameWide.data());
+        devices_.cardLibrary.dmxSend2(model_.LibraryCardHandle, model_.DmxFrameWide.data());
+        return;
+    default:
+        return;
+    }
+}
+
+// Where frames are sent, test mode freezes a playing sequence.
+void OutputEngine::buildFrame(FrameDestination& destination)
+{
+    const bool testMode = model_.hasState(StateFlag::TestMode);
+    if (model_.hasState(StateFlag::SequencePlaying) && !testMode)
+        MitKarte(destination);
+    else if (testMode)
+        BuildTestFrame(model_, destination);
+    else
+        MitKarteHold(model_, destination);
+}
+
+void OutputEngine::uploadTimingBlock()
+{
+    const auto base = static_cast<std::uint16_t>(model_.CardBaseAddress);
+    for (int i = 0; i < 10; ++i)
+        WriteCardByte(devices_.ports, base, static_cast<std::uint16_t>(IsaCardMemory::TimingBlock + i),
+                      static_cast<std::uint8_t>(model_.DmxTiming[i] & 0xFF));
+    const int channels = model_.DmxTiming[4] * 256 + model_.DmxTiming[3];
+    model_.ChannelCount = static_cast<std::int16_t>(std::clamp(channels, -32768, 32767));
+    model_.TimingBlockPending = 0;
+}
+
+void OutputEngine::refreshMonitorRows()
+{
+    if (!model_.hasState(StateFlag::DmxMonitorOn))
+        return;
+    for (int row = 0; row < MonitorRows; ++row) {
+        const double channel = roundHalfEven(numericValue(view_.monitorChannelText(row)));
+        // A row whose channel field holds no valid channel keeps its old value.
+        if (channel < 1 || channel > DmxChannels)
+            continue;
+        view_.setMonitorValue(row, monitorLevel(static_cast<int>(channel)));
+    }
+}
+
+int OutputEngine::monitorLevel(int channel)
+{
+    switch (model_.InterfaceType) {
+    case Interface::IsaCard7301AB:
+    case Interface::IsaCard7301C:
+        return ReadCardByte(devices_.ports, static_cast<std::uint16_t>(model_.CardBaseAddress),
+                            cardAddressOfChannel(channel));
+    case Interface::UsbInterface:
+        return model_.DmxFrame[channel - 1];
+    default:
+        return static_cast<int>(model_.DmxFrameWide[channel - 1]);
+    }
+}
+
+void OutputEngine::MitKarte(FrameDestination& destination)
+{
+    advanceSequence(destination, true);
+}
+
+void OutputEngine::OhneKarte()
+{
+    advanceSequence(noDestination_, false);
+}
+
+void OutputEngine::advanceSequence(FrameDestination& destination, bool withInterface)
+{
+    // Without an interface the hold build writes nothing, so a stopped show
+    // has nothing to do.
+    if (!model_.hasState(StateFlag::SequencePlaying))
+        return;
+
+    char label[32];
+    if (model_.HoldCounter > 0) {
+        if (withInterface)
+            MitKarteHold(model_, destination);
+        --model_.HoldCounter;
+        view_.setSequencerLabel(labelText(label, StatusText::HoldLabel, model_.HoldCounter + 1L));
+        return;
+    }
+
+    if (model_.BlendCounter != 0) {
+        MitKarteBlend(model_, view_, destination);
+    } else {
+        // Load the next step. A step 0 can only come from a half-made state;
+        // it is read as step 1 so that no table is indexed below its start.
+        const int step = std::max<int>(model_.CurrentStep, 1);
+        model_.BlendTime = effectiveBlendTime(model_.blendTime(step));
+        model_.BlendCounter = model_.BlendTime + 1;
+        model_.HoldCounter = model_.holdTime(step);
+        model_.CurrentStep = static_cast<std::uint8_t>(step < model_.StepCount ? step + 1 : 1);
+        BlendeBerechnen();
+    }
+    --model_.BlendCounter;
+    view_.setSequencerLabel(labelText(label, StatusText::BlendLabel, model_.BlendCounter));
+}
+
+void OutputEngine::showStepTimes()
+{
+    char field[16];
+    const int step = model_.CurrentStep;
+    view_.setSequencerField(0, labelText(field, " ", step));
+    view_.setSequencerField(1, labelText(field, " ", model_.blendTime(step)));
+    view_.setSequencerField(2, labelText(field, " ", model_.holdTime(step)));
+}
+
+void OutputEngine::BlendeBerechnen()
+{
+    showStepTimes();
+    const int step = model_.CurrentStep;
+    const double divisor = effectiveBlendTime(model_.BlendTime);
+    const int elements = model_.elementsInUse();
+    for (int element = 1; element <= elements; ++element) {
+        for (int plane = Red; plane <= White; ++plane) {
+            const int i = ShowModel::blendIndex(element, plane);
+            model_.BlendLevels[i] = model_.colour(plane, element);
+            const double target = model_.stepColour(step, element, plane);
+            model_.BlendIncrements[i] = static_cast<float>((target - model_.BlendLevels[i]) / divisor);
+        }
+    }
+}
+
+void OutputEngine::JumpToStep()
+{
+    timer_.setEnabled(false);
+    view_.setTitle(model_.OsName + StatusText::SceneChange);
+    if (model_.CurrentStep < 1)
+        model_.CurrentStep = 1;
+    showStepTimes();
+    const int step = model_.CurrentStep;
+    const int elements = model_.elementsInUse();
+    for (int element = 1; element <= elements; ++element) {
+        for (int plane = Red; plane <= White; ++plane)
+            model_.colour(plane, element) = model_.stepColour(step, element, plane);
+        ShowElementColour(model_, view_, element - 1);
+    }
+    view_.setSequencerLabel("Auf Szene Nr " + std::to_string(step) + " gesprungen.");
+    model_.BlendCounter = 0;
+    model_.HoldCounter = 0;
+    timer_.setEnabled(true);
+}
+
+}  // namespace tinctara

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tinctara {
+
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The child windows that are disabled as a whole around long transfers.
+enum class ChildWindow { Patch, Colour, Sequencer, DmxTest };
+
+// One element cell of the wall window, in twips (1/1440 inch) as the builder
+// computes them; the view converts to pixels.
+struct WallCell {
+    int index = 0;  // element number - 1
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    std::string caption;
+};
+
+struct TestWindowLook {
+    std::string status;
+    bool testModeBackground = false;  // true: the red test-mode background
+    std::string buttonCaption;
+};
+
+// Everything of the show that reaches the screen. Each call says what to show;
+// the view decides how, and copies what it keeps (texts may live on the
+// caller's stack, so that an output tick need not allocate). The defaults do nothing, so a view that has no such
+// window (the command-line front end) overrides only what it shows.
+class ShowView {
+public:
+    virtual ~ShowView() = default;
+
+    // The main window's title bar, which is the program's status line.
+    virtual void setTitle(std::string_view /*text*/) {}
+
+    // Wall window.
+    virtual void showElementColour(int /*index*/, Rgb /*colour*/) {}
+    virtual void removeWallCells() {}
+    virtual void addWallCell(const WallCell& /*cell*/) {}
+    virtual void setWallCaption(std::string_view /*caption*/) {}
+    virtual void setWallWindowSize(double /*widthTwips*/, double /*heightTwips*/) {}
+    virtual void placeWallWindowFromPositions() {}
+
+    // Sequencer window: its status label and the fields txtSequence(0..2).
+    virtual void setSequencerLabel(std::string_view /*text*/) {}
+    virtual void setSequencerField(int /*index*/, std::string_view /*text*/) {}
+
+    // DMX test window: channel field text of a monitor row, its read-back value,
+    // and the window's look in and out of test mode.
+    virtual std::string monitorChannelText(int row) const { return std::to_string(row + 1); }
+    virtual void setMonitorValue(int /*row*/, int /*level*/) {}
+    virtual void setTestWindowLook(const TestWindowLook& /*look*/) {}
+
+    virtual void setChildWindowEnabled(ChildWindow /*window*/, bool /*enabled*/) {}
+
+    // The check marks of the menu entries "DMX Start" and "DMX Stop".
+    virtual void setDmxStartStopChecked(bool /*startChecked*/, bool /*stopChecked*/) {}
+};
+
+}  // namespace tinctara

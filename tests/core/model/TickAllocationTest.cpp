@@ -1,0 +1,81 @@
+// A tick runs 20 times a second for hours; it must not touch the heap. This
+// binary replaces the global allocation functions to count what a tick asks for.
+#include "support/EngineHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size)
+{
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace tinctara {
+namespace {
+
+// A view and devices that keep nothing, as a screen keeps its pixels and a
+// device its levels, not our strings and buffers.
+class SilentView : public ShowView {
+public:
+    std::string monitorChannelText(int) const override { return "1"; }
+};
+
+class SilentUsb : public UsbDmxLibrary {
+public:
+    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t*) override { return 0; }
+};
+
+TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
+{
+    const long probe = allocations.load();
+    delete new std::string(100, 'x');
+    ASSERT_GT(allocations.load(), probe) << "the counting operator new is not in use";
+
+    for (int type = Interface::NoInterface; type <= Interface::PciCard7304; ++type) {
+        testing::EngineHarness show;
+        show.buildWall(11, 11);
+        for (int step = 1; step <= 3; ++step)
+            for (int element = 1; element <= 121; ++element)
+                show.setStep(step, element, step * 40, element, 255 - element, step, 2, 6);
+        show.model.StepCount = 3;
+        show.model.InterfaceType = static_cast<std::int16_t>(type);
+        show.model.CardBaseAddress = 0x120;
+        show.model.setState(StateFlag::DmxMonitorOn);
+        show.bus.recording = false;
+        show.cardLibrary.calls.reserve(200);
+
+        SilentView silent;
+        SilentUsb usb;
+        OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, show.cardLibrary});
+        show.timer.history.reserve(100);
+        show.play();
+
+        const long before = allocations.load();
+        for (int tick = 0; tick < 30; ++tick) {  // load, hold and fade of several steps
+            engine.AutoXmit();
+            if (tick == 12)
+                show.model.setState(StateFlag::TestMode);
+            if (tick == 15)
+                show.model.clearState(StateFlag::TestMode);
+        }
+        EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type;
+    }
+}
+
+}  // namespace
+}  // namespace tinctara
