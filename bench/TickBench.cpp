@@ -1,0 +1,129 @@
+// One output tick of a full 121-element wall in the fade phase, per destination.
+#include "model/OutputEngine.h"
+#include "model/WallBuilder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace tinctara {
+namespace {
+
+// A port bus that decodes one ISA card's address latch into card memory, as
+// the virtual card does, without recording.
+class CardPortBus : public PortIo {
+public:
+    std::uint8_t readPort(std::uint32_t port) override { return port == 0x122 ? memory_[latch_] : 0; }
+    void writePort(std::uint32_t port, std::uint8_t value) override
+    {
+        if (port == 0x120)
+            latch_ = static_cast<std::uint16_t>((latch_ & 0xFF00) | value);
+        else if (port == 0x121)
+            latch_ = static_cast<std::uint16_t>((latch_ & 0x00FF) | (value << 8));
+        else if (port == 0x122)
+            memory_[latch_] = value;
+    }
+
+private:
+    std::uint16_t latch_ = 0;
+    std::array<std::uint8_t, 0x10000> memory_{};
+};
+
+class NullUsb : public UsbDmxLibrary {
+public:
+    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t* buffer) override
+    {
+        benchmark::DoNotOptimize(buffer[0]);
+        return 0;
+    }
+};
+
+class NullCardLibrary : public DmxCardLibrary {
+public:
+    std::int32_t dmxSend(std::int32_t&, const std::uint32_t* frame) override
+    {
+        benchmark::DoNotOptimize(frame[0]);
+        return 0;
+    }
+    std::int32_t dmxSend2(std::int32_t&, const std::uint32_t* frame) override
+    {
+        benchmark::DoNotOptimize(frame[0]);
+        return 0;
+    }
+};
+
+class NullTimer : public OutputTimer {
+public:
+    void setEnabled(bool on) override { enabled_ = on; }
+    bool isEnabled() const override { return enabled_; }
+
+private:
+    bool enabled_ = false;
+};
+
+class NullUser : public UserInteraction {
+public:
+    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
+    {
+        return MessageAnswer::Ok;
+    }
+    void beep() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return {}; }
+    void processEvents() override {}
+};
+
+void fadeTick(benchmark::State& state, std::int16_t interfaceType)
+{
+    auto model = std::make_unique<ShowModel>();
+    initialiseAtStartUp(*model);
+    ShowView view;
+    NullUser user;
+    NullTimer timer;
+    CardPortBus ports;
+    NullUsb usb;
+    NullCardLibrary cardLibrary;
+
+    model->WallColumns = 11;
+    model->WallRows = 11;
+    model->ElementWidth = 600;
+    model->ElementHeight = 1200;
+    BuildWall(*model, view, user, WallBuildKind::NewOrEdited);
+    model->TimingBlockPending = 0;
+    model->InterfaceType = interfaceType;
+    model->CardBaseAddress = 0x120;
+    model->StepCount = 2;
+    for (int element = 1; element <= 121; ++element)
+        for (int plane = Red; plane <= White; ++plane) {
+            model->stepColour(1, element, plane) = 0;
+            model->stepColour(2, element, plane) = 255;
+        }
+    // A fade that never ends: each round restarts the same long fade.
+    model->holdTime(1) = 0;
+    model->blendTime(1) = 60000;
+    model->holdTime(2) = 0;
+    model->blendTime(2) = 60000;
+    model->CurrentStep = 1;
+    model->setState(StateFlag::SequencePlaying);
+
+    OutputEngine engine(*model, view, timer, OutputDevices{ports, usb, cardLibrary});
+    engine.AutoXmit();  // load: the following ticks all fade
+    for (auto _ : state) {
+        engine.AutoXmit();
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_FadeTickIsaCard(benchmark::State& state) { fadeTick(state, Interface::IsaCard7301AB); }
+void BM_FadeTickUsbFrame(benchmark::State& state) { fadeTick(state, Interface::UsbInterface); }
+void BM_FadeTickLibraryFrame(benchmark::State& state) { fadeTick(state, Interface::PciCard7304); }
+
+BENCHMARK(BM_FadeTickIsaCard);
+BENCHMARK(BM_FadeTickUsbFrame);
+BENCHMARK(BM_FadeTickLibraryFrame);
+
+}  // namespace
+}  // namespace tinctara
+
+BENCHMARK_MAIN();
