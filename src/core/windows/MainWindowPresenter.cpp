@@ -1,0 +1,358 @@
+#include "windows/MainWindowPresenter.h"
+
+#include "files/SettingsFile.h"
+#include "model/ShowOperations.h"
+#include "model/WallBuilder.h"
+#include "text/Text.h"
+
+#include <cmath>
+
+namespace tinctara {
+
+namespace {
+
+constexpr const char* SecurityTitle = "Security";
+constexpr const char* SaveOptionsTitle = "SAVE OPTIONS";
+constexpr const char* SettingsLoadFailed = "Fehler beim Laden der TINCTARA.INI";
+
+}  // namespace
+
+MainWindowPresenter::MainWindowPresenter(MainWindowServices services)
+    : services_(std::move(services)), model_(services_.model)
+{
+}
+
+void MainWindowPresenter::setTitle(const std::string& text)
+{
+    services_.view.setTitle(model_.OsName + text);
+}
+
+bool MainWindowPresenter::checkOsVersion()
+{
+    const std::uint32_t version = services_.system.osVersion();
+    const unsigned major = version & 0xFF;
+    const unsigned minor = (version >> 8) & 0xFF;
+    if (major < 4) {
+        services_.user.messageBox("Das Programm ist mit dieser Windows Version nicht lauffähig", "",
+                                  MessageButtons::Ok, MessageIcon::None);
+        return false;
+    }
+    if (major == 4) {
+        model_.OsIsNt = 0;
+        model_.OsName = minor == 10 ? "Windows 98SE" : "Windows 9x";
+    } else if (major == 5) {
+        model_.OsIsNt = -1;
+        if (minor == 0)
+            model_.OsName = "Windows 2000";
+        else if (minor == 1)
+            model_.OsName = "Windows XP";
+    }
+    return true;
+}
+
+bool MainWindowPresenter::Form_Load()
+{
+    services_.interfaces.InterfaceStatusText[0] = "  No Interface selected";
+    if (!checkOsVersion())
+        return false;
+    ShowBusy(services_.user);
+    model_.VersionText = "V 1.21";
+    GetMsgFile(services_.messages, services_.programFolder);
+    setTitle(": QOR DMX TINCTARA  Ver " + model_.VersionText);
+    initialiseAtStartUp(model_);
+    LoadINI();
+    ShowIdle(services_.user);
+    startInterface();
+    setTitle(": " + services_.interfaces.statusText(model_.InterfaceType));
+    return true;
+}
+
+void MainWindowPresenter::startInterface()
+{
+    const double stored = roundHalfEven(numericValue(services_.settings.read("TINCTARA", "Interface", "Type", "0")));
+    // A stored kind the program does not know selects none, rather than
+    // reaching past the interface tables.
+    std::int16_t type = stored >= 0 && stored < InterfaceKinds ? static_cast<std::int16_t>(stored) : 0;
+    model_.InterfaceType = type;
+    services_.interfaces.ActiveInterface = type;
+    if (type < 1)
+        return;
+    services_.window.setDmxStartStopVisible(type == Interface::IsaCard7301AB);
+    services_.interfaces.OpenPort(type);
+    if (!services_.interfaces.isPresent(type))
+        model_.InterfaceType = 0;
+    else
+        services_.timer.setEnabled(true);
+}
+
+void MainWindowPresenter::LoadINI()
+{
+    const SettingsFileSections sections = readSettingsFile(settingsPath());
+
+    if (sections.dmxTiming)
+        model_.DmxTiming = *sections.dmxTiming;
+    else
+        services_.user.messageBox("Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]", "", MessageButtons::Ok,
+                                  MessageIcon::None);
+    model_.TimingBlockPending = 1;
+
+    if (sections.options) {
+        SavedOptions = sections.options->savedOptions;
+        model_.WallZoom = sections.options->wallZoom;
+    }
+
+    if (sections.files) {
+        model_.ConfigFileName = (*sections.files)[0];
+        model_.SceneFileName = (*sections.files)[1];
+        model_.SequenceFileName = (*sections.files)[2];
+        model_.ColourTableFileName = (*sections.files)[3];
+    } else {
+        model_.ConfigFileName.clear();
+        model_.SceneFileName.clear();
+        model_.SequenceFileName.clear();
+        model_.ColourTableFileName.clear();
+    }
+
+    if (sections.windowPositions)
+        model_.WindowPositions = *sections.windowPositions;
+    else
+        services_.user.messageBox("Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]", "",
+                                  MessageButtons::Ok, MessageIcon::None);
+
+    reloadLastFiles();
+
+    WindowPlacement main;
+    main.left = model_.windowPosition(WindowNumber::Main, 1);
+    main.top = model_.windowPosition(WindowNumber::Main, 2);
+    main.width = model_.windowPosition(WindowNumber::Main, 3);
+    main.height = model_.windowPosition(WindowNumber::Main, 4);
+    main.state = model_.windowPosition(WindowNumber::Main, 5);
+    services_.window.applyPlacement(main);
+
+    struct Reopen {
+        std::uint32_t flag;
+        WindowKind window;
+    };
+    static constexpr Reopen reopenOrder[] = {
+        {StateFlag::WallWindowOpen, WindowKind::Wall},         {StateFlag::ColourWindowOpen, WindowKind::Colour},
+        {StateFlag::SequencerWindowOpen, WindowKind::Sequencer}, {StateFlag::DmxTestWindowOpen, WindowKind::DmxTest},
+        {StateFlag::PatchWindowOpen, WindowKind::Patch},       {StateFlag::OptionsWindowOpen, WindowKind::Options},
+    };
+    for (const auto& entry : reopenOrder)
+        if (SavedOptions & entry.flag)
+            services_.window.openWindow(entry.window);
+}
+
+void MainWindowPresenter::reloadLastFiles()
+{
+    auto loadSilently = [this](DocumentKind kind) {
+        model_.setState(StateFlag::SilentFileOp);
+        const bool loaded = services_.commands.load(kind);
+        model_.clearState(StateFlag::SilentFileOp);
+        return loaded;
+    };
+
+    if (!model_.ConfigFileName.empty())
+        loadSilently(DocumentKind::Config);
+
+    if (!(SavedOptions & StateFlag::AutoLoad))
+        return;
+    model_.setState(StateFlag::AutoLoad);
+    if (SavedOptions & StateFlag::AutoChannelCount)
+        model_.setState(StateFlag::AutoChannelCount);
+    if (!model_.SceneFileName.empty() && model_.SequenceFileName.empty()) {
+        if (!loadSilently(DocumentKind::Scene))
+            model_.SceneFileName.clear();
+    }
+    if (!model_.SequenceFileName.empty())
+        loadSilently(DocumentKind::Sequence);  // a failure here is passed over
+    if (!model_.ColourTableFileName.empty()) {
+        if (!loadSilently(DocumentKind::ColourTable)) {
+            model_.ColourTableFileName.clear();
+            services_.user.messageBox(SettingsLoadFailed, "", MessageButtons::Ok, MessageIcon::None);
+        }
+    }
+    if (SavedOptions & StateFlag::SequencePlaying)
+        services_.commands.play();
+}
+
+bool MainWindowPresenter::SaveINI()
+{
+    if (writeSettingsFile(settingsPath(), model_, closingStateFlags_))
+        return true;
+    services_.user.messageBox("Speichern wurde abgebrochen.", "", MessageButtons::Ok, MessageIcon::None);
+    return false;
+}
+
+bool MainWindowPresenter::saveSilently(DocumentKind kind)
+{
+    model_.setState(StateFlag::SilentFileOp);
+    const bool saved = services_.commands.save(kind);
+    model_.clearState(StateFlag::SilentFileOp);
+    return saved;
+}
+
+bool MainWindowPresenter::confirmConfig()
+{
+    using namespace DocumentFlag;
+    if (model_.hasDocument(ConfigNew)) {
+        const auto answer =
+            services_.user.messageBox("Sie haben eine neue Wand erstellt. Wollen Sie sie jetzt abspeichern?",
+                                      SecurityTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+        if (answer == MessageAnswer::Yes)
+            services_.commands.save(DocumentKind::Config);
+        else if (answer == MessageAnswer::Cancel)
+            return true;
+    }
+    if (model_.ConfigFileName.empty() || !model_.hasDocument(ConfigChanged))
+        return false;
+    const auto answer = services_.user.messageBox(
+        model_.ConfigFileName +
+            "\rSie haben die Konfiguration der Wand verändert. Wollen Sie die veränderten Werte in Ihre Datei "
+            "speichern?",
+        SecurityTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+    if (answer == MessageAnswer::Yes)
+        saveSilently(DocumentKind::Config);
+    return answer == MessageAnswer::Cancel;
+}
+
+bool MainWindowPresenter::confirmScene()
+{
+    using namespace DocumentFlag;
+    const bool sequencePresent = model_.hasState(StateFlag::SequencePresent);
+    if (model_.hasDocument(SceneNew) && model_.hasDocument(SceneChanged) && !sequencePresent) {
+        const auto answer =
+            services_.user.messageBox("Sie haben eine neue Scene erstellt. Wollen Sie sie jetzt abspeichern?",
+                                      "TINCTARA Security", MessageButtons::YesNoCancel, MessageIcon::None);
+        if (answer == MessageAnswer::Yes)
+            services_.commands.save(DocumentKind::Scene);
+        else if (answer == MessageAnswer::Cancel)
+            return true;
+    }
+    if (model_.SceneFileName.empty() || !model_.hasDocument(SceneChanged) || sequencePresent)
+        return false;
+    const auto answer = services_.user.messageBox(
+        model_.SceneFileName +
+            "\rSie haben die Scene verändert. Wollen Sie die veränderten Werte in Ihre Datei speichern?",
+        SecurityTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+    if (answer == MessageAnswer::Yes)
+        saveSilently(DocumentKind::Scene);
+    return answer == MessageAnswer::Cancel;
+}
+
+bool MainWindowPresenter::confirmColourTable()
+{
+    using namespace DocumentFlag;
+    if (model_.hasDocument(ColourTableNew) && model_.hasDocument(ColourTableChanged)) {
+        const auto answer =
+            services_.user.messageBox("Sie haben eine neue Farbtabelle erstellt. Wollen Sie sie jetzt abspeichern?",
+                                      SecurityTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+        if (answer == MessageAnswer::Yes)
+            services_.commands.save(DocumentKind::ColourTable);
+        else if (answer == MessageAnswer::Cancel)
+            return true;
+    }
+    if (model_.ColourTableFileName.empty() || !model_.hasDocument(ColourTableChanged))
+        return false;
+    const auto answer = services_.user.messageBox(
+        model_.ColourTableFileName +
+            "\rSie haben die Farbtabelle verändert. Wollen Sie die veränderten Werte in Ihre Datei speichern?",
+        SecurityTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+    if (answer == MessageAnswer::Yes)
+        saveSilently(DocumentKind::ColourTable);
+    return answer == MessageAnswer::Cancel;
+}
+
+bool MainWindowPresenter::confirmSequence()
+{
+    using namespace DocumentFlag;
+    const bool sequencePresent = model_.hasState(StateFlag::SequencePresent);
+    if (model_.hasDocument(SceneChanged) && model_.hasDocument(SequenceNew) && model_.hasDocument(SequenceChanged) &&
+        sequencePresent) {
+        const auto answer =
+            services_.user.messageBox("Sie haben eine neue Sequenz erstellt. Wollen Sie sie jetzt abspeichern?",
+                                      SaveOptionsTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+        if (answer == MessageAnswer::Yes)
+            services_.commands.save(DocumentKind::Sequence);
+        else if (answer == MessageAnswer::Cancel)
+            return true;
+        else
+            model_.clearDocument(SceneChanged | SequenceNew | SequenceChanged);
+    }
+    if (model_.SequenceFileName.empty() || !(model_.hasDocument(SceneChanged) && model_.hasDocument(SequenceChanged)) ||
+        !sequencePresent)
+        return false;
+    const auto answer = services_.user.messageBox(
+        model_.SequenceFileName +
+            "\rSie haben die Sequence verändert. Wollen Sie die veränderten Werte in Ihre Datei speichern?",
+        SaveOptionsTitle, MessageButtons::YesNoCancel, MessageIcon::None);
+    if (answer == MessageAnswer::Yes)
+        saveSilently(DocumentKind::Sequence);
+    else if (answer == MessageAnswer::Cancel)
+        return true;
+    else
+        model_.clearDocument(SceneChanged | SequenceChanged);
+    model_.clearDocument(SequenceNew | SequenceChanged);
+    return false;
+}
+
+bool MainWindowPresenter::ConfirmUnsaved(DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::Config:
+        return confirmConfig();
+    case DocumentKind::Scene:
+        return confirmScene();
+    case DocumentKind::Sequence:
+        return confirmSequence();
+    case DocumentKind::ColourTable:
+        return confirmColourTable();
+    }
+    return false;
+}
+
+bool MainWindowPresenter::Form_QueryUnload()
+{
+    closingStateFlags_ = model_.StateFlags;
+    for (DocumentKind kind :
+         {DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence, DocumentKind::ColourTable})
+        if (ConfirmUnsaved(kind))
+            return true;
+    return false;
+}
+
+void MainWindowPresenter::Form_Unload()
+{
+    const WindowPlacement placement = services_.window.currentPlacement();
+    model_.windowPosition(WindowNumber::Main, 1) = placement.left;
+    model_.windowPosition(WindowNumber::Main, 2) = placement.top;
+    model_.windowPosition(WindowNumber::Main, 3) = placement.width;
+    model_.windowPosition(WindowNumber::Main, 4) = placement.height;
+    model_.windowPosition(WindowNumber::Main, 5) = placement.state;
+    SaveINI();
+}
+
+void MainWindowPresenter::mnuBeenden_Click()
+{
+    const std::int16_t last = model_.OsIsNt == -1 ? 3 : 5;
+    for (std::int16_t type = 1; type <= last; ++type)
+        services_.interfaces.ClosePort(type);
+    services_.window.closeMainWindow();
+}
+
+void MainWindowPresenter::mnuWandLoeschen_Click()
+{
+    if (!model_.hasState(StateFlag::WallPresent))
+        return;
+    if (services_.user.messageBox("Soll ich die Wand wirklich löschen?", "", MessageButtons::YesNo,
+                                  MessageIcon::None) == MessageAnswer::No)
+        return;
+    RemoveWall(model_, services_.view);
+}
+
+void MainWindowPresenter::mnuHilfe_Click()
+{
+    (void)services_.system.openDocument(services_.programFolder + "/tinctara.doc");
+}
+
+}  // namespace tinctara

@@ -1,0 +1,120 @@
+#include "files/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <unistd.h>
+
+namespace tinctara {
+namespace {
+
+TEST(SettingsFile, WrittenAndReadBackRestoresEverything)
+{
+    auto model = std::make_unique<ShowModel>();
+    for (int i = 0; i < DmxTimingValues; ++i)
+        model->DmxTiming[i] = static_cast<std::int16_t>(i * 37 - 100);
+    for (int i = 0; i < WindowSlots * WindowFields; ++i)
+        model->WindowPositions[i] = i * 1000 - 7;
+    model->WallZoom = 125;
+    model->ConfigFileName = "/home/licht/config/Bühne.CFG";
+    model->SceneFileName = "";
+    model->SequenceFileName = "/home/licht/sequencen/Show 1.CSQ";
+    model->ColourTableFileName = "C:\\TINCTARA\\Farbtbl\\A.CCT";
+
+    const auto sections = parseSettingsFile(settingsFileBytes(*model, 0x1A0410));
+    ASSERT_TRUE(sections.dmxTiming && sections.options && sections.files && sections.windowPositions);
+    EXPECT_EQ(*sections.dmxTiming, model->DmxTiming);
+    EXPECT_EQ(*sections.windowPositions, model->WindowPositions);
+    EXPECT_EQ(sections.options->savedOptions, 0x1A0410u);
+    EXPECT_EQ(sections.options->wallZoom, 125);
+    const std::array<std::string, 4> names{model->ConfigFileName, "", model->SequenceFileName,
+                                           model->ColourTableFileName};
+    EXPECT_EQ(*sections.files, names);
+}
+
+TEST(SettingsFile, ExactLayout)
+{
+    auto model = std::make_unique<ShowModel>();
+    model->DmxTiming[0] = 0;
+    model->DmxTiming[1] = 255;
+    model->DmxTiming[2] = 17;
+    model->DmxTiming[15] = -2;
+    model->WallZoom = 80;
+    model->ConfigFileName = "Grün.CFG";
+    model->WindowPositions[49] = 3;
+    const std::string bytes = settingsFileBytes(*model, 0x30000);
+    const std::string expected =
+        "ini-Datei von TINCTARA 98\r\n"
+        "[DMXINI]\r\n"
+        " 0, 255, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,-2\r\n"
+        "[OPTIONS]\r\n"
+        " 196608\r\n"
+        " 80\r\n"
+        "[FILES]\r\n"
+        "Gr\xFCn.CFG\r\n"
+        "\r\n"
+        "\r\n"
+        "\r\n"
+        "[WINDOWSPOS]\r\n"
+        " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,"
+        " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3\r\n";
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(SettingsFile, DamagedSectionsFailOnTheirOwn)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        bool dmx, options, files, windows;
+    } cases[] = {
+        {"empty", "", false, false, false, false},
+        {"header only", "ini-Datei von TINCTARA 98\r\n", false, false, false, false},
+        {"cut short", "x\r\n[DMXINI]\r\n 1, 2, 3\r\n[options]\r\n 5\r\n", false, false, false, false},
+        {"out of range", "x\r\n[DMXINI]\r\n 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 40000\r\n", false, false,
+         false, false},
+        {"any case and order, blanks around markers",
+         "x\r\n  [files]  \r\na\r\nb\r\nc\r\nd\r\n[OpTiOnS]\r\n 7\r\n 9\r\n[dmxini]\r\n"
+         " 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n",
+         true, true, true, false},
+    };
+    for (const auto& c : cases) {
+        const auto sections = parseSettingsFile(c.text);
+        EXPECT_EQ(sections.dmxTiming.has_value(), c.dmx) << c.name;
+        EXPECT_EQ(sections.options.has_value(), c.options) << c.name;
+        EXPECT_EQ(sections.files.has_value(), c.files) << c.name;
+        EXPECT_EQ(sections.windowPositions.has_value(), c.windows) << c.name;
+    }
+    const auto sections = parseSettingsFile(cases[4].text);
+    EXPECT_EQ((*sections.files)[3], "d");
+    EXPECT_EQ((*sections.dmxTiming)[15], 16);
+}
+
+TEST(SettingsFile, FailedWriteLeavesThePreviousFile)
+{
+    const auto folder = std::filesystem::temp_directory_path() / "tinctara-settings-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "TINCTARA.ini").string();
+    auto model = std::make_unique<ShowModel>();
+    model->WallZoom = 55;
+    ASSERT_TRUE(writeSettingsFile(path, *model, 0));
+    EXPECT_EQ(readSettingsFile(path).options->wallZoom, 55);
+
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    model->WallZoom = 99;
+    const bool canStillWrite = ::access(folder.c_str(), W_OK) == 0;  // root ignores permissions
+    if (!canStillWrite) {
+        EXPECT_FALSE(writeSettingsFile(path, *model, 0));
+        EXPECT_EQ(readSettingsFile(path).options->wallZoom, 55);
+    }
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    EXPECT_FALSE(writeSettingsFile((folder / "no-such-folder" / "TINCTARA.ini").string(), *model, 0));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "no temporary file left";
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace tinctara
