@@ -1,0 +1,196 @@
+#include "Connection.h"
+#include "protocol/Protocol.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace hwport {
+namespace {
+
+namespace p = protocol;
+
+constexpr uint32_t pulseCode = 119;      // PulseKeyboard
+constexpr uint32_t localPulseCode = 85;  // PulseKeyboardLocal
+constexpr uint32_t modeData = 0;
+constexpr uint32_t modePulse = 1;
+constexpr uint32_t modeLocalPulse = 2;
+constexpr int startTimeoutMs = 5000;
+
+struct ThreadStart {
+    Connection* connection;
+    int ready;
+};
+
+void signal(int event)
+{
+    const uint64_t one = 1;
+    (void)!::write(event, &one, sizeof one);
+}
+
+void call(const Connection& c, uint32_t code)
+{
+    const AnyFunction callback = __atomic_load_n(&c.keyboardCallback, __ATOMIC_ACQUIRE);
+    if (callback == nullptr)
+        return;
+    if (c.keyboardHasData)
+        reinterpret_cast<HwPort32KeyDataCallback>(callback)(c.keyboardData, code);
+    else
+        reinterpret_cast<HwPort32KeyCallback>(callback)(code);
+}
+
+bool stopping(const Connection& c) { return __atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != 0; }
+
+void deliverRecords(Connection& c)
+{
+    unsigned char records[p::maxKeyboardRead];
+    const size_t length = c.channel->read(records, sizeof records);
+    constexpr size_t flagOffset = 4;
+    for (size_t at = 0; at + p::keyboardRecordSize <= length && !stopping(c);
+         at += p::keyboardRecordSize) {
+        const unsigned char* record = records + at;
+        uint32_t code = record[flagOffset - 2];
+        if (record[flagOffset] & 0x01)
+            code += 0x80; // key released
+        call(c, code);
+    }
+}
+
+void* keyboardMain(void* argument)
+{
+    auto* start = static_cast<ThreadStart*>(argument);
+    Connection& c = *start->connection;
+    raiseThreadPriority();
+    unsigned char hook[4];
+    p::put32(hook, uint32_t(c.keyboardEvent));
+    request(c, p::KeyboardHook, hook, sizeof hook, nullptr, 0, c.keyboardEvent);
+    signal(start->ready);
+
+    pollfd event{c.keyboardEvent, POLLIN, 0};
+    for (;;) {
+        if (poll(&event, 1, -1) < 0)
+            continue;
+        uint64_t count = 0;
+        (void)!::read(c.keyboardEvent, &count, sizeof count);
+        if (stopping(c))
+            break;
+        // Taking the mode and clearing it in one step: a pulse arriving while
+        // the previous one is handled is not lost.
+        const uint32_t mode = __atomic_exchange_n(&c.keyboardMode, modeData, __ATOMIC_ACQ_REL);
+        if (mode == modePulse) {
+            call(c, pulseCode);
+        } else if (mode == modeLocalPulse) {
+            call(c, localPulseCode);
+        } else if (!c.win9x) {
+            deliverRecords(c);
+        } else {
+            unsigned char code = 0;
+            if (request(c, p::ReadScanCode, nullptr, 0, &code, 1).ok)
+                call(c, code);
+        }
+    }
+    request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
+    return nullptr;
+}
+
+void hook(HwPort32Connection* connection, AnyFunction callback, void* data, bool hasData)
+{
+    Connection* c = activeRecord(connection);
+    if (c == nullptr || c->keyboardHooked)
+        return;
+    c->keyboardData = data;
+    c->keyboardHasData = hasData ? 1 : 0;
+    __atomic_store_n(&c->keyboardCallback, callback, __ATOMIC_RELEASE);
+    __atomic_store_n(&c->keyboardStop, 0u, __ATOMIC_RELEASE);
+    __atomic_store_n(&c->keyboardMode, modeData, __ATOMIC_RELEASE);
+
+    ThreadStart start{c, eventfd(0, EFD_CLOEXEC)};
+    if (start.ready < 0)
+        return;
+    if (pthread_create(&c->keyboardThread, nullptr, keyboardMain, &start) == 0) {
+        pollfd ready{start.ready, POLLIN, 0};
+        while (poll(&ready, 1, startTimeoutMs) < 0) {
+        }
+        c->keyboardHooked = 1;
+        if ((ready.revents & POLLIN) == 0)
+            unhookKeyboard(*c); // the thread must not outlive start
+    }
+    ::close(start.ready);
+}
+
+} // namespace
+
+void unhookKeyboard(Connection& c)
+{
+    if (!c.keyboardHooked)
+        return;
+    __atomic_store_n(&c.keyboardStop, 1u, __ATOMIC_RELEASE);
+    signal(c.keyboardEvent);
+    if (pthread_equal(pthread_self(), c.keyboardThread))
+        pthread_detach(c.keyboardThread); // unhooked from inside the callback
+    else
+        pthread_join(c.keyboardThread, nullptr);
+    c.keyboardHooked = 0;
+}
+
+} // namespace hwport
+
+using namespace hwport;
+namespace p = hwport::protocol;
+
+extern "C" {
+
+void PutScanCode(HwPort32Connection* connection, uint32_t code)
+{
+    Connection* c = activeRecord(connection);
+    if (c == nullptr)
+        return;
+    unsigned char in[4];
+    p::put32(in, code & 0xFFu);
+    request(*c, p::PutScanCode, in, sizeof in, nullptr, 0);
+}
+
+void HookKeyboard(HwPort32Connection* connection, HwPort32KeyCallback callback)
+{
+    hook(connection, reinterpret_cast<AnyFunction>(callback), nullptr, false);
+}
+
+void HookDelphiKeyboard(HwPort32Connection* connection, void* data, HwPort32KeyDataCallback callback)
+{
+    hook(connection, reinterpret_cast<AnyFunction>(callback), data, true);
+}
+
+void UnhookKeyboard(HwPort32Connection* connection)
+{
+    if (Connection* c = activeRecord(connection))
+        unhookKeyboard(*c);
+}
+
+uint32_t GetScanCode(HwPort32Connection* connection)
+{
+    Connection* c = activeRecord(connection);
+    if (c == nullptr || c->lockedMemory == nullptr)
+        return 0;
+    return __atomic_load_n(reinterpret_cast<uint16_t*>(c->lockedMemory), __ATOMIC_ACQUIRE);
+}
+
+void PulseKeyboard(HwPort32Connection* connection)
+{
+    Connection* c = activeRecord(connection);
+    if (c == nullptr)
+        return;
+    __atomic_store_n(&c->keyboardMode, modePulse, __ATOMIC_RELEASE);
+    request(*c, p::PulseKeyboard, nullptr, 0, nullptr, 0);
+}
+
+void PulseKeyboardLocal(HwPort32Connection* connection)
+{
+    Connection* c = activeRecord(connection);
+    if (c == nullptr)
+        return;
+    __atomic_store_n(&c->keyboardMode, modeLocalPulse, __ATOMIC_RELEASE);
+    signal(c->keyboardEvent);
+}
+
+} // extern "C"

@@ -1,0 +1,88 @@
+// The service's socket, its clients and the requests they send.
+#pragma once
+
+#include "Backend.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hwport::service {
+
+struct ServerOptions {
+    std::string runtimeDir;
+    std::string device;
+    uid_t allowedUid = 0;
+    int idleExitSeconds = 0; // 0: run until told to stop
+};
+
+class Server final : public EventSink {
+public:
+    Server(ServerOptions options, Backend& backend);
+    ~Server() override;
+
+    // Creates the socket and the pid file. Returns false with a reason.
+    // alreadyRunning is set when another service answers on the socket.
+    bool listen(std::string& problem, bool& alreadyRunning);
+    // Runs until stop is set or the idle time ran out.
+    void run(const volatile int& stop);
+
+    void interrupt(uint32_t line, uint32_t count) override;
+    void key(uint8_t makeCode, bool released) override;
+
+    static constexpr size_t maxClients = 64;
+    static constexpr size_t maxMappings = 64;
+    static constexpr size_t maxLockedBlocks = 4;
+    static constexpr size_t maxQueuedKeys = 1000;
+
+private:
+    struct Locked {
+        int fd = -1;
+        unsigned char* memory = nullptr;
+        uint32_t size = 0;
+    };
+    struct Line {
+        int event = -1;
+        uint32_t lockedHandle = 0;
+        uint32_t count = 0;
+    };
+    struct Client {
+        int fd = -1;
+        std::map<uint32_t, Locked> locked;
+        std::map<uint32_t, uint64_t> mappings;
+        Line lines[16];
+        int keyboardEvent = -1;
+        std::deque<std::array<unsigned char, 12>> keys;
+        uint32_t nextHandle = 1;
+    };
+
+    struct Answer {
+        uint32_t status = 0;
+        std::vector<unsigned char> data;
+        int fd = -1; // sent with the answer, then closed
+    };
+
+    void accept();
+    bool serve(Client& client); // false: the client is gone
+    Answer control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength,
+                   uint32_t outLength, int& fd);
+    Answer readKeys(Client& client, uint32_t outLength);
+    void drop(Client& client);
+    void updateWatches();
+    void removeFiles();
+
+    ServerOptions options_;
+    Backend& backend_;
+    int listen_ = -1;
+    std::string socketPath_;
+    std::string pidPath_;
+    std::vector<std::unique_ptr<Client>> clients_;
+    std::vector<unsigned char> buffer_;
+};
+
+} // namespace hwport::service

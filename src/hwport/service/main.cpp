@@ -1,0 +1,179 @@
+// hwport32d: the privileged half of libhwport32. It performs the library's
+// device-control requests for the one user who started it.
+//
+//   hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]
+//
+// HWPORT32_VIRTUAL=1 selects the virtual bus as --virtual does;
+// HWPORT32_VIRTUAL_LPT sets its BIOS parallel-port table ("0x378,0,0x278");
+// HWPORT32_IDLE_EXIT ends the service after that many seconds without clients.
+#include "LinuxBackend.h"
+#include "Server.h"
+#include "VirtualBus.h"
+
+#include "protocol/Protocol.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+volatile int stopRequested = 0;
+
+void onSignal(int) { stopRequested = 1; }
+
+constexpr int readyTimeoutMs = 5000;
+
+bool flagSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]\n");
+    return 2;
+}
+
+// The first process stays until the service listens, so that whoever started
+// it can connect as soon as it returns.
+int detach(int& readyWrite)
+{
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child < 0)
+        return -1;
+    if (child > 0) {
+        ::close(ready[1]);
+        pollfd pfd{ready[0], POLLIN, 0};
+        char status = 1;
+        if (poll(&pfd, 1, readyTimeoutMs) <= 0 || ::read(ready[0], &status, 1) != 1)
+            status = 1;
+        std::_Exit(status);
+    }
+    ::close(ready[0]);
+    readyWrite = ready[1];
+    setsid();
+    if (chdir("/") != 0) {
+    }
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null >= 0) {
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        if (!flagSet("HWPORT32_DEBUG"))
+            dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    return 0;
+}
+
+void tellStarter(int& readyWrite, char status)
+{
+    if (readyWrite >= 0) {
+        (void)!::write(readyWrite, &status, 1);
+        ::close(readyWrite);
+        readyWrite = -1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace hwport;
+    service::ServerOptions options;
+    bool virtualBus = flagSet("HWPORT32_VIRTUAL");
+    bool foreground = false;
+    if (const char* idle = std::getenv("HWPORT32_IDLE_EXIT"))
+        options.idleExitSeconds = std::atoi(idle);
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--device" && i + 1 < argc)
+            options.device = argv[++i];
+        else if (arg == "--virtual")
+            virtualBus = true;
+        else if (arg == "--foreground")
+            foreground = true;
+        else if (arg == "--idle-exit" && i + 1 < argc)
+            options.idleExitSeconds = std::atoi(argv[++i]);
+        else
+            return usage();
+    }
+    if (options.device.empty())
+        return usage();
+
+    // The user who started us, even when installed set-user-ID root.
+    options.allowedUid = getuid();
+    if (virtualBus && geteuid() != getuid()) {
+        // The virtual bus needs no privilege; do not keep it.
+        if (setresgid(getgid(), getgid(), getgid()) != 0 || setresuid(getuid(), getuid(), getuid()) != 0) {
+            std::fprintf(stderr, "hwport32d: cannot drop privileges\n");
+            return 1;
+        }
+    }
+    // Taken from the environment even when set-user-ID: listen() accepts only
+    // a folder that belongs to the user and that no one else can write.
+    options.runtimeDir = protocol::runtimeDir();
+
+    std::unique_ptr<service::Backend> backend;
+    if (virtualBus) {
+        const char* table = std::getenv("HWPORT32_VIRTUAL_LPT");
+        auto bus = std::make_unique<service::VirtualBus>(table != nullptr ? table : "");
+        if (!bus->ready()) {
+            std::fprintf(stderr, "hwport32d: cannot create the virtual memory\n");
+            return 1;
+        }
+        backend = std::move(bus);
+    } else {
+        auto machine = std::make_unique<service::LinuxBackend>();
+        if (!machine->problem().empty()) {
+            std::fprintf(stderr, "hwport32d: %s\n", machine->problem().c_str());
+            return 1;
+        }
+        backend = std::move(machine);
+    }
+
+    int readyWrite = -1;
+    if (!foreground && detach(readyWrite) != 0) {
+        std::fprintf(stderr, "hwport32d: cannot detach\n");
+        return 1;
+    }
+
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGTERM);
+    sigaddset(&blocked, SIGINT);
+    sigaddset(&blocked, SIGHUP);
+    sigprocmask(SIG_BLOCK, &blocked, nullptr);
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    service::Server server(options, *backend);
+    std::string problem;
+    bool alreadyRunning = false;
+    if (!server.listen(problem, alreadyRunning)) {
+        // Someone else serves this device already: the starter can connect.
+        tellStarter(readyWrite, alreadyRunning ? 0 : 1);
+        if (!alreadyRunning)
+            std::fprintf(stderr, "hwport32d: %s\n", problem.c_str());
+        return alreadyRunning ? 0 : 1;
+    }
+    tellStarter(readyWrite, 0);
+    server.run(stopRequested);
+    return 0;
+}
