@@ -43,6 +43,21 @@ public:
         childWindowCalls.emplace_back(window, enabled);
     }
     void setDmxStartStopChecked(bool start, bool stop) override { dmxChecks.emplace_back(start, stop); }
+    std::string sequencerFieldText(int index) const override { return sequencerFields.at(index); }
+    void setSequencerCaption(std::string_view caption) override { sequencerCaption = caption; }
+    void setSequencerTimeFieldsEnabled(bool enabled) override { timeFieldsEnabled.push_back(enabled); }
+    void setSequencerTurboField(std::string_view text) override { turboField = text; }
+    void setWallStatus(std::string_view text) override { wallStatus.emplace_back(text); }
+    void focusWallWindow() override { ++wallFocused; }
+    void showWallWindow() override { ++wallShown; }
+    void setWallCellEnabled(int index, bool enabled, std::string_view caption) override
+    {
+        cellStates[index] = {enabled, std::string(caption)};
+    }
+    void redrawSelectionMarks() override { ++selectionRedraws; }
+    void setColourWindowCaption(std::string_view caption) override { colourWindowCaption = caption; }
+    void setColourWindowStatus(std::string_view text) override { colourWindowStatus = text; }
+    void showUserColours() override { ++userColourRedraws; }
 
     std::string lastTitle() const { return titles.empty() ? std::string() : titles.back(); }
     std::string lastLabel() const { return labels.empty() ? std::string() : labels.back(); }
@@ -62,6 +77,17 @@ public:
     std::vector<TestWindowLook> testLooks;
     std::vector<std::pair<ChildWindow, bool>> childWindowCalls;
     std::vector<std::pair<bool, bool>> dmxChecks;
+    std::string sequencerCaption;
+    std::vector<bool> timeFieldsEnabled;
+    std::string turboField;
+    std::vector<std::string> wallStatus;
+    int wallFocused = 0;
+    int wallShown = 0;
+    std::map<int, std::pair<bool, std::string>> cellStates;
+    int selectionRedraws = 0;
+    std::string colourWindowCaption;
+    std::string colourWindowStatus;
+    int userColourRedraws = 0;
 };
 
 struct ShownMessage {

@@ -66,6 +66,26 @@ public:
 
     // The check marks of the menu entries "DMX Start" and "DMX Stop".
     virtual void setDmxStartStopChecked(bool /*startChecked*/, bool /*stopChecked*/) {}
+
+    // --- what the show files and the sequencer's playback show ---------------
+    // The text a sequencer field txtSequence(index) holds now (empty without
+    // the window).
+    virtual std::string sequencerFieldText(int /*index*/) const { return {}; }
+    virtual void setSequencerCaption(std::string_view /*caption*/) {}
+    // The blend and hold fields, locked while a sequence plays.
+    virtual void setSequencerTimeFieldsEnabled(bool /*enabled*/) {}
+    virtual void setSequencerTurboField(std::string_view /*text*/) {}
+    // The wall window's status line, its focus, and showing it again.
+    virtual void setWallStatus(std::string_view /*text*/) {}
+    virtual void focusWallWindow() {}
+    virtual void showWallWindow() {}
+    // One element cell: clickable or not, and its caption (empty while playing).
+    virtual void setWallCellEnabled(int /*index*/, bool /*enabled*/, std::string_view /*caption*/) {}
+    virtual void redrawSelectionMarks() {}
+    // Colour window: caption, status line and the 20 user colour fields.
+    virtual void setColourWindowCaption(std::string_view /*caption*/) {}
+    virtual void setColourWindowStatus(std::string_view /*text*/) {}
+    virtual void showUserColours() {}
 };
 
 }  // namespace tinctara
