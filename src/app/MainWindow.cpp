@@ -1,0 +1,231 @@
+#include "MainWindow.h"
+
+#include "Accessibility.h"
+#include "InfoWindow.h"
+#include "Program.h"
+#include "dmx/DmxRunControl.h"
+#include "model/ShowOperations.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QScreen>
+
+namespace tinctara {
+
+namespace {
+
+// The settings file keeps window positions in twips (1/1440 inch).
+int twipsFromPixels(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
+int pixelsFromTwips(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+
+double screenDpi(const QWidget* widget)
+{
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Program& program) : program_(program)
+{
+    nameControl(this, QStringLiteral("MDIHaupt"), QStringLiteral("TINCTARA"));
+    setWindowIcon(QIcon(tinctaraLogo(64)));
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setBackground(QColor(0x80, 0x80, 0x80));
+    nameControl(mdiArea_, QStringLiteral("MDIArea"), QStringLiteral("Arbeitsfläche"));
+    mdiArea_->viewport()->installEventFilter(this);
+    setCentralWidget(mdiArea_);
+    buildMenus();
+    resize(1024, 720);
+}
+
+QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
+{
+    QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
+    nameControl(menu, QString::fromLatin1(controlName), QString::fromUtf8(caption));
+    nameAction(menu->menuAction(), QString::fromLatin1(controlName));
+    actions_.insert(QString::fromLatin1(controlName), menu->menuAction());
+    return menu;
+}
+
+QAction* MainWindow::addEntry(QMenu* menu, const char* controlName, const char* caption, const QKeySequence& shortcut,
+                              std::function<void()> command)
+{
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    nameAction(action, QString::fromLatin1(controlName));
+    if (command)
+        connect(action, &QAction::triggered, this, [command = std::move(command)] { command(); });
+    actions_.insert(QString::fromLatin1(controlName), action);
+    return action;
+}
+
+// Entries that exist in the menu but are not available to the user: greyed.
+QAction* MainWindow::addUnavailable(QMenu* menu, const char* controlName, const char* caption,
+                                    const QKeySequence& shortcut)
+{
+    QAction* action = addEntry(menu, controlName, caption, shortcut, {});
+    action->setEnabled(false);
+    return action;
+}
+
+void MainWindow::buildMenus()
+{
+    Program& p = program_;
+    auto open = [this](WindowKind kind) { return [this, kind] { openWindow(kind); }; };
+
+    fileMenu_ = addMenu(nullptr, "mnuDatei", "&Datei");
+    addEntry(fileMenu_, "mnuNeueWand", "Neue &Wand", QKeySequence(Qt::CTRL | Qt::Key_W), open(WindowKind::NewWall));
+    addUnavailable(fileMenu_, "mnuNeuesElement", "Neues &Element", QKeySequence(Qt::CTRL | Qt::Key_E));
+    addUnavailable(fileMenu_, "mnuWandLoeschen", "Wand löschen");
+    QMenu* load = addMenu(fileMenu_, "mnuLaden", "Laden");
+    addEntry(load, "mnuLadenKonfiguration", "Konfiguration", {}, {});
+    addEntry(load, "mnuLadenSzene", "Szene", {}, {});
+    addEntry(load, "mnuLadenSequenz", "Sequenz", {}, {});
+    addEntry(load, "mnuLadenFarbtabelle", "Farbtabelle", {}, {});
+    addUnavailable(load, "mnuLadenMemoryCard", "Memory Card");
+    QMenu* save = addMenu(fileMenu_, "mnuSpeichern", "Speichern");
+    addEntry(save, "mnuSpeichernKonfiguration", "&Konfiguration", {}, {});
+    addEntry(save, "mnuSpeichernSzene", "&Szene ", QKeySequence(Qt::CTRL | Qt::Key_S), {});
+    addEntry(save, "mnuSpeichernSequenz", "Se&quenz", QKeySequence(Qt::CTRL | Qt::Key_Q), {});
+    addEntry(save, "mnuSpeichernFarbtabelle", "&Farbtabelle", QKeySequence(Qt::CTRL | Qt::Key_F), {});
+    addEntry(save, "mnuSpeichernMemoryCard", "&Memory Card", QKeySequence(Qt::CTRL | Qt::Key_M),
+             open(WindowKind::MemoryCard));
+    QMenu* send = addMenu(fileMenu_, "mnuSequenzSenden", "Sequenz senden");
+    addEntry(send, "mnuSequenceToMerger", "zum Merger über DMX", {}, {});
+    addEntry(fileMenu_, "mnuBeenden", "Be&enden", QKeySequence(Qt::CTRL | Qt::Key_F4),
+             [&p] { p.presenter().mnuBeenden_Click(); });
+
+    QMenu* edit = addMenu(nullptr, "mnuBearbeiten", "&Bearbeiten");
+    addEntry(edit, "mnuFarbe", "&Farbe", {}, open(WindowKind::Colour));
+    addEntry(edit, "mnuWand", "&Wand", {}, [this, &p] {
+        p.model().setState(StateFlag::WallPresent);
+        openWindow(WindowKind::NewWall);
+    });
+    addEntry(edit, "mnuElementPatchen", "&Element patchen", {}, open(WindowKind::Patch));
+    addUnavailable(edit, "mnuMusterHinzufuegen", "&Muster hinzufügen");
+    addUnavailable(edit, "mnuMusterAuswaehlen", "Muster &auswählen");
+    addEntry(edit, "mnuAllesMarkieren", "Alles markieren", QKeySequence(Qt::CTRL | Qt::Key_A), {});
+    addEntry(edit, "mnuMarkierungUmkehren", "Markierung &umkehren", {}, {});
+    addEntry(edit, "mnuOptionen", "&Optionen", {}, open(WindowKind::Options));
+
+    QMenu* dmx = addMenu(nullptr, "mnuDMX", "&DMX");
+    addEntry(dmx, "mnuDMXInit", "Karte &initialisieren", QKeySequence(Qt::CTRL | Qt::Key_I), {});
+    QAction* start = addEntry(dmx, "mnuDMXStart", "DMX Start", {},
+                              [&p] { DmxStart(p.model(), p.view(), p.outputTimer(), p.ports()); });
+    QAction* stop = addEntry(dmx, "mnuDMXStop", "DMX Stop", {},
+                             [&p] { DmxStop(p.model(), p.view(), p.outputTimer(), p.ports()); });
+    start->setCheckable(true);
+    stop->setCheckable(true);
+    start->setVisible(false);
+    stop->setVisible(false);
+    addEntry(dmx, "mnuDMXTest", "DMX Test", {}, open(WindowKind::DmxTest));
+
+    QMenu* windows = addMenu(nullptr, "mnuFenster", "Fenster");
+    addEntry(windows, "mnuPatchfenster", "Patchfenster", QKeySequence(Qt::Key_F5), open(WindowKind::Patch));
+    addEntry(windows, "mnuSequenzer", "Sequenzer", QKeySequence(Qt::Key_F6), open(WindowKind::Sequencer));
+    addEntry(windows, "mnuColorFenster", "Color Fenster", QKeySequence(Qt::Key_F7), open(WindowKind::Colour));
+    addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
+
+    QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
+    addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
+    addEntry(help, "mnuHilfe", "&Hilfe", QKeySequence(Qt::Key_F1), [&p] { p.presenter().mnuHilfe_Click(); });
+    addUnavailable(help, "mnuDebug", "DEBUG");
+}
+
+void MainWindow::setDmxStartStopVisible(bool visible)
+{
+    action(QStringLiteral("mnuDMXStart"))->setVisible(visible);
+    action(QStringLiteral("mnuDMXStop"))->setVisible(visible);
+}
+
+void MainWindow::applyPlacement(const WindowPlacement& placement)
+{
+    if (placement.state == 1) {
+        setWindowState(Qt::WindowMinimized);
+        return;
+    }
+    if (placement.state == 2) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    const double dpi = screenDpi(this);
+    const int width = pixelsFromTwips(placement.width, dpi);
+    const int height = pixelsFromTwips(placement.height, dpi);
+    // A first run (or a damaged file) has no size: keep the default one.
+    if (width < 200 || height < 150)
+        return;
+    QRect frame(pixelsFromTwips(placement.left, dpi), pixelsFromTwips(placement.top, dpi), width, height);
+    // Keep the window reachable when the screens have changed since.
+    if (const QScreen* screen = QGuiApplication::screenAt(frame.center()); !screen)
+        frame.moveTopLeft(QPoint(0, 0));
+    move(frame.topLeft());
+    resize(frame.size());
+}
+
+WindowPlacement MainWindow::currentPlacement() const
+{
+    const double dpi = screenDpi(this);
+    WindowPlacement placement;
+    const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : frameGeometry();
+    placement.left = twipsFromPixels(normal.left(), dpi);
+    placement.top = twipsFromPixels(normal.top(), dpi);
+    placement.width = twipsFromPixels(geometry().width(), dpi);
+    placement.height = twipsFromPixels(geometry().height(), dpi);
+    placement.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    return placement;
+}
+
+void MainWindow::openWindow(WindowKind window)
+{
+    switch (window) {
+    case WindowKind::Info:
+        openInfoWindow();
+        return;
+    default:
+        return;  // the other windows arrive with their own work
+    }
+}
+
+void MainWindow::openInfoWindow()
+{
+    ShowBusy(program_.user());
+    auto* info = new InfoWindow(program_.model().VersionText, program_.user(), this);
+    info->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    info->show();
+}
+
+void MainWindow::closeMainWindow() { close(); }
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (program_.presenter().Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    program_.outputTimer().setEnabled(false);
+    program_.presenter().Form_Unload();
+    event->accept();
+}
+
+// A right click on the free area opens the "&Datei" menu where the mouse is.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mdiArea_->viewport() && event->type() == QEvent::ContextMenu) {
+        fileMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace tinctara

@@ -1,0 +1,37 @@
+#include "Program.h"
+
+#include "MainWindow.h"
+
+namespace tinctara {
+
+Program::Program(ProgramSetup setup) : setup_(std::move(setup))
+{
+    if (!setup_.system) {
+        defaultSystem_ = std::make_unique<LinuxSystemInfo>();
+        setup_.system = defaultSystem_.get();
+    }
+    if (!setup_.settings)
+        setup_.settings = &defaultSettings_;
+
+    engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_, OutputDevices{ports_, usb_, cardLibrary_});
+    interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, timer_, messages_);
+    mainWindow_ = std::make_unique<MainWindow>(*this);
+    user_.setParentWindow(mainWindow_.get());
+    view_.attachMainWindow(mainWindow_.get());
+    presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
+        *model_, view_, user_, timer_, *mainWindow_, showFiles_, *interfaces_, *setup_.settings, *setup_.system,
+        messages_, setup_.programFolder});
+    QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
+}
+
+Program::~Program()
+{
+    timer_.setEnabled(false);
+}
+
+bool Program::start()
+{
+    return presenter_->Form_Load();
+}
+
+}  // namespace tinctara

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "NoHardware.h"
+#include "QtPlatform.h"
+#include "ShowViewHub.h"
+#include "dmx/InterfaceRegistry.h"
+#include "files/MessageFile.h"
+#include "model/OutputEngine.h"
+#include "model/ShowModel.h"
+#include "windows/MainWindowPresenter.h"
+
+#include <memory>
+#include <string>
+
+namespace tinctara {
+
+class MainWindow;
+
+struct ProgramSetup {
+    std::string programFolder;
+    SettingsStore* settings = nullptr;  // null: the user's QSettings
+    SystemInfo* system = nullptr;       // null: Linux
+};
+
+// Show-file commands until the show files arrive: nothing can be loaded yet.
+class NoShowFiles : public ShowCommands {
+public:
+    bool load(DocumentKind) override { return false; }
+    bool save(DocumentKind) override { return false; }
+    void play() override {}
+};
+
+// The composition root: the one show model and everything wired around it.
+class Program {
+public:
+    explicit Program(ProgramSetup setup);
+    ~Program();
+
+    // The main window's load; false when the program must end at once.
+    bool start();
+
+    ShowModel& model() { return *model_; }
+    MainWindow& mainWindow() { return *mainWindow_; }
+    MainWindowPresenter& presenter() { return *presenter_; }
+    OutputEngine& engine() { return *engine_; }
+    QtUserInteraction& user() { return user_; }
+    QtOutputTimer& outputTimer() { return timer_; }
+    ShowViewHub& view() { return view_; }
+    InterfaceRegistry& interfaces() { return *interfaces_; }
+    PortIo& ports() { return ports_; }
+    const std::string& programFolder() const { return setup_.programFolder; }
+
+private:
+    ProgramSetup setup_;
+    std::unique_ptr<ShowModel> model_ = std::make_unique<ShowModel>();
+    QtUserInteraction user_;
+    QtOutputTimer timer_;
+    ShowViewHub view_;
+    QtSettingsStore defaultSettings_;
+    std::unique_ptr<LinuxSystemInfo> defaultSystem_;
+    MessageTable messages_;
+    EmptyPortBus ports_;
+    AbsentUsbLibrary usb_;
+    AbsentCardLibrary cardLibrary_;
+    NoShowFiles showFiles_;
+    std::unique_ptr<OutputEngine> engine_;
+    std::unique_ptr<InterfaceRegistry> interfaces_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<MainWindowPresenter> presenter_;
+};
+
+}  // namespace tinctara

@@ -1,0 +1,227 @@
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace tinctara {
+
+QString toQt(const std::string& text) { return QString::fromStdString(text); }
+std::string fromQt(const QString& text) { return text.toStdString(); }
+
+namespace {
+
+QMessageBox::StandardButtons standardButtons(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case MessageButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon messageIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A box closed without a button (window manager, Escape without an escape
+// button) counts as the most cautious answer of its set.
+MessageAnswer dismissedAnswer(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::OkCancel:
+    case MessageButtons::YesNoCancel:
+    case MessageButtons::RetryCancel:
+        return MessageAnswer::Cancel;
+    case MessageButtons::YesNo:
+        return MessageAnswer::No;
+    case MessageButtons::AbortRetryIgnore:
+        return MessageAnswer::Abort;
+    case MessageButtons::Ok:
+        break;
+    }
+    return MessageAnswer::Ok;
+}
+
+MessageAnswer answerOf(int button, MessageButtons buttons)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    case QMessageBox::Abort:
+        return MessageAnswer::Abort;
+    case QMessageBox::Ignore:
+        return MessageAnswer::Ignore;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    default:
+        return dismissedAnswer(buttons);
+    }
+}
+
+// "*.CFG" -> "*.CFG *.cfg": Linux file names are case-sensitive, the show
+// files' extensions come in both cases.
+QString nameFilter(const FileDialogRequest& request)
+{
+    const QString pattern = toQt(request.filter.empty() ? "*" : request.filter);
+    const QString both = pattern == pattern.toLower() ? pattern : pattern + ' ' + pattern.toLower();
+    return both + QLatin1String(";;*");
+}
+
+QString initialPath(const FileDialogRequest& request)
+{
+    QString folder = toQt(request.initialFolder);
+    QString name = toQt(request.fileName);
+    if (name.contains('*'))
+        name.clear();
+    if (folder.isEmpty())
+        return name;
+    return name.isEmpty() ? folder : QDir(folder).filePath(name);
+}
+
+}  // namespace
+
+MessageAnswer QtUserInteraction::messageBox(const std::string& text, const std::string& title,
+                                            MessageButtons buttons, MessageIcon icon)
+{
+    // A carriage return separates the lines of the program's questions.
+    QString body = toQt(text);
+    body.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
+    QMessageBox box(messageIcon(icon), title.empty() ? QStringLiteral("TINCTARA") : toQt(title), body,
+                    standardButtons(buttons), parent_);
+    box.setObjectName(QStringLiteral("MsgBox"));
+    // The user answers with the ordinary pointer, even while the program is busy.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int button = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    return answerOf(button, buttons);
+}
+
+void QtUserInteraction::beep() { QApplication::beep(); }
+
+void QtUserInteraction::setBusyPointer(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++busyDepth_;
+    } else {
+        while (busyDepth_ > 0) {
+            QApplication::restoreOverrideCursor();
+            --busyDepth_;
+        }
+    }
+}
+
+std::optional<std::string> QtUserInteraction::openFileDialog(const FileDialogRequest& request)
+{
+    const QString path =
+        QFileDialog::getOpenFileName(parent_, toQt(request.title), initialPath(request), nameFilter(request));
+    if (path.isEmpty())
+        return std::nullopt;
+    return fromQt(path);
+}
+
+std::optional<std::string> QtUserInteraction::saveFileDialog(const FileDialogRequest& request)
+{
+    QFileDialog dialog(parent_, toQt(request.title), initialPath(request), nameFilter(request));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(toQt(request.defaultExtension));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return fromQt(dialog.selectedFiles().first());
+}
+
+void QtUserInteraction::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+
+std::string QtSettingsStore::read(const std::string& application, const std::string& section,
+                                  const std::string& key, const std::string& defaultValue)
+{
+    QSettings settings(toQt(application), toQt(application));
+    return fromQt(settings.value(toQt(section + "/" + key), toQt(defaultValue)).toString());
+}
+
+void QtSettingsStore::write(const std::string& application, const std::string& section, const std::string& key,
+                            const std::string& value)
+{
+    QSettings settings(toQt(application), toQt(application));
+    settings.setValue(toQt(section + "/" + key), toQt(value));
+}
+
+LinuxSystemInfo::LinuxSystemInfo()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    instanceLock_ = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("tinctara.lock")));
+    instanceLock_->setStaleLockTime(0);  // a crashed copy's lock is recognised by its dead process
+    previousInstance_ = !instanceLock_->tryLock(0);
+}
+
+LinuxSystemInfo::~LinuxSystemInfo() = default;
+
+std::uint32_t LinuxSystemInfo::osVersion()
+{
+    // Linux is newer than every system version the program names: major 10
+    // leaves OsName empty and lets start-up go on.
+    return 0x000A;
+}
+
+bool LinuxSystemInfo::previousInstanceRunning() { return previousInstance_; }
+
+bool LinuxSystemInfo::openDocument(const std::string& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQt(path)));
+}
+
+QtOutputTimer::QtOutputTimer()
+{
+    timer_.setInterval(50);
+    timer_.setTimerType(Qt::PreciseTimer);
+}
+
+void QtOutputTimer::setEnabled(bool enabled)
+{
+    if (enabled && !timer_.isActive())
+        timer_.start();
+    else if (!enabled)
+        timer_.stop();
+}
+
+}  // namespace tinctara

@@ -1,0 +1,233 @@
+#include "Accessibility.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "files/SettingsFile.h"
+#include "support/MainWindowFakes.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <memory>
+
+using namespace tinctara;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A program folder with a complete settings file, so start-up asks nothing.
+    std::unique_ptr<Program> startProgram(QTemporaryDir& folder)
+    {
+        auto written = std::make_unique<ShowModel>();
+        std::ofstream(folder.filePath("TINCTARA.ini").toStdString(), std::ios::binary)
+            << settingsFileBytes(*written, StateFlag::AutoLoad);
+        ProgramSetup setup;
+        setup.programFolder = folder.path().toStdString();
+        setup.settings = &settings_;
+        setup.system = &system_;
+        auto program = std::make_unique<Program>(setup);
+        if (!program->start())
+            return nullptr;
+        return program;
+    }
+
+    // Fails the test instead of hanging when a message box appears.
+    void failOnMessageBox()
+    {
+        QTimer::singleShot(0, this, [this] {
+            if (stopWatching_)
+                return;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                    unexpectedMessage_ = box->text();
+                    box->reject();
+                }
+            failOnMessageBox();
+        });
+    }
+
+    testing::FakeSettingsStore settings_;
+    testing::FakeSystemInfo system_;
+    QString unexpectedMessage_;
+    bool stopWatching_ = false;
+
+private slots:
+    void init()
+    {
+        unexpectedMessage_.clear();
+        stopWatching_ = false;
+        failOnMessageBox();
+    }
+    void cleanup() { stopWatching_ = true; }
+
+    void menusCaptionsAndShortcuts()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        MainWindow& window = program->mainWindow();
+
+        struct Entry {
+            const char* name;
+            const char* caption;
+            QKeySequence shortcut;
+            bool enabled;
+        };
+        const Entry entries[] = {
+            {"mnuDatei", "&Datei", {}, true},
+            {"mnuNeueWand", "Neue &Wand", QKeySequence("Ctrl+W"), true},
+            {"mnuNeuesElement", "Neues &Element", QKeySequence("Ctrl+E"), false},
+            {"mnuWandLoeschen", "Wand löschen", {}, false},
+            {"mnuLaden", "Laden", {}, true},
+            {"mnuLadenKonfiguration", "Konfiguration", {}, true},
+            {"mnuLadenSzene", "Szene", {}, true},
+            {"mnuLadenSequenz", "Sequenz", {}, true},
+            {"mnuLadenFarbtabelle", "Farbtabelle", {}, true},
+            {"mnuLadenMemoryCard", "Memory Card", {}, false},
+            {"mnuSpeichern", "Speichern", {}, true},
+            {"mnuSpeichernKonfiguration", "&Konfiguration", {}, true},
+            {"mnuSpeichernSzene", "&Szene ", QKeySequence("Ctrl+S"), true},
+            {"mnuSpeichernSequenz", "Se&quenz", QKeySequence("Ctrl+Q"), true},
+            {"mnuSpeichernFarbtabelle", "&Farbtabelle", QKeySequence("Ctrl+F"), true},
+            {"mnuSpeichernMemoryCard", "&Memory Card", QKeySequence("Ctrl+M"), true},
+            {"mnuSequenzSenden", "Sequenz senden", {}, true},
+            {"mnuSequenceToMerger", "zum Merger über DMX", {}, true},
+            {"mnuBeenden", "Be&enden", QKeySequence("Ctrl+F4"), true},
+            {"mnuBearbeiten", "&Bearbeiten", {}, true},
+            {"mnuFarbe", "&Farbe", {}, true},
+            {"mnuWand", "&Wand", {}, true},
+            {"mnuElementPatchen", "&Element patchen", {}, true},
+            {"mnuMusterHinzufuegen", "&Muster hinzufügen", {}, false},
+            {"mnuMusterAuswaehlen", "Muster &auswählen", {}, false},
+            {"mnuAllesMarkieren", "Alles markieren", QKeySequence("Ctrl+A"), true},
+            {"mnuMarkierungUmkehren", "Markierung &umkehren", {}, true},
+            {"mnuOptionen", "&Optionen", {}, true},
+            {"mnuDMX", "&DMX", {}, true},
+            {"mnuDMXInit", "Karte &initialisieren", QKeySequence("Ctrl+I"), true},
+            {"mnuDMXStart", "DMX Start", {}, true},
+            {"mnuDMXStop", "DMX Stop", {}, true},
+            {"mnuDMXTest", "DMX Test", {}, true},
+            {"mnuFenster", "Fenster", {}, true},
+            {"mnuPatchfenster", "Patchfenster", QKeySequence("F5"), true},
+            {"mnuSequenzer", "Sequenzer", QKeySequence("F6"), true},
+            {"mnuColorFenster", "Color Fenster", QKeySequence("F7"), true},
+            {"mnuDMXTestfenster", "DMX Testfenster", QKeySequence("F8"), true},
+            {"mnuFragezeichen", "&?", {}, true},
+            {"mnuInfo", "&Info", QKeySequence("Shift+F1"), true},
+            {"mnuHilfe", "&Hilfe", QKeySequence("F1"), true},
+            {"mnuDebug", "DEBUG", {}, false},
+        };
+        for (const auto& entry : entries) {
+            QAction* action = window.action(QString::fromLatin1(entry.name));
+            QVERIFY2(action, entry.name);
+            QCOMPARE(action->text(), QString::fromUtf8(entry.caption));
+            QCOMPARE(action->shortcut(), entry.shortcut);
+            if (action->isVisible())  // a hidden action reports itself disabled
+                QVERIFY2(action->isEnabled() == entry.enabled, entry.name);
+            QCOMPARE(action->whatsThis(), QString::fromLatin1(entry.name));
+        }
+        QCOMPARE(window.menuBar()->actions().size(), 5);
+
+        // Shown only for a 7301A/B card at start-up.
+        QVERIFY(!window.action("mnuDMXStart")->isVisible());
+        QVERIFY(!window.action("mnuDMXStop")->isVisible());
+        QCOMPARE(window.windowTitle(), QStringLiteral(":   No Interface selected"));
+        QCOMPARE(window.accessibleDescription(), QStringLiteral("MDIHaupt"));
+    }
+
+    void outputTimerIsPreciseAndStopped()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        QCOMPARE(program->outputTimer().timer().interval(), 50);
+        QCOMPARE(program->outputTimer().timer().timerType(), Qt::PreciseTimer);
+        QVERIFY(!program->outputTimer().isEnabled());
+    }
+
+    void closesWithoutAQuestionWhenNothingIsUnsaved()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        program->mainWindow().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&program->mainWindow()));
+        program->model().WallZoom = 77;
+        QVERIFY(program->mainWindow().close());
+        QVERIFY(unexpectedMessage_.isEmpty());
+        const auto sections = readSettingsFile(folder.filePath("TINCTARA.ini").toStdString());
+        QVERIFY(sections.options);
+        QCOMPARE(sections.options->wallZoom, 77);
+    }
+
+    void unsavedWallAsksAndCancelKeepsTheWindowOpen()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        stopWatching_ = true;
+        program->model().setDocument(DocumentFlag::ConfigNew);
+        program->mainWindow().show();
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                    asked = box->text();
+                    box->button(QMessageBox::Cancel)->click();
+                }
+        });
+        QVERIFY(!program->mainWindow().close());
+        QCOMPARE(asked, QStringLiteral("Sie haben eine neue Wand erstellt. Wollen Sie sie jetzt abspeichern?"));
+        QVERIFY(program->mainWindow().isVisible());
+    }
+
+    void rightClickOpensTheFileMenu()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        MainWindow& window = program->mainWindow();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* area = window.mdiArea()->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), area->mapToGlobal(QPoint(20, 20)));
+        QApplication::sendEvent(area, &event);
+        QTRY_VERIFY(window.fileMenu()->isVisible());
+        window.fileMenu()->hide();
+    }
+
+    void infoWindowOpensAndCloses()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        program->mainWindow().show();
+        program->mainWindow().action("mnuInfo")->trigger();
+        QWidget* info = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == "frmInfo" && widget->isVisible())
+                info = widget;
+        QVERIFY(info);
+        auto* text = info->findChild<QLabel*>("lblInfo_1");
+        QVERIFY(text);
+        QVERIFY(text->text().startsWith("DMX TINCTARA V 1.21\n"));
+        auto* ok = info->findChild<QPushButton*>("cmdInfo");
+        QVERIFY(ok);
+        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        QPointer<QWidget> guard(info);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!guard);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
