@@ -3,15 +3,12 @@
 #include "text/Text.h"
 #include "text/Windows1252.h"
 
-#include <atomic>
+#include "files/SafeFile.h"
+
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <iterator>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tinctara {
 
@@ -173,13 +170,10 @@ std::optional<ShowFileReader> ShowFileReader::open(const std::string& path)
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    auto bytes = readWholeFile(path);
+    if (!bytes)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return ShowFileReader(std::move(bytes));
+    return ShowFileReader(std::move(*bytes));
 }
 
 Section ShowFileReader::section(std::string_view marker) const
@@ -232,39 +226,7 @@ void ShowFileWriter::textField(std::string_view text)
 
 bool ShowFileWriter::commit(const std::string& path) const
 {
-    if (path.empty())
-        return false;
-    static std::atomic<unsigned> counter{0};
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty())
-        return false;
-    const std::string temporary = folder + (folder.back() == '/' ? "" : "/") + "." + name + ".tmp" +
-                                  std::to_string(::getpid()) + "-" + std::to_string(counter++);
-
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    bool written = true;
-    std::size_t done = 0;
-    while (done < bytes_.size()) {
-        const ssize_t n = ::write(fd, bytes_.data() + done, bytes_.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            written = false;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0)
-        written = false;
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return !path.empty() && writeFileAtomically(path, bytes_);
 }
 
 }  // namespace tinctara

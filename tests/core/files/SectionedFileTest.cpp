@@ -165,7 +165,7 @@ TEST(ShowFileWriter, FailedCommitLeavesThePreviousFile)
     EXPECT_FALSE(out.commit(folderTarget.string()));
     std::size_t leftovers = 0;
     for (const auto& entry : std::filesystem::directory_iterator(h.root))
-        leftovers += entry.path().filename().string().find(".tmp") != std::string::npos;
+        leftovers += entry.path().filename().string().front() == '.';
     EXPECT_EQ(leftovers, 0u);
 }
 
