@@ -106,6 +106,21 @@ void Server::removeFiles()
     unlink(pidPath_.c_str());
 }
 
+bool Server::answers(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    const bool live = probe >= 0
+                      && connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (probe >= 0)
+        ::close(probe);
+    return live;
+}
+
 bool Server::listen(std::string& problem, bool& alreadyRunning)
 {
     alreadyRunning = false;
@@ -137,11 +152,7 @@ bool Server::listen(std::string& problem, bool& alreadyRunning)
             problem = socketPath_ + " exists and is not a socket";
             return false;
         }
-        const int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-        const bool live = probe >= 0
-                          && connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        if (probe >= 0)
-            ::close(probe);
+        const bool live = answers(socketPath_);
         if (live) {
             alreadyRunning = true;
             problem = "a service already listens on " + socketPath_;

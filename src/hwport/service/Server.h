@@ -26,6 +26,8 @@ public:
     Server(ServerOptions options, Backend& backend);
     ~Server() override;
 
+    // True when a service listens on path.
+    static bool answers(const std::string& path);
     // Creates the socket and the pid file. Returns false with a reason.
     // alreadyRunning is set when another service answers on the socket.
     bool listen(std::string& problem, bool& alreadyRunning);

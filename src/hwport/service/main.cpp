@@ -144,6 +144,10 @@ int main(int argc, char** argv)
         backend = std::move(machine);
     }
 
+    // Someone already serves this device: the starter can connect right away.
+    if (service::Server::answers(protocol::socketPath(options.runtimeDir, options.device)))
+        return 0;
+
     int readyWrite = -1;
     if (!foreground && detach(readyWrite) != 0) {
         std::fprintf(stderr, "hwport32d: cannot detach\n");
