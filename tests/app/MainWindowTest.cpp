@@ -165,8 +165,8 @@ private slots:
         QVERIFY(program->mainWindow().close());
         QVERIFY(unexpectedMessage_.isEmpty());
         const auto sections = readSettingsFile(folder.filePath("TINCTARA.ini").toStdString());
-        QVERIFY(sections.options);
-        QCOMPARE(sections.options->wallZoom, 77);
+        QVERIFY(sections.options.values);
+        QCOMPARE(sections.options.values->wallZoom, 77);
     }
 
     void unsavedWallAsksAndCancelKeepsTheWindowOpen()

@@ -1,11 +1,9 @@
 #include "files/MessageFile.h"
 
+#include "files/SafeFile.h"
 #include "text/Text.h"
 #include "text/Windows1252.h"
 
-#include <cmath>
-#include <fstream>
-#include <iterator>
 
 namespace tinctara {
 
@@ -36,11 +34,8 @@ void GetMsgFile(MessageTable& table, const std::string& programFolder, std::stri
 {
     if (name.empty())
         name = DefaultMessageFile;
-    std::ifstream file(programFolder + "/" + name, std::ios::binary);
-    if (!file)
-        return;
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    parseMessageFile(bytes, table);
+    if (const auto bytes = readWholeFile(programFolder + "/" + name))
+        parseMessageFile(*bytes, table);
 }
 
 }  // namespace tinctara

@@ -1,161 +1,105 @@
 #include "files/SettingsFile.h"
 
-#include "files/SafeFile.h"
-#include "text/Text.h"
-#include "text/Windows1252.h"
-
-#include <cmath>
-#include <limits>
-#include <vector>
+#include "files/SectionedFile.h"
 
 namespace tinctara {
 
 namespace {
 
-// The settings file is read as a stream of fields separated by commas and
-// line ends; blanks before a field are skipped.
-std::vector<std::string> splitFields(std::string_view bytes)
+ShowFileWriter settingsWriter(const ShowModel& model, std::uint32_t stateFlags)
 {
-    std::vector<std::string> fields;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        while (i < bytes.size() && bytes[i] == ' ')
-            ++i;
-        std::string field;
-        if (i < bytes.size() && bytes[i] == '"') {
-            const std::size_t close = bytes.find('"', i + 1);
-            const std::size_t end = close == std::string_view::npos ? bytes.size() : close;
-            field = bytes.substr(i + 1, end - i - 1);
-            i = end + 1;
-        }
-        while (i < bytes.size() && bytes[i] != ',' && bytes[i] != '\r' && bytes[i] != '\n')
-            field.push_back(bytes[i++]);
-        fields.push_back(std::move(field));
-        if (i < bytes.size() && bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        ++i;  // past the separator
-    }
-    return fields;
+    ShowFileWriter writer;
+    writer.line("ini-Datei von TINCTARA 98");
+    writer.line("[DMXINI]");
+    writer.valueList(model.DmxTiming);
+    writer.line("[OPTIONS]");
+    writer.numberLine(static_cast<std::int32_t>(stateFlags));  // the word is kept as a signed 32-bit number
+    writer.numberLine(model.WallZoom);
+    writer.line("[FILES]");
+    for (const std::string* name :
+         {&model.ConfigFileName, &model.SceneFileName, &model.SequenceFileName, &model.ColourTableFileName})
+        writer.line(*name);
+    writer.line("[WINDOWSPOS]");
+    writer.valueList(model.WindowPositions);
+    return writer;
 }
 
-std::string trimmedUpper(const std::string& field)
+// Reads a section's values with `read`; a section that ends early or holds a
+// value out of range fails as a whole.
+template <typename Values, typename Read>
+SettingsSection<Values> readSection(const ShowFileReader& reader, std::string_view marker, Read read)
 {
-    const auto first = field.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = field.find_last_not_of(' ');
-    std::string result = field.substr(first, last - first + 1);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+    Section section = reader.section(marker);
+    SettingsSection<Values> result;
+    if (section.notSearched())
+        return result;
+    Values values{};
+    if (section.found() && read(section, values))
+        result.values = values;
+    else
+        result.failed = true;
     return result;
 }
 
-// The values after a section marker, or nothing when the marker is missing or
-// the file ends before `count` values.
-std::optional<std::vector<std::string>> sectionValues(const std::vector<std::string>& fields,
-                                                      const std::string& marker, std::size_t count)
+template <typename Array>
+bool readNumbers(Section& section, Array& values)
 {
-    for (std::size_t i = 1; i < fields.size(); ++i) {
-        if (trimmedUpper(fields[i]) != marker)
-            continue;
-        if (fields.size() - (i + 1) < count)
-            return std::nullopt;
-        return std::vector<std::string>(fields.begin() + static_cast<long>(i + 1),
-                                        fields.begin() + static_cast<long>(i + 1 + count));
-    }
-    return std::nullopt;
+    for (auto& value : values)
+        if (!section.number(value))
+            return false;
+    return true;
 }
 
-template <typename Integer>
-std::optional<Integer> integerOf(const std::string& field)
+SettingsFileSections sectionsOf(const ShowFileReader& reader)
 {
-    const double value = roundHalfEven(numericValue(field));
-    if (!(value >= static_cast<double>(std::numeric_limits<Integer>::min()) &&
-          value <= static_cast<double>(std::numeric_limits<Integer>::max())))
-        return std::nullopt;
-    return static_cast<Integer>(value);
-}
-
-template <typename Integer, std::size_t N>
-std::optional<std::array<Integer, N>> integersOf(const std::vector<std::string>& fields)
-{
-    std::array<Integer, N> values{};
-    for (std::size_t i = 0; i < N; ++i) {
-        const auto value = integerOf<Integer>(fields[i]);
-        if (!value)
-            return std::nullopt;
-        values[i] = *value;
-    }
-    return values;
-}
-
-void appendList(std::string& out, const auto& values)
-{
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        out += numberForm(values[i]);
-        if (i + 1 < values.size())
-            out += ',';
-    }
-    out += "\r\n";
+    SettingsFileSections sections;
+    sections.dmxTiming = readSection<std::array<std::int16_t, DmxTimingValues>>(
+        reader, "[DMXINI]", [](Section& s, auto& values) { return readNumbers(s, values); });
+    sections.options = readSection<SettingsOptions>(reader, "[OPTIONS]", [](Section& s, SettingsOptions& options) {
+        std::int32_t word = 0;
+        if (!s.number(word) || !s.number(options.wallZoom))
+            return false;
+        options.savedOptions = static_cast<std::uint32_t>(word);
+        return true;
+    });
+    sections.files = readSection<std::array<std::string, 4>>(reader, "[FILES]", [](Section& s, auto& names) {
+        for (auto& name : names) {
+            auto text = s.text();
+            if (!text)
+                return false;
+            name = std::move(*text);
+        }
+        return true;
+    });
+    sections.windowPositions = readSection<std::array<std::int32_t, WindowSlots * WindowFields>>(
+        reader, "[WINDOWSPOS]", [](Section& s, auto& values) { return readNumbers(s, values); });
+    return sections;
 }
 
 }  // namespace
 
-SettingsFileSections parseSettingsFile(std::string_view bytes)
+SettingsFileSections parseSettingsFile(std::string bytes)
 {
-    SettingsFileSections sections;
-    const std::vector<std::string> fields = splitFields(bytes);
-
-    if (auto values = sectionValues(fields, "[DMXINI]", DmxTimingValues))
-        sections.dmxTiming = integersOf<std::int16_t, DmxTimingValues>(*values);
-
-    if (auto values = sectionValues(fields, "[OPTIONS]", 2)) {
-        // The state word is stored as a signed 32-bit number.
-        const auto saved = integerOf<std::int32_t>((*values)[0]);
-        const auto zoom = integerOf<std::int32_t>((*values)[1]);
-        if (saved && zoom)
-            sections.options = SettingsOptions{static_cast<std::uint32_t>(*saved), *zoom};
-    }
-
-    if (auto values = sectionValues(fields, "[FILES]", 4)) {
-        std::array<std::string, 4> names;
-        for (std::size_t i = 0; i < names.size(); ++i)
-            names[i] = windows1252ToUtf8((*values)[i]);
-        sections.files = names;
-    }
-
-    if (auto values = sectionValues(fields, "[WINDOWSPOS]", WindowSlots * WindowFields))
-        sections.windowPositions = integersOf<std::int32_t, WindowSlots * WindowFields>(*values);
-
-    return sections;
+    return sectionsOf(ShowFileReader(std::move(bytes)));
 }
 
 SettingsFileSections readSettingsFile(const std::string& path)
 {
-    const auto bytes = readWholeFile(path);
-    return bytes ? parseSettingsFile(*bytes) : SettingsFileSections{};
+    if (auto reader = ShowFileReader::open(path))
+        return sectionsOf(*reader);
+    SettingsFileSections failed;
+    failed.dmxTiming.failed = failed.options.failed = failed.files.failed = failed.windowPositions.failed = true;
+    return failed;
 }
 
 std::string settingsFileBytes(const ShowModel& model, std::uint32_t stateFlags)
 {
-    std::string out = "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n";
-    appendList(out, model.DmxTiming);
-    out += "[OPTIONS]\r\n";
-    out += numberForm(static_cast<std::int32_t>(stateFlags)) + "\r\n";
-    out += numberForm(model.WallZoom) + "\r\n";
-    out += "[FILES]\r\n";
-    for (const std::string* name :
-         {&model.ConfigFileName, &model.SceneFileName, &model.SequenceFileName, &model.ColourTableFileName})
-        out += utf8ToWindows1252(*name) + "\r\n";
-    out += "[WINDOWSPOS]\r\n";
-    appendList(out, model.WindowPositions);
-    return out;
+    return settingsWriter(model, stateFlags).bytes();
 }
 
 bool writeSettingsFile(const std::string& path, const ShowModel& model, std::uint32_t stateFlags)
 {
-    return writeFileAtomically(path, settingsFileBytes(model, stateFlags));
+    return settingsWriter(model, stateFlags).commit(path);
 }
 
 }  // namespace tinctara

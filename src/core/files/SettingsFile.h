@@ -15,21 +15,28 @@ struct SettingsOptions {
     std::int32_t wallZoom = 0;
 };
 
-// The four sections of TINCTARA.ini as read; an empty optional is a section
-// that could not be read (missing, cut short or with a value out of range).
-struct SettingsFileSections {
-    std::optional<std::array<std::int16_t, DmxTimingValues>> dmxTiming;
-    std::optional<SettingsOptions> options;
-    std::optional<std::array<std::string, 4>> files;  // configuration, scene, sequence, colour table
-    std::optional<std::array<std::int32_t, WindowSlots * WindowFields>> windowPositions;
+// How one section of TINCTARA.ini was read.
+template <typename Values>
+struct SettingsSection {
+    bool failed = false;            // missing, cut short or a value out of range
+    std::optional<Values> values;   // empty when failed or when the file ends after its first line
 };
 
-SettingsFileSections parseSettingsFile(std::string_view windows1252Bytes);
+struct SettingsFileSections {
+    SettingsSection<std::array<std::int16_t, DmxTimingValues>> dmxTiming;
+    SettingsSection<SettingsOptions> options;
+    SettingsSection<std::array<std::string, 4>> files;  // configuration, scene, sequence, colour table
+    SettingsSection<std::array<std::int32_t, WindowSlots * WindowFields>> windowPositions;
+};
+
+SettingsFileSections parseSettingsFile(std::string bytes);
+// A file that cannot be opened fails every section.
 SettingsFileSections readSettingsFile(const std::string& path);
 
 // The file's bytes: header, [DMXINI], [OPTIONS] with the given state word,
 // [FILES] and [WINDOWSPOS], Windows-1252 with CR LF.
 std::string settingsFileBytes(const ShowModel& model, std::uint32_t stateFlags);
+// Written through a temporary file: a failure leaves the previous file intact.
 bool writeSettingsFile(const std::string& path, const ShowModel& model, std::uint32_t stateFlags);
 
 }  // namespace tinctara

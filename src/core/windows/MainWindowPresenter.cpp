@@ -89,33 +89,33 @@ void MainWindowPresenter::LoadINI()
 {
     const SettingsFileSections sections = readSettingsFile(settingsPath());
 
-    if (sections.dmxTiming)
-        model_.DmxTiming = *sections.dmxTiming;
-    else
+    if (sections.dmxTiming.values)
+        model_.DmxTiming = *sections.dmxTiming.values;
+    if (sections.dmxTiming.failed)
         services_.user.messageBox("Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]", "", MessageButtons::Ok,
                                   MessageIcon::None);
     model_.TimingBlockPending = 1;
 
-    if (sections.options) {
-        SavedOptions = sections.options->savedOptions;
-        model_.WallZoom = sections.options->wallZoom;
+    if (sections.options.values) {  // a failure here is passed over
+        SavedOptions = sections.options.values->savedOptions;
+        model_.WallZoom = sections.options.values->wallZoom;
     }
 
-    if (sections.files) {
-        model_.ConfigFileName = (*sections.files)[0];
-        model_.SceneFileName = (*sections.files)[1];
-        model_.SequenceFileName = (*sections.files)[2];
-        model_.ColourTableFileName = (*sections.files)[3];
-    } else {
+    if (sections.files.values) {
+        model_.ConfigFileName = (*sections.files.values)[0];
+        model_.SceneFileName = (*sections.files.values)[1];
+        model_.SequenceFileName = (*sections.files.values)[2];
+        model_.ColourTableFileName = (*sections.files.values)[3];
+    } else if (sections.files.failed) {
         model_.ConfigFileName.clear();
         model_.SceneFileName.clear();
         model_.SequenceFileName.clear();
         model_.ColourTableFileName.clear();
     }
 
-    if (sections.windowPositions)
-        model_.WindowPositions = *sections.windowPositions;
-    else
+    if (sections.windowPositions.values)
+        model_.WindowPositions = *sections.windowPositions.values;
+    if (sections.windowPositions.failed)
         services_.user.messageBox("Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]", "",
                                   MessageButtons::Ok, MessageIcon::None);
 

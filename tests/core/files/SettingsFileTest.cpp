@@ -24,14 +24,15 @@ TEST(SettingsFile, WrittenAndReadBackRestoresEverything)
     model->ColourTableFileName = "C:\\TINCTARA\\Farbtbl\\A.CCT";
 
     const auto sections = parseSettingsFile(settingsFileBytes(*model, 0x1A0410));
-    ASSERT_TRUE(sections.dmxTiming && sections.options && sections.files && sections.windowPositions);
-    EXPECT_EQ(*sections.dmxTiming, model->DmxTiming);
-    EXPECT_EQ(*sections.windowPositions, model->WindowPositions);
-    EXPECT_EQ(sections.options->savedOptions, 0x1A0410u);
-    EXPECT_EQ(sections.options->wallZoom, 125);
+    ASSERT_TRUE(sections.dmxTiming.values && sections.options.values && sections.files.values &&
+                sections.windowPositions.values);
+    EXPECT_EQ(*sections.dmxTiming.values, model->DmxTiming);
+    EXPECT_EQ(*sections.windowPositions.values, model->WindowPositions);
+    EXPECT_EQ(sections.options.values->savedOptions, 0x1A0410u);
+    EXPECT_EQ(sections.options.values->wallZoom, 125);
     const std::array<std::string, 4> names{model->ConfigFileName, "", model->SequenceFileName,
                                            model->ColourTableFileName};
-    EXPECT_EQ(*sections.files, names);
+    EXPECT_EQ(*sections.files.values, names);
 }
 
 TEST(SettingsFile, ExactLayout)
@@ -65,31 +66,34 @@ TEST(SettingsFile, ExactLayout)
 
 TEST(SettingsFile, DamagedSectionsFailOnTheirOwn)
 {
+    // Per section: 'r' read, 'f' failed, '-' left alone (the file ends after its first line).
     struct Case {
         const char* name;
         std::string text;
-        bool dmx, options, files, windows;
+        const char* outcome;  // [DMXINI], [OPTIONS], [FILES], [WINDOWSPOS]
     } cases[] = {
-        {"empty", "", false, false, false, false},
-        {"header only", "ini-Datei von TINCTARA 98\r\n", false, false, false, false},
-        {"cut short", "x\r\n[DMXINI]\r\n 1, 2, 3\r\n[options]\r\n 5\r\n", false, false, false, false},
-        {"out of range", "x\r\n[DMXINI]\r\n 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 40000\r\n", false, false,
-         false, false},
+        {"empty", "", "----"},
+        {"header only", "ini-Datei von TINCTARA 98\r\n", "----"},
+        {"cut short", "x\r\n[DMXINI]\r\n 1, 2, 3\r\n[options]\r\n 5\r\n", "ffff"},
+        {"out of range", "x\r\n[DMXINI]\r\n 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 40000\r\n", "ffff"},
         {"any case and order, blanks around markers",
          "x\r\n  [files]  \r\na\r\nb\r\nc\r\nd\r\n[OpTiOnS]\r\n 7\r\n 9\r\n[dmxini]\r\n"
          " 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n",
-         true, true, true, false},
+         "rrrf"},
     };
+    auto outcome = [](const auto& section) { return section.values ? 'r' : section.failed ? 'f' : '-'; };
     for (const auto& c : cases) {
         const auto sections = parseSettingsFile(c.text);
-        EXPECT_EQ(sections.dmxTiming.has_value(), c.dmx) << c.name;
-        EXPECT_EQ(sections.options.has_value(), c.options) << c.name;
-        EXPECT_EQ(sections.files.has_value(), c.files) << c.name;
-        EXPECT_EQ(sections.windowPositions.has_value(), c.windows) << c.name;
+        const std::string got{outcome(sections.dmxTiming), outcome(sections.options), outcome(sections.files),
+                              outcome(sections.windowPositions)};
+        EXPECT_EQ(got, c.outcome) << c.name;
     }
     const auto sections = parseSettingsFile(cases[4].text);
-    EXPECT_EQ((*sections.files)[3], "d");
-    EXPECT_EQ((*sections.dmxTiming)[15], 16);
+    EXPECT_EQ((*sections.files.values)[3], "d");
+    EXPECT_EQ((*sections.dmxTiming.values)[15], 16);
+    const auto missing = readSettingsFile("/nonexistent/TINCTARA.ini");
+    EXPECT_TRUE(missing.dmxTiming.failed && missing.options.failed && missing.files.failed &&
+                missing.windowPositions.failed);
 }
 
 TEST(SettingsFile, FailedWriteLeavesThePreviousFile)
@@ -101,14 +105,14 @@ TEST(SettingsFile, FailedWriteLeavesThePreviousFile)
     auto model = std::make_unique<ShowModel>();
     model->WallZoom = 55;
     ASSERT_TRUE(writeSettingsFile(path, *model, 0));
-    EXPECT_EQ(readSettingsFile(path).options->wallZoom, 55);
+    EXPECT_EQ(readSettingsFile(path).options.values->wallZoom, 55);
 
     std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     model->WallZoom = 99;
     const bool canStillWrite = ::access(folder.c_str(), W_OK) == 0;  // root ignores permissions
     if (!canStillWrite) {
         EXPECT_FALSE(writeSettingsFile(path, *model, 0));
-        EXPECT_EQ(readSettingsFile(path).options->wallZoom, 55);
+        EXPECT_EQ(readSettingsFile(path).options.values->wallZoom, 55);
     }
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     EXPECT_FALSE(writeSettingsFile((folder / "no-such-folder" / "TINCTARA.ini").string(), *model, 0));

@@ -306,11 +306,11 @@ TEST(MainWindowExit, CloseStoresPlacementAndStateWord)
     main.model.StateFlags = 0;  // changes after closing began are not saved
     main.presenter.Form_Unload();
     const auto sections = readSettingsFile((main.folder / "TINCTARA.ini").string());
-    ASSERT_TRUE(sections.options && sections.windowPositions);
-    EXPECT_EQ(sections.options->savedOptions, StateFlag::AutoLoad | StateFlag::WallWindowOpen);
-    const std::array<std::int32_t, 5> window1{(*sections.windowPositions)[0], (*sections.windowPositions)[10],
-                                              (*sections.windowPositions)[20], (*sections.windowPositions)[30],
-                                              (*sections.windowPositions)[40]};
+    ASSERT_TRUE(sections.options.values && sections.windowPositions.values);
+    EXPECT_EQ(sections.options.values->savedOptions, StateFlag::AutoLoad | StateFlag::WallWindowOpen);
+    const std::array<std::int32_t, 5> window1{(*sections.windowPositions.values)[0], (*sections.windowPositions.values)[10],
+                                              (*sections.windowPositions.values)[20], (*sections.windowPositions.values)[30],
+                                              (*sections.windowPositions.values)[40]};
     EXPECT_EQ(window1, (std::array<std::int32_t, 5>{100, 200, 8000, 6000, 2}));
 }
 
