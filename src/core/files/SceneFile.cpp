@@ -81,8 +81,9 @@ LoadOutcome loadScene(ShowFileContext& context, const std::string& requested)
     }
 
     model.clearDocument(DocumentFlag::SceneNew | DocumentFlag::SceneChanged);
+    bool imported = true;
     if (import) {
-        ImportScene(model, context.view, context.user);
+        imported = ImportScene(model, context.view, context.user);
         model.setDocument(DocumentFlag::SceneNew | DocumentFlag::SceneChanged);
     }
     ShowAllElementColours(model, context.view);
@@ -90,7 +91,8 @@ LoadOutcome loadScene(ShowFileContext& context, const std::string& requested)
         tell(context, "Suchpfad der Scene hat sich verändert.");
     context.view.setWallStatus("Scene " + fileNamePart(opened->path) + " erfolgreich geladen!");
     model.SceneFileName = opened->path;
-    return LoadOutcome::Loaded;
+    // The load goes on without a wall to import onto, but did not do what was asked.
+    return imported ? LoadOutcome::Loaded : LoadOutcome::Failed;
 }
 
 }  // namespace

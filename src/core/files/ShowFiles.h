@@ -25,7 +25,8 @@ enum class LoadOutcome {
     Cancelled,  // the user cancelled the dialog or a question; nothing was read
     Refused,    // not loaded in the present state (a sequence is playing)
     NotFound,   // the file could not be opened, not even in the fall-back folder
-    Failed,     // a section failed or a check refused the data; what was read stays
+    Failed,     // a section failed, a check refused the data or the import had no wall;
+                // what was read stays
 };
 
 enum class SaveOutcome {

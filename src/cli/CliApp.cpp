@@ -1,0 +1,372 @@
+#include "CliApp.h"
+
+#include "CliPlatform.h"
+#include "files/ShowFiles.h"
+#include "model/OutputEngine.h"
+#include "model/SequencePlayback.h"
+#include "model/ShowModel.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tinctara::cli {
+
+namespace {
+
+constexpr const char* Usage =
+    "Usage:\n"
+    "  tinctara-cli check [--config F.CFG] [--import yes|no] FILE...\n"
+    "      Loads the configuration, then each FILE (.CFG .CSC .CSQ .CCT) as at start-up and prints\n"
+    "      every message (message:), status line (status:) and title (title:) the program would show.\n"
+    "      Ends with \"ok\" (exit 0), or \"failed\" (exit 1) when a load failed or ended early.\n"
+    "  tinctara-cli resave IN OUT [--config F.CFG] [--import yes|no]\n"
+    "      Loads IN (after the configuration) and saves it to OUT, which has IN's extension.\n"
+    "  tinctara-cli render [--config F] [--scene F] [--sequence F] [--colours F]\n"
+    "                      [--interface none|usb|library] [--play] [--ticks N] [--channels A-B]\n"
+    "                      [--import yes|no]\n"
+    "      Loads the files, opens the interface, optionally presses PLAY, runs N output ticks\n"
+    "      (default 1) and prints per tick: the tick number, then the levels of channels A..B\n"
+    "      (default 1-512); with --interface none the element colours R,G,B,W of every element.\n"
+    "      Messages go to standard error.\n"
+    "  tinctara-cli --help\n"
+    "Every command takes --home DIR: the program folder with the show folders (default: the\n"
+    "folder of tinctara-cli, or TINCTARA_HOME).\n"
+    "Exit codes: 0 done, 1 a file could not be loaded or saved, 2 usage error.\n";
+
+enum class Kind { Configuration, Scene, Sequence, ColourTable };
+
+std::optional<Kind> kindOf(const std::string& path)
+{
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos)
+        return std::nullopt;
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    static const std::map<std::string, Kind> kinds{
+        {"CFG", Kind::Configuration}, {"CSC", Kind::Scene}, {"CSQ", Kind::Sequence}, {"CCT", Kind::ColourTable}};
+    const auto found = kinds.find(extension);
+    return found == kinds.end() ? std::nullopt : std::optional<Kind>(found->second);
+}
+
+struct UsageError {
+    std::string text;
+};
+
+// The command line after the command word: options with their values, and the
+// remaining operands in order.
+struct Arguments {
+    std::map<std::string, std::string> options;
+    bool play = false;
+    std::vector<std::string> operands;
+};
+
+Arguments parse(const std::vector<std::string>& args, std::size_t from, const std::vector<std::string>& valued,
+                bool allowPlay)
+{
+    Arguments parsed;
+    for (std::size_t i = from; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--play" && allowPlay) {
+            parsed.play = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            if (std::find(valued.begin(), valued.end(), arg) == valued.end() && arg != "--home")
+                throw UsageError{"unknown option " + arg};
+            if (i + 1 >= args.size())
+                throw UsageError{arg + " needs a value"};
+            parsed.options[arg] = args[++i];
+        } else {
+            parsed.operands.push_back(arg);
+        }
+    }
+    return parsed;
+}
+
+bool importAnswer(const Arguments& parsed)
+{
+    const auto found = parsed.options.find("--import");
+    if (found == parsed.options.end() || found->second == "yes")
+        return true;
+    if (found->second == "no")
+        return false;
+    throw UsageError{"--import takes yes or no"};
+}
+
+std::optional<long long> wholeNumber(const std::string& text)
+{
+    long long value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+// A fresh show initialised as at start-up, with the front end's platform.
+class Session {
+public:
+    Session(std::ostream& messages, bool importYes, std::string programFolder)
+        : view(messages), user(messages, importYes), context{model, view, user, timer, std::move(programFolder)}
+    {
+        initialiseAtStartUp(model);
+        model.OsName = "Linux";
+    }
+
+    LoadOutcome load(Kind kind, const std::string& path)
+    {
+        model.setState(StateFlag::SilentFileOp);
+        LoadOutcome outcome = LoadOutcome::Failed;
+        switch (kind) {
+        case Kind::Configuration:
+            model.ConfigFileName = path;
+            outcome = LoadConfiguration(context);
+            break;
+        case Kind::Scene:
+            model.SceneFileName = path;
+            outcome = LoadScene(context);
+            break;
+        case Kind::Sequence:
+            model.SequenceFileName = path;
+            outcome = LoadSequence(context);
+            break;
+        case Kind::ColourTable:
+            model.ColourTableFileName = path;
+            outcome = LoadColourTable(context);
+            break;
+        }
+        model.clearState(StateFlag::SilentFileOp);
+        return outcome;
+    }
+
+    SaveOutcome save(Kind kind, const std::string& path)
+    {
+        model.setState(StateFlag::SilentFileOp);
+        SaveOutcome outcome = SaveOutcome::Failed;
+        switch (kind) {
+        case Kind::Configuration:
+            model.ConfigFileName = path;
+            outcome = SaveConfiguration(context);
+            break;
+        case Kind::Scene:
+            model.SceneFileName = path;
+            outcome = SaveScene(context);
+            break;
+        case Kind::Sequence:
+            model.SequenceFileName = path;
+            outcome = SaveSequence(context);
+            break;
+        case Kind::ColourTable:
+            model.ColourTableFileName = path;
+            outcome = SaveColourTable(context);
+            break;
+        }
+        model.clearState(StateFlag::SilentFileOp);
+        return outcome;
+    }
+
+private:
+    std::unique_ptr<ShowModel> storage = std::make_unique<ShowModel>();
+
+public:
+    ShowModel& model = *storage;
+    CliView view;
+    CliUser user;
+    CliTimer timer;
+    ShowFileContext context;
+};
+
+std::string homeOf(const Arguments& parsed, const std::string& programFolder)
+{
+    const auto found = parsed.options.find("--home");
+    return found == parsed.options.end() ? programFolder : found->second;
+}
+
+Kind requireKind(const std::string& path)
+{
+    const auto kind = kindOf(path);
+    if (!kind)
+        throw UsageError{"not a show file (.CFG .CSC .CSQ .CCT): " + path};
+    return *kind;
+}
+
+int check(const std::vector<std::string>& args, std::ostream& out, const std::string& programFolder)
+{
+    const Arguments parsed = parse(args, 1, {"--config", "--import"}, false);
+    const bool importYes = importAnswer(parsed);
+    if (parsed.operands.empty())
+        throw UsageError{"check needs at least one file"};
+    std::vector<std::pair<Kind, std::string>> files;
+    if (const auto config = parsed.options.find("--config"); config != parsed.options.end()) {
+        if (requireKind(config->second) != Kind::Configuration)
+            throw UsageError{"--config takes a .CFG file"};
+        files.emplace_back(Kind::Configuration, config->second);
+    }
+    for (const auto& file : parsed.operands)
+        files.emplace_back(requireKind(file), file);
+
+    Session session(out, importYes, homeOf(parsed, programFolder));
+    bool allLoaded = true;
+    for (const auto& [kind, path] : files)
+        allLoaded = session.load(kind, path) == LoadOutcome::Loaded && allLoaded;
+    out << (allLoaded ? "ok" : "failed") << '\n';
+    return allLoaded ? ExitOk : ExitFailed;
+}
+
+int resave(const std::vector<std::string>& args, std::ostream& out, const std::string& programFolder)
+{
+    const Arguments parsed = parse(args, 1, {"--config", "--import"}, false);
+    const bool importYes = importAnswer(parsed);
+    if (parsed.operands.size() != 2)
+        throw UsageError{"resave needs IN and OUT"};
+    const std::string& in = parsed.operands[0];
+    const std::string& target = parsed.operands[1];
+    const Kind kind = requireKind(in);
+    if (kindOf(target) != kind)
+        throw UsageError{"OUT must have the extension of IN"};
+
+    Session session(out, importYes, homeOf(parsed, programFolder));
+    if (const auto config = parsed.options.find("--config"); config != parsed.options.end()) {
+        if (requireKind(config->second) != Kind::Configuration)
+            throw UsageError{"--config takes a .CFG file"};
+        if (session.load(Kind::Configuration, config->second) != LoadOutcome::Loaded)
+            return ExitFailed;
+    }
+    if (session.load(kind, in) != LoadOutcome::Loaded)
+        return ExitFailed;
+    return session.save(kind, target) == SaveOutcome::Saved ? ExitOk : ExitFailed;
+}
+
+struct ChannelRange {
+    int first = 1;
+    int last = DmxChannels;
+};
+
+ChannelRange channelRange(const Arguments& parsed)
+{
+    const auto found = parsed.options.find("--channels");
+    if (found == parsed.options.end())
+        return {};
+    const std::string& text = found->second;
+    const std::size_t dash = text.find('-');
+    const auto first = dash == std::string::npos ? std::nullopt : wholeNumber(text.substr(0, dash));
+    const auto last = dash == std::string::npos ? std::nullopt : wholeNumber(text.substr(dash + 1));
+    if (!first || !last || *first < 1 || *first > *last || *last > DmxChannels)
+        throw UsageError{"--channels takes A-B with 1 <= A <= B <= 512"};
+    return {static_cast<int>(*first), static_cast<int>(*last)};
+}
+
+int render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const std::string& programFolder)
+{
+    const Arguments parsed =
+        parse(args, 1, {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks", "--channels", "--import"},
+              true);
+    if (!parsed.operands.empty())
+        throw UsageError{"render takes no operands: " + parsed.operands.front()};
+    const bool importYes = importAnswer(parsed);
+    const ChannelRange channels = channelRange(parsed);
+    long long ticks = 1;
+    if (const auto found = parsed.options.find("--ticks"); found != parsed.options.end()) {
+        const auto value = wholeNumber(found->second);
+        if (!value || *value < 0 || *value > 10'000'000)
+            throw UsageError{"--ticks takes a number from 0 to 10000000"};
+        ticks = *value;
+    }
+    std::int16_t interfaceType = Interface::NoInterface;
+    if (const auto found = parsed.options.find("--interface"); found != parsed.options.end()) {
+        if (found->second == "usb")
+            interfaceType = Interface::UsbInterface;
+        else if (found->second == "library")
+            interfaceType = Interface::PcmciaCard8301;
+        else if (found->second == "isa")
+            throw UsageError{"--interface isa is not available yet: the ISA cards need the interface search"};
+        else if (found->second != "none")
+            throw UsageError{"--interface takes none, usb or library"};
+    }
+    const std::pair<const char*, Kind> order[] = {{"--config", Kind::Configuration},
+                                                  {"--scene", Kind::Scene},
+                                                  {"--sequence", Kind::Sequence},
+                                                  {"--colours", Kind::ColourTable}};
+    for (const auto& [option, kind] : order)
+        if (const auto found = parsed.options.find(option); found != parsed.options.end() && kindOf(found->second) != kind)
+            throw UsageError{std::string(option) + " takes a file of its kind: " + found->second};
+
+    Session session(err, importYes, homeOf(parsed, programFolder));
+    ShowModel& model = session.model;
+    for (const auto& [option, kind] : order) {
+        const auto found = parsed.options.find(option);
+        if (found != parsed.options.end() && session.load(kind, found->second) == LoadOutcome::NotFound)
+            return ExitFailed;
+    }
+
+    EmptyPortBus ports;
+    VirtualUsbLibrary usb;
+    VirtualCardLibrary cardLibrary;
+    OutputEngine engine(model, session.view, session.timer, OutputDevices{ports, usb, cardLibrary});
+    model.InterfaceType = interfaceType;
+    if (interfaceType == Interface::UsbInterface) {
+        // The open as the interface search does it: close, open, clear, start.
+        std::uint8_t zero = 0;
+        usb.hardCommand(2, 0, &zero);
+        usb.hardCommand(1, 0, &zero);
+        std::fill_n(model.DmxFrame.begin(), DmxChannels, 0);
+        usb.hardCommand(3, 0, &zero);
+        session.timer.setEnabled(true);
+    } else if (interfaceType == Interface::PcmciaCard8301) {
+        session.timer.setEnabled(true);
+    }
+    if (parsed.play) {
+        Sequencer sequencer{model, session.view, session.user, session.timer};
+        PressPlay(sequencer);
+    }
+
+    session.view.printing = false;
+    std::string line;
+    for (long long tick = 1; tick <= ticks; ++tick) {
+        engine.AutoXmit();
+        line = std::to_string(tick);
+        if (interfaceType == Interface::NoInterface) {
+            for (int element = 1; element <= model.ElementCount; ++element)
+                for (int plane = Red; plane <= White; ++plane)
+                    line += "," + std::to_string(model.colour(plane, element));
+        } else {
+            for (int channel = channels.first; channel <= channels.last; ++channel)
+                line += "," + std::to_string(interfaceType == Interface::UsbInterface ? usb.frame[channel - 1]
+                                                                                      : cardLibrary.frame[channel - 1]);
+        }
+        out << line << '\n';
+    }
+    return ExitOk;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
+{
+    try {
+        if (args.empty()) {
+            err << Usage;
+            return ExitUsage;
+        }
+        const std::string& command = args[0];
+        if (command == "--help" || command == "-h" || command == "help") {
+            out << Usage;
+            return ExitOk;
+        }
+        if (command == "check")
+            return check(args, out, programFolder);
+        if (command == "resave")
+            return resave(args, out, programFolder);
+        if (command == "render")
+            return render(args, out, err, programFolder);
+        throw UsageError{"unknown command " + command};
+    } catch (const UsageError& error) {
+        err << "tinctara-cli: " << error.text << "\n" << Usage;
+        return ExitUsage;
+    }
+}
+
+}  // namespace tinctara::cli

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/DmxLibraries.h"
+#include "platform/OutputTimer.h"
+#include "platform/PortIo.h"
+#include "platform/ShowView.h"
+#include "platform/UserInteraction.h"
+
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace tinctara::cli {
+
+// One line of program text for the terminal: a carriage return or line feed
+// inside it becomes the two characters "\r" or "\n", so every text stays on
+// one line.
+std::string escaped(std::string_view text);
+
+// Prints what the show would put in status lines and the title bar, and keeps
+// the sequencer's fields, which the sequence saver and STOP read back.
+class CliView : public ShowView {
+public:
+    explicit CliView(std::ostream& out) : out_(out) {}
+
+    void setTitle(std::string_view text) override { print("title: ", text); }
+    void setSequencerLabel(std::string_view text) override { print("status: ", text); }
+    void setWallStatus(std::string_view text) override { print("status: ", text); }
+    void setColourWindowStatus(std::string_view text) override { print("status: ", text); }
+    void setSequencerField(int index, std::string_view text) override;
+    std::string sequencerFieldText(int index) const override;
+
+    // Off while ticks run: the sequencer's hold and blend counts change every tick.
+    bool printing = true;
+
+private:
+    void print(const char* kind, std::string_view text);
+
+    std::ostream& out_;
+    std::array<std::string, 3> fields_{"", "50", "1"};
+};
+
+// Answers every question the way that lets a load go on; import questions
+// as told on the command line. Dialogs are never needed: every command runs
+// with the current file name, as at start-up.
+class CliUser : public UserInteraction {
+public:
+    CliUser(std::ostream& out, bool importAnswer) : out_(out), import_(importAnswer) {}
+
+    MessageAnswer messageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                             MessageIcon icon) override;
+    void beep() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
+    void processEvents() override {}
+
+private:
+    std::ostream& out_;
+    bool import_;
+};
+
+class CliTimer : public OutputTimer {
+public:
+    void setEnabled(bool enabled) override { enabled_ = enabled; }
+    bool isEnabled() const override { return enabled_; }
+
+private:
+    bool enabled_ = false;
+};
+
+// No card on the bus: every read sees an empty bus.
+class EmptyPortBus : public PortIo {
+public:
+    std::uint8_t readPort(std::uint32_t) override { return 0xFF; }
+    void writePort(std::uint32_t, std::uint8_t) override {}
+};
+
+// A USB interface that answers the open as a USBLNK2 and keeps the last frame.
+class VirtualUsbLibrary : public UsbDmxLibrary {
+public:
+    std::int32_t hardCommand(std::int32_t command, std::int32_t parameter, std::uint8_t* buffer) override;
+    std::array<std::uint8_t, 512> frame{};
+};
+
+// A driver-library card that sends nothing and keeps the last frame.
+class VirtualCardLibrary : public DmxCardLibrary {
+public:
+    std::int32_t dmxSend(std::int32_t& handle, const std::uint32_t* levels) override;
+    std::int32_t dmxSend2(std::int32_t& handle, const std::uint32_t* levels) override;
+    std::array<std::uint32_t, 512> frame{};
+};
+
+}  // namespace tinctara::cli

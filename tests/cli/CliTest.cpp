@@ -1,0 +1,222 @@
+#include "CliApp.h"
+#include "CliPlatform.h"
+
+#include "core/files/FileHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tinctara::cli {
+namespace {
+
+using testing::FileHarness;
+using testing::fixture;
+using testing::readBytes;
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args, const std::string& programFolder = "/nonexistent")
+{
+    std::ostringstream out, err;
+    CliRun result;
+    result.exit = runCli(args, out, err, programFolder);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+std::string data(const char* name)
+{
+    return fixture(name).string();
+}
+
+TEST(CliCheck, PrintsWhatTheProgramWouldShowAndHowTheLoadsEnded)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        std::vector<std::string> out;
+    };
+    const Case cases[] = {
+        {{"check", "--config", data("DEMO22.CFG"), data("SRC22.CSC"), data("USER.CCT")},
+         0,
+         {"status: Configuration erfolgreich geladen!", "status: Scene SRC22.CSC erfolgreich geladen!", "ok"}},
+        {{"check", "--config", data("DEMO22.CFG"), data("SRC44.CSC"), "--import", "no"},
+         0,
+         {"status: Configuration erfolgreich geladen!",
+          "message: Scene wurde auf einer Wand mit X= 4 und Y= 4 Elementen erstellt. Soll ich Importieren ?",
+          "status: Scene SRC44.CSC erfolgreich geladen!", "ok"}},
+        {{"check", data("SRC22.CSC")},  // no wall to import onto
+         1,
+         {"message: Scene wurde auf einer Wand mit X= 2 und Y= 2 Elementen erstellt. Soll ich Importieren ?",
+          "message: Keine Wand vorhanden. Auf eine  leere Wand kann nicht importiert werden!",
+          "status: Scene SRC22.CSC erfolgreich geladen!", "failed"}},
+        {{"check", "/gone/X.CSQ"}, 1, {"message: Konnte Sequenz-Datei nicht finden", "failed"}},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.exit, c.exit) << c.args[1];
+        EXPECT_EQ(lines(r.out), c.out) << c.args[1];
+    }
+}
+
+TEST(CliCheck, CountChecksAreFailures)
+{
+    FileHarness h;
+    std::string config = readBytes(fixture("DEMO22.CFG"));
+    config.replace(config.find("ElementeMax =  4"), 16, "ElementeMax =  5");
+    std::string table = readBytes(fixture("USER.CCT"));
+    table.replace(table.find("UserColors =  20"), 16, "UserColors =  16");
+    const CliRun mismatch = run({"check", h.file("C.CFG", config)});
+    EXPECT_EQ(mismatch.exit, 1);
+    EXPECT_EQ(lines(mismatch.out).back(), "failed");
+    const CliRun colours = run({"check", h.file("T.cct", table)});
+    EXPECT_EQ(colours.exit, 1);
+    EXPECT_EQ(lines(colours.out).front(), "message: Fehler beim Laden der Farbtabelle! Beim Erstellen der Datei wurde "
+                                          "eine andere Anzahl an Farben benutzt.");
+}
+
+TEST(CliResave, EveryFormatSavedLoadedAndSavedAgainKeepsItsBytes)
+{
+    for (const char* name : {"DEMO22.CFG", "SRC22.CSC", "SRC44.CSC", "SHOW22.CSQ", "OLD98.CSQ", "USER.CCT"}) {
+        FileHarness h;
+        const std::string ext = std::string(name).substr(std::string(name).size() - 4);
+        const std::string once = h.path(std::string("ONCE") + ext);
+        const std::string twice = h.path(std::string("TWICE") + ext);
+        ASSERT_EQ(run({"resave", data(name), once, "--config", data("DEMO22.CFG")}).exit, 0) << name;
+        ASSERT_EQ(run({"resave", once, twice, "--config", data("DEMO22.CFG")}).exit, 0) << name;
+        EXPECT_EQ(readBytes(twice), readBytes(once)) << name;
+    }
+    // Without references to other files the first save gives the fixture back.
+    for (const char* name : {"DEMO22.CFG", "USER.CCT"}) {
+        FileHarness h;
+        const std::string out = h.path(std::string("OUT") + std::string(name).substr(std::string(name).size() - 4));
+        ASSERT_EQ(run({"resave", data(name), out}).exit, 0);
+        EXPECT_EQ(readBytes(out), readBytes(fixture(name))) << name;
+    }
+}
+
+TEST(CliResave, SpeedIsTheBlendTimeOfStepOne)
+{
+    FileHarness h;
+    std::string sequence = readBytes(fixture("SHOW22.CSQ"));
+    sequence.replace(sequence.find("Speed =   20"), 12, "Speed =   77");
+    const std::string out = h.path("OUT.CSQ");
+    ASSERT_EQ(run({"resave", h.file("IN.CSQ", sequence), out, "--config", data("DEMO22.CFG")}).exit, 0);
+    EXPECT_NE(readBytes(out).find("\r\nSpeed =   20\r\n"), std::string::npos);
+}
+
+TEST(CliResave, FailuresAndUsage)
+{
+    FileHarness h;
+    EXPECT_EQ(run({"resave", "/gone/A.CSC", h.path("B.CSC")}).exit, 1);
+    EXPECT_EQ(run({"resave", data("USER.CCT"), "/no/such/folder/B.CCT"}).exit, 1);
+    EXPECT_EQ(run({"resave", data("USER.CCT"), h.path("B.CSC")}).exit, 2);
+    EXPECT_EQ(run({"resave", data("USER.CCT")}).exit, 2);
+}
+
+TEST(CliRender, PrintsTheLevelsTheInterfaceHoldsAfterEachTick)
+{
+    const CliRun usb = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface", "usb",
+                         "--ticks", "2", "--channels", "1-8"});
+    EXPECT_EQ(usb.exit, 0);
+    // Correction of element 2 red is 5 in the configuration.
+    EXPECT_EQ(lines(usb.out), (std::vector<std::string>{"1,1,21,41,61,0,22,42,62", "2,1,21,41,61,0,22,42,62"}));
+    EXPECT_NE(usb.err.find("status: Scene SRC22.CSC erfolgreich geladen!"), std::string::npos);
+
+    const CliRun library = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface",
+                             "library", "--channels", "15-16"});
+    EXPECT_EQ(lines(library.out), std::vector<std::string>{"1,44,54"});
+
+    std::string silence = "1";
+    for (int channel = 1; channel <= 512; ++channel)
+        silence += ",0";
+    EXPECT_EQ(lines(run({"render", "--interface", "usb"}).out), std::vector<std::string>{silence});
+}
+
+TEST(CliRender, PlayFadesThroughTheSequence)
+{
+    const CliRun none = run({"render", "--config", data("DEMO22.CFG"), "--sequence", data("SHOW22.CSQ"), "--play",
+                          "--ticks", "3"});
+    EXPECT_EQ(none.exit, 0);
+    // Step 1 is on the wall; the first tick loads it (blend 20), the second holds, the third fades.
+    const auto out = lines(none.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0], "1,11,0,0,1,12,0,0,2,13,0,0,3,14,0,0,4");
+    EXPECT_EQ(out[1], "2,11,0,0,1,12,0,0,2,13,0,0,3,14,0,0,4");
+    EXPECT_NE(out[2], "3,11,0,0,1,12,0,0,2,13,0,0,3,14,0,0,4");
+
+    const CliRun withoutSequence = run({"render", "--config", data("DEMO22.CFG"), "--play", "--ticks", "2"});
+    EXPECT_EQ(lines(withoutSequence.out), (std::vector<std::string>{"1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0",
+                                                                    "2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}));
+    EXPECT_NE(withoutSequence.err.find("status: Es wurde noch keine Sequenz programmiert !"), std::string::npos);
+}
+
+TEST(CliRender, ExitCodes)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+    };
+    const Case cases[] = {
+        {{"render", "--channels", "0-3"}, 2},
+        {{"render", "--channels", "5-3"}, 2},
+        {{"render", "--channels", "1-513"}, 2},
+        {{"render", "--channels", "7"}, 2},
+        {{"render", "--interface", "isa"}, 2},
+        {{"render", "--interface", "serial"}, 2},
+        {{"render", "--ticks", "-1"}, 2},
+        {{"render", "--scene", data("USER.CCT")}, 2},
+        {{"render", "--bogus"}, 2},
+        {{"render", "--scene", "/gone/X.CSC"}, 1},
+        {{"render", "--ticks", "0"}, 0},
+        {{"frobnicate"}, 2},
+        {{}, 2},
+        {{"check"}, 2},
+        {{"check", "README.md"}, 2},
+        {{"check", "--import", "maybe", data("USER.CCT")}, 2},
+        {{"--help"}, 0},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.exit, c.exit) << (c.args.empty() ? "(none)" : c.args.back());
+        if (c.exit == 2) {
+            EXPECT_NE(r.err.find("Usage:"), std::string::npos);
+        }
+    }
+}
+
+TEST(CliPlatform, TextsStayOnOneLine)
+{
+    EXPECT_EQ(escaped("a.CFG\rSie haben\n"), "a.CFG\\rSie haben\\n");
+}
+
+TEST(CliCheck, FindsShowsInTheProgramFoldersFallBackFolders)
+{
+    FileHarness h;
+    h.file("program/config/DEMO22.CFG", readBytes(fixture("DEMO22.CFG")));
+    h.file("program/sequence/SHOW22.CSQ", readBytes(fixture("SHOW22.CSQ")));
+    const CliRun r = run({"check", "--home", h.context.programFolder, "--config", "C:\\old\\DEMO22.CFG", "SHOW22.CSQ"});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{"message: Suchpfad der Configurationsdatei hat sich verändert",
+                                                      "status: Configuration erfolgreich geladen!",
+                                                      "message: Suchpfad der Sequenz hat sich verändert.",
+                                                      "status: Sequenz erfolgreich geladen!", "ok"}));
+}
+
+}  // namespace
+}  // namespace tinctara::cli
