@@ -83,17 +83,21 @@ void MainWindow::buildMenus()
     addEntry(fileMenu_, "mnuNeueWand", "Neue &Wand", QKeySequence(Qt::CTRL | Qt::Key_W), open(WindowKind::NewWall));
     addUnavailable(fileMenu_, "mnuNeuesElement", "Neues &Element", QKeySequence(Qt::CTRL | Qt::Key_E));
     addUnavailable(fileMenu_, "mnuWandLoeschen", "Wand löschen");
+    auto loadCommand = [&p](DocumentKind kind) { return [&p, kind] { p.showFiles().load(kind); }; };
+    auto saveCommand = [&p](DocumentKind kind) { return [&p, kind] { p.showFiles().save(kind); }; };
     QMenu* load = addMenu(fileMenu_, "mnuLaden", "Laden");
-    addEntry(load, "mnuLadenKonfiguration", "Konfiguration", {}, {});
-    addEntry(load, "mnuLadenSzene", "Szene", {}, {});
-    addEntry(load, "mnuLadenSequenz", "Sequenz", {}, {});
-    addEntry(load, "mnuLadenFarbtabelle", "Farbtabelle", {}, {});
+    addEntry(load, "mnuLadenKonfiguration", "Konfiguration", {}, loadCommand(DocumentKind::Config));
+    addEntry(load, "mnuLadenSzene", "Szene", {}, loadCommand(DocumentKind::Scene));
+    addEntry(load, "mnuLadenSequenz", "Sequenz", {}, loadCommand(DocumentKind::Sequence));
+    addEntry(load, "mnuLadenFarbtabelle", "Farbtabelle", {}, loadCommand(DocumentKind::ColourTable));
     addUnavailable(load, "mnuLadenMemoryCard", "Memory Card");
     QMenu* save = addMenu(fileMenu_, "mnuSpeichern", "Speichern");
-    addEntry(save, "mnuSpeichernKonfiguration", "&Konfiguration", {}, {});
-    addEntry(save, "mnuSpeichernSzene", "&Szene ", QKeySequence(Qt::CTRL | Qt::Key_S), {});
-    addEntry(save, "mnuSpeichernSequenz", "Se&quenz", QKeySequence(Qt::CTRL | Qt::Key_Q), {});
-    addEntry(save, "mnuSpeichernFarbtabelle", "&Farbtabelle", QKeySequence(Qt::CTRL | Qt::Key_F), {});
+    addEntry(save, "mnuSpeichernKonfiguration", "&Konfiguration", {}, saveCommand(DocumentKind::Config));
+    addEntry(save, "mnuSpeichernSzene", "&Szene ", QKeySequence(Qt::CTRL | Qt::Key_S), saveCommand(DocumentKind::Scene));
+    addEntry(save, "mnuSpeichernSequenz", "Se&quenz", QKeySequence(Qt::CTRL | Qt::Key_Q),
+             saveCommand(DocumentKind::Sequence));
+    addEntry(save, "mnuSpeichernFarbtabelle", "&Farbtabelle", QKeySequence(Qt::CTRL | Qt::Key_F),
+             saveCommand(DocumentKind::ColourTable));
     addEntry(save, "mnuSpeichernMemoryCard", "&Memory Card", QKeySequence(Qt::CTRL | Qt::Key_M),
              open(WindowKind::MemoryCard));
     QMenu* send = addMenu(fileMenu_, "mnuSequenzSenden", "Sequenz senden");

@@ -14,12 +14,14 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         setup_.settings = &defaultSettings_;
 
     engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_, OutputDevices{ports_, usb_, cardLibrary_});
+    showFiles_ = std::make_unique<ShowFileCommands>(
+        ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});
     interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, timer_, messages_);
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
-        *model_, view_, user_, timer_, *mainWindow_, showFiles_, *interfaces_, *setup_.settings, *setup_.system,
+        *model_, view_, user_, timer_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
         messages_, setup_.programFolder});
     QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
 }

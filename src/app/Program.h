@@ -8,6 +8,7 @@
 #include "model/OutputEngine.h"
 #include "model/ShowModel.h"
 #include "windows/MainWindowPresenter.h"
+#include "windows/ShowFileCommands.h"
 
 #include <memory>
 #include <string>
@@ -20,14 +21,6 @@ struct ProgramSetup {
     std::string programFolder;
     SettingsStore* settings = nullptr;  // null: the user's QSettings
     SystemInfo* system = nullptr;       // null: Linux
-};
-
-// Show-file commands until the show files arrive: nothing can be loaded yet.
-class NoShowFiles : public ShowCommands {
-public:
-    bool load(DocumentKind) override { return false; }
-    bool save(DocumentKind) override { return false; }
-    void play() override {}
 };
 
 // The composition root: the one show model and everything wired around it.
@@ -48,6 +41,7 @@ public:
     ShowViewHub& view() { return view_; }
     InterfaceRegistry& interfaces() { return *interfaces_; }
     PortIo& ports() { return ports_; }
+    ShowCommands& showFiles() { return *showFiles_; }
     const std::string& programFolder() const { return setup_.programFolder; }
 
 private:
@@ -62,7 +56,7 @@ private:
     EmptyPortBus ports_;
     AbsentUsbLibrary usb_;
     AbsentCardLibrary cardLibrary_;
-    NoShowFiles showFiles_;
+    std::unique_ptr<ShowFileCommands> showFiles_;
     std::unique_ptr<OutputEngine> engine_;
     std::unique_ptr<InterfaceRegistry> interfaces_;
     std::unique_ptr<MainWindow> mainWindow_;
