@@ -220,3 +220,21 @@ TEST(CliCheck, FindsShowsInTheProgramFoldersFallBackFolders)
 
 }  // namespace
 }  // namespace tinctara::cli
+
+namespace tinctara::cli {
+namespace {
+
+// The sample shows shipped in the program folder load from their show folders.
+TEST(CliCheck, ShippedSampleShowsLoad)
+{
+    const auto programFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    const CliRun r = run({"check", "--config", "DEMO.CFG", "ROT.CSC", "REGENBOGEN.CSC", "WARMWEISS.CSC", "DEMO.CSQ",
+                          "DEMO.CCT"},
+                         programFolder);
+    EXPECT_EQ(r.exit, 0) << r.out;
+    EXPECT_EQ(lines(r.out).back(), "ok");
+    EXPECT_EQ(r.out.find("Importieren"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tinctara::cli
