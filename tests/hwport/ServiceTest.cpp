@@ -230,6 +230,42 @@ TEST_F(ServiceIo, KeyboardHookDeliversScanCodes)
     current = nullptr;
 }
 
+HwPort32Connection* calling = nullptr;
+
+// A callback may end what called it without deadlocking on its own thread.
+TEST_F(ServiceIo, CallbacksMayUnhookAndClose)
+{
+    // The record outlives the test: a detached thread may still read it.
+    alignas(16) static unsigned char record[HWPORT32_CONNECTION_SIZE];
+    calling = OpenHWPORT32(reinterpret_cast<HwPort32Connection*>(record), driverName, deviceName);
+    ASSERT_EQ(GetActiveHW(calling), 1u);
+    Events events;
+    current = &events;
+
+    HookKeyboard(calling, [](uint32_t code) {
+        UnhookKeyboard(calling);
+        current->add(code);
+    });
+    PutScanCode(calling, 0x10);
+    ASSERT_TRUE(events.waitFor(1));
+    HookKeyboard(calling, [](uint32_t code) { current->add(code); });
+    PutScanCode(calling, 0x11);
+    ASSERT_TRUE(events.waitFor(2)) << "hooked again after unhooking from the callback";
+    UnhookKeyboard(calling);
+
+    UnmaskIRQ(calling, 7, [](uint32_t line) {
+        CloseHWPORT32(calling);
+        current->add(line);
+    });
+    ForceIrqLPT(calling, 1);
+    LPTStrobe(calling);
+    ASSERT_TRUE(events.waitFor(3));
+    EXPECT_EQ(GetActiveHW(calling), 0u);
+    std::lock_guard lock(events.mutex);
+    EXPECT_EQ(events.values, (std::vector<uint32_t>{0x10, 0x11, 7}));
+    current = nullptr;
+}
+
 TEST_F(ServiceIo, PciAndDiskOfTheVirtualMachine)
 {
     Connection c;

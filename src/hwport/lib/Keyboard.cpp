@@ -17,6 +17,8 @@ constexpr uint32_t modeData = 0;
 constexpr uint32_t modePulse = 1;
 constexpr uint32_t modeLocalPulse = 2;
 constexpr int startTimeoutMs = 5000;
+constexpr uint32_t stopRequested = 1;
+constexpr uint32_t stopFromCallback = 2;
 
 struct ThreadStart {
     Connection* connection;
@@ -89,8 +91,13 @@ void* keyboardMain(void* argument)
             if (request(c, p::ReadScanCode, nullptr, 0, &code, 1).ok)
                 call(c, code);
         }
+        if (stopping(c))
+            break;
     }
-    request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
+    // Unhooked from inside a callback: that call told the driver already,
+    // and the connection may be closing under us.
+    if (__atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != stopFromCallback)
+        request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
     return nullptr;
 }
 
@@ -125,12 +132,16 @@ void unhookKeyboard(Connection& c)
 {
     if (!c.keyboardHooked)
         return;
-    __atomic_store_n(&c.keyboardStop, 1u, __ATOMIC_RELEASE);
-    signal(c.keyboardEvent);
-    if (pthread_equal(pthread_self(), c.keyboardThread))
-        pthread_detach(c.keyboardThread); // unhooked from inside the callback
-    else
+    if (pthread_equal(pthread_self(), c.keyboardThread)) {
+        // Unhooked from inside the callback: the thread ends once it returns.
+        __atomic_store_n(&c.keyboardStop, stopFromCallback, __ATOMIC_RELEASE);
+        request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
+        pthread_detach(c.keyboardThread);
+    } else {
+        __atomic_store_n(&c.keyboardStop, stopRequested, __ATOMIC_RELEASE);
+        signal(c.keyboardEvent);
         pthread_join(c.keyboardThread, nullptr);
+    }
     c.keyboardHooked = 0;
 }
 

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -258,6 +260,12 @@ void LinuxBackend::readable(int fd)
 {
     input_event events[64];
     const ssize_t n = read(fd, events, sizeof events);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        // Unplugged: polling it further would only spin.
+        close(fd);
+        keyboards_.erase(std::remove(keyboards_.begin(), keyboards_.end(), fd), keyboards_.end());
+        return;
+    }
     if (n <= 0 || sink_ == nullptr)
         return;
     for (size_t i = 0; i < size_t(n) / sizeof(input_event); ++i) {

@@ -112,6 +112,10 @@ int main(int argc, char** argv)
     }
     if (options.device.empty())
         return usage();
+    // Descriptors of whoever started us (a test runner's pipes, say) must not
+    // stay open for the life of a detached service.
+    if (!foreground)
+        close_range(3, ~0u, 0);
 
     // The user who started us, even when installed set-user-ID root.
     options.allowedUid = getuid();
