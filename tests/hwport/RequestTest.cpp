@@ -270,6 +270,13 @@ TEST_F(RequestTest, BiosTableGivesTheParallelPorts)
         EXPECT_EQ(GetLPTBasePort(c), test.base) << "numbers outside the table are ignored";
         SetLPTNumber(c, 2);
         EXPECT_EQ(GetLPTBasePort(c), test.secondBase == 0 ? test.base : test.secondBase);
+        if (test.ports == 0) {
+            const size_t mark = recorder_.sent.size();
+            SetPin(c, 2, 1);
+            LPTStrobe(c);
+            EXPECT_EQ(LPTPrintChar(c, 'A'), 0u);
+            EXPECT_TRUE(sentSince(mark).empty()) << "no port, no writes to base 0";
+        }
         CloseHWPORT32(c);
     }
 }

@@ -87,6 +87,18 @@ void readBiosParallelTable(Connection& c)
 
 using namespace hwport;
 
+namespace {
+
+// The pin functions need a parallel port: without one the base is 0, and
+// writes there would land in the DMA controller.
+Connection* parallelRecord(HwPort32Connection* connection)
+{
+    Connection* c = activeRecord(connection);
+    return c != nullptr && c->lptBase != 0 ? c : nullptr;
+}
+
+} // namespace
+
 extern "C" {
 
 uint32_t GetLPTNumber(HwPort32Connection* connection)
@@ -121,7 +133,7 @@ uint32_t GetLPTBasePort(HwPort32Connection* connection)
 
 uint32_t GetPin(HwPort32Connection* connection, uint32_t pin)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr || !validPin(pin))
         return 0;
     return pinLevel(connection, *c, pin);
@@ -129,7 +141,7 @@ uint32_t GetPin(HwPort32Connection* connection, uint32_t pin)
 
 void SetPin(HwPort32Connection* connection, uint32_t pin, uint32_t level)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr || !validPin(pin))
         return;
     setPinLevel(connection, *c, pin, level);
@@ -137,37 +149,37 @@ void SetPin(HwPort32Connection* connection, uint32_t pin, uint32_t level)
 
 uint32_t GetLPTAckwl(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     return c == nullptr ? 0 : pinLevel(connection, *c, 10) ^ 1u;
 }
 
 uint32_t GetLPTBusy(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     return c == nullptr ? 0 : pinLevel(connection, *c, 11);
 }
 
 uint32_t GetLPTPaperEnd(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     return c == nullptr ? 0 : pinLevel(connection, *c, 12);
 }
 
 uint32_t GetLPTSlct(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     return c == nullptr ? 0 : pinLevel(connection, *c, 13) ^ 1u;
 }
 
 uint32_t GetLPTError(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     return c == nullptr ? 0 : pinLevel(connection, *c, 15) ^ 1u;
 }
 
 void LPTStrobe(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr)
         return;
     setPinLevel(connection, *c, 1, 0);
@@ -176,14 +188,14 @@ void LPTStrobe(HwPort32Connection* connection)
 
 void LPTAutofd(HwPort32Connection* connection, uint32_t flag)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c != nullptr)
         setPinLevel(connection, *c, 14, flag == 0 ? 1 : 0);
 }
 
 void LPTInit(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr)
         return;
     setPinLevel(connection, *c, 16, 0);
@@ -192,7 +204,7 @@ void LPTInit(HwPort32Connection* connection)
 
 void LPTSlctIn(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr)
         return;
     setPinLevel(connection, *c, 16, 0);
@@ -201,7 +213,7 @@ void LPTSlctIn(HwPort32Connection* connection)
 
 uint32_t LPTPrintChar(HwPort32Connection* connection, uint32_t character)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c == nullptr)
         return 0;
     SetPortByte(connection, c->lptBase, character & 0xFFu);
@@ -213,21 +225,21 @@ uint32_t LPTPrintChar(HwPort32Connection* connection, uint32_t character)
 
 void ForceIrqLPT(HwPort32Connection* connection, uint32_t flag)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c != nullptr)
         writeControl(connection, *c, flag != 0 ? 0x10 : 0, flag != 0 ? 0 : 0x10);
 }
 
 void SetLPTReadMode(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c != nullptr)
         writeControl(connection, *c, 0x20, 0);
 }
 
 void SetLPTWriteMode(HwPort32Connection* connection)
 {
-    Connection* c = activeRecord(connection);
+    Connection* c = parallelRecord(connection);
     if (c != nullptr)
         writeControl(connection, *c, 0, 0x20);
 }

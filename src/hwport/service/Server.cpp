@@ -454,7 +454,7 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
             return fail(p::Failed);
         }
         const uint32_t handle = client.nextHandle++;
-        client.locked[handle] = Locked{-1, static_cast<unsigned char*>(mapped), size};
+        client.locked[handle] = Locked{static_cast<unsigned char*>(mapped), size};
         answer.data.assign(in, in + 16);
         p::put32(answer.data.data(), handle);
         p::put32(answer.data.data() + 12, handle);

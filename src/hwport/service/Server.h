@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <array>
 #include <deque>
 #include <map>
 #include <memory>
@@ -44,7 +45,6 @@ public:
 
 private:
     struct Locked {
-        int fd = -1;
         unsigned char* memory = nullptr;
         uint32_t size = 0;
     };
