@@ -177,13 +177,17 @@ inline bool isPlainName(const char* name)
 }
 
 // The per-user runtime folder: XDG_RUNTIME_DIR when it names an absolute
-// path, else /run/user/<uid>.
+// path, else /run/user/<uid>, else (no login session made one) a folder of
+// our own in /tmp, which the service creates.
 inline std::string runtimeDir()
 {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
     if (dir != nullptr && dir[0] == '/')
         return dir;
-    return "/run/user/" + std::to_string(getuid());
+    const std::string session = "/run/user/" + std::to_string(getuid());
+    if (access(session.c_str(), F_OK) == 0)
+        return session;
+    return "/tmp/hwport32-" + std::to_string(getuid());
 }
 
 inline std::string socketPath(const std::string& runtimeDir, const std::string& device)

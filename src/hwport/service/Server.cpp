@@ -128,7 +128,11 @@ bool Server::listen(std::string& problem, bool& alreadyRunning)
         problem = "the device name must be a plain file name";
         return false;
     }
-    // Only a folder that the user alone can change may hold the door.
+    // Only a folder that the user alone can change may hold the door. The
+    // fall-back folder is ours to make; one that someone else made is refused below.
+    if (options_.runtimeDir.rfind("/tmp/hwport32-", 0) == 0
+        && mkdir(options_.runtimeDir.c_str(), 0700) == 0 && geteuid() != options_.allowedUid)
+        (void)!chown(options_.runtimeDir.c_str(), options_.allowedUid, gid_t(-1));
     struct stat folder{};
     if (lstat(options_.runtimeDir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)
         || folder.st_uid != options_.allowedUid || (folder.st_mode & 022) != 0) {
