@@ -256,6 +256,22 @@ TEST(SequenceFile, SmallerSourceWallIsImportedWithBlackBeyondIt)
             EXPECT_EQ(h.step(s, k), (from[k - 1] ? Colours{s, from[k - 1], 0, 0} : Colours{0, 0, 0, 0})) << k;
 }
 
+TEST(SequenceFile, SourceWallLargerThanTheImportTableIsReadAsNoWallSection)
+{
+    FileHarness h;
+    h.buildWall(2, 2);
+    h.model.SourceColumns = 2;
+    h.model.SourceRows = 2;
+    std::string bytes = sequenceFile(2, 2, 1);
+    bytes.replace(bytes.find("Xmax =  2"), 9, "Xmax =  20");
+    bytes.replace(bytes.find("Ymax =  2"), 9, "Ymax =  20");
+    ASSERT_EQ(h.loadSequence(h.file("BIG.CSQ", bytes)), LoadOutcome::Loaded);
+    EXPECT_EQ(h.model.SourceColumns, 2);
+    EXPECT_EQ(h.model.SourceRows, 2);
+    EXPECT_TRUE(h.user.messages.empty());
+    EXPECT_EQ(h.step(1, 4), (Colours{1, 4, 0, 0}));
+}
+
 TEST(SequenceFile, AnswerNoKeepsStepsByElementNumberAndCancelEnds)
 {
     FileHarness h;
