@@ -100,7 +100,7 @@ void InfoWindow::AutoUnload()
     QPointer<InfoWindow> self(this);
     show();
     QEventLoop wait;
-    QTimer::singleShot(InfoWindowText::AutoUnloadSeconds * 1000, &wait, &QEventLoop::quit);
+    QTimer::singleShot(InfoWindowText::AutoUnloadSeconds * 1000, Qt::PreciseTimer, &wait, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &wait, &QEventLoop::quit);
     wait.exec();
     if (self)

@@ -3,20 +3,22 @@
 #include "platform/ShowView.h"
 
 #include <QPointer>
-#include <QWidget>
 
 namespace tinctara {
+
+class MainWindow;
 
 // The one ShowView of the program: hands each call to the window that shows
 // it. A window that is not open receives nothing.
 class ShowViewHub : public ShowView {
 public:
-    void attachMainWindow(QWidget* window) { mainWindow_ = window; }
+    void attachMainWindow(MainWindow* window);
 
     void setTitle(std::string_view text) override;
+    void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
 
 private:
-    QPointer<QWidget> mainWindow_;
+    QPointer<MainWindow> mainWindow_;
 };
 
 }  // namespace tinctara

@@ -1,10 +1,12 @@
 #include "Accessibility.h"
+#include "InfoWindow.h"
 #include "MainWindow.h"
 #include "Program.h"
 #include "files/SettingsFile.h"
 #include "support/MainWindowFakes.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
@@ -203,6 +205,49 @@ private slots:
         QApplication::sendEvent(area, &event);
         QTRY_VERIFY(window.fileMenu()->isVisible());
         window.fileMenu()->hide();
+    }
+
+    void autoUnloadKeepsTheProgramResponsiveForFiveSeconds()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        auto* info = new InfoWindow(program->model().VersionText, program->user(), &program->mainWindow());
+        QPointer<InfoWindow> guard(info);
+        int ticks = 0;
+        QTimer heartbeat;
+        connect(&heartbeat, &QTimer::timeout, [&] { ++ticks; });
+        heartbeat.start(100);
+        QElapsedTimer clock;
+        clock.start();
+        info->AutoUnload();
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(elapsed >= 4900 && elapsed < 8000, qPrintable(QString::number(elapsed)));
+        QVERIFY2(ticks >= 40, "the event loop stood still during the wait");
+        QTRY_VERIFY(!guard);
+    }
+
+    void secondCopyIsRecognised()
+    {
+        QTemporaryDir runtime;
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        LinuxSystemInfo first;
+        LinuxSystemInfo second;
+        QVERIFY(!first.previousInstanceRunning());
+        QVERIFY(second.previousInstanceRunning());
+        QCOMPARE(first.osVersion() & 0xFF, 10u);
+    }
+
+    void dmxStartStopCheckMarksFollowTheCore()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        program->view().setDmxStartStopChecked(true, false);
+        QVERIFY(program->mainWindow().action("mnuDMXStart")->isChecked());
+        QVERIFY(!program->mainWindow().action("mnuDMXStop")->isChecked());
+        program->view().setDmxStartStopChecked(false, true);
+        QVERIFY(program->mainWindow().action("mnuDMXStop")->isChecked());
     }
 
     void infoWindowOpensAndCloses()
