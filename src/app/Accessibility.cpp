@@ -28,11 +28,9 @@ void nameControl(QWidget* widget, const QString& controlName, const QString& spo
 
 void nameAction(QAction* action, const QString& controlName)
 {
+    // A menu entry's accessible name is its caption; with automation on, the
+    // menus report the object name as its description (AccessibleMenus).
     action->setObjectName(controlName);
-    // A menu entry's accessible name is its caption; its "what's this" text is
-    // what the menu's accessibility reports as its description.
-    if (automationEnabled())
-        action->setWhatsThis(controlName);
 }
 
 }  // namespace tinctara

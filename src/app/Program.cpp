@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "AccessibleMenus.h"
 #include "MainWindow.h"
 
 namespace tinctara {
@@ -13,6 +14,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     if (!setup_.settings)
         setup_.settings = &defaultSettings_;
 
+    static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), true);
+    (void)accessibilityInstalled;
     engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_, OutputDevices{ports_, usb_, cardLibrary_});
     showFiles_ = std::make_unique<ShowFileCommands>(
         ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});

@@ -5,6 +5,7 @@
 #include "files/SettingsFile.h"
 #include "support/MainWindowFakes.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -135,7 +136,7 @@ private slots:
             QCOMPARE(action->shortcut(), entry.shortcut);
             if (action->isVisible())  // a hidden action reports itself disabled
                 QVERIFY2(action->isEnabled() == entry.enabled, entry.name);
-            QCOMPARE(action->whatsThis(), QString::fromLatin1(entry.name));
+            QCOMPARE(action->objectName(), QString::fromLatin1(entry.name));
         }
         QCOMPARE(window.menuBar()->actions().size(), 5);
 
@@ -144,6 +145,20 @@ private slots:
         QVERIFY(!window.action("mnuDMXStop")->isVisible());
         QCOMPARE(window.windowTitle(), QStringLiteral(":   No Interface selected"));
         QCOMPARE(window.accessibleDescription(), QStringLiteral("MDIHaupt"));
+    }
+
+    void menuEntriesSpeakTheirCaptionAndControlName()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        QMenu* file = program->mainWindow().fileMenu();
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(file);
+        QVERIFY(menu);
+        QAccessibleInterface* first = menu->child(0);
+        QVERIFY(first);
+        QCOMPARE(first->text(QAccessible::Name), QStringLiteral("Neue Wand"));
+        QCOMPARE(first->text(QAccessible::Description), QStringLiteral("mnuNeueWand"));
     }
 
     void outputTimerIsPreciseAndStopped()
