@@ -128,18 +128,6 @@ TEST(ConfigurationFile, FailuresReportTheirSectionAndKeepWhatWasRead)
     }
 }
 
-TEST(ConfigurationFile, CountMismatchBeepsAndKeepsTheLoadedWall)
-{
-    FileHarness h;
-    const std::string in = h.file("C20.CFG", configuration("ElementeMax =  20\r\nXmax =  4\r\nYmax =  4\r\n 6\r\n 1\r\n 80\r\n",
-                                                           " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
-                                                           " 9\r\n", " 1\r\n"));
-    // 16 elements of patch are needed; the section holds one value.
-    EXPECT_EQ(h.loadConfiguration(in), LoadOutcome::Failed);
-    EXPECT_EQ(h.messageTexts().front(), "Fehler beim laden der Patchingtabelle in der Konfigurationsdatei");
-    EXPECT_EQ(h.model.ElementCount, 16);
-}
-
 TEST(ConfigurationFile, RefusesWhilePlayingAndReportsMissingFile)
 {
     FileHarness h;

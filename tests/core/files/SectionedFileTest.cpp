@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace tinctara {
 namespace {
 
@@ -134,39 +132,6 @@ TEST(ShowFileWriter, WritesNumberFormListsAndLineEnds)
     out.textField("Grün");
     EXPECT_EQ(out.bytes(), "Scene von TINCTARA 99\r\nElementeMax =  4\r\nElementeMax =    121\r\n"
                            " 0, 255, 17,-3\r\nGr\xFCn,");
-}
-
-TEST(ShowFileWriter, FailedCommitLeavesThePreviousFile)
-{
-    FileHarness h;
-    const std::string target = h.file("KEEP.CSC", "old contents");
-    ShowFileWriter out;
-    out.line("new contents");
-    ASSERT_TRUE(out.commit(target));
-    EXPECT_EQ(testing::readBytes(target), "new contents\r\n");
-
-    // A folder that refuses new files: no temporary file, no change.
-    const auto locked = h.root / "locked";
-    std::filesystem::create_directories(locked);
-    const std::string lockedTarget = h.file("locked/OLD.CSC", "previous");
-    ::chmod(locked.c_str(), 0555);
-    const bool written = out.commit(lockedTarget);
-    ::chmod(locked.c_str(), 0755);
-    if (::geteuid() != 0) {  // root writes anyway
-        EXPECT_FALSE(written);
-    }
-    if (!written) {
-        EXPECT_EQ(testing::readBytes(lockedTarget), "previous");
-    }
-
-    // A target that is a folder cannot be replaced: the temporary file goes again.
-    const auto folderTarget = h.root / "ADIR.CSC";
-    std::filesystem::create_directories(folderTarget / "inside");
-    EXPECT_FALSE(out.commit(folderTarget.string()));
-    std::size_t leftovers = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(h.root))
-        leftovers += entry.path().filename().string().front() == '.';
-    EXPECT_EQ(leftovers, 0u);
 }
 
 TEST(ShowPaths, TakesPathPartsAtEitherSeparator)
