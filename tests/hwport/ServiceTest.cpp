@@ -242,16 +242,29 @@ TEST_F(ServiceIo, CallbacksMayUnhookAndClose)
     Events events;
     current = &events;
 
+    static Events rehooked;
     HookKeyboard(calling, [](uint32_t code) {
         UnhookKeyboard(calling);
         current->add(code);
+        // Return only once the next hook is in place: the old thread must
+        // then end rather than serve beside the new one.
+        rehooked.waitFor(1);
     });
     PutScanCode(calling, 0x10);
     ASSERT_TRUE(events.waitFor(1));
     HookKeyboard(calling, [](uint32_t code) { current->add(code); });
-    PutScanCode(calling, 0x11);
-    ASSERT_TRUE(events.waitFor(2)) << "hooked again after unhooking from the callback";
+    rehooked.add(0);
+    constexpr uint32_t codes = 20;
+    for (uint32_t i = 0; i < codes; ++i)
+        PutScanCode(calling, 0x11);
+    ASSERT_TRUE(events.waitFor(1 + codes)) << "hooked again after unhooking from the callback";
     UnhookKeyboard(calling);
+    {
+        std::lock_guard lock(events.mutex);
+        for (uint32_t i = 2; i <= codes; ++i)
+            ASSERT_EQ(events.threads[i], events.threads[1]) << "one keyboard thread at a time";
+        events.values.resize(2);
+    }
 
     UnmaskIRQ(calling, 7, [](uint32_t line) {
         CloseHWPORT32(calling);

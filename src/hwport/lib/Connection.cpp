@@ -70,9 +70,15 @@ bool createEvents(Connection& c)
 
 void resetState(Connection& c, const char* driverName, const Environment& environment)
 {
+    // Generations survive: a thread detached before a reopen must still see
+    // that it is not the current one.
     const uint32_t debugCode = c.debugCode;
+    const uint32_t dispatchGeneration = c.dispatchGeneration;
+    const uint32_t keyboardGeneration = c.keyboardGeneration;
     std::memset(static_cast<void*>(&c), 0, sizeof c);
     c.debugCode = debugCode;
+    c.dispatchGeneration = dispatchGeneration;
+    c.keyboardGeneration = keyboardGeneration;
     c.win9x = environment.win9x;
     c.ntAbove4 = environment.ntAbove4;
     c.directAccessAllowed = environment.directAccessAllowed;

@@ -73,6 +73,7 @@ struct Connection {
     pthread_t dispatchThread;
     uint32_t dispatchRunning;
     uint32_t dispatchStop;
+    uint32_t dispatchGeneration; // a thread ends when this moves past its own
 
     pthread_t keyboardThread;
     AnyFunction keyboardCallback;
@@ -81,6 +82,7 @@ struct Connection {
     uint32_t keyboardHooked;
     uint32_t keyboardStop;
     uint32_t keyboardMode;
+    uint32_t keyboardGeneration;
     int32_t keyboardEvent;
 
     uint32_t pciMechanism;

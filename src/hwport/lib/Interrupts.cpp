@@ -16,6 +16,7 @@ constexpr int startTimeoutMs = 5000;
 struct ThreadStart {
     Connection* connection;
     int ready;
+    uint32_t generation;
 };
 
 void signal(int event)
@@ -38,9 +39,15 @@ uint32_t sharedCounter(const Connection& c, uint32_t line)
     return __atomic_load_n(reinterpret_cast<uint32_t*>(memory) + line, __ATOMIC_ACQUIRE);
 }
 
-bool stopping(const Connection& c) { return __atomic_load_n(&c.dispatchStop, __ATOMIC_ACQUIRE) != 0; }
+// A thread stopped from inside its own callback is detached; a connection
+// reopened meanwhile has a new thread, which the old one must leave alone.
+bool stopping(const Connection& c, uint32_t generation)
+{
+    return __atomic_load_n(&c.dispatchStop, __ATOMIC_ACQUIRE) != 0
+           || __atomic_load_n(&c.dispatchGeneration, __ATOMIC_ACQUIRE) != generation;
+}
 
-void deliver(Connection& c, uint32_t line)
+void deliver(Connection& c, uint32_t line, uint32_t generation)
 {
     IrqLine& irq = c.irq[line];
     // Counters run on past 2^32; compare by difference.
@@ -53,7 +60,7 @@ void deliver(Connection& c, uint32_t line)
                 reinterpret_cast<HwPort32IrqCallback>(callback)(line);
         }
         __atomic_add_fetch(&irq.handled, 1u, __ATOMIC_ACQ_REL);
-        if (stopping(c))
+        if (stopping(c, generation))
             return;
     }
 }
@@ -62,20 +69,21 @@ void* dispatchMain(void* argument)
 {
     auto* start = static_cast<ThreadStart*>(argument);
     Connection& c = *start->connection;
+    const uint32_t generation = start->generation;
     raiseThreadPriority();
     signal(start->ready); // start lives on the opener's stack: not touched after this
 
     pollfd fds[lineCount];
     for (uint32_t i = 0; i < lineCount; ++i)
         fds[i] = pollfd{c.irq[i].event, POLLIN, 0};
-    while (!stopping(c)) {
+    while (!stopping(c, generation)) {
         if (poll(fds, lineCount, -1) < 0)
             continue;
-        for (uint32_t i = 0; i < lineCount && !stopping(c); ++i) {
+        for (uint32_t i = 0; i < lineCount && !stopping(c, generation); ++i) {
             if ((fds[i].revents & POLLIN) == 0)
                 continue;
             reset(fds[i].fd);
-            deliver(c, i);
+            deliver(c, i, generation);
         }
     }
     return nullptr;
@@ -85,10 +93,11 @@ void* dispatchMain(void* argument)
 
 bool startDispatchThread(Connection& c)
 {
-    ThreadStart start{&c, eventfd(0, EFD_CLOEXEC)};
+    const uint32_t generation = __atomic_add_fetch(&c.dispatchGeneration, 1u, __ATOMIC_ACQ_REL);
+    ThreadStart start{&c, eventfd(0, EFD_CLOEXEC), generation};
     if (start.ready < 0)
         return false;
-    c.dispatchStop = 0;
+    __atomic_store_n(&c.dispatchStop, 0u, __ATOMIC_RELEASE);
     bool running = pthread_create(&c.dispatchThread, nullptr, dispatchMain, &start) == 0;
     if (running) {
         pollfd ready{start.ready, POLLIN, 0};

@@ -23,6 +23,7 @@ constexpr uint32_t stopFromCallback = 2;
 struct ThreadStart {
     Connection* connection;
     int ready;
+    uint32_t generation;
 };
 
 void signal(int event)
@@ -42,14 +43,20 @@ void call(const Connection& c, uint32_t code)
         reinterpret_cast<HwPort32KeyCallback>(callback)(code);
 }
 
-bool stopping(const Connection& c) { return __atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != 0; }
+// A thread unhooked from inside its callback is detached; a hook made
+// meanwhile has a new thread, which the old one must leave alone.
+bool stopping(const Connection& c, uint32_t generation)
+{
+    return __atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != 0
+           || __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) != generation;
+}
 
-void deliverRecords(Connection& c)
+void deliverRecords(Connection& c, uint32_t generation)
 {
     unsigned char records[p::maxKeyboardRead];
     const size_t length = c.channel->read(records, sizeof records);
     constexpr size_t flagOffset = 4;
-    for (size_t at = 0; at + p::keyboardRecordSize <= length && !stopping(c);
+    for (size_t at = 0; at + p::keyboardRecordSize <= length && !stopping(c, generation);
          at += p::keyboardRecordSize) {
         const unsigned char* record = records + at;
         uint32_t code = record[flagOffset - 2];
@@ -63,6 +70,7 @@ void* keyboardMain(void* argument)
 {
     auto* start = static_cast<ThreadStart*>(argument);
     Connection& c = *start->connection;
+    const uint32_t generation = start->generation;
     raiseThreadPriority();
     unsigned char hook[4];
     p::put32(hook, uint32_t(c.keyboardEvent));
@@ -75,7 +83,7 @@ void* keyboardMain(void* argument)
             continue;
         uint64_t count = 0;
         (void)!::read(c.keyboardEvent, &count, sizeof count);
-        if (stopping(c))
+        if (stopping(c, generation))
             break;
         // Taking the mode and clearing it in one step: a pulse arriving while
         // the previous one is handled is not lost.
@@ -85,18 +93,19 @@ void* keyboardMain(void* argument)
         } else if (mode == modeLocalPulse) {
             call(c, localPulseCode);
         } else if (!c.win9x) {
-            deliverRecords(c);
+            deliverRecords(c, generation);
         } else {
             unsigned char code = 0;
             if (request(c, p::ReadScanCode, nullptr, 0, &code, 1).ok)
                 call(c, code);
         }
-        if (stopping(c))
+        if (stopping(c, generation))
             break;
     }
-    // Unhooked from inside a callback: that call told the driver already,
-    // and the connection may be closing under us.
-    if (__atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != stopFromCallback)
+    // Unhooked from inside a callback: that call told the driver already, and
+    // the connection may be closing or hooked anew under us.
+    if (__atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) == stopRequested
+        && __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) == generation)
         request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
     return nullptr;
 }
@@ -109,10 +118,13 @@ void hook(HwPort32Connection* connection, AnyFunction callback, void* data, bool
     c->keyboardData = data;
     c->keyboardHasData = hasData ? 1 : 0;
     __atomic_store_n(&c->keyboardCallback, callback, __ATOMIC_RELEASE);
+    // A new generation before the stop flag clears: a detached old thread
+    // must never see "not stopping" for itself.
+    const uint32_t generation = __atomic_add_fetch(&c->keyboardGeneration, 1u, __ATOMIC_ACQ_REL);
     __atomic_store_n(&c->keyboardStop, 0u, __ATOMIC_RELEASE);
     __atomic_store_n(&c->keyboardMode, modeData, __ATOMIC_RELEASE);
 
-    ThreadStart start{c, eventfd(0, EFD_CLOEXEC)};
+    ThreadStart start{c, eventfd(0, EFD_CLOEXEC), generation};
     if (start.ready < 0)
         return;
     if (pthread_create(&c->keyboardThread, nullptr, keyboardMain, &start) == 0) {

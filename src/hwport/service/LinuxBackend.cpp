@@ -258,6 +258,8 @@ void LinuxBackend::watchKeyboard(bool on)
 
 void LinuxBackend::readable(int fd)
 {
+    if (std::find(keyboards_.begin(), keyboards_.end(), fd) == keyboards_.end())
+        return;
     input_event events[64];
     const ssize_t n = read(fd, events, sizeof events);
     if (n < 0 && errno != EAGAIN && errno != EINTR) {

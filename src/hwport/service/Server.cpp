@@ -226,7 +226,11 @@ void Server::run(const volatile int& stop)
             return;
         if (ready > 0) {
             const size_t clientCount = clients_.size();
-            // Clients first, by descriptor: accepting may grow the list.
+            // Hardware sources before requests: a request may close them.
+            for (size_t i = 0; i < sources.size(); ++i)
+                if (fds[1 + clientCount + i].revents != 0)
+                    backend_.readable(sources[i]);
+            // The list changes only after the loop: drops and accepts come last.
             std::vector<int> gone;
             for (size_t i = 0; i < clientCount; ++i) {
                 if (fds[1 + i].revents == 0)
@@ -235,9 +239,6 @@ void Server::run(const volatile int& stop)
                 if (!serve(*client))
                     gone.push_back(client->fd);
             }
-            for (size_t i = 0; i < sources.size(); ++i)
-                if (fds[1 + clientCount + i].revents != 0)
-                    backend_.readable(sources[i]);
             for (int fd : gone) {
                 auto it = std::find_if(clients_.begin(), clients_.end(),
                                        [fd](const auto& c) { return c->fd == fd; });
