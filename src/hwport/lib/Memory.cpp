@@ -133,8 +133,9 @@ void allocateLockedMemory(Connection& c)
     void* memory = mmap(nullptr, lockedMemorySize, PROT_READ | PROT_WRITE, MAP_SHARED, result.fd, 0);
     ::close(result.fd);
     if (memory != MAP_FAILED) {
-        c.lockedMemory = static_cast<unsigned char*>(memory);
         c.lockedSize = lockedMemorySize;
+        // The dispatch thread is already running and reads this pointer.
+        __atomic_store_n(&c.lockedMemory, static_cast<unsigned char*>(memory), __ATOMIC_RELEASE);
     }
 }
 
