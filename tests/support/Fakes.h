@@ -54,7 +54,9 @@ public:
     {
         cellStates[index] = {enabled, std::string(caption)};
     }
-    void redrawSelectionMarks() override { ++selectionRedraws; }
+    void showElementSelected(int index, bool selected) override { selectedLook[index] = selected; }
+    void popUpEditMenu() override { ++editMenuPopUps; }
+    void bringPatchWindowUp() override { ++patchWindowRaises; }
     void setColourWindowCaption(std::string_view caption) override { colourWindowCaption = caption; }
     void setColourWindowStatus(std::string_view text) override { colourWindowStatus = text; }
     void showUserColours() override { ++userColourRedraws; }
@@ -84,7 +86,9 @@ public:
     int wallFocused = 0;
     int wallShown = 0;
     std::map<int, std::pair<bool, std::string>> cellStates;
-    int selectionRedraws = 0;
+    std::map<int, bool> selectedLook;  // the last look each cell was given
+    int editMenuPopUps = 0;
+    int patchWindowRaises = 0;
     std::string colourWindowCaption;
     std::string colourWindowStatus;
     int userColourRedraws = 0;

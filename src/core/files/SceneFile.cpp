@@ -86,7 +86,12 @@ LoadOutcome loadScene(ShowFileContext& context, const std::string& requested)
         imported = ImportScene(model, context.view, context.user);
         model.setDocument(DocumentFlag::SceneNew | DocumentFlag::SceneChanged);
     }
+    // The cells show the new picture unmarked; the flags stay, and the next
+    // plain click clears them.
+    model.SelectionCount = 0;
     ShowAllElementColours(model, context.view);
+    for (int index = 0; index < model.ElementCount; ++index)
+        context.view.showElementSelected(index, false);
     if (opened->viaFallback)
         tell(context, "Suchpfad der Scene hat sich verändert.");
     context.view.setWallStatus("Scene " + fileNamePart(opened->path) + " erfolgreich geladen!");

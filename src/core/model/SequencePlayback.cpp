@@ -1,5 +1,7 @@
 #include "model/SequencePlayback.h"
 
+#include "model/Selection.h"
+
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
@@ -103,7 +105,7 @@ void StopSequence(Sequencer& s)
     if (model.hasState(StateFlag::ColourWindowOpen))
         s.view.setChildWindowEnabled(ChildWindow::Colour, true);
     s.view.focusWallWindow();
-    s.view.redrawSelectionMarks();
+    Selection(model, s.view, s.user).reMark();
 }
 
 void PressPlay(Sequencer& s)

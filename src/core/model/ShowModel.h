@@ -62,6 +62,7 @@ struct ShowModel {
     std::uint16_t& blendTime(int step) { return SequenceTimes[step - 1][1]; }
     std::uint16_t blendTime(int step) const { return SequenceTimes[step - 1][1]; }
     std::int32_t& windowPosition(int window, int field) { return WindowPositions[windowPositionIndex(window, field)]; }
+    std::int32_t windowPosition(int window, int field) const { return WindowPositions[windowPositionIndex(window, field)]; }
 
     // Elements the per-element tables can hold: ElementCount, cut to the 250
     // slots of the patch and blend tables.
@@ -97,6 +98,8 @@ struct ShowModel {
     // --- selection ------------------------------------------------------------
     std::array<std::uint8_t, ElementSlots> SelectionFlags{};
     std::array<std::uint8_t, ElementSlots * SelectionGroups> SelectionMemory{};
+    std::uint8_t SelectionCount = 0;  // as kept by the selection operations
+    std::int16_t ContextElement = 0;  // element last right-clicked (1-based)
 
     // --- colour table -----------------------------------------------------------
     std::array<std::string, UserColours> ColourNames{};  // each UserColourNameLength characters

@@ -44,8 +44,16 @@ public:
     // The main window's title bar, which is the program's status line.
     virtual void setTitle(std::string_view /*text*/) {}
 
-    // Wall window.
+    // Wall window. A cell's background is the element's display colour; its
+    // selected look (highlight background, red number) comes and goes with
+    // showElementSelected, and a later showElementColour paints over the
+    // background only.
     virtual void showElementColour(int /*index*/, Rgb /*colour*/) {}
+    virtual void showElementSelected(int /*index*/, bool /*selected*/) {}
+    // The "&Bearbeiten" menu as a pop-up at the mouse.
+    virtual void popUpEditMenu() {}
+    // Brings the patch window up and the wall window to the front again.
+    virtual void bringPatchWindowUp() {}
     virtual void removeWallCells() {}
     virtual void addWallCell(const WallCell& /*cell*/) {}
     virtual void setWallCaption(std::string_view /*caption*/) {}
@@ -81,7 +89,6 @@ public:
     virtual void showWallWindow() {}
     // One element cell: clickable or not, and its caption (empty while playing).
     virtual void setWallCellEnabled(int /*index*/, bool /*enabled*/, std::string_view /*caption*/) {}
-    virtual void redrawSelectionMarks() {}
     // Colour window: caption, status line and the 20 user colour fields.
     virtual void setColourWindowCaption(std::string_view /*caption*/) {}
     virtual void setColourWindowStatus(std::string_view /*text*/) {}

@@ -30,7 +30,7 @@ struct MainWindowServices {
 
 // The logic of the main window MDIHaupt: start-up, the settings file, the
 // unsaved-work questions, deleting the wall, help and the orderly exit.
-class MainWindowPresenter {
+class MainWindowPresenter : public MainWindowCommands {
 public:
     explicit MainWindowPresenter(MainWindowServices services);
 
@@ -46,11 +46,11 @@ public:
     void mnuHilfe_Click();
 
     // Asks about unsaved work of one kind, may save it; true means Cancel.
-    bool ConfirmUnsaved(DocumentKind kind);
+    bool ConfirmUnsaved(DocumentKind kind) override;
 
     void LoadINI();
     // False when the file could not be written (the user was told).
-    bool SaveINI();
+    bool SaveINI() override;
 
     std::string settingsPath() const { return services_.programFolder + "/TINCTARA.ini"; }
     std::uint32_t SavedOptions = 0;

@@ -54,3 +54,16 @@ public:
 };
 
 }  // namespace tinctara
+
+namespace tinctara {
+
+// What other windows ask of the main window's logic.
+class MainWindowCommands {
+public:
+    virtual ~MainWindowCommands() = default;
+    // True when the user chose Cancel.
+    virtual bool ConfirmUnsaved(DocumentKind kind) = 0;
+    virtual bool SaveINI() = 0;
+};
+
+}  // namespace tinctara

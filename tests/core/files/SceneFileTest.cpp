@@ -22,8 +22,14 @@ TEST(SceneFile, FixtureLoadsOnItsOwnWallAndSavesToTheSameBytes)
     FileHarness h;
     h.buildWall(2, 2);
     h.model.setDocument(DocumentFlag::SceneNew | DocumentFlag::SceneChanged);
+    h.model.SelectionFlags[2] = 1;
+    h.model.SelectionCount = 1;
     const std::string in = h.copyFixture("SRC22.CSC");
     ASSERT_EQ(h.loadScene(in), LoadOutcome::Loaded);
+    // The cells lose their marks and the count restarts; the flags stay.
+    EXPECT_EQ(h.model.SelectionCount, 0);
+    EXPECT_EQ(h.model.SelectionFlags[2], 1);
+    EXPECT_FALSE(h.view.selectedLook.at(2));
     EXPECT_TRUE(h.user.messages.empty());  // same size: no question
     for (int k = 1; k <= 4; ++k)
         EXPECT_EQ(h.element(k), source(k)) << k;

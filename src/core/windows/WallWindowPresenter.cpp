@@ -1,0 +1,77 @@
+#include "windows/WallWindowPresenter.h"
+
+#include "model/ShowOperations.h"
+
+namespace tinctara {
+
+void WallWindowPresenter::Form_Load()
+{
+    model_.setState(StateFlag::WallWindowOpen);
+    view_.setWallCaption(model_.WallName);
+}
+
+void WallWindowPresenter::Form_Activate() { ShowIdle(user_); }
+
+WindowPlacement WallWindowPresenter::storedPlacement() const
+{
+    return {model_.windowPosition(WindowNumber::Wall, 1), model_.windowPosition(WindowNumber::Wall, 2),
+            model_.windowPosition(WindowNumber::Wall, 3), model_.windowPosition(WindowNumber::Wall, 4), 0};
+}
+
+void WallWindowPresenter::storePlacement(const WindowPlacement& placement, bool sizeOnly)
+{
+    if (!sizeOnly) {
+        model_.windowPosition(WindowNumber::Wall, 1) = placement.left;
+        model_.windowPosition(WindowNumber::Wall, 2) = placement.top;
+    }
+    model_.windowPosition(WindowNumber::Wall, 3) = placement.width;
+    model_.windowPosition(WindowNumber::Wall, 4) = placement.height;
+}
+
+void WallWindowPresenter::Form_Resize(const WindowPlacement& placement)
+{
+    // While the last show is being reloaded the builder sizes the window from
+    // the table; that must not overwrite the table.
+    if (!model_.hasState(StateFlag::SilentFileOp))
+        storePlacement(placement, true);
+}
+
+void WallWindowPresenter::Form_Unload(const WindowPlacement& placement)
+{
+    storePlacement(placement, false);
+    model_.clearState(StateFlag::WallWindowOpen);
+}
+
+bool WallWindowPresenter::Form_KeyDown(int keyCode, bool shift) { return selection_.functionKey(keyCode, shift); }
+
+void WallWindowPresenter::lblWand_MouseDown(int index, MouseButton button, bool ctrl)
+{
+    if (!model_.hasState(StateFlag::WallPresent) || index < 0 || index >= model_.ElementCount)
+        return;
+    if (button == MouseButton::Right) {
+        model_.ContextElement = static_cast<std::int16_t>(index + 1);
+        view_.popUpEditMenu();
+        return;
+    }
+    if (button != MouseButton::Left)
+        return;
+    if (!ctrl) {
+        selection_.clear();
+        selection_.selectSingle(index);
+    } else if (model_.SelectionCount != 0) {
+        if (model_.SelectionFlags[index] == 1)
+            selection_.deselect(index);
+        else
+            selection_.addToSelection(index);
+    } else {
+        selection_.selectSingle(index);
+    }
+    if (model_.hasState(StateFlag::PatchWindowOpen) && model_.SelectionCount == 1) {
+        view_.setWallStatus("Zeige Patchdaten des ausgewälten Elements");
+        view_.bringPatchWindowUp();
+    }
+}
+
+void WallWindowPresenter::lblWand_DblClick(int /*index*/) { view_.setWallStatus(" Wassollas?"); }
+
+}  // namespace tinctara
