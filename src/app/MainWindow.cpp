@@ -2,7 +2,9 @@
 
 #include "Accessibility.h"
 #include "InfoWindow.h"
+#include "NewWallDialog.h"
 #include "Program.h"
+#include "WallWindow.h"
 #include "dmx/DmxRunControl.h"
 #include "model/ShowOperations.h"
 
@@ -11,6 +13,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -105,7 +108,7 @@ void MainWindow::buildMenus()
     addEntry(fileMenu_, "mnuBeenden", "Be&enden", QKeySequence(Qt::CTRL | Qt::Key_F4),
              [&p] { p.presenter().mnuBeenden_Click(); });
 
-    QMenu* edit = addMenu(nullptr, "mnuBearbeiten", "&Bearbeiten");
+    QMenu* edit = editMenu_ = addMenu(nullptr, "mnuBearbeiten", "&Bearbeiten");
     addEntry(edit, "mnuFarbe", "&Farbe", {}, open(WindowKind::Colour));
     addEntry(edit, "mnuWand", "&Wand", {}, [this, &p] {
         p.model().setState(StateFlag::WallPresent);
@@ -114,8 +117,9 @@ void MainWindow::buildMenus()
     addEntry(edit, "mnuElementPatchen", "&Element patchen", {}, open(WindowKind::Patch));
     addUnavailable(edit, "mnuMusterHinzufuegen", "&Muster hinzufügen");
     addUnavailable(edit, "mnuMusterAuswaehlen", "Muster &auswählen");
-    addEntry(edit, "mnuAllesMarkieren", "Alles markieren", QKeySequence(Qt::CTRL | Qt::Key_A), {});
-    addEntry(edit, "mnuMarkierungUmkehren", "Markierung &umkehren", {}, {});
+    addEntry(edit, "mnuAllesMarkieren", "Alles markieren", QKeySequence(Qt::CTRL | Qt::Key_A),
+             [&p] { p.selection().selectAll(); });
+    addEntry(edit, "mnuMarkierungUmkehren", "Markierung &umkehren", {}, [&p] { p.selection().invert(); });
     addEntry(edit, "mnuOptionen", "&Optionen", {}, open(WindowKind::Options));
 
     QMenu* dmx = addMenu(nullptr, "mnuDMX", "&DMX");
@@ -191,6 +195,12 @@ void MainWindow::openWindow(WindowKind window)
     case WindowKind::Info:
         openInfoWindow();
         return;
+    case WindowKind::NewWall:
+        openNewWallDialog();
+        return;
+    case WindowKind::Wall:
+        showChild(wallWindow());
+        return;
     default:
         return;  // the other windows arrive with their own work
     }
@@ -202,6 +212,52 @@ void MainWindow::openInfoWindow()
     auto* info = new InfoWindow(program_.model().VersionText, program_.user(), this);
     info->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     info->show();
+}
+
+void MainWindow::showChild(QWidget* child)
+{
+    QWidget* frame = child->parentWidget() ? child->parentWidget() : child;
+    frame->show();
+    child->show();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame))
+        mdiArea_->setActiveSubWindow(sub);
+    frame->raise();
+}
+
+WallWindow* MainWindow::wallWindow()
+{
+    if (wallWindow_)
+        return wallWindow_;
+    wallWindow_ = new WallWindow(program_.wallPresenter());
+    wallFrame_ = mdiArea_->addSubWindow(wallWindow_);
+    wallFrame_->setWindowIcon(windowIcon());
+    wallFrame_->installEventFilter(this);
+    program_.wallPresenter().Form_Load();
+    placeWallWindowFromTable();
+    wallFrame_->hide();
+    return wallWindow_;
+}
+
+void MainWindow::placeWallWindowFromTable()
+{
+    if (!wallFrame_)
+        return;
+    const WindowPlacement stored = program_.wallPresenter().storedPlacement();
+    const double dpi = screenDpi(this);
+    wallFrame_->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
+    if (stored.width > 0 && stored.height > 0)
+        wallFrame_->resize(pixelsFromTwips(stored.width, dpi), pixelsFromTwips(stored.height, dpi));
+}
+
+void MainWindow::openNewWallDialog()
+{
+    ShowBusy(program_.user());
+    auto* dialog = new NewWallDialog({program_.model(), program_.view(), program_.user(), program_.presenter()});
+    QMdiSubWindow* frame = mdiArea_->addSubWindow(dialog);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setWindowIcon(windowIcon());
+    frame->adjustSize();
+    showChild(dialog);
 }
 
 void MainWindow::closeMainWindow() { close(); }
@@ -225,6 +281,28 @@ void MainWindow::closeEvent(QCloseEvent* event)
 // A right click on the free area opens the "&Datei" menu where the mouse is.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // The wall window is kept for the whole run: closing hides it and keeps
+    // its geometry in the window table; resizing records the new size.
+    if (watched == wallFrame_ && wallFrame_) {
+        const double dpi = screenDpi(this);
+        auto placement = [&] {
+            const QRect frame = wallFrame_->geometry();
+            return WindowPlacement{twipsFromPixels(frame.left(), dpi), twipsFromPixels(frame.top(), dpi),
+                                   twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi), 0};
+        };
+        if (event->type() == QEvent::Close) {
+            program_.wallPresenter().Form_Unload(placement());
+            wallFrame_->hide();
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::Resize && wallFrame_->isVisible())
+            program_.wallPresenter().Form_Resize(placement());
+        if (event->type() == QEvent::WindowActivate)
+            program_.wallPresenter().Form_Activate();
+        if (event->type() == QEvent::Show)
+            program_.model().setState(StateFlag::WallWindowOpen);
+    }
     if (watched == mdiArea_->viewport() && event->type() == QEvent::ContextMenu) {
         fileMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;

@@ -6,11 +6,13 @@
 #include <QMainWindow>
 
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace tinctara {
 
 class Program;
+class WallWindow;
 
 // MDIHaupt: the frame of the program. Its title bar is the status line, its
 // menus reach every command, its QMdiArea holds the child windows.
@@ -28,6 +30,14 @@ public:
 
     QAction* action(const QString& controlName) const { return actions_.value(controlName); }
     QMenu* fileMenu() const { return fileMenu_; }
+    QMenu* editMenu() const { return editMenu_; }
+    // The wall window, made (hidden) on first use; it lives for the whole run.
+    WallWindow* wallWindow();
+    bool hasWallWindow() const { return wallWindow_ != nullptr; }
+    // Places and sizes the wall window from its entry in the window table.
+    void placeWallWindowFromTable();
+    // Shows a child window inside the work area and brings it to the front.
+    void showChild(QWidget* child);
     QMdiArea* mdiArea() const { return mdiArea_; }
 
 protected:
@@ -42,10 +52,14 @@ private:
                             const QKeySequence& shortcut = {});
     QMenu* addMenu(QMenu* parent, const char* controlName, const char* caption);
     void openInfoWindow();
+    void openNewWallDialog();
 
     Program& program_;
     QMdiArea* mdiArea_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    WallWindow* wallWindow_ = nullptr;
+    QMdiSubWindow* wallFrame_ = nullptr;
     QHash<QString, QAction*> actions_;
     bool closing_ = false;
 };

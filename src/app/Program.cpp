@@ -19,6 +19,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_, OutputDevices{ports_, usb_, cardLibrary_});
     showFiles_ = std::make_unique<ShowFileCommands>(
         ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});
+    selection_ = std::make_unique<Selection>(*model_, view_, user_);
+    wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
     interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, timer_, messages_);
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());

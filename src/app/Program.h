@@ -6,9 +6,11 @@
 #include "dmx/InterfaceRegistry.h"
 #include "files/MessageFile.h"
 #include "model/OutputEngine.h"
+#include "model/Selection.h"
 #include "model/ShowModel.h"
 #include "windows/MainWindowPresenter.h"
 #include "windows/ShowFileCommands.h"
+#include "windows/WallWindowPresenter.h"
 
 #include <memory>
 #include <string>
@@ -42,6 +44,8 @@ public:
     InterfaceRegistry& interfaces() { return *interfaces_; }
     PortIo& ports() { return ports_; }
     ShowCommands& showFiles() { return *showFiles_; }
+    Selection& selection() { return *selection_; }
+    WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
     const std::string& programFolder() const { return setup_.programFolder; }
 
 private:
@@ -57,6 +61,8 @@ private:
     AbsentUsbLibrary usb_;
     AbsentCardLibrary cardLibrary_;
     std::unique_ptr<ShowFileCommands> showFiles_;
+    std::unique_ptr<Selection> selection_;
+    std::unique_ptr<WallWindowPresenter> wallPresenter_;
     std::unique_ptr<OutputEngine> engine_;
     std::unique_ptr<InterfaceRegistry> interfaces_;
     std::unique_ptr<MainWindow> mainWindow_;

@@ -1,19 +1,35 @@
 #include "ShowViewHub.h"
 
 #include "MainWindow.h"
+#include "WallWindow.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QMenu>
 
 namespace tinctara {
 
+namespace {
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+}  // namespace
+
 void ShowViewHub::attachMainWindow(MainWindow* window) { mainWindow_ = window; }
+
+WallWindow* ShowViewHub::wall(bool create)
+{
+    if (!mainWindow_)
+        return nullptr;
+    if (!create && !mainWindow_->hasWallWindow())
+        return nullptr;
+    return mainWindow_->wallWindow();
+}
 
 void ShowViewHub::setTitle(std::string_view text)
 {
     // Every ISA tick sets the same title; only a change reaches the window manager.
     if (!mainWindow_)
         return;
-    const QString title = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString title = qt(text);
     if (mainWindow_->windowTitle() != title)
         mainWindow_->setWindowTitle(title);
 }
@@ -24,6 +40,89 @@ void ShowViewHub::setDmxStartStopChecked(bool startChecked, bool stopChecked)
         return;
     mainWindow_->action(QStringLiteral("mnuDMXStart"))->setChecked(startChecked);
     mainWindow_->action(QStringLiteral("mnuDMXStop"))->setChecked(stopChecked);
+}
+
+void ShowViewHub::showElementColour(int index, Rgb colour)
+{
+    if (WallWindow* w = wall())
+        w->showElementColour(index, colour);
+}
+
+void ShowViewHub::showElementSelected(int index, bool selected)
+{
+    if (WallWindow* w = wall())
+        w->showElementSelected(index, selected);
+}
+
+void ShowViewHub::removeWallCells()
+{
+    if (WallWindow* w = wall())
+        w->removeCells();
+}
+
+void ShowViewHub::addWallCell(const WallCell& cell)
+{
+    // Building a wall brings the wall window up.
+    if (WallWindow* w = wall(true)) {
+        w->addCell(cell);
+        if (cell.index == 0)
+            mainWindow_->showChild(w);
+    }
+}
+
+void ShowViewHub::setWallCaption(std::string_view caption)
+{
+    if (WallWindow* w = wall(true))
+        (w->parentWidget() ? w->parentWidget() : w)->setWindowTitle(qt(caption).trimmed());
+}
+
+void ShowViewHub::setWallWindowSize(double widthTwips, double heightTwips)
+{
+    if (WallWindow* w = wall())
+        w->setWallSizeTwips(widthTwips, heightTwips);
+}
+
+void ShowViewHub::placeWallWindowFromPositions()
+{
+    if (mainWindow_ && mainWindow_->hasWallWindow())
+        mainWindow_->placeWallWindowFromTable();
+}
+
+void ShowViewHub::setWallStatus(std::string_view text)
+{
+    if (WallWindow* w = wall())
+        w->setStatus(qt(text));
+}
+
+void ShowViewHub::focusWallWindow()
+{
+    if (WallWindow* w = wall())
+        w->setFocus();
+}
+
+void ShowViewHub::showWallWindow()
+{
+    if (WallWindow* w = wall(true))
+        mainWindow_->showChild(w);
+}
+
+void ShowViewHub::setWallCellEnabled(int index, bool enabled, std::string_view caption)
+{
+    if (WallWindow* w = wall())
+        w->setCellEnabled(index, enabled, qt(caption));
+}
+
+void ShowViewHub::popUpEditMenu()
+{
+    if (mainWindow_)
+        mainWindow_->editMenu()->popup(QCursor::pos());
+}
+
+void ShowViewHub::bringPatchWindowUp()
+{
+    // The patch window arrives with its own work; the wall stays in front.
+    if (WallWindow* w = wall())
+        mainWindow_->showChild(w);
 }
 
 }  // namespace tinctara
