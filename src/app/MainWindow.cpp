@@ -214,6 +214,18 @@ void MainWindow::openInfoWindow()
     info->show();
 }
 
+// A child window's system menu carries Ctrl+W and Ctrl+F4 for closing it;
+// those keys belong to "Neue Wand" and "Beenden" here.
+QMdiSubWindow* MainWindow::addChild(QWidget* child)
+{
+    QMdiSubWindow* frame = mdiArea_->addSubWindow(child);
+    frame->setWindowIcon(windowIcon());
+    if (QMenu* menu = frame->systemMenu())
+        for (QAction* action : menu->actions())
+            action->setShortcuts({});
+    return frame;
+}
+
 void MainWindow::showChild(QWidget* child)
 {
     QWidget* frame = child->parentWidget() ? child->parentWidget() : child;
@@ -229,8 +241,7 @@ WallWindow* MainWindow::wallWindow()
     if (wallWindow_)
         return wallWindow_;
     wallWindow_ = new WallWindow(program_.wallPresenter());
-    wallFrame_ = mdiArea_->addSubWindow(wallWindow_);
-    wallFrame_->setWindowIcon(windowIcon());
+    wallFrame_ = addChild(wallWindow_);
     wallFrame_->installEventFilter(this);
     program_.wallPresenter().Form_Load();
     placeWallWindowFromTable();
@@ -253,9 +264,8 @@ void MainWindow::openNewWallDialog()
 {
     ShowBusy(program_.user());
     auto* dialog = new NewWallDialog({program_.model(), program_.view(), program_.user(), program_.presenter()});
-    QMdiSubWindow* frame = mdiArea_->addSubWindow(dialog);
+    QMdiSubWindow* frame = addChild(dialog);
     frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->setWindowIcon(windowIcon());
     frame->adjustSize();
     showChild(dialog);
 }

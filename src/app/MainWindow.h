@@ -38,6 +38,8 @@ public:
     void placeWallWindowFromTable();
     // Shows a child window inside the work area and brings it to the front.
     void showChild(QWidget* child);
+    // Puts a child window into the work area.
+    QMdiSubWindow* addChild(QWidget* child);
     QMdiArea* mdiArea() const { return mdiArea_; }
 
 protected:

@@ -42,7 +42,10 @@ private:
 
     NewWallDialog* openNewWallDialog(Program& program)
     {
-        program.mainWindow().action("mnuNeueWand")->trigger();
+        // Ctrl+W reaches the menu even while a child window has the focus.
+        if (program.mainWindow().hasWallWindow())
+            program.mainWindow().wallWindow()->setFocus();
+        QTest::keyClick(&program.mainWindow(), Qt::Key_W, Qt::ControlModifier);
         return program.mainWindow().findChild<NewWallDialog*>("frmNeueWand");
     }
 
@@ -64,6 +67,8 @@ private slots:
     {
         auto program = startProgram();
         QVERIFY(program);
+        QVERIFY(QTest::qWaitForWindowExposed(&program->mainWindow()));
+        program->mainWindow().wallWindow();  // a child window with its own close keys exists
         NewWallDialog* dialog = openNewWallDialog(*program);
         QVERIFY(dialog);
         QCOMPARE(dialog->findChild<QLineEdit*>("txtfeld_0")->text(), QStringLiteral("Wandname"));

@@ -69,7 +69,11 @@ void NewWallPresenter::Form_Load()
     ShowBusy(s_.user);
     view_.setCaption(fileNamePart(s_.model.ConfigFileName) + "Wandeinstellungen ");
     if (s_.model.hasState(StateFlag::WallPresent)) {
-        setField(NameField, fixedLength(s_.model.WallName, WallNameLength));
+        // Shown without the padding of the stored name, so typing goes on after
+        // its last letter; OK pads it again.
+        std::string name = fixedLength(s_.model.WallName, WallNameLength);
+        name.erase(name.find_last_not_of(' ') + 1);
+        setField(NameField, name);
         for (int index = ColumnsField; index <= ZoomField; ++index)
             setField(index, storedValue(index));
         setField(TotalField, std::to_string(s_.model.WallColumns * s_.model.WallRows));

@@ -67,7 +67,7 @@ TEST(NewWallDialog, OpensWithDefaultsOrTheCurrentWall)
     existing.buildWall(3, 2);
     existing.dialog.Form_Load();
     EXPECT_EQ(existing.dialogView.fields,
-              (std::array<std::string, 7>{"Bühne               ", "3", "2", "600", "1200", "80", "6"}));
+              (std::array<std::string, 7>{"Bühne", "3", "2", "600", "1200", "80", "6"}));
     EXPECT_EQ(existing.dialogView.status, "Bitte geben Sie die entsprechenden Werte ein");
 }
 
