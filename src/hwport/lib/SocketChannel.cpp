@@ -104,25 +104,8 @@ private:
             return result;
         std::lock_guard lock(mutex_);
         p::RequestHeader header{p::magic, op, code, uint32_t(inLength), uint32_t(outLength)};
-        iovec iov[2] = {{&header, sizeof header}, {const_cast<void*>(in), inLength}};
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-        msghdr msg{};
-        msg.msg_iov = iov;
-        msg.msg_iovlen = inLength > 0 ? 2 : 1;
-        if (sendFd >= 0) {
-            msg.msg_control = control;
-            msg.msg_controllen = sizeof control;
-            cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-            cmsg->cmsg_level = SOL_SOCKET;
-            cmsg->cmsg_type = SCM_RIGHTS;
-            cmsg->cmsg_len = CMSG_LEN(sizeof(int));
-            std::memcpy(CMSG_DATA(cmsg), &sendFd, sizeof sendFd);
-        }
-        ssize_t sent;
-        do {
-            sent = sendmsg(socket_, &msg, MSG_NOSIGNAL);
-        } while (sent < 0 && errno == EINTR);
-        if (sent != ssize_t(sizeof header + inLength) || !waitReadable(socket_, replyTimeoutMs))
+        if (!p::sendMessage(socket_, &header, sizeof header, in, inLength, sendFd, 0)
+            || !waitReadable(socket_, replyTimeoutMs))
             return result;
         int fd = -1;
         const ssize_t n = receive(socket_, buffer_.data(), buffer_.size(), &fd);

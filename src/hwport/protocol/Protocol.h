@@ -3,6 +3,10 @@
 // share one definition.
 #pragma once
 
+#include <sys/socket.h>
+#include <sys/uio.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -197,6 +201,32 @@ inline std::string socketPath(const std::string& runtimeDir, const std::string& 
 inline std::string pidPath(const std::string& runtimeDir, const std::string& device)
 {
     return runtimeDir + "/hwport32-" + device + ".pid";
+}
+
+// Sends a header and its payload as one message, with a descriptor attached
+// when fd >= 0 (SCM_RIGHTS). True when the whole message went out.
+inline bool sendMessage(int socket, const void* header, size_t headerLength, const void* payload,
+                        size_t payloadLength, int fd, int flags)
+{
+    iovec iov[2] = {{const_cast<void*>(header), headerLength}, {const_cast<void*>(payload), payloadLength}};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr msg{};
+    msg.msg_iov = iov;
+    msg.msg_iovlen = payloadLength > 0 ? 2 : 1;
+    if (fd >= 0) {
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
+        cmsg->cmsg_level = SOL_SOCKET;
+        cmsg->cmsg_type = SCM_RIGHTS;
+        cmsg->cmsg_len = CMSG_LEN(sizeof(int));
+        std::memcpy(CMSG_DATA(cmsg), &fd, sizeof fd);
+    }
+    ssize_t sent;
+    do {
+        sent = sendmsg(socket, &msg, flags | MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent == ssize_t(headerLength + payloadLength);
 }
 
 } // namespace hwport::protocol

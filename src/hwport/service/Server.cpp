@@ -58,26 +58,7 @@ void closeFd(int& fd)
 bool send(int socket, uint32_t op, uint32_t status, const std::vector<unsigned char>& data, int fd)
 {
     p::ReplyHeader header{p::magic, op, status, uint32_t(data.size())};
-    iovec iov[2] = {{&header, sizeof header},
-                    {const_cast<unsigned char*>(data.data()), data.size()}};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
-    msghdr msg{};
-    msg.msg_iov = iov;
-    msg.msg_iovlen = data.empty() ? 1 : 2;
-    if (fd >= 0) {
-        msg.msg_control = control;
-        msg.msg_controllen = sizeof control;
-        cmsghdr* cmsg = CMSG_FIRSTHDR(&msg);
-        cmsg->cmsg_level = SOL_SOCKET;
-        cmsg->cmsg_type = SCM_RIGHTS;
-        cmsg->cmsg_len = CMSG_LEN(sizeof(int));
-        std::memcpy(CMSG_DATA(cmsg), &fd, sizeof fd);
-    }
-    ssize_t n;
-    do {
-        n = sendmsg(socket, &msg, MSG_NOSIGNAL | MSG_DONTWAIT);
-    } while (n < 0 && errno == EINTR);
-    return n == ssize_t(sizeof header + data.size());
+    return p::sendMessage(socket, &header, sizeof header, data.data(), data.size(), fd, MSG_DONTWAIT);
 }
 
 } // namespace
