@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "InfoWindow.h"
+#include "InterfaceDialog.h"
 #include "NewWallDialog.h"
 #include "Program.h"
 #include "WallWindow.h"
@@ -123,7 +124,8 @@ void MainWindow::buildMenus()
     addEntry(edit, "mnuOptionen", "&Optionen", {}, open(WindowKind::Options));
 
     QMenu* dmx = addMenu(nullptr, "mnuDMX", "&DMX");
-    addEntry(dmx, "mnuDMXInit", "Karte &initialisieren", QKeySequence(Qt::CTRL | Qt::Key_I), {});
+    addEntry(dmx, "mnuDMXInit", "Karte &initialisieren", QKeySequence(Qt::CTRL | Qt::Key_I),
+             [&p] { p.interfaces().mnuDMXInit(); });
     QAction* start = addEntry(dmx, "mnuDMXStart", "DMX Start", {},
                               [&p] { DmxStart(p.model(), p.view(), p.outputTimer(), p.ports()); });
     QAction* stop = addEntry(dmx, "mnuDMXStop", "DMX Stop", {},
@@ -201,6 +203,9 @@ void MainWindow::openWindow(WindowKind window)
     case WindowKind::Wall:
         showChild(wallWindow());
         return;
+    case WindowKind::InterfaceSelection:
+        openInterfaceDialog();
+        return;
     default:
         return;  // the other windows arrive with their own work
     }
@@ -268,6 +273,15 @@ void MainWindow::openNewWallDialog()
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->adjustSize();
     showChild(dialog);
+}
+
+// frmIFS, modal: the init command goes on when the user has chosen.
+void MainWindow::openInterfaceDialog()
+{
+    InterfaceDialog dialog({program_.model(), program_.view(), program_.outputTimer(), program_.interfaces(),
+                            program_.settings(), *this},
+                           this);
+    dialog.exec();
 }
 
 void MainWindow::closeMainWindow() { close(); }

@@ -55,6 +55,7 @@ private:
     QMenu* addMenu(QMenu* parent, const char* controlName, const char* caption);
     void openInfoWindow();
     void openNewWallDialog();
+    void openInterfaceDialog();
 
     Program& program_;
     QMdiArea* mdiArea_ = nullptr;

@@ -13,6 +13,11 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     }
     if (!setup_.settings)
         setup_.settings = &defaultSettings_;
+    if (!setup_.clock)
+        setup_.clock = &systemClock_;
+    // The process's one port bus, set up for this program folder before any
+    // port is touched.
+    PortIoConfigure(setup_.programFolder.c_str(), setup_.hardware.c_str());
 
     static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), true);
     (void)accessibilityInstalled;
@@ -21,13 +26,16 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
-    interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, timer_, messages_);
+    interfaces_ = std::make_unique<InterfaceRegistry>(
+        *model_, view_, user_, timer_, messages_,
+        InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system, setup_.programFolder});
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
         *model_, view_, user_, timer_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
         messages_, setup_.programFolder});
+    interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
     QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
 }
 
@@ -38,6 +46,10 @@ Program::~Program()
 
 bool Program::start()
 {
+    // Said once: a port backend that cannot reach the ports acts as an empty bus.
+    char problem[1024];
+    if (PortIoProblem(problem, sizeof problem) > 0)
+        user_.messageBox(problem, "TINCTARA", MessageButtons::Ok, MessageIcon::Exclamation);
     return presenter_->Form_Load();
 }
 

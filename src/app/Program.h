@@ -1,13 +1,15 @@
 #pragma once
 
-#include "NoHardware.h"
 #include "QtPlatform.h"
+#include "SharedPortBus.h"
 #include "ShowViewHub.h"
 #include "dmx/InterfaceRegistry.h"
+#include "dmx/LoadedLibraries.h"
 #include "files/MessageFile.h"
 #include "model/OutputEngine.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
+#include "platform/SystemClock.h"
 #include "windows/MainWindowPresenter.h"
 #include "windows/ShowFileCommands.h"
 #include "windows/WallWindowPresenter.h"
@@ -23,6 +25,8 @@ struct ProgramSetup {
     std::string programFolder;
     SettingsStore* settings = nullptr;  // null: the user's QSettings
     SystemInfo* system = nullptr;       // null: Linux
+    Clock* clock = nullptr;             // null: the system clock
+    std::string hardware;               // "direct", "virtual" or empty: hardware.ini decides
 };
 
 // The composition root: the one show model and everything wired around it.
@@ -43,6 +47,9 @@ public:
     ShowViewHub& view() { return view_; }
     InterfaceRegistry& interfaces() { return *interfaces_; }
     PortIo& ports() { return ports_; }
+    SettingsStore& settings() { return *setup_.settings; }
+    LoadedUsbDmxLibrary& usbLibrary() { return usb_; }
+    LoadedDmxCardLibrary& cardLibrary() { return cardLibrary_; }
     ShowCommands& showFiles() { return *showFiles_; }
     Selection& selection() { return *selection_; }
     WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
@@ -57,9 +64,10 @@ private:
     QtSettingsStore defaultSettings_;
     std::unique_ptr<LinuxSystemInfo> defaultSystem_;
     MessageTable messages_;
-    EmptyPortBus ports_;
-    AbsentUsbLibrary usb_;
-    AbsentCardLibrary cardLibrary_;
+    SystemClock systemClock_;
+    SharedPortBus ports_;
+    LoadedUsbDmxLibrary usb_{libraryFolders(setup_.programFolder)};
+    LoadedDmxCardLibrary cardLibrary_{libraryFolders(setup_.programFolder)};
     std::unique_ptr<ShowFileCommands> showFiles_;
     std::unique_ptr<Selection> selection_;
     std::unique_ptr<WallWindowPresenter> wallPresenter_;

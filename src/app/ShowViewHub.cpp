@@ -1,5 +1,7 @@
 #include "ShowViewHub.h"
 
+#include "InfoWindow.h"
+
 #include "MainWindow.h"
 #include "WallWindow.h"
 
@@ -40,6 +42,22 @@ void ShowViewHub::setDmxStartStopChecked(bool startChecked, bool stopChecked)
         return;
     mainWindow_->action(QStringLiteral("mnuDMXStart"))->setChecked(startChecked);
     mainWindow_->action(QStringLiteral("mnuDMXStop"))->setChecked(stopChecked);
+}
+
+void ShowViewHub::setDmxStartStopEnabled(bool enabled)
+{
+    if (!mainWindow_)
+        return;
+    mainWindow_->action(QStringLiteral("mnuDMXStart"))->setEnabled(enabled);
+    mainWindow_->action(QStringLiteral("mnuDMXStop"))->setEnabled(enabled);
+}
+
+void ShowViewHub::closeInfoWindow()
+{
+    if (!mainWindow_)
+        return;
+    for (InfoWindow* info : mainWindow_->findChildren<InfoWindow*>())
+        info->close();
 }
 
 void ShowViewHub::showElementColour(int index, Rgb colour)

@@ -17,6 +17,8 @@ public:
 
     void setTitle(std::string_view text) override;
     void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
+    void setDmxStartStopEnabled(bool enabled) override;
+    void closeInfoWindow() override;
 
     // Wall window.
     void showElementColour(int index, Rgb colour) override;

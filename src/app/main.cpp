@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -28,6 +30,14 @@ int main(int argc, char* argv[])
 
     tinctara::ProgramSetup setup;
     setup.programFolder = tinctara::resolveProgramFolder(parser.value(home)).toStdString();
+    if (parser.isSet(hardware)) {
+        const QString choice = parser.value(hardware);
+        if (choice != QStringLiteral("direct") && choice != QStringLiteral("virtual")) {
+            std::fprintf(stderr, "tinctara: --hardware takes direct or virtual\n");
+            return 2;
+        }
+        setup.hardware = choice.toStdString();
+    }
     tinctara::Program program(setup);
     if (!program.start())
         return 1;

@@ -1,10 +1,15 @@
 #include "CliApp.h"
 
 #include "CliPlatform.h"
+#include "SharedPortBus.h"
+#include "dmx/InterfaceRegistry.h"
+#include "dmx/IsaCard.h"
+#include "dmx/LoadedLibraries.h"
 #include "files/ShowFiles.h"
 #include "model/OutputEngine.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
+#include "platform/SystemClock.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,12 +31,14 @@ constexpr const char* Usage =
     "  tinctara-cli resave IN OUT [--config F.CFG] [--import yes|no]\n"
     "      Loads IN (after the configuration) and saves it to OUT, which has IN's extension.\n"
     "  tinctara-cli render [--config F] [--scene F] [--sequence F] [--colours F]\n"
-    "                      [--interface none|usb|library] [--play] [--ticks N] [--channels A-B]\n"
+    "                      [--interface none|isa|usb|library] [--play] [--ticks N] [--channels A-B]\n"
     "                      [--import yes|no]\n"
-    "      Loads the files, opens the interface, optionally presses PLAY, runs N output ticks\n"
-    "      (default 1) and prints per tick: the tick number, then the levels of channels A..B\n"
-    "      (default 1-512); with --interface none the element colours R,G,B,W of every element.\n"
-    "      Messages go to standard error.\n"
+    "      Loads the files, opens the interface as start-up does (isa: the card search on the\n"
+    "      ports of hardware.ini, a 7301B at 0x120 without one; usb and library: the libraries\n"
+    "      of the virtual hardware), optionally presses PLAY, runs N output ticks (default 1) and\n"
+    "      prints per tick: the tick number, then the levels of channels A..B (default 1-512) as\n"
+    "      the device holds them (isa: card memory from 400h); with --interface none the element\n"
+    "      colours R,G,B,W of every element. Messages go to standard error.\n"
     "  tinctara-cli --help\n"
     "Every command takes --home DIR: the program folder with the show folders (default: the\n"
     "folder of tinctara-cli, or TINCTARA_HOME).\n"
@@ -111,8 +118,8 @@ public:
     Session(std::ostream& messages, bool importYes, std::string programFolder)
         : view(messages), user(messages, importYes), context{model, view, user, timer, std::move(programFolder)}
     {
+        // As in the program on Linux, OsName stays empty: the titles begin with ": ".
         initialiseAtStartUp(model);
-        model.OsName = "Linux";
     }
 
     LoadOutcome load(Kind kind, const std::string& path)
@@ -175,6 +182,7 @@ public:
     CliView view;
     CliUser user;
     CliTimer timer;
+    MessageTable messageTable{};
     ShowFileContext context;
 };
 
@@ -258,6 +266,35 @@ ChannelRange channelRange(const Arguments& parsed)
     return {static_cast<int>(*first), static_cast<int>(*last)};
 }
 
+// What the device holds now: the card memory of an ISA card, or the last
+// frame the USB interface or the library card was sent.
+void readBack(int interfaceType, const ShowModel& model, PortIo& ports, LoadedUsbDmxLibrary& usb,
+              LoadedDmxCardLibrary& cardLibrary, std::array<int, DmxChannels>& levels)
+{
+    levels.fill(0);
+    if (interfaceType == Interface::IsaCard7301AB) {
+        const auto base = static_cast<std::uint16_t>(model.CardBaseAddress);
+        std::array<unsigned char, DmxChannels> memory{};
+        if (VirtualIsaCardMemory(base, IsaCardMemory::FirstChannel, memory.data(), DmxChannels) == DmxChannels)
+            std::copy(memory.begin(), memory.end(), levels.begin());
+        else  // real ports: read back as the monitor does
+            for (int channel = 1; channel <= DmxChannels; ++channel)
+                levels[channel - 1] = ReadCardByte(ports, base, cardAddressOfChannel(channel));
+    } else if (interfaceType == Interface::UsbInterface) {
+        using Frame = std::int32_t (*)(std::uint8_t*, std::int32_t);
+        std::array<std::uint8_t, DmxChannels> frame{};
+        if (auto read = reinterpret_cast<Frame>(usb.library().symbol("VirtualUsbFrame")))
+            read(frame.data(), DmxChannels);
+        std::copy(frame.begin(), frame.end(), levels.begin());
+    } else {
+        using Frame = std::int32_t (*)(std::int32_t, std::uint32_t*, std::int32_t, std::int32_t*);
+        std::array<std::uint32_t, DmxChannels> frame{};
+        if (auto read = reinterpret_cast<Frame>(cardLibrary.library().symbol("VirtualCardLibraryFrame")))
+            read(1, frame.data(), DmxChannels, nullptr);
+        std::transform(frame.begin(), frame.end(), levels.begin(), [](std::uint32_t v) { return static_cast<int>(v); });
+    }
+}
+
 int render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const std::string& programFolder)
 {
@@ -282,9 +319,9 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
         else if (found->second == "library")
             interfaceType = Interface::PcmciaCard8301;
         else if (found->second == "isa")
-            throw UsageError{"--interface isa is not available yet: the ISA cards need the interface search"};
+            interfaceType = Interface::IsaCard7301AB;
         else if (found->second != "none")
-            throw UsageError{"--interface takes none, usb or library"};
+            throw UsageError{"--interface takes none, isa, usb or library"};
     }
     const std::pair<const char*, Kind> order[] = {{"--config", Kind::Configuration},
                                                   {"--scene", Kind::Scene},
@@ -302,20 +339,26 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return ExitFailed;
     }
 
-    EmptyPortBus ports;
-    VirtualUsbLibrary usb;
-    VirtualCardLibrary cardLibrary;
+    // The devices as the program has them: the process's port bus set up from
+    // hardware.ini, the libraries loaded by name.
+    const std::string home = homeOf(parsed, programFolder);
+    PortIoConfigure(home.c_str(), nullptr);
+    SharedPortBus ports;
+    LoadedUsbDmxLibrary usb(libraryFolders(home));
+    LoadedDmxCardLibrary cardLibrary(libraryFolders(home));
+    SystemClock clock;
+    CliSystemInfo system;
+    InterfaceRegistry interfaces(model, session.view, session.user, session.timer, session.messageTable,
+                                 InterfaceHardware{ports, usb, clock, system, home});
     OutputEngine engine(model, session.view, session.timer, OutputDevices{ports, usb, cardLibrary});
+    // Opened as at start-up with this type stored.
     model.InterfaceType = interfaceType;
-    if (interfaceType == Interface::UsbInterface) {
-        // The open as the interface search does it: close, open, clear, start.
-        std::uint8_t zero = 0;
-        usb.hardCommand(2, 0, &zero);
-        usb.hardCommand(1, 0, &zero);
-        std::fill_n(model.DmxFrame.begin(), DmxChannels, 0);
-        usb.hardCommand(3, 0, &zero);
-        session.timer.setEnabled(true);
-    } else if (interfaceType == Interface::PcmciaCard8301) {
+    if (interfaceType != Interface::NoInterface) {
+        interfaces.OpenPort(interfaceType);
+        if (interfaceType <= Interface::UsbInterface && !interfaces.isPresent(interfaceType)) {
+            err << "tinctara-cli: " << interfaces.statusText(interfaceType) << '\n';
+            return ExitFailed;
+        }
         session.timer.setEnabled(true);
     }
     if (parsed.play) {
@@ -325,6 +368,7 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     session.view.printing = false;
     std::string line;
+    std::array<int, DmxChannels> levels{};
     for (long long tick = 1; tick <= ticks; ++tick) {
         engine.AutoXmit();
         line = std::to_string(tick);
@@ -333,9 +377,9 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 for (int plane = Red; plane <= White; ++plane)
                     line += "," + std::to_string(model.colour(plane, element));
         } else {
+            readBack(interfaceType, model, ports, usb, cardLibrary, levels);
             for (int channel = channels.first; channel <= channels.last; ++channel)
-                line += "," + std::to_string(interfaceType == Interface::UsbInterface ? usb.frame[channel - 1]
-                                                                                      : cardLibrary.frame[channel - 1]);
+                line += "," + std::to_string(levels[channel - 1]);
         }
         out << line << '\n';
     }

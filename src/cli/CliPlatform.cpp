@@ -56,30 +56,4 @@ MessageAnswer CliUser::messageBox(const std::string& text, const std::string&, M
     return MessageAnswer::Ok;
 }
 
-std::int32_t VirtualUsbLibrary::hardCommand(std::int32_t command, std::int32_t parameter, std::uint8_t* buffer)
-{
-    switch (command) {
-    case 1:
-        return 11;
-    case 4:
-        if (buffer)
-            std::copy_n(buffer, std::clamp<std::int32_t>(parameter, 0, 512), frame.begin());
-        return 0;
-    default:
-        return 0;
-    }
-}
-
-std::int32_t VirtualCardLibrary::dmxSend(std::int32_t&, const std::uint32_t* levels)
-{
-    if (levels)
-        std::copy_n(levels, frame.size(), frame.begin());
-    return 0;
-}
-
-std::int32_t VirtualCardLibrary::dmxSend2(std::int32_t&, const std::uint32_t*)
-{
-    return 0;
-}
-
 }  // namespace tinctara::cli

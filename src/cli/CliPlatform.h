@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DmxLibraries.h"
+#include "platform/Environment.h"
 #include "platform/OutputTimer.h"
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
@@ -70,26 +70,12 @@ private:
     bool enabled_ = false;
 };
 
-// No card on the bus: every read sees an empty bus.
-class EmptyPortBus : public PortIo {
+// The command-line front end is never a second copy of the program.
+class CliSystemInfo : public SystemInfo {
 public:
-    std::uint8_t readPort(std::uint32_t) override { return 0xFF; }
-    void writePort(std::uint32_t, std::uint8_t) override {}
-};
-
-// A USB interface that answers the open as a USBLNK2 and keeps the last frame.
-class VirtualUsbLibrary : public UsbDmxLibrary {
-public:
-    std::int32_t hardCommand(std::int32_t command, std::int32_t parameter, std::uint8_t* buffer) override;
-    std::array<std::uint8_t, 512> frame{};
-};
-
-// A driver-library card that sends nothing and keeps the last frame.
-class VirtualCardLibrary : public DmxCardLibrary {
-public:
-    std::int32_t dmxSend(std::int32_t& handle, const std::uint32_t* levels) override;
-    std::int32_t dmxSend2(std::int32_t& handle, const std::uint32_t* levels) override;
-    std::array<std::uint32_t, 512> frame{};
+    std::uint32_t osVersion() override { return 0x0A; }
+    bool previousInstanceRunning() override { return false; }
+    bool openDocument(const std::string&) override { return false; }
 };
 
 }  // namespace tinctara::cli

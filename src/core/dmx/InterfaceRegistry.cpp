@@ -1,15 +1,83 @@
 #include "dmx/InterfaceRegistry.h"
 
+#include "dmx/IsaCard.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
 namespace tinctara {
 
 namespace {
+
 const std::string noText;
+
+// Stand-ins for a registry built without hardware.
+class NoPorts : public PortIo {
+public:
+    std::uint8_t readPort(std::uint32_t) override { return 0xFF; }
+    void writePort(std::uint32_t, std::uint8_t) override {}
+};
+class NoUsb : public UsbDmxLibrary {
+public:
+    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t*) override { return 0; }
+};
+class NoClock : public Clock {
+public:
+    std::int64_t timeOfDaySeconds() override { return ++seconds_; }
+    std::int64_t monotonicMilliseconds() override { return 0; }
+
+private:
+    std::int64_t seconds_ = 0;
+};
+class NoSystem : public SystemInfo {
+public:
+    std::uint32_t osVersion() override { return 0x0A; }
+    bool previousInstanceRunning() override { return false; }
+    bool openDocument(const std::string&) override { return false; }
+};
+
+InterfaceHardware noHardware()
+{
+    static NoPorts ports;
+    static NoUsb usb;
+    static NoClock clock;
+    static NoSystem system;
+    return {ports, usb, clock, system, "."};
 }
+
+std::string hexAddress(int base)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(base));
+    return text;
+}
+
+constexpr std::uint8_t Ident7301A = 0x80;
+constexpr std::uint8_t Ident7301B = 1;
+constexpr std::uint8_t Ident7301C = 5;
+// The wait ends with the next second of the time of day; should the clock
+// stand still it ends after this long.
+constexpr std::int64_t LongestDelayMilliseconds = 1100;
+
+}  // namespace
 
 InterfaceRegistry::InterfaceRegistry(ShowModel& model, ShowView& view, UserInteraction& user, OutputTimer& timer,
                                      const MessageTable& messages)
-    : model_(model), view_(view), user_(user), timer_(timer), messages_(messages)
+    : InterfaceRegistry(model, view, user, timer, messages, noHardware())
 {
+}
+
+InterfaceRegistry::InterfaceRegistry(ShowModel& model, ShowView& view, UserInteraction& user, OutputTimer& timer,
+                                     const MessageTable& messages, InterfaceHardware hardware)
+    : model_(model), view_(view), user_(user), timer_(timer), messages_(messages), hardware_(std::move(hardware))
+{
+}
+
+void InterfaceRegistry::attachWindow(MainWindowView* window, std::function<void()> outputTick)
+{
+    window_ = window;
+    outputTick_ = std::move(outputTick);
 }
 
 const std::string& InterfaceRegistry::statusText(int type) const
@@ -22,6 +90,12 @@ void InterfaceRegistry::setStatusLine(const std::string& text)
     view_.setTitle(model_.OsName + text);
 }
 
+std::int32_t InterfaceRegistry::usbCommand(std::int32_t command)
+{
+    std::uint8_t zero = 0;
+    return hardware_.usb.hardCommand(command, 0, &zero);
+}
+
 void InterfaceRegistry::OpenPort(std::int16_t type)
 {
     setStatusLine(": QOR DMX TINCTARA: ..... searching interface ...");
@@ -31,26 +105,109 @@ void InterfaceRegistry::OpenPort(std::int16_t type)
         user_.messageBox("INTERFACE SELECT ERROR", messages_[96], MessageButtons::Ok, MessageIcon::Stop);
         return;
     case Interface::IsaCard7301AB:
-        InterfaceStatusText[1] = "7301B DMX Interface not found";
-        ReportFailure(type);
+        openIsaCard7301AB(type);
         return;
     case Interface::IsaCard7301C:
-        InterfaceStatusText[2] = "7301C DMX Interface not found";
-        ReportFailure(type);
+        openIsaCard7301C(type);
         return;
     case Interface::UsbInterface:
-        InterfaceStatusText[3] = "USB DMX Interface not found";
-        ReportFailure(type);
+        openUsb(type);
         return;
     default:
-        return;  // the library cards are never opened
+        return;  // the library cards have no open
     }
+}
+
+bool InterfaceRegistry::startCard(const char* firmware, std::int16_t cardType)
+{
+    LoadCardFirmware(model_, hardware_.ports, user_, hardware_.programFolder, firmware);
+    // The upload probes again; a card that no longer answers gets no strobe
+    // (at base 0 the strobes would reach the machine's own low ports).
+    if (model_.CardBaseAddress <= 255)
+        return false;
+    const auto base = static_cast<std::uint16_t>(model_.CardBaseAddress);
+    CardRunStrobe(hardware_.ports, base, cardType);
+    delay();
+    CardIdentByte = ReadCardByte(hardware_.ports, base, IsaCardMemory::IdentityByte);
+    return true;
+}
+
+void InterfaceRegistry::cardFound(std::int16_t type, const std::string& text)
+{
+    InterfaceStatusText[type] = text;
+    timer_.setEnabled(true);
+    InterfacePresent[type] = 1;
+}
+
+void InterfaceRegistry::openIsaCard7301AB(std::int16_t type)
+{
+    InterfaceStatusText[1] = "7301B DMX Interface not found";
+    model_.CardBaseAddress = static_cast<std::int16_t>(FindCard(hardware_.ports));
+    if (model_.CardBaseAddress == 0 || !startCard("FWISA12A.BIN", Interface::IsaCard7301AB)) {
+        ReportFailure(type);
+        return;
+    }
+    if (CardIdentByte == Ident7301A) {
+        cardFound(type, "7301A / 7301B-LC card found at address " + hexAddress(model_.CardBaseAddress) + "h");
+        return;
+    }
+    if (CardIdentByte == Ident7301B) {
+        if (!startCard("FWISA16B.BIN", Interface::IsaCard7301AB) || CardIdentByte != Ident7301B) {
+            ReportFailure(type);
+            return;
+        }
+        InterfaceStatusText[1] =
+            "TINCTARA: KELVARTECH 7301B card found at address" + hexAddress(model_.CardBaseAddress) + "h";
+        model_.TimingBlockPending = 1;
+        static constexpr std::int16_t defaultBlock[] = {60, 0, 0, 0, 1, 0, 0, 0, 0};
+        std::copy(std::begin(defaultBlock), std::end(defaultBlock), model_.DmxTiming.begin());
+        cardFound(type, InterfaceStatusText[1]);
+        return;
+    }
+    ReportFailure(type);
+}
+
+void InterfaceRegistry::openIsaCard7301C(std::int16_t type)
+{
+    InterfaceStatusText[2] = "7301C DMX Interface not found";
+    model_.CardBaseAddress = static_cast<std::int16_t>(FindCard(hardware_.ports));
+    if (model_.CardBaseAddress == 0 || !startCard("FWISA17C.BIN", Interface::IsaCard7301C) ||
+        CardIdentByte != Ident7301C) {
+        ReportFailure(type);
+        return;
+    }
+    cardFound(type, "TINCTARA: KELVARTECH 7301C card found at address" + hexAddress(model_.CardBaseAddress) + "h");
+}
+
+void InterfaceRegistry::openUsb(std::int16_t type)
+{
+    usbCommand(2);
+    // The result is kept in 16 bits, as the program always has; a value that
+    // does not fit is no interface.
+    const std::int32_t result = usbCommand(1);
+    UsbOpenResult = result >= -32768 && result <= 32767 ? static_cast<std::int16_t>(result) : 0;
+    InterfaceStatusText[3] = "USB DMX Interface not found";
+    if (UsbOpenResult >= 1 && UsbOpenResult <= 3) {
+        InterfacePresent[3] = 1;
+        InterfaceStatusText[3] = "TINCTARA: SUNLITE USBDMX1 Interface opened succesfully";
+    } else if (usbIsLink2()) {
+        InterfacePresent[3] = 1;
+        InterfaceStatusText[3] = "TINCTARA: KELVARTECH USBLNK2 Interface opened succesfully";
+    } else {
+        ReportFailure(type);
+        return;
+    }
+    std::fill_n(model_.DmxFrame.begin(), DmxChannels, 0);
+    usbCommand(3);
+    timer_.setEnabled(true);
 }
 
 void InterfaceRegistry::ClosePort(std::int16_t type)
 {
     if (type < 0 || type >= InterfaceKinds)
         return;
+    if (type == Interface::UsbInterface && InterfacePresent[3] > 0)
+        usbCommand(2);
     InterfacePresent[type] = 0;
     setStatusLine(":  QOR DMX TINCTARA");
 }
@@ -63,6 +220,42 @@ void InterfaceRegistry::ReportFailure(std::int16_t& type)
         model_.CardBaseAddress = 0;
     type = 0;
     setStatusLine(": QOR DMX TINCTARA:  Interface Initialization failed");
+}
+
+void InterfaceRegistry::delay()
+{
+    Clock& clock = hardware_.clock;
+    const std::int64_t second = clock.timeOfDaySeconds();
+    const std::int64_t started = clock.monotonicMilliseconds();
+    while (clock.timeOfDaySeconds() == second) {
+        if (clock.monotonicMilliseconds() - started > LongestDelayMilliseconds)
+            return;
+        std::this_thread::yield();
+    }
+}
+
+void InterfaceRegistry::mnuDMXInit()
+{
+    if (hardware_.system.previousInstanceRunning()) {
+        user_.beep();
+        user_.messageBox("Dieses Programm wird zum 2. Mal ausgeführt. DMX-TINCTARA darf auf einem Rechner nicht "
+                         "mehr als einmal mit DMX-Ausgabe ausgeführt werden. Interfaceunterstützung wird "
+                         "deaktiviert.",
+                         "TINCTARA", MessageButtons::Ok, MessageIcon::None);
+        view_.setDmxStartStopEnabled(false);
+        const std::int16_t last = model_.OsIsNt ? 3 : 5;
+        for (std::int16_t type = 1; type <= last; ++type)
+            ClosePort(type);
+    } else {
+        const std::int16_t last = model_.OsIsNt ? 3 : 5;
+        for (std::int16_t type = 1; type <= last; ++type)
+            OpenPort(type);
+        if (window_)
+            window_->openWindow(WindowKind::InterfaceSelection);
+        view_.closeInfoWindow();
+    }
+    if (outputTick_)
+        outputTick_();
 }
 
 }  // namespace tinctara

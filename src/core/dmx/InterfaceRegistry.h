@@ -2,24 +2,48 @@
 
 #include "files/MessageFile.h"
 #include "model/ShowModel.h"
+#include "platform/Clock.h"
+#include "platform/DmxLibraries.h"
+#include "platform/Environment.h"
 #include "platform/OutputTimer.h"
+#include "platform/PortIo.h"
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
+#include "windows/MainWindowView.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tinctara {
 
 inline constexpr int InterfaceKinds = 6;  // 0 = none, 1..5
 
-// Which interface kinds were found, their status texts, and the procedures
-// that open and close one kind.
+// The hardware side of the interface search: ports for the ISA cards, the USB
+// library, the clock for the wait after a card start, the previous-instance
+// check and the folder the firmware files lie in.
+struct InterfaceHardware {
+    PortIo& ports;
+    UsbDmxLibrary& usb;
+    Clock& clock;
+    SystemInfo& system;
+    std::string programFolder;
+};
+
+// Which interface kinds were found, their status texts, the procedures that
+// open and close one kind, and the init command of the DMX menu.
 class InterfaceRegistry {
 public:
+    // Without hardware: every search finds nothing.
     InterfaceRegistry(ShowModel& model, ShowView& view, UserInteraction& user, OutputTimer& timer,
                       const MessageTable& messages);
+    InterfaceRegistry(ShowModel& model, ShowView& view, UserInteraction& user, OutputTimer& timer,
+                      const MessageTable& messages, InterfaceHardware hardware);
+
+    // The init command shows the selection dialog through the main window and
+    // runs one output tick at its end.
+    void attachWindow(MainWindowView* window, std::function<void()> outputTick);
 
     // Searches for and initialises one interface kind.
     void OpenPort(std::int16_t type);
@@ -27,10 +51,22 @@ public:
     void ClosePort(std::int16_t type);
     // Stops output, closes the kind, forgets the card and sets `type` to 0.
     void ReportFailure(std::int16_t& type);
+    // Waits until the time of day moves on to its next second.
+    void delay();
+
+    // "Karte &initialisieren": searches every kind and lets the user choose.
+    void mnuDMXInit();
 
     // Status text of a kind; an out-of-range kind has none.
     const std::string& statusText(int type) const;
     bool isPresent(int type) const { return type >= 0 && type < InterfaceKinds && InterfacePresent[type] > 0; }
+    // True when the USB interface that answered the open is a USBLNK2.
+    bool usbIsLink2() const { return UsbOpenResult >= 10 && UsbOpenResult <= 13; }
+    // True when the last type-1 card identified itself as a 7301A or 7301B-LC.
+    bool cardIs7301A() const { return CardIdentByte == 0x80; }
+
+    const MessageTable& messages() const { return messages_; }
+    const std::string& programFolder() const { return hardware_.programFolder; }
 
     std::array<std::string, InterfaceKinds> InterfaceStatusText;
     std::array<std::int16_t, InterfaceKinds> InterfacePresent{};
@@ -40,12 +76,23 @@ public:
 
 private:
     void setStatusLine(const std::string& text);
+    void openIsaCard7301AB(std::int16_t type);
+    void openIsaCard7301C(std::int16_t type);
+    void openUsb(std::int16_t type);
+    // Firmware upload, run strobe, wait and identity read; false when the card
+    // went away during the upload.
+    bool startCard(const char* firmware, std::int16_t cardType);
+    void cardFound(std::int16_t type, const std::string& text);
+    std::int32_t usbCommand(std::int32_t command);
 
     ShowModel& model_;
     ShowView& view_;
     UserInteraction& user_;
     OutputTimer& timer_;
     const MessageTable& messages_;
+    InterfaceHardware hardware_;
+    MainWindowView* window_ = nullptr;
+    std::function<void()> outputTick_;
 };
 
 }  // namespace tinctara

@@ -93,6 +93,12 @@ public:
     virtual void setColourWindowCaption(std::string_view /*caption*/) {}
     virtual void setColourWindowStatus(std::string_view /*text*/) {}
     virtual void showUserColours() {}
+
+    // --- DMX interfaces -------------------------------------------------------
+    // The menu entries "DMX Start" and "DMX Stop" usable or greyed.
+    virtual void setDmxStartStopEnabled(bool /*enabled*/) {}
+    // Closes the info window if it is still shown.
+    virtual void closeInfoWindow() {}
 };
 
 }  // namespace tinctara

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "HardwareConfig.h"
+#include "IsaCardDevice.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tinctara::hardware {
+
+class PortBackend {
+public:
+    virtual ~PortBackend() = default;
+    virtual std::uint8_t read(std::uint32_t port) = 0;
+    virtual void write(std::uint32_t port, std::uint8_t value) = 0;
+};
+
+// The simulated ISA bus: the emulated devices answer at their ports; every
+// other port reads all ones, as an empty bus does, and takes writes to nowhere.
+class VirtualBus : public PortBackend {
+public:
+    explicit VirtualBus(const std::vector<CardEntry>& cards);
+
+    std::uint8_t read(std::uint32_t port) override;
+    void write(std::uint32_t port, std::uint8_t value) override;
+
+    IsaCardDevice* cardAt(std::uint32_t base);
+
+private:
+    IsaCardDevice* deviceFor(std::uint32_t port);
+
+    std::vector<IsaCardDevice> cards_;
+};
+
+// The machine's own ports through ioperm, inb and outb. Without the privilege
+// (or on a processor without I/O ports) it keeps the reason and acts as an
+// empty bus.
+class DirectPorts : public PortBackend {
+public:
+    DirectPorts();
+
+    std::uint8_t read(std::uint32_t port) override;
+    void write(std::uint32_t port, std::uint8_t value) override;
+
+    bool usable() const { return usable_; }
+    const std::string& problem() const { return problem_; }
+
+private:
+    bool usable_ = false;
+    std::string problem_;
+};
+
+}  // namespace tinctara::hardware

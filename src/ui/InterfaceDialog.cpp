@@ -1,0 +1,147 @@
+#include "InterfaceDialog.h"
+
+#include "Accessibility.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace tinctara {
+
+namespace {
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+constexpr QSize PictureSize(320, 240);
+}  // namespace
+
+InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* parent)
+    : QDialog(parent), presenter_(std::make_unique<InterfaceSelectionPresenter>(services, *this))
+{
+    using P = InterfaceSelectionPresenter;
+    nameControl(this, QStringLiteral("frmIFS"), QStringLiteral("DMX512 Interfaces"));
+    setWindowTitle(QString::fromLatin1(P::Caption));
+    setModal(true);
+
+    tabs_ = new QTabBar(this);
+    nameControl(tabs_, QStringLiteral("tabs_ifselect"), QStringLiteral("Interface"));
+    tabs_->setToolTip(QString::fromLatin1(P::TabsToolTip));
+    for (const auto& tab : P::TabInfo) {
+        const int index = tabs_->addTab(QString::fromLatin1(tab.caption));
+        tabs_->setTabToolTip(index, QString::fromLatin1(tab.toolTip));
+    }
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (!selecting_)
+            presenter_->tabs_ifselect_Click(index + 1);
+    });
+
+    auto* frame = new QGroupBox(QString::fromLatin1(P::FrameCaption), this);
+    nameControl(frame, QStringLiteral("frame_ifselect"), frame->title());
+
+    picture_ = new QLabel(frame);
+    picture_->setFixedSize(PictureSize);
+    picture_->setAlignment(Qt::AlignCenter);
+    picture_->setFrameShape(QFrame::Panel);
+    picture_->setFrameShadow(QFrame::Sunken);
+    nameControl(picture_, QStringLiteral("Picture1"), QStringLiteral("Foto des Interfaces"));
+
+    const char* spoken[] = {"Interface", "Beschreibung", "Verfügbarkeit", "Hinweis"};
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(frame);
+        label->setWordWrap(true);
+        label->setMinimumWidth(260);
+        nameControl(label, QStringLiteral("Label%1").arg(i + 1), QString::fromUtf8(spoken[i]));
+        labels_[static_cast<std::size_t>(i)] = label;
+    }
+    QFont heading = labels_[0]->font();
+    heading.setBold(true);
+    heading.setPointSizeF(heading.pointSizeF() * 1.2);
+    labels_[0]->setFont(heading);
+    labels_[2]->setStyleSheet(QStringLiteral("font-weight: bold"));
+
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(labels_[0]);
+    texts->addWidget(labels_[1]);
+    texts->addStretch();
+    texts->addWidget(labels_[2]);
+    texts->addWidget(labels_[3]);
+    auto* frameLayout = new QHBoxLayout(frame);
+    frameLayout->addWidget(picture_, 0, Qt::AlignTop);
+    frameLayout->addLayout(texts, 1);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    nameControl(ok, QStringLiteral("cmdOK"), ok->text());
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    nameControl(cancel, QStringLiteral("cmdCancel"), cancel->text());
+    connect(ok, &QPushButton::clicked, this, [this] { presenter_->cmdOK_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { presenter_->cmdCancel_Click(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+
+    presenter_->Form_Load();
+}
+
+InterfaceDialog::~InterfaceDialog() = default;
+
+void InterfaceDialog::setLabel(int label, std::string_view text)
+{
+    if (label >= 1 && label <= 4)
+        labels_[static_cast<std::size_t>(label - 1)]->setText(qt(text));
+}
+
+void InterfaceDialog::showPicture(const std::string& path)
+{
+    const QPixmap photo(QString::fromStdString(path));
+    if (photo.isNull()) {
+        picture_->clear();
+        return;
+    }
+    picture_->setPixmap(photo.scaled(PictureSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void InterfaceDialog::selectTab(int tab)
+{
+    selecting_ = true;
+    tabs_->setCurrentIndex(tab - 1);
+    selecting_ = false;
+}
+
+void InterfaceDialog::closeDialog()
+{
+    accept();
+}
+
+// Ctrl+Tab would otherwise move the focus; it goes to the tab strip instead.
+bool InterfaceDialog::event(QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ControlModifier)) {
+            presenter_->tabs_ifselect_KeyDown(9, true);
+            return true;
+        }
+    }
+    return QDialog::event(event);
+}
+
+void InterfaceDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+}  // namespace tinctara
