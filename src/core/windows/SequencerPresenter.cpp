@@ -1,0 +1,384 @@
+#include "windows/SequencerPresenter.h"
+
+#include "dmx/IsaCard.h"
+#include "files/ShowPaths.h"
+#include "model/ShowOperations.h"
+#include "model/StatusTexts.h"
+#include "text/Text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tinctara {
+
+namespace {
+
+constexpr int MaxRecordedSteps = 250;
+constexpr double MaxTime = 65534;
+constexpr const char* NoSequenceYet = " Es ist noch keine Sequenz erstellt worden!";
+
+bool acceptedKey(int keyCode)
+{
+    return keyCode == 8 || keyCode == 13 || keyCode == 16 || (keyCode >= 37 && keyCode <= 40) ||
+           (keyCode >= 46 && keyCode <= 57) || keyCode == 116;
+}
+
+}  // namespace
+
+double SequencerPresenter::fieldValue(int index) const { return roundHalfEven(numericValue(field(index))); }
+
+void SequencerPresenter::showStep(int step)
+{
+    setField(StepField, std::to_string(step));
+    if (step >= 1 && step <= StepSlots) {
+        setField(BlendField, std::to_string(s_.model.blendTime(step)));
+        setField(HoldField, std::to_string(s_.model.holdTime(step)));
+    }
+}
+
+// Without a sequence the two time fields are what the first step will get.
+void SequencerPresenter::timesFromFields()
+{
+    auto clampTime = [](double value) { return static_cast<std::uint16_t>(std::clamp(value, 0.0, MaxTime)); };
+    s_.model.blendTime(1) = clampTime(fieldValue(BlendField));
+    s_.model.holdTime(1) = clampTime(fieldValue(HoldField));
+}
+
+void SequencerPresenter::titleRunning(const char* prefix)
+{
+    s_.show.setTitle(s_.model.OsName + prefix + hexUpper(s_.model.InterfaceType) + ": ");
+}
+
+bool SequencerPresenter::refuseWithoutSequence()
+{
+    if (s_.model.hasState(StateFlag::SequencePresent))
+        return false;
+    s_.user.beep();
+    status(NoSequenceYet);
+    return true;
+}
+
+bool SequencerPresenter::Form_Load()
+{
+    ShowModel& model = s_.model;
+    if (model.ElementCount == 0) {
+        s_.user.messageBox("Es ist kein Element auf der Wand vorhanden.", "", MessageButtons::Ok, MessageIcon::None);
+        return false;
+    }
+    if (!model.SceneFileName.empty())
+        s_.show.setSequencerCaption("Scene " + fileNamePart(model.SceneFileName));
+    if (!model.SequenceFileName.empty() && model.hasState(StateFlag::SequencePresent)) {
+        s_.show.setSequencerCaption("Sequence " + fileNamePart(model.SequenceFileName));
+        showStep(model.CurrentStep);
+    }
+    model.setState(StateFlag::SequencerWindowOpen);
+    return true;
+}
+
+void SequencerPresenter::Form_Activate()
+{
+    s_.model.setState(StateFlag::SequencerWindowOpen);
+    ShowIdle(s_.user);
+}
+
+WindowPlacement SequencerPresenter::storedPlacement() const
+{
+    const ShowModel& m = s_.model;
+    return {m.windowPosition(WindowNumber::Sequencer, 1), m.windowPosition(WindowNumber::Sequencer, 2),
+            m.windowPosition(WindowNumber::Sequencer, 3), m.windowPosition(WindowNumber::Sequencer, 4), 0};
+}
+
+void SequencerPresenter::Form_Unload(const WindowPlacement& placement)
+{
+    s_.model.clearState(StateFlag::SequencerWindowOpen);
+    s_.model.windowPosition(WindowNumber::Sequencer, 1) = placement.left;
+    s_.model.windowPosition(WindowNumber::Sequencer, 2) = placement.top;
+    s_.model.windowPosition(WindowNumber::Sequencer, 3) = placement.width;
+    s_.model.windowPosition(WindowNumber::Sequencer, 4) = placement.height;
+}
+
+void SequencerPresenter::cmdSequence_MouseDown(int /*index*/) { status(""); }
+
+void SequencerPresenter::cmdSequence_Click(int index)
+{
+    if (s_.model.hasState(StateFlag::TestMode)) {
+        TestModeOff(s_.model, s_.show);
+        status("Testmodus wurde abgeschaltet");
+    }
+    switch (index) {
+    case Back:
+        back();
+        break;
+    case Rec:
+        record();
+        break;
+    case PlayButton:
+        PressPlay(sequencer_);
+        break;
+    case StopButton:
+        PressStop(sequencer_);
+        break;
+    case Forward:
+        forward();
+        break;
+    case ClearAll:
+        clearAll();
+        break;
+    case Zero:
+        zero();
+        break;
+    default:
+        break;
+    }
+}
+
+void SequencerPresenter::back()
+{
+    if (refuseWithoutSequence())
+        return;
+    ShowModel& model = s_.model;
+    const int count = model.StepCount;
+    if (!model.hasState(StateFlag::SequencePlaying)) {
+        if (model.hasState(StateFlag::ImmediateApply))
+            SceneToSequence(model);
+        model.CurrentStep = static_cast<std::uint8_t>(model.CurrentStep < 2 ? count : model.CurrentStep - 1);
+        s_.engine.JumpToStep();
+        return;
+    }
+    StopSequence(sequencer_);
+    // While playing, CurrentStep already names the step after the one on the
+    // wall; after a first back press two steps back reach the previous picture.
+    const int step = model.CurrentStep;
+    int target;
+    if (!backJump_ || count < 2)
+        target = step < 2 ? count : step - 1;
+    else
+        target = step == 1 ? count - 1 : step == 2 ? count : step - 2;
+    model.CurrentStep = static_cast<std::uint8_t>(target);
+    backJump_ = true;
+    s_.engine.JumpToStep();
+    PlaySequence(sequencer_);
+}
+
+void SequencerPresenter::record()
+{
+    ShowModel& model = s_.model;
+    if (model.StepCount != 0 && model.CurrentStep != model.StepCount) {
+        status("Nur am Ende einer Sequenz möglich.");
+        s_.user.beep();
+        return;
+    }
+    if (model.CurrentStep >= MaxRecordedSteps) {
+        s_.user.beep();
+        s_.user.messageBox("In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.", "",
+                           MessageButtons::Ok, MessageIcon::None);
+        return;
+    }
+    status("Szene in die Sequenz aufgenommen.");
+    ++model.StepCount;
+    if (model.hasState(StateFlag::SequencePresent))
+        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceChanged);
+    else
+        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged);
+    model.setState(StateFlag::SequencePresent);
+    ++model.CurrentStep;
+    setField(StepField, std::to_string(model.CurrentStep));
+    const auto time = [](double value) { return static_cast<std::uint16_t>(std::clamp(value, 0.0, 65535.0)); };
+    model.blendTime(model.CurrentStep) = time(fieldValue(BlendField));
+    model.holdTime(model.CurrentStep) = time(fieldValue(HoldField));
+    SceneToSequence(model);
+    s_.selection.reMark();
+}
+
+void SequencerPresenter::forward()
+{
+    if (refuseWithoutSequence())
+        return;
+    ShowModel& model = s_.model;
+    if (model.hasState(StateFlag::SequencePlaying)) {
+        StopSequence(sequencer_);
+        s_.engine.JumpToStep();
+        PlaySequence(sequencer_);
+    } else {
+        if (model.hasState(StateFlag::ImmediateApply))
+            SceneToSequence(model);
+        model.CurrentStep = static_cast<std::uint8_t>(model.CurrentStep >= model.StepCount ? 1 : model.CurrentStep + 1);
+        s_.engine.JumpToStep();
+    }
+    status("Nächste Scene.");
+}
+
+void SequencerPresenter::clearAll()
+{
+    ShowModel& model = s_.model;
+    if (model.hasState(StateFlag::SequencePlaying)) {
+        s_.user.beep();
+        status("Sie müssen die Sequenz erst anhalten!");
+        return;
+    }
+    // The outputs go dark first, whatever the user then answers.
+    for (int channel = 1; channel <= DmxChannels; ++channel) {
+        switch (model.InterfaceType) {
+        case Interface::IsaCard7301AB:
+        case Interface::IsaCard7301C:
+            if (model.CardBaseAddress > 255)
+                WriteCardByte(s_.ports, static_cast<std::uint16_t>(model.CardBaseAddress),
+                              cardAddressOfChannel(channel), 0);
+            break;
+        case Interface::UsbInterface:
+            model.DmxFrame[channel - 1] = 0;
+            break;
+        case Interface::PcmciaCard8301:
+        case Interface::PciCard7304:
+            model.DmxFrameWide[channel - 1] = 0;
+            break;
+        default:
+            break;
+        }
+        model.TestLevels[channel - 1] = 0;
+    }
+    if (s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
+        return;
+    model.clearState(StateFlag::SequencePresent);
+    model.StepCount = 0;
+    setField(StepField, "");
+    timesFromFields();
+    model.CurrentStep = 0;
+    model.SequenceFileName.clear();
+    s_.show.setSequencerCaption("");
+    status("Die Sequenz wurde gelöscht.");
+}
+
+void SequencerPresenter::zero()
+{
+    if (refuseWithoutSequence())
+        return;
+    ShowModel& model = s_.model;
+    if (!model.hasState(StateFlag::SequencePlaying)) {
+        if (model.hasState(StateFlag::ImmediateApply))
+            SceneToSequence(model);
+        model.CurrentStep = 1;
+        s_.engine.JumpToStep();
+        return;
+    }
+    StopSequence(sequencer_);
+    model.CurrentStep = 1;
+    backJump_ = true;
+    s_.engine.JumpToStep();
+    PlaySequence(sequencer_);
+}
+
+void SequencerPresenter::txtSequence_Change(int index, std::string_view text)
+{
+    if (index >= 0 && index <= HoldField && field(index) != text)
+        setField(index, std::string(text));
+}
+
+void SequencerPresenter::txtSequence_GotFocus(int /*index*/)
+{
+    s_.timer.setEnabled(false);
+    s_.show.setTitle(s_.model.OsName + ": QOR DMX TINCTARA  ....stopped");
+}
+
+void SequencerPresenter::txtSequence_KeyUp(int index, int keyCode)
+{
+    ShowModel& model = s_.model;
+    status("");
+    const bool present = model.hasState(StateFlag::SequencePresent);
+    if (!acceptedKey(keyCode)) {
+        s_.user.beep();
+        status(" Es sind nur Zahlen erlaubt. ");
+        if (present) {
+            showStep(model.CurrentStep);
+        } else {
+            setField(StepField, "");
+            timesFromFields();
+        }
+    } else if (index == StepField) {
+        if (!present) {
+            s_.user.beep();
+            status(" Es wurde noch keine Sequenz erstellt.");
+            setField(StepField, "");
+            timesFromFields();
+            return;  // output stays stopped until the field is left
+        }
+        status(" Bitte geben Sie eine vorhandene Szenen-Nr. ein ");
+        const double step = fieldValue(StepField);
+        if (step >= 1 && step <= model.StepCount) {
+            model.CurrentStep = static_cast<std::uint8_t>(step);
+            s_.engine.JumpToStep();
+        } else {
+            status("Szene in der Sequenz nicht vorhanden!");
+            if (model.hasState(StateFlag::SequencePlaying))
+                showStep(model.CurrentStep);
+        }
+    } else if (index == BlendField) {
+        const double value = fieldValue(BlendField);
+        if (value < 5) {
+            status("Blendzeiten unter 5 sind nicht zulässig");
+        } else if (value > MaxTime) {
+            s_.user.beep();
+            status("Blendzeiten über 65534 sind nicht zulässig");
+        }
+    } else if (index == HoldField) {
+        const double value = fieldValue(HoldField);
+        if (value < 1) {
+            s_.user.beep();
+            status("Haltezeiten unter 1 sind nicht zulässig");
+        } else if (value > MaxTime) {
+            s_.user.beep();
+            status("Haltezeiten über 65534 sind nicht zulässig");
+        }
+    }
+    s_.timer.setEnabled(true);
+    titleRunning(": QOR DMX TINCTARA  ....running. Interface = ");
+}
+
+void SequencerPresenter::txtSequence_LostFocus(int index)
+{
+    ShowModel& model = s_.model;
+    if (index == StepField) {
+        if (model.CurrentStep == 0 || model.CurrentStep > model.StepCount) {
+            if (model.hasState(StateFlag::SequencePresent)) {
+                model.CurrentStep = 1;
+                showStep(1);
+            } else {
+                model.clearState(StateFlag::SequencePlaying);
+                setField(StepField, "");
+                timesFromFields();
+                model.CurrentStep = 0;
+            }
+            status("Scene not contained in Sequence");
+        }
+        s_.timer.setEnabled(true);
+        titleRunning(StatusText::PlayingPrefix);
+        return;
+    }
+    if (index != BlendField && index != HoldField)
+        return;
+    const bool blend = index == BlendField;
+    const double low = blend ? 5 : 1;
+    const char* replacement = blend ? "50" : "1";
+    if (model.CurrentStep == 0) {
+        status("Keine Sequenz.");
+        setField(index, replacement);
+        return;
+    }
+    const double value = fieldValue(index);
+    std::uint16_t& time = blend ? model.blendTime(model.CurrentStep) : model.holdTime(model.CurrentStep);
+    if (value < low || value > MaxTime) {
+        s_.user.beep();
+        status(blend ? "Nur Werte zwischen 5 und 65534 sind erlaubt." : "Nur Werte zwischen 1 und 65534 sind erlaubt.");
+        setField(index, replacement);
+        time = blend ? 50 : 1;
+        return;
+    }
+    time = static_cast<std::uint16_t>(value);
+    // A playing sequence takes the new time from the next load on.
+    if (model.hasState(StateFlag::SequencePlaying)) {
+        PressStop(sequencer_);
+        PressPlay(sequencer_);
+    }
+}
+
+}  // namespace tinctara

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "model/OutputEngine.h"
+#include "model/Selection.h"
+#include "model/SequencePlayback.h"
+#include "model/ShowModel.h"
+#include "platform/OutputTimer.h"
+#include "platform/PortIo.h"
+#include "platform/ShowView.h"
+#include "platform/UserInteraction.h"
+#include "windows/MainWindowView.h"
+
+#include <array>
+#include <string>
+
+namespace tinctara {
+
+namespace SequencerText {
+inline constexpr const char* Caption = "SEQUENZER";
+inline constexpr int Buttons = 7;
+inline constexpr const char* ButtonCaptions[Buttons] = {"<", "REC", "PLAY", "STOP", ">", "CLR ALL", "ZERO"};
+inline constexpr const char* ButtonTips[Buttons] = {"Eine Szene zurück", "Szene in der Sequenz speichern",
+                                                    "Sequenz abspielen", "Sequenz stoppen", "Eine Szene vor",
+                                                    "Komplette Sequenz löschen", "Auf Anfang"};
+// txtSequence(0) step, (1) blend, (2) hold; the headings lblSequence(1), (0), (2).
+inline constexpr const char* FieldHeadings[3] = {"SZENE", "Blendezeit", "Haltezeit"};
+inline constexpr const char* FieldTips[3] = {"Nr der Szene im Sequenzer",
+                                             "Geschwindigkeit in der der Sequenzer überblendet",
+                                             "Wartezeit für eine Szene vor der Überblendung"};
+}  // namespace SequencerText
+
+enum SequencerButton { Back = 0, Rec = 1, PlayButton = 2, StopButton = 3, Forward = 4, ClearAll = 5, Zero = 6 };
+enum SequencerField { StepField = 0, BlendField = 1, HoldField = 2 };
+
+// The logic of the sequencer window frmControl. The window's fields, status
+// line and caption live in the ShowView, where the output engine and the
+// show files write them too; the presenter reads and writes them there.
+class SequencerPresenter {
+public:
+    struct Services {
+        ShowModel& model;
+        ShowView& show;
+        UserInteraction& user;
+        OutputTimer& timer;
+        OutputEngine& engine;
+        MainWindowCommands& mainWindow;
+        Selection& selection;
+        PortIo& ports;
+    };
+
+    explicit SequencerPresenter(Services services) : s_(services), sequencer_{s_.model, s_.show, s_.user, s_.timer} {}
+
+    // False when the wall has no element (the user is told; nothing is set up).
+    bool Form_Load();
+    void Form_Activate();
+    void Form_Unload(const WindowPlacement& placement);
+    WindowPlacement storedPlacement() const;
+    bool Form_KeyDown(int keyCode, bool shift) { return s_.selection.functionKey(keyCode, shift); }
+
+    void cmdSequence_MouseDown(int index);
+    void cmdSequence_Click(int index);
+
+    // The text of a field as the user left it after a key.
+    void txtSequence_Change(int index, std::string_view text);
+    void txtSequence_GotFocus(int index);
+    void txtSequence_KeyUp(int index, int keyCode);
+    void txtSequence_LostFocus(int index);
+
+private:
+    void status(const std::string& text) { s_.show.setSequencerLabel(text); }
+    std::string field(int index) const { return s_.show.sequencerFieldText(index); }
+    void setField(int index, const std::string& text) { s_.show.setSequencerField(index, text); }
+    double fieldValue(int index) const;
+    void showStep(int step);
+    void timesFromFields();
+    void titleRunning(const char* prefix);
+    bool refuseWithoutSequence();
+
+    void back();
+    void record();
+    void forward();
+    void clearAll();
+    void zero();
+
+    Services s_;
+    Sequencer sequencer_;
+    bool backJump_ = false;
+};
+
+}  // namespace tinctara

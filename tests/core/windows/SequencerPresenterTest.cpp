@@ -1,0 +1,272 @@
+#include "support/EngineHarness.h"
+#include "support/MainWindowFakes.h"
+#include "windows/SequencerPresenter.h"
+
+#include <gtest/gtest.h>
+
+namespace tinctara {
+namespace {
+
+class FakeConfirm : public MainWindowCommands {
+public:
+    bool ConfirmUnsaved(DocumentKind kind) override
+    {
+        asked.push_back(kind);
+        return cancel;
+    }
+    bool SaveINI() override { return true; }
+    std::vector<DocumentKind> asked;
+    bool cancel = false;
+};
+
+// A 2 x 1 wall, the sequencer's fields as the window starts (blend 50, hold 1).
+struct SequencerHarness : testing::EngineHarness {
+    SequencerHarness()
+    {
+        buildWall(2, 1);
+        view.sequencerFields = {"", "50", "1"};
+    }
+    void press(int button) { sequencer.cmdSequence_Click(button); }
+    // Paints the wall in one red level and records it.
+    void recordRed(int red)
+    {
+        setElement(1, red, 0, 0, 0);
+        press(Rec);
+    }
+    void type(int field, const std::string& text, int keyCode)
+    {
+        sequencer.txtSequence_Change(field, text);
+        sequencer.txtSequence_KeyUp(field, keyCode);
+    }
+    FakeConfirm confirm;
+    Selection selection{model, view, user};
+    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus}};
+};
+
+TEST(Sequencer, RecordThreeStepsAndStepThroughThemBothWays)
+{
+    SequencerHarness h;
+    h.recordRed(10);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePresent));
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged |
+                                    DocumentFlag::SceneChanged));
+    EXPECT_EQ(h.view.lastLabel(), "Szene in die Sequenz aufgenommen.");
+    h.view.sequencerFields[1] = "70";
+    h.view.sequencerFields[2] = "3";
+    h.recordRed(20);
+    h.recordRed(30);
+    EXPECT_EQ(h.model.StepCount, 3);
+    EXPECT_EQ(h.model.CurrentStep, 3);
+    EXPECT_EQ(h.model.stepColour(2, 1, Red), 20);
+    EXPECT_EQ(h.model.blendTime(1), 50);
+    EXPECT_EQ(h.model.blendTime(2), 70);  // each new step takes the times shown
+    EXPECT_EQ(h.model.holdTime(3), 3);
+
+    h.press(Forward);  // the last step wraps to the first
+    EXPECT_EQ(h.model.CurrentStep, 1);
+    EXPECT_EQ(h.model.colour(Red, 1), 10);
+    EXPECT_EQ(h.view.lastLabel(), "Nächste Scene.");
+    h.press(Back);  // the first wraps to the last
+    EXPECT_EQ(h.model.CurrentStep, 3);
+    EXPECT_EQ(h.model.colour(Red, 1), 30);
+    h.press(Back);
+    EXPECT_EQ(h.model.CurrentStep, 2);
+    EXPECT_EQ(h.view.sequencerFields, (std::array<std::string, 3>{" 2", " 70", " 3"}));
+    h.press(Zero);
+    EXPECT_EQ(h.model.CurrentStep, 1);
+}
+
+TEST(Sequencer, RecRefusedAwayFromTheEndAndBeyond250Steps)
+{
+    SequencerHarness h;
+    for (int i = 0; i < 5; ++i)
+        h.recordRed(i);
+    h.press(Back);
+    h.press(Back);
+    const auto before = h.model.StepCount;
+    h.recordRed(99);
+    EXPECT_EQ(h.view.lastLabel(), "Nur am Ende einer Sequenz möglich.");
+    EXPECT_EQ(h.user.beeps, 1);
+    EXPECT_EQ(h.model.StepCount, before);
+
+    SequencerHarness full;
+    for (int i = 0; i < 250; ++i)
+        full.press(Rec);
+    EXPECT_EQ(full.model.StepCount, 250);
+    full.press(Rec);
+    EXPECT_EQ(full.model.StepCount, 250);
+    ASSERT_EQ(full.user.messages.size(), 1u);
+    EXPECT_EQ(full.user.messages[0].text,
+              "In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.");
+}
+
+TEST(Sequencer, ImmediateApplyStoresTheEditIntoTheStepBeingLeft)
+{
+    SequencerHarness h;
+    h.recordRed(10);
+    h.recordRed(20);
+    h.press(Zero);
+    h.model.setState(StateFlag::ImmediateApply);
+    h.setElement(1, 77, 0, 0, 0);
+    h.press(Forward);
+    EXPECT_EQ(h.model.stepColour(1, 1, Red), 77);
+}
+
+TEST(Sequencer, ButtonsWithoutASequence)
+{
+    SequencerHarness h;
+    for (int button : {Back, Forward, Zero}) {
+        h.press(button);
+        EXPECT_EQ(h.view.lastLabel(), " Es ist noch keine Sequenz erstellt worden!") << button;
+    }
+    h.press(PlayButton);  // the time fields stay locked until STOP
+    EXPECT_EQ(h.view.timeFieldsEnabled, std::vector<bool>{false});
+    EXPECT_EQ(h.view.lastLabel(), "Es wurde noch keine Sequenz programmiert !");
+    h.press(StopButton);
+    EXPECT_EQ(h.view.timeFieldsEnabled, (std::vector<bool>{false, true}));
+}
+
+TEST(Sequencer, PlayingBackAndForwardRestartPlayback)
+{
+    SequencerHarness h;
+    for (int red : {10, 20, 30, 40})
+        h.recordRed(red);
+    h.press(Zero);
+    h.press(PlayButton);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePlaying));
+    h.tick(3);  // load of step 1: the fields show step 2
+    h.press(Back);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePlaying));
+    EXPECT_EQ(h.model.CurrentStep, 1);
+    h.tick();
+    h.press(Back);  // the back-jump flag now goes two steps
+    EXPECT_EQ(h.model.CurrentStep, 4);
+    h.press(Forward);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePlaying));
+}
+
+TEST(Sequencer, ClearAllZeroesOutputsFirstAndAsksAboutSaving)
+{
+    SequencerHarness h;
+    h.model.InterfaceType = Interface::UsbInterface;
+    h.recordRed(10);
+    h.model.DmxFrame.fill(9);
+    h.model.TestLevels.fill(9);
+    h.confirm.cancel = true;
+    h.press(ClearAll);
+    EXPECT_EQ(h.model.DmxFrame[511], 0);
+    EXPECT_EQ(h.model.TestLevels[0], 0);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePresent));  // cancelled: the sequence stays
+    EXPECT_EQ(h.confirm.asked, std::vector<DocumentKind>{DocumentKind::Sequence});
+
+    h.confirm.cancel = false;
+    h.model.SequenceFileName = "/shows/A.CSQ";
+    h.view.sequencerFields[1] = "80";
+    h.press(ClearAll);
+    EXPECT_FALSE(h.model.hasState(StateFlag::SequencePresent));
+    EXPECT_EQ(h.model.StepCount, 0);
+    EXPECT_EQ(h.model.CurrentStep, 0);
+    EXPECT_EQ(h.model.blendTime(1), 80);
+    EXPECT_EQ(h.model.SequenceFileName, "");
+    EXPECT_EQ(h.view.lastLabel(), "Die Sequenz wurde gelöscht.");
+
+    SequencerHarness isa;
+    isa.model.InterfaceType = Interface::IsaCard7301AB;
+    isa.model.CardBaseAddress = 0x120;
+    isa.bus.cardMemory[0x5FF] = 9;
+    isa.recordRed(10);
+    isa.model.setState(StateFlag::SequencePlaying);
+    isa.press(ClearAll);
+    EXPECT_EQ(isa.view.lastLabel(), "Sie müssen die Sequenz erst anhalten!");
+    EXPECT_EQ(isa.bus.cardMemory[0x5FF], 9);
+    isa.model.clearState(StateFlag::SequencePlaying);
+    isa.press(ClearAll);
+    EXPECT_EQ(isa.bus.cardMemory[0x5FF], 0);
+}
+
+TEST(Sequencer, FieldRules)
+{
+    SequencerHarness h;
+    for (int i = 0; i < 5; ++i)
+        h.recordRed(i * 10);
+    h.sequencer.txtSequence_GotFocus(StepField);
+    EXPECT_FALSE(h.timer.enabled);
+    EXPECT_EQ(h.view.lastTitle(), "Linux: QOR DMX TINCTARA  ....stopped");
+    h.type(StepField, "3", 51);
+    EXPECT_EQ(h.model.CurrentStep, 3);  // every digit jumps at once
+    EXPECT_EQ(h.model.colour(Red, 1), 20);
+    EXPECT_TRUE(h.timer.enabled);
+    h.type(StepField, "7", 55);
+    EXPECT_EQ(h.view.lastLabel(), "Szene in der Sequenz nicht vorhanden!");
+    h.model.CurrentStep = 0;
+    h.sequencer.txtSequence_LostFocus(StepField);
+    EXPECT_EQ(h.model.CurrentStep, 1);
+    EXPECT_EQ(h.view.sequencerFields[0], "1");
+    EXPECT_EQ(h.view.lastLabel(), "Scene not contained in Sequence");
+
+    h.type(BlendField, "3", 51);
+    EXPECT_EQ(h.view.lastLabel(), "Blendzeiten unter 5 sind nicht zulässig");
+    h.sequencer.txtSequence_LostFocus(BlendField);
+    EXPECT_EQ(h.view.lastLabel(), "Nur Werte zwischen 5 und 65534 sind erlaubt.");
+    EXPECT_EQ(h.view.sequencerFields[1], "50");
+    EXPECT_EQ(h.model.blendTime(1), 50);
+
+    h.type(BlendField, "40000", 48);  // the upper half of 16 bits is a valid time
+    h.sequencer.txtSequence_LostFocus(BlendField);
+    EXPECT_EQ(h.model.blendTime(1), 40000);
+
+    h.type(HoldField, "0", 48);
+    EXPECT_EQ(h.view.lastLabel(), "Haltezeiten unter 1 sind nicht zulässig");
+    h.sequencer.txtSequence_LostFocus(HoldField);
+    EXPECT_EQ(h.model.holdTime(1), 1);
+
+    const int beeps = h.user.beeps;
+    h.type(HoldField, "1a", 65);
+    EXPECT_EQ(h.view.lastLabel(), " Es sind nur Zahlen erlaubt. ");
+    EXPECT_EQ(h.user.beeps, beeps + 1);
+    EXPECT_EQ(h.view.sequencerFields[2], "1");
+}
+
+TEST(Sequencer, StepFieldWithoutASequence)
+{
+    SequencerHarness h;
+    h.type(StepField, "2", 50);
+    EXPECT_EQ(h.view.lastLabel(), " Es wurde noch keine Sequenz erstellt.");
+    EXPECT_EQ(h.view.sequencerFields[0], "");
+    h.view.sequencerFields[1] = "60";
+    h.sequencer.txtSequence_LostFocus(StepField);
+    EXPECT_EQ(h.model.blendTime(1), 60);
+    EXPECT_EQ(h.model.CurrentStep, 0);
+    EXPECT_EQ(h.view.lastLabel(), "Scene not contained in Sequence");
+}
+
+TEST(Sequencer, EveryButtonEndsTestMode)
+{
+    SequencerHarness h;
+    h.model.setState(StateFlag::TestMode);
+    h.press(Zero);
+    EXPECT_FALSE(h.model.hasState(StateFlag::TestMode));
+    EXPECT_EQ(h.view.labels.front(), "Testmodus wurde abgeschaltet");
+    EXPECT_EQ(h.view.testLooks.back().buttonCaption, "Testmode starten");
+}
+
+TEST(Sequencer, OpeningNeedsAWall)
+{
+    testing::EngineHarness empty;
+    FakeConfirm confirm;
+    Selection selection{empty.model, empty.view, empty.user};
+    SequencerPresenter sequencer{
+        {empty.model, empty.view, empty.user, empty.timer, empty.engine, confirm, selection, empty.bus}};
+    EXPECT_FALSE(sequencer.Form_Load());
+    EXPECT_EQ(empty.user.messages.at(0).text, "Es ist kein Element auf der Wand vorhanden.");
+
+    SequencerHarness h;
+    h.recordRed(5);
+    h.model.SequenceFileName = "C:\\SHOWS\\A.CSQ";
+    EXPECT_TRUE(h.sequencer.Form_Load());
+    EXPECT_EQ(h.view.sequencerCaption, "Sequence A.CSQ");
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencerWindowOpen));
+}
+
+}  // namespace
+}  // namespace tinctara
