@@ -49,6 +49,14 @@ std::optional<std::string> ScriptedUser::saveFileDialog(const FileDialogRequest&
     return openFileDialog(request);
 }
 
+void RecordingPortBus::runStrobe()
+{
+    if (identities.empty())
+        return;
+    cardMemory[0x3F9] = identities.front();
+    identities.pop_front();
+}
+
 std::uint8_t RecordingPortBus::readPort(std::uint32_t port)
 {
     std::uint8_t value = 0xFF;  // an empty bus reads all ones
@@ -56,6 +64,10 @@ std::uint8_t RecordingPortBus::readPort(std::uint32_t port)
         value = cardMemory[latch];
     else if (port == base + 3u || port == base + 0u)
         value = 0;
+    else if (const auto echo = echoed_.find(port); echo != echoed_.end())
+        value = echo->second;
+    if (port == base + 3u)
+        runStrobe();
     if (recording)
         accesses.push_back({false, port, value});
     return value;
@@ -69,6 +81,11 @@ void RecordingPortBus::writePort(std::uint32_t port, std::uint8_t value)
         latch = static_cast<std::uint16_t>((latch & 0x00FF) | (value << 8));
     else if (port == base + 2u)
         cardMemory[latch] = value;
+    else if (port == base + 3u)
+        runStrobe();
+    for (const std::uint16_t echo : echoBases)
+        if (port == echo + 2u)
+            echoed_[port] = value;
     if (recording)
         accesses.push_back({true, port, value});
 }

@@ -158,6 +158,16 @@ public:
     std::vector<std::uint8_t> cardMemory = std::vector<std::uint8_t>(0x10000, 0);
     std::vector<Access> accesses;
     bool recording = true;
+    // Further bases whose data port reads back the last byte written to it,
+    // so that they answer the probe.
+    std::vector<std::uint16_t> echoBases;
+    // What the card puts at its identity byte on each run strobe of either
+    // type, in order; empty: the identity byte stays as it is.
+    std::deque<std::uint8_t> identities;
+
+private:
+    std::map<std::uint32_t, std::uint8_t> echoed_;
+    void runStrobe();
 };
 
 class RecordingUsbLibrary : public UsbDmxLibrary {
