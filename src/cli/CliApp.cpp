@@ -359,6 +359,7 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             err << "tinctara-cli: " << interfaces.statusText(interfaceType) << '\n';
             return ExitFailed;
         }
+        session.view.setTitle(model.OsName + ": " + interfaces.statusText(interfaceType));
         session.timer.setEnabled(true);
     }
     if (parsed.play) {

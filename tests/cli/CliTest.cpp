@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 namespace tinctara::cli {
@@ -130,6 +131,17 @@ TEST(CliRender, PrintsTheLevelsTheInterfaceHoldsAfterEachTick)
     for (int channel = 1; channel <= 512; ++channel)
         silence += ",0";
     EXPECT_EQ(lines(run({"render", "--interface", "usb"}).out), std::vector<std::string>{silence});
+}
+
+TEST(CliRender, IsaCardIsFoundByTheSearchAndItsMemoryReadBack)
+{
+    // The build's program folder: firmware, hardware.ini and the emulated libraries.
+    const std::string program = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    const CliRun isa = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface", "isa",
+                         "--channels", "1-8", "--ticks", "2", "--home", program});
+    EXPECT_EQ(isa.exit, 0) << isa.err;
+    EXPECT_EQ(lines(isa.out), (std::vector<std::string>{"1,1,21,41,61,0,22,42,62", "2,1,21,41,61,0,22,42,62"}));
+    EXPECT_NE(isa.err.find("KELVARTECH 7301B card found at address120h"), std::string::npos) << isa.err;
 }
 
 TEST(CliRender, PlayFadesThroughTheSequence)
