@@ -1,9 +1,11 @@
 #include "MainWindow.h"
 
 #include "Accessibility.h"
+#include "ColourWindow.h"
 #include "InfoWindow.h"
 #include "InterfaceDialog.h"
 #include "NewWallDialog.h"
+#include "PatchWindow.h"
 #include "Program.h"
 #include "WallWindow.h"
 #include "dmx/DmxRunControl.h"
@@ -42,10 +44,14 @@ MainWindow::MainWindow(Program& program) : program_(program)
     mdiArea_->setBackground(QColor(0x80, 0x80, 0x80));
     nameControl(mdiArea_, QStringLiteral("MDIArea"), QStringLiteral("Arbeitsfläche"));
     mdiArea_->viewport()->installEventFilter(this);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::editingWindowActivated);
     setCentralWidget(mdiArea_);
     buildMenus();
     resize(1024, 720);
 }
+
+// The work area reports its last activations while it is taken down.
+MainWindow::~MainWindow() { disconnect(mdiArea_, nullptr, this, nullptr); }
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
@@ -203,6 +209,12 @@ void MainWindow::openWindow(WindowKind window)
     case WindowKind::Wall:
         showChild(wallWindow());
         return;
+    case WindowKind::Colour:
+        openColourWindow();
+        return;
+    case WindowKind::Patch:
+        openPatchWindow();
+        return;
     case WindowKind::InterfaceSelection:
         openInterfaceDialog();
         return;
@@ -284,6 +296,72 @@ void MainWindow::openInterfaceDialog()
     dialog.exec();
 }
 
+// The colour and patch windows are made when opened and go when closed; the
+// window table keeps where they stood.
+QMdiSubWindow* MainWindow::addEditingWindow(QWidget* window, const WindowPlacement& stored)
+{
+    QMdiSubWindow* frame = addChild(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->installEventFilter(this);
+    frame->adjustSize();
+    const double dpi = screenDpi(this);
+    frame->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
+    return frame;
+}
+
+WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
+{
+    const double dpi = screenDpi(this);
+    const QRect r = frame->geometry();
+    return {twipsFromPixels(r.left(), dpi), twipsFromPixels(r.top(), dpi), twipsFromPixels(r.width(), dpi),
+            twipsFromPixels(r.height(), dpi), 0};
+}
+
+ColourWindow* MainWindow::colourWindow() const { return colourWindow_.data(); }
+
+PatchWindow* MainWindow::patchWindow() const { return patchWindow_.data(); }
+
+void MainWindow::openColourWindow()
+{
+    if (!colourWindow_) {
+        ShowBusy(program_.user());
+        colourWindow_ =
+            new ColourWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        colourFrame_ = addEditingWindow(colourWindow_, colourWindow_->presenter().storedPlacement());
+    }
+    showChild(colourWindow_);
+}
+
+void MainWindow::openPatchWindow()
+{
+    if (!patchWindow_) {
+        ShowBusy(program_.user());
+        patchWindow_ = new PatchWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        patchFrame_ = addEditingWindow(patchWindow_, patchWindow_->presenter().storedPlacement());
+    }
+    showChild(patchWindow_);
+}
+
+void MainWindow::editingWindowActivated(QMdiSubWindow* frame)
+{
+    if (!frame)
+        return;
+    if (frame == colourFrame_ && colourWindow_)
+        colourWindow_->presenter().Form_Activate();
+    else if (frame == patchFrame_ && patchWindow_)
+        patchWindow_->presenter().Form_Activate();
+}
+
+// At exit the open windows store where they stood; their open bits were
+// captured before, so that they open again at the next start.
+void MainWindow::unloadEditingWindows()
+{
+    if (colourWindow_ && colourFrame_)
+        colourWindow_->presenter().Form_Unload(framePlacement(colourFrame_));
+    if (patchWindow_ && patchFrame_)
+        patchWindow_->presenter().Form_Unload(framePlacement(patchFrame_));
+}
+
 void MainWindow::closeMainWindow() { close(); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -298,6 +376,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     }
     closing_ = true;
     program_.outputTimer().setEnabled(false);
+    unloadEditingWindows();
     program_.presenter().Form_Unload();
     event->accept();
 }
@@ -326,6 +405,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             program_.wallPresenter().Form_Activate();
         if (event->type() == QEvent::Show)
             program_.model().setState(StateFlag::WallWindowOpen);
+    }
+    if (event->type() == QEvent::Close && !closing_) {
+        if (watched == colourFrame_ && colourWindow_)
+            colourWindow_->presenter().Form_Unload(framePlacement(colourFrame_));
+        else if (watched == patchFrame_ && patchWindow_)
+            patchWindow_->presenter().Form_Unload(framePlacement(patchFrame_));
     }
     if (watched == mdiArea_->viewport() && event->type() == QEvent::ContextMenu) {
         fileMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -13,6 +14,8 @@ namespace tinctara {
 
 class Program;
 class WallWindow;
+class ColourWindow;
+class PatchWindow;
 
 // MDIHaupt: the frame of the program. Its title bar is the status line, its
 // menus reach every command, its QMdiArea holds the child windows.
@@ -20,6 +23,7 @@ class MainWindow : public QMainWindow, public MainWindowView {
     Q_OBJECT
 public:
     explicit MainWindow(Program& program);
+    ~MainWindow() override;
 
     // MainWindowView
     void setDmxStartStopVisible(bool visible) override;
@@ -41,6 +45,9 @@ public:
     // Puts a child window into the work area.
     QMdiSubWindow* addChild(QWidget* child);
     QMdiArea* mdiArea() const { return mdiArea_; }
+    // The colour and patch windows while they are open.
+    ColourWindow* colourWindow() const;
+    PatchWindow* patchWindow() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +63,12 @@ private:
     void openInfoWindow();
     void openNewWallDialog();
     void openInterfaceDialog();
+    void openColourWindow();
+    void openPatchWindow();
+    QMdiSubWindow* addEditingWindow(QWidget* window, const WindowPlacement& stored);
+    WindowPlacement framePlacement(const QWidget* frame) const;
+    void editingWindowActivated(QMdiSubWindow* frame);
+    void unloadEditingWindows();
 
     Program& program_;
     QMdiArea* mdiArea_ = nullptr;
@@ -63,6 +76,10 @@ private:
     QMenu* editMenu_ = nullptr;
     WallWindow* wallWindow_ = nullptr;
     QMdiSubWindow* wallFrame_ = nullptr;
+    QPointer<ColourWindow> colourWindow_;
+    QPointer<QMdiSubWindow> colourFrame_;
+    QPointer<PatchWindow> patchWindow_;
+    QPointer<QMdiSubWindow> patchFrame_;
     QHash<QString, QAction*> actions_;
     bool closing_ = false;
 };

@@ -2,7 +2,9 @@
 
 #include "InfoWindow.h"
 
+#include "ColourWindow.h"
 #include "MainWindow.h"
+#include "PatchWindow.h"
 #include "WallWindow.h"
 
 #include <QAction>
@@ -136,11 +138,51 @@ void ShowViewHub::popUpEditMenu()
         mainWindow_->editMenu()->popup(QCursor::pos());
 }
 
+// The patch window shows the element just clicked; the wall stays in front
+// and keeps the focus.
 void ShowViewHub::bringPatchWindowUp()
 {
-    // The patch window arrives with its own work; the wall stays in front.
+    if (!mainWindow_)
+        return;
+    if (PatchWindow* patch = mainWindow_->patchWindow()) {
+        patch->presenter().Form_Activate();
+        QWidget* frame = patch->parentWidget() ? patch->parentWidget() : patch;
+        frame->show();
+        frame->raise();
+    }
     if (WallWindow* w = wall())
         mainWindow_->showChild(w);
+}
+
+void ShowViewHub::setColourWindowCaption(std::string_view caption)
+{
+    if (ColourWindow* w = mainWindow_ ? mainWindow_->colourWindow() : nullptr)
+        w->presenter().setCaption(caption);
+}
+
+void ShowViewHub::setColourWindowStatus(std::string_view text)
+{
+    if (ColourWindow* w = mainWindow_ ? mainWindow_->colourWindow() : nullptr)
+        w->presenter().setStatus(text);
+}
+
+void ShowViewHub::showUserColours()
+{
+    if (ColourWindow* w = mainWindow_ ? mainWindow_->colourWindow() : nullptr)
+        w->presenter().ShowUserColors();
+}
+
+void ShowViewHub::setChildWindowEnabled(ChildWindow window, bool enabled)
+{
+    if (!mainWindow_)
+        return;
+    QWidget* child = nullptr;
+    if (window == ChildWindow::Colour)
+        child = mainWindow_->colourWindow();
+    else if (window == ChildWindow::Patch)
+        child = mainWindow_->patchWindow();
+    if (child)
+        child->setEnabled(enabled);
 }
 
 }  // namespace tinctara

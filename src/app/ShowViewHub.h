@@ -35,6 +35,12 @@ public:
     void popUpEditMenu() override;
     void bringPatchWindowUp() override;
 
+    // Colour and patch windows.
+    void setColourWindowCaption(std::string_view caption) override;
+    void setColourWindowStatus(std::string_view text) override;
+    void showUserColours() override;
+    void setChildWindowEnabled(ChildWindow window, bool enabled) override;
+
 private:
     // The wall window if it exists; `create` makes it (building a wall does).
     WallWindow* wall(bool create = false);

@@ -1,0 +1,237 @@
+#include "ColourWindow.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "WallWindow.h"
+#include "files/SettingsFile.h"
+#include "model/WallBuilder.h"
+#include "support/MainWindowFakes.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+
+using namespace tinctara;
+
+class ColourWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A started program with a 3 x 3 wall whose element 2 is selected.
+    std::unique_ptr<Program> startProgram()
+    {
+        auto written = std::make_unique<ShowModel>();
+        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
+            << settingsFileBytes(*written, StateFlag::AutoLoad | StateFlag::AutoChannelCount);
+        ProgramSetup setup;
+        setup.programFolder = folder_->path().toStdString();
+        setup.settings = &settings_;
+        setup.system = &system_;
+        auto program = std::make_unique<Program>(setup);
+        if (!program->start())
+            return nullptr;
+        program->mainWindow().show();
+        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
+            return nullptr;
+        ShowModel& model = program->model();
+        model.WallColumns = 3;
+        model.WallRows = 3;
+        model.ElementWidth = 600;
+        model.ElementHeight = 600;
+        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        QTest::mouseClick(program->mainWindow().wallWindow()->cell(1), Qt::LeftButton);
+        return program;
+    }
+
+    // F7 opens the colour window, wherever the focus is.
+    ColourWindow* openWithF7(Program& program)
+    {
+        program.mainWindow().wallWindow()->setFocus();
+        QTest::keyClick(program.mainWindow().wallWindow(), Qt::Key_F7);
+        return program.mainWindow().findChild<ColourWindow*>("frmColor");
+    }
+
+    static void typeInto(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    testing::FakeSettingsStore settings_;
+    testing::FakeSystemInfo system_;
+
+private slots:
+    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+
+    void opensWithF7AndKeepsTheSelection()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Color Fenster "));
+        ShowModel& model = program->model();
+        QVERIFY(model.hasState(StateFlag::ColourWindowOpen));
+        QVERIFY(model.hasState(StateFlag::ImmediateApply));
+        QVERIFY(window->findChild<QCheckBox*>("chkCHange")->isChecked());
+        QVERIFY(!window->findChild<QCheckBox*>("chkMindest")->isChecked());
+        // The release of F7 is not a selection-memory key for the new window.
+        QCOMPARE(model.SelectionFlags[1], 1);
+        QCOMPARE(model.SelectionCount, 1);
+        // A second F7 brings up the same window.
+        QCOMPARE(openWithF7(*program), window);
+    }
+
+    void typingAndLeavingValueFields()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* red = window->findChild<QLineEdit*>("txtFarbe_0");
+        auto* white = window->findChild<QLineEdit*>("txtFarbe_3");
+        auto* status = window->findChild<QLabel*>("lblStatus");
+
+        typeInto(red, "300");
+        QTest::keyClick(red, Qt::Key_Tab);
+        QCOMPARE(red->text(), QStringLiteral("0"));
+        QCOMPARE(status->text(), QStringLiteral("Es sind nur Werte zwischen 0 und 255 möglich!"));
+
+        typeInto(red, "120");
+        QTest::keyClick(red, Qt::Key_Tab);
+        QCOMPARE(window->findChild<QScrollBar*>("ScrFarbe_0")->value(), 120);
+        QCOMPARE(model.colour(Red, 2), 120);  // "sofort übernehmen" paints the selection
+        QCOMPARE(window->panelColour(), QColor(120, 0, 0));
+        QCOMPARE(program->mainWindow().wallWindow()->cell(1)->colour(), QColor(120, 0, 0));
+
+        // Keypad digits and letters put "0" in at once; the fader stays.
+        typeInto(white, "4");
+        QTest::keyClick(white, Qt::Key_5, Qt::KeypadModifier);
+        QCOMPARE(white->text(), QStringLiteral("0"));
+        QCOMPARE(status->text(), QStringLiteral(" Es sind nur Zahlen erlaubt!"));
+        typeInto(white, "a");
+        QCOMPARE(white->text(), QStringLiteral("0"));
+
+        QTest::keyClick(white, Qt::Key_Return);
+        QCOMPARE(status->text(), QStringLiteral("Bitte mit TAB weitergehen."));
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QPushButton*>("cmdColor_1"));
+    }
+
+    void fadersButtonsAndUserColours()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+
+        auto* green = window->findChild<QScrollBar*>("ScrFarbe_1");
+        green->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        green->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(model.MixColour[1], 11);
+        QCOMPARE(window->findChild<QLineEdit*>("txtFarbe_1")->text(), QStringLiteral("11"));
+        QCOMPARE(model.colour(Green, 2), 11);
+
+        // Store mode: the prompt, then a click stores into the field.
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdColor_3"), Qt::LeftButton);
+        auto* prompt = window->findChild<QLabel*>("lblFarbe_7");
+        QVERIFY(prompt->isVisible());
+        QTest::mouseClick(window->findChild<QPushButton*>("txtUserColor_4"), Qt::LeftButton);
+        QVERIFY(!prompt->isVisible());
+        QCOMPARE(model.ColourLevels[ShowModel::userColourIndex(5, Green)], 11);
+        QCOMPARE(window->findChild<QLineEdit*>("txtFarbNr")->text(), QStringLiteral("5"));
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QLineEdit*>("txtFarbName"));
+        QCOMPARE(window->userColour(4), QColor(0, 11, 0));
+        QCOMPARE(window->findChild<QLineEdit*>("txtFarbName")->text(), QStringLiteral("Farbe5"));
+        window->findChild<QLineEdit*>("txtFarbName")->selectAll();
+        QTest::keyClicks(window->findChild<QLineEdit*>("txtFarbName"), "Moos");
+        QTest::keyClick(window->findChild<QLineEdit*>("txtFarbName"), Qt::Key_Return);
+        QCOMPARE(model.ColourNames[4], std::string("Moos") + std::string(16, ' '));
+
+        // Take: element 2 is the lowest selected, and nothing gets painted.
+        model.colour(Blue, 2) = 33;
+        model.colour(Blue, 5) = 77;
+        QTest::mouseClick(program->mainWindow().wallWindow()->cell(4), Qt::LeftButton, Qt::ControlModifier);
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdColor_0"), Qt::LeftButton);
+        QCOMPARE(window->findChild<QScrollBar*>("ScrFarbe_2")->value(), 33);
+        QCOMPARE(model.MixColour[2], 33);
+        QCOMPARE(model.colour(Blue, 5), 77);
+
+        // The minimum option lifts every fader to 1.
+        window->findChild<QCheckBox*>("chkMindest")->click();
+        QCOMPARE(window->findChild<QScrollBar*>("ScrFarbe_3")->minimum(), 1);
+        QCOMPARE(model.MixColour[3], 1);
+
+        // Recall of user colour 5.
+        QTest::mouseClick(window->findChild<QPushButton*>("txtUserColor_4"), Qt::LeftButton);
+        QCOMPARE(model.MixColour[1], 11);
+        QCOMPARE(model.MixColour[0], 1);
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QPushButton*>("cmdColor_1"));
+    }
+
+    void functionKeysReachTheWallsMemories()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* field = window->findChild<QLineEdit*>("txtFarbe_2");
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(program->mainWindow().wallWindow()->status(), QStringLiteral("Selectionen gemerkt ."));
+        QTest::mouseClick(program->mainWindow().wallWindow()->cell(8), Qt::LeftButton);
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_F3);
+        QCOMPARE(program->model().SelectionFlags[1], 1);
+        QCOMPARE(program->model().SelectionFlags[8], 0);
+    }
+
+    void colourTableLoadReachesTheWindowAndClosingKeepsTheGeometry()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+
+        model.ColourTableFileName = folder_->filePath("WARM.CCT").toStdString();
+        model.ColourLevels[ShowModel::userColourIndex(20, White)] = 90;
+        model.setState(StateFlag::SilentFileOp);
+        QVERIFY(program->showFiles().save(DocumentKind::ColourTable));
+        model.ColourLevels[ShowModel::userColourIndex(20, White)] = 0;
+        window->presenter().ShowUserColors();
+        QCOMPARE(window->userColour(19), QColor(0, 0, 0));
+        model.setState(StateFlag::SilentFileOp);
+        QVERIFY(program->showFiles().load(DocumentKind::ColourTable));
+        model.clearState(StateFlag::SilentFileOp);
+        QCOMPARE(window->windowTitle(), QStringLiteral("WARM.CCTColor Fenster "));
+        QCOMPARE(window->findChild<QLabel*>("lblStatus")->text(), QStringLiteral("Farbtabelle erfolgreich geladen!"));
+        QCOMPARE(window->userColour(19), QColor(90, 90, 90));
+
+        auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        QVERIFY(frame);
+        frame->move(40, 30);
+        QPointer<ColourWindow> guard(window);
+        frame->close();
+        QTRY_VERIFY(!guard);
+        QVERIFY(!model.hasState(StateFlag::ColourWindowOpen));
+        QVERIFY(model.windowPosition(WindowNumber::Colour, 1) > 0);
+        QVERIFY(model.windowPosition(WindowNumber::Colour, 3) > 0);
+        QVERIFY(!program->mainWindow().colourWindow());
+        program->view().setColourWindowStatus("nobody listens");  // a closed window receives nothing
+    }
+};
+
+QTEST_MAIN(ColourWindowTest)
+#include "ColourWindowTest.moc"

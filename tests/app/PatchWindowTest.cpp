@@ -1,0 +1,202 @@
+#include "MainWindow.h"
+#include "PatchWindow.h"
+#include "Program.h"
+#include "WallWindow.h"
+#include "files/SettingsFile.h"
+#include "model/WallBuilder.h"
+#include "support/MainWindowFakes.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <memory>
+
+using namespace tinctara;
+
+class PatchWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A started program with a 4 x 4 wall (64 channels) and no selection.
+    std::unique_ptr<Program> startProgram()
+    {
+        auto written = std::make_unique<ShowModel>();
+        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
+            << settingsFileBytes(*written, StateFlag::AutoLoad | StateFlag::AutoChannelCount);
+        ProgramSetup setup;
+        setup.programFolder = folder_->path().toStdString();
+        setup.settings = &settings_;
+        setup.system = &system_;
+        auto program = std::make_unique<Program>(setup);
+        if (!program->start())
+            return nullptr;
+        program->mainWindow().show();
+        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
+            return nullptr;
+        ShowModel& model = program->model();
+        model.WallColumns = 4;
+        model.WallRows = 4;
+        model.ElementWidth = 600;
+        model.ElementHeight = 600;
+        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        return program;
+    }
+
+    PatchWindow* openWithF5(Program& program)
+    {
+        program.mainWindow().wallWindow()->setFocus();
+        QTest::keyClick(program.mainWindow().wallWindow(), Qt::Key_F5);
+        return program.mainWindow().findChild<PatchWindow*>("frmElement");
+    }
+
+    static QLineEdit* field(PatchWindow* window, int index)
+    {
+        return window->findChild<QLineEdit*>(QStringLiteral("txtElement_%1").arg(index));
+    }
+
+    static void enter(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    testing::FakeSettingsStore settings_;
+    testing::FakeSystemInfo system_;
+
+private slots:
+    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+
+    void opensOnTheRightClickedElementAndFollowsTheWall()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        program->model().ContextElement = 6;
+        PatchWindow* window = openWithF5(*program);
+        QVERIFY(window);
+        QVERIFY(program->model().hasState(StateFlag::PatchWindowOpen));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Element"));
+        QCOMPARE(field(window, 0)->text(), QStringLiteral("6"));
+        QCOMPARE(field(window, 1)->text(), QStringLiteral("21"));
+        QCOMPARE(field(window, 8)->text(), QStringLiteral("0"));
+
+        // One element clicked on the wall: the patch window shows it, the wall stays in front.
+        WallWindow* wall = program->mainWindow().wallWindow();
+        QTest::mouseClick(wall->cell(8), Qt::LeftButton);
+        QCOMPARE(field(window, 0)->text(), QStringLiteral("9"));
+        QCOMPARE(field(window, 4)->text(), QStringLiteral("36"));
+        QCOMPARE(wall->status(), QStringLiteral("Zeige Patchdaten des ausgewälten Elements"));
+        QCOMPARE(static_cast<QWidget*>(program->mainWindow().mdiArea()->activeSubWindow()), wall->parentWidget());
+        QVERIFY(window->isVisible());
+    }
+
+    void entriesAreCheckedAsTheyAreTypedAndLeft()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        model.ContextElement = 6;
+        PatchWindow* window = openWithF5(*program);
+        QVERIFY(window);
+        auto* status = window->findChild<QLabel*>("lblStatus");
+
+        // A letter or a keypad digit puts back the value the field had on entry.
+        QLineEdit* green = field(window, 2);
+        green->setFocus();
+        QTest::keyClicks(green, "4");
+        QTest::keyClick(green, Qt::Key_X);
+        QCOMPARE(green->text(), QStringLiteral("22"));
+        QCOMPARE(status->text(), QStringLiteral("Es sind nur Zahlen erlaubt!"));
+        QTest::keyClick(green, Qt::Key_7, Qt::KeypadModifier);
+        QCOMPARE(green->text(), QStringLiteral("22"));
+        QTest::keyClick(green, Qt::Key_Right);
+        QCOMPARE(status->text(), QStringLiteral("Werte zwischen 1 und 64"));
+
+        enter(green, "70");
+        QCOMPARE(status->text(), QStringLiteral("Die Karte ist auf 64 DMX-Kanäle eingestellt"));
+        QCOMPARE(green->text(), QStringLiteral("22"));
+        QCOMPARE(model.patch(6, Green), 22);
+
+        // Red onto green's channel: marked, stored all the same.
+        enter(field(window, 1), "22");
+        QVERIFY(window->fieldIsRed(1));
+        QCOMPARE(status->text(), QStringLiteral("Kanal ist bereits von diesem Element belegt!"));
+        QCOMPARE(model.patch(6, Red), 22);
+        QVERIFY(model.hasDocument(DocumentFlag::ConfigChanged));
+        enter(field(window, 1), "21");
+        QVERIFY(!window->fieldIsRed(1));
+        QCOMPARE(status->text(), QStringLiteral(""));
+
+        enter(field(window, 0), "0");
+        QCOMPARE(status->text(), QStringLiteral("Element nicht vorhanden!"));
+        QCOMPARE(field(window, 1)->text(), QStringLiteral(""));
+        QCOMPARE(QApplication::focusWidget(), field(window, 0));
+    }
+
+    void okAsksAboutRedFields()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        model.ContextElement = 1;
+        PatchWindow* window = openWithF5(*program);
+        QVERIFY(window);
+        enter(field(window, 3), "2");
+        QVERIFY(window->fieldIsRed(3));
+
+        auto answer = [](QMessageBox::StandardButton button, QString* asked) {
+            QTimer::singleShot(0, [button, asked] {
+                for (QWidget* widget : QApplication::topLevelWidgets())
+                    if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
+                        *asked = box->text();
+                        box->button(button)->click();
+                    }
+            });
+        };
+        QString asked;
+        answer(QMessageBox::Cancel, &asked);
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(asked, QStringLiteral("Sie haben noch Fehler in Ihrer Patchtabelle! Wollen Sie das Patchfenster "
+                                       "trotzdem verlassen?"));
+        QVERIFY(window->isVisible());
+
+        QPointer<PatchWindow> guard(window);
+        answer(QMessageBox::Ok, &asked);
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QTRY_VERIFY(!guard);
+        QVERIFY(!model.hasState(StateFlag::PatchWindowOpen));
+        QVERIFY(model.windowPosition(WindowNumber::Patch, 3) > 0);
+        QVERIFY(!program->mainWindow().patchWindow());
+    }
+
+    void correctionGoesToEveryElement()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        model.ContextElement = 2;
+        PatchWindow* window = openWithF5(*program);
+        QVERIFY(window);
+        enter(field(window, 5), "10");
+        enter(field(window, 8), "5");
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdColorCorrektion"), Qt::LeftButton);
+        QCOMPARE(window->findChild<QLabel*>("lblStatus")->text(),
+                 QStringLiteral("Farbanpassung auf alle Elemente übertragen."));
+        QCOMPARE(model.correction(16, Red), 10);
+        QCOMPARE(model.correction(16, White), 5);
+        QCOMPARE(model.correction(16, Green), 0);
+    }
+};
+
+QTEST_MAIN(PatchWindowTest)
+#include "PatchWindowTest.moc"
