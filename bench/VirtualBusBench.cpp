@@ -1,0 +1,90 @@
+// One output tick of a full 121-element wall (484 patched planes) on the ISA
+// path, through the process's port library to the emulated 7301B at 0x120:
+// three port writes per plane and the run strobe.
+#include "SharedPortBus.h"
+#include "model/OutputEngine.h"
+#include "model/WallBuilder.h"
+#include "tinctara_portio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace tinctara {
+namespace {
+
+class NullUsb : public UsbDmxLibrary {
+public:
+    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t*) override { return 0; }
+};
+
+class NullCardLibrary : public DmxCardLibrary {
+public:
+    std::int32_t dmxSend(std::int32_t&, const std::uint32_t*) override { return 0; }
+    std::int32_t dmxSend2(std::int32_t&, const std::uint32_t*) override { return 0; }
+};
+
+class NullTimer : public OutputTimer {
+public:
+    void setEnabled(bool on) override { enabled_ = on; }
+    bool isEnabled() const override { return enabled_; }
+
+private:
+    bool enabled_ = false;
+};
+
+class NullUser : public UserInteraction {
+public:
+    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
+    {
+        return MessageAnswer::Ok;
+    }
+    void beep() override {}
+    void setBusyPointer(bool) override {}
+    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return {}; }
+    void processEvents() override {}
+};
+
+void BM_HoldTickVirtualBus7301B(benchmark::State& state)
+{
+    // No hardware.ini in this folder: the shipped default, one 7301B at 0x120.
+    PortIoConfigure("/nonexistent", "virtual");
+    auto model = std::make_unique<ShowModel>();
+    initialiseAtStartUp(*model);
+    ShowView view;
+    NullUser user;
+    NullTimer timer;
+    SharedPortBus ports;
+    NullUsb usb;
+    NullCardLibrary cardLibrary;
+
+    model->WallColumns = 11;
+    model->WallRows = 11;
+    model->ElementWidth = 600;
+    model->ElementHeight = 1200;
+    BuildWall(*model, view, user, WallBuildKind::NewOrEdited);
+    for (int element = 1; element <= 121; ++element)
+        for (int plane = Red; plane <= White; ++plane)
+            model->colour(plane, element) = static_cast<std::uint8_t>(element + plane);
+    model->InterfaceType = Interface::IsaCard7301AB;
+    model->CardBaseAddress = 0x120;
+    model->TimingBlockPending = 0;
+
+    OutputEngine engine(*model, view, timer, OutputDevices{ports, usb, cardLibrary});
+    for (auto _ : state) {
+        engine.AutoXmit();
+        benchmark::ClobberMemory();
+    }
+    std::uint8_t level = 0;
+    VirtualIsaCardMemory(0x120, 0x400, &level, 1);
+    if (level != model->colour(Red, 1))
+        state.SkipWithError("the card did not receive the wall's levels");
+}
+
+BENCHMARK(BM_HoldTickVirtualBus7301B);
+
+}  // namespace
+}  // namespace tinctara
+
+BENCHMARK_MAIN();
