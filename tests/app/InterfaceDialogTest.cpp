@@ -1,0 +1,138 @@
+#include "InterfaceDialog.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "files/SettingsFile.h"
+#include "support/MainWindowFakes.h"
+#include "tinctara_portio.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+using namespace tinctara;
+
+class InterfaceDialogTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A program folder as a new user has it: the shipped files, no hardware.ini.
+    std::unique_ptr<Program> startProgram(QTemporaryDir& folder)
+    {
+        const auto shipped = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+        for (const char* name : {"TINCT_D.MSG", "FWISA12A.BIN", "FWISA16B.BIN", "FWISA17C.BIN", "7301b.jpg",
+                                 "7301c.jpg", "usbdmx1.jpg", "usblnk2.jpg"})
+            std::filesystem::copy_file(shipped / name, std::filesystem::path(folder.path().toStdString()) / name);
+        auto written = std::make_unique<ShowModel>();
+        std::ofstream(folder.filePath("TINCTARA.ini").toStdString(), std::ios::binary)
+            << settingsFileBytes(*written, StateFlag::AutoLoad);
+        ProgramSetup setup;
+        setup.programFolder = folder.path().toStdString();
+        setup.settings = &settings_;
+        setup.system = &system_;
+        setup.clock = &clock_;
+        auto program = std::make_unique<Program>(setup);
+        if (!program->start())
+            return nullptr;
+        return program;
+    }
+
+    // Runs `inspect` on the dialog once the init command has shown it.
+    void whenDialogShows(std::function<void(InterfaceDialog&)> inspect)
+    {
+        QTimer::singleShot(0, this, [this, inspect] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<InterfaceDialog*>(widget); dialog && dialog->isVisible()) {
+                    inspect(*dialog);
+                    return;
+                }
+            whenDialogShows(inspect);
+        });
+    }
+
+    static QString label(InterfaceDialog& dialog, int n)
+    {
+        return dialog.findChild<QLabel*>(QStringLiteral("Label%1").arg(n))->text();
+    }
+
+    testing::FakeSettingsStore settings_;
+    testing::FakeSystemInfo system_;
+    // The wait after a card start ends at once: the second moves on at every second reading.
+    struct SteppingClock : Clock {
+        std::int64_t timeOfDaySeconds() override { return readings++ / 2; }
+        std::int64_t monotonicMilliseconds() override { return 0; }
+        std::int64_t readings = 0;
+    } clock_;
+
+private slots:
+    void init() { settings_.values.clear(); }
+
+    void newUserChoosesTheCardTheSearchFound()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        QStringList seen;
+        bool pictureShown = false;
+        QString titleAfterOk;
+        whenDialogShows([&](InterfaceDialog& dialog) {
+            auto* tabs = dialog.findChild<QTabBar*>(QStringLiteral("tabs_ifselect"));
+            for (int i = 0; i < 4; ++i) {
+                seen << tabs->tabText(tabs->currentIndex()) + ": " + label(dialog, 1) + " / " + label(dialog, 3);
+                QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
+            }
+            pictureShown = !dialog.findChild<QLabel*>(QStringLiteral("Picture1"))->pixmap().isNull();
+            // Back on the first tab after three more.
+            QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
+            QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+            titleAfterOk = program->mainWindow().windowTitle();
+        });
+        program->mainWindow().action(QStringLiteral("mnuDMXInit"))->trigger();
+
+        QCOMPARE(seen, (QStringList{
+                           QStringLiteral("7301B: ISA-Karte 7301B / Dieses Interface ist verfügbar."),
+                           QStringLiteral("7301C: ISA-Karte 7301C / Dieses Interface wurde nicht gefunden."),
+                           QStringLiteral("USB: USB-Interface USBDMX1 / Dieses Interface ist verfügbar."),
+                           QStringLiteral("7301B: ISA-Karte 7301B / Dieses Interface ist verfügbar."),
+                       }));
+        QVERIFY(pictureShown);
+        QCOMPARE(settings_.values["TINCTARA/Interface/Type"], std::string("1"));
+        QCOMPARE(program->model().InterfaceType, std::int16_t{1});
+        QCOMPARE(titleAfterOk, QStringLiteral(": TINCTARA: KELVARTECH 7301B card found at address120h"));
+        QVERIFY(program->mainWindow().action(QStringLiteral("mnuDMXStart"))->isVisible());
+        QVERIFY(program->outputTimer().isEnabled());
+
+        // The init command ends with a tick: the card is live.
+        QCOMPARE(program->mainWindow().windowTitle(),
+                 QStringLiteral(": QOR DMX TINCTARA  ....running. DMX started. Interface = "));
+        QCOMPARE(VirtualIsaCardRunning(0x120), 1);
+        QVERIFY(program->mainWindow().action(QStringLiteral("mnuDMXStart"))->isChecked());
+    }
+
+    void cancelKeepsTheStoredChoice()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        whenDialogShows([](InterfaceDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("   DMX512 Interfaces"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+        });
+        program->mainWindow().action(QStringLiteral("mnuDMXInit"))->trigger();
+        QVERIFY(settings_.values.empty());
+        QCOMPARE(program->model().InterfaceType, std::int16_t{0});
+    }
+};
+
+QTEST_MAIN(InterfaceDialogTest)
+#include "InterfaceDialogTest.moc"
