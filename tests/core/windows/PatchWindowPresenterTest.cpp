@@ -57,16 +57,6 @@ struct PatchHarness : testing::EngineHarness {
     PatchWindowPresenter window{{model, view, user, selection}, patchView};
 };
 
-TEST(PatchWindow, ShowsAnElementsPatchAndCorrection)
-{
-    PatchHarness h;
-    h.model.correction(5, Blue) = 17;
-    h.show(5);
-    EXPECT_EQ(h.patchView.fields, (std::array<std::string, 9>{"5", "17", "18", "19", "20", "0", "0", "17", "0"}));
-    EXPECT_EQ(h.patchView.red, (std::array<bool, 9>{}));
-    EXPECT_EQ(h.patchView.status, "");
-}
-
 TEST(PatchWindow, RefusesElementsThatDoNotExist)
 {
     for (const char* text : {"0", "", "17", "-2"}) {
@@ -91,14 +81,12 @@ TEST(PatchWindow, KeyFilter)
     } cases[] = {
         {1, 65, "Es sind nur Zahlen erlaubt!", true},   // letter
         {2, 189, "Es sind nur Zahlen erlaubt!", true},  // minus
-        {5, 190, "Es sind nur Zahlen erlaubt!", true},  // decimal point
         {3, 99, "Es sind nur Zahlen erlaubt!", true},   // keypad 3
         {4, 86, "Es sind nur Zahlen erlaubt!", true},   // the V of a paste shortcut
         {0, 13, "Mit TAB und Shift+TAB Felder wechseln", false},
         {0, 50, "Elementenr. eingeben und weiter mit TAB ", false},
         {2, 40, "Werte zwischen 1 und 512", false},
         {6, 116, "Werte zwischen 0 und 255 .", false},  // F5
-        {8, 8, "Werte zwischen 0 und 255 .", false},
     };
     for (const auto& c : cases) {
         PatchHarness h;
@@ -121,9 +109,7 @@ TEST(PatchWindow, ChannelRefusalsKeepThePatch)
         const char* status;
     } cases[] = {
         {"600", 512, "Die Karte ist auf 512 DMX-Kanäle eingestellt"},
-        {"65", 64, "Die Karte ist auf 64 DMX-Kanäle eingestellt"},
         {"0", 512, " Es gibt keinen DMX Kanal 0!"},
-        {"", 512, " Es gibt keinen DMX Kanal 0!"},
         {"-5", 512, " Es gibt keinen DMX Kanal 0!"},
         {"513", 600, "Die Karte ist auf 512 DMX-Kanäle eingestellt"},
     };
