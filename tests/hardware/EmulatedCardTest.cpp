@@ -173,7 +173,7 @@ TEST(HardwareIni, CardsBackendAndLinesPassedOver)
     EXPECT_EQ(config.cards[1].model, CardModel::Isa7301C);
     ASSERT_NE(config.setting("USB", "Device"), nullptr);
     EXPECT_EQ(*config.setting("USB", "Device"), "USBLNK2");
-    for (const char* line : {"line 7:", "line 8:", "line 9:", "line 12:"})
+    for (const char* line : {"Zeile 7:", "Zeile 8:", "Zeile 9:", "Zeile 12:"})
         EXPECT_NE(config.problems.find(line), std::string::npos) << line;
 
     const HardwareConfig fallback = readHardwareConfig("/nonexistent");

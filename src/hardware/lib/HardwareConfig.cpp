@@ -103,7 +103,7 @@ HardwareConfig parseHardwareConfig(const std::string& text)
     std::string section;
     int number = 0;
     auto passOver = [&](const std::string& why) {
-        config.problems += "hardware.ini, line " + std::to_string(number) + ": " + why + "\n";
+        config.problems += "hardware.ini, Zeile " + std::to_string(number) + ": " + why + " (übergangen)\n";
     };
     while (std::getline(lines, line)) {
         ++number;
@@ -112,7 +112,7 @@ HardwareConfig parseHardwareConfig(const std::string& text)
             continue;
         if (line.front() == '[') {
             if (line.back() != ']') {
-                passOver("section without ']'");
+                passOver("Abschnitt ohne ']'");
                 continue;
             }
             section = lower(trimmed(line.substr(1, line.size() - 2)));
@@ -120,7 +120,7 @@ HardwareConfig parseHardwareConfig(const std::string& text)
         }
         const auto equals = line.find('=');
         if (equals == std::string::npos) {
-            passOver("no '=' in \"" + line + "\"");
+            passOver("kein '=' in \"" + line + "\"");
             continue;
         }
         const std::string key = lower(trimmed(line.substr(0, equals)));
@@ -131,7 +131,7 @@ HardwareConfig parseHardwareConfig(const std::string& text)
             if (choice == "direct" || choice == "virtual")
                 config.direct = choice == "direct";
             else
-                passOver("backend is direct or virtual, not \"" + value + "\"");
+                passOver("backend ist direct oder virtual, nicht \"" + value + "\"");
             continue;
         }
         if (section == "isa" && key == "card") {
@@ -143,14 +143,14 @@ HardwareConfig parseHardwareConfig(const std::string& text)
             const auto model = modelOf(modelWord);
             const auto base = portNumber(baseWord);
             if (!model || !base || !extra.empty()) {
-                passOver("card takes a model (7301A, 7301B, 7301B-LC, 7301C) and a base port, not \"" + value + "\"");
+                passOver("card braucht ein Modell (7301A, 7301B, 7301B-LC, 7301C) und eine Basisadresse, nicht \"" + value + "\"");
                 continue;
             }
             const bool overlaps = std::any_of(config.cards.begin(), config.cards.end(), [&](const CardEntry& card) {
                 return *base < card.base + 4u && card.base < *base + 4u;
             });
             if (overlaps) {
-                passOver("a card already answers at the ports of \"" + value + "\"");
+                passOver("an den Ports von \"" + value + "\" antwortet schon eine Karte");
                 continue;
             }
             config.cards.push_back({*model, static_cast<std::uint16_t>(*base)});

@@ -51,7 +51,7 @@ int configureLocked(const std::string& folder, const char* backend)
         else if (std::strcmp(backend, "virtual") == 0)
             direct = false;
         else
-            next->problem += std::string("unknown port backend \"") + backend + "\"; the virtual bus is used\n";
+            next->problem += std::string("unbekannter Port-Zugriff \"") + backend + "\"; der virtuelle Bus wird benutzt\n";
     }
     if (direct) {
         auto ports = std::make_unique<DirectPorts>();
