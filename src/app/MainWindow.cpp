@@ -330,6 +330,7 @@ void MainWindow::openColourWindow()
         colourFrame_ = addEditingWindow(colourWindow_, colourWindow_->presenter().storedPlacement());
     }
     showChild(colourWindow_);
+    ShowIdle(program_.user());
 }
 
 void MainWindow::openPatchWindow()

@@ -128,6 +128,10 @@ private slots:
         QCOMPARE(model.MixColour[1], 11);
         QCOMPARE(window->findChild<QLineEdit*>("txtFarbe_1")->text(), QStringLiteral("11"));
         QCOMPARE(model.colour(Green, 2), 11);
+        green->setFocus();
+        QTest::keyClick(green, Qt::Key_Up);  // up is brighter
+        QCOMPARE(model.MixColour[1], 12);
+        QTest::keyClick(green, Qt::Key_Down);
 
         // Store mode: the prompt, then a click stores into the field.
         QTest::mouseClick(window->findChild<QPushButton*>("cmdColor_3"), Qt::LeftButton);
