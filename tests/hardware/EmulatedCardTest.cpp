@@ -45,15 +45,6 @@ void runStrobe(PortBackend& bus, CardModel model, std::uint16_t base)
         (void)bus.read(base + 3u);
 }
 
-TEST(EmulatedCard, ShippedImagesAreOursAndStayBelowTheTimingBlock)
-{
-    for (const char* name : {"FWISA12A.BIN", "FWISA16B.BIN", "FWISA17C.BIN"}) {
-        const auto image = shippedImage(name);
-        ASSERT_GT(image.size(), 20u) << name;
-        EXPECT_LT(image.size(), 0x3F0u) << name;
-    }
-}
-
 TEST(EmulatedCard, IdentityByteFollowsModelAndImage)
 {
     struct Case {

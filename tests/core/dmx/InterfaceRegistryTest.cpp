@@ -47,22 +47,6 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
     }
 }
 
-TEST(InterfaceRegistry, NoCardAnsweringIsNotFoundWithoutUpload)
-{
-    RegistryHarness h;
-    h.bus.base = 0x200;  // outside the probed bases
-    for (std::int16_t type : {1, 2}) {
-        h.registry.OpenPort(type);
-        EXPECT_FALSE(h.registry.isPresent(type));
-        EXPECT_EQ(h.model.CardBaseAddress, 0);
-    }
-    EXPECT_EQ(h.registry.statusText(1), "7301B DMX Interface not found");
-    EXPECT_EQ(h.registry.statusText(2), "7301C DMX Interface not found");
-    for (const auto& access : h.bus.accesses)  // nothing but the probes
-        EXPECT_TRUE(access.port % 0x20 < 3) << std::hex << access.port;
-    EXPECT_TRUE(h.user.messages.empty());
-}
-
 TEST(InterfaceRegistry, UsbOpenResults)
 {
     struct Case {
@@ -75,7 +59,6 @@ TEST(InterfaceRegistry, UsbOpenResults)
         {1, true, "TINCTARA: SUNLITE USBDMX1 Interface opened succesfully", {2, 1, 3}},
         {11, true, "TINCTARA: KELVARTECH USBLNK2 Interface opened succesfully", {2, 1, 3}},
         {4, false, "USB DMX Interface not found", {2, 1}},
-        {0, false, "USB DMX Interface not found", {2, 1}},
     };
     for (const auto& c : cases) {
         RegistryHarness h;

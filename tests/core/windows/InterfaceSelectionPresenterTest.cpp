@@ -116,17 +116,5 @@ TEST(InterfaceSelection, OkStoresTheChoiceAndOpensIt)
     }
 }
 
-TEST(InterfaceSelection, CancelChangesNothing)
-{
-    SelectionHarness h;
-    h.model.InterfaceType = 2;
-    h.presenter.tabs_ifselect_Click(3);
-    h.presenter.cmdCancel_Click();
-    EXPECT_TRUE(h.settings.values.empty());
-    EXPECT_EQ(h.model.InterfaceType, 2);
-    EXPECT_TRUE(h.window.dmxStartStopVisible.empty());
-    EXPECT_EQ(h.dialog.closes, 1);
-}
-
 }  // namespace
 }  // namespace tinctara
