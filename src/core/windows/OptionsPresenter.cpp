@@ -19,8 +19,6 @@ bool acceptedKey(int keyCode)
            (keyCode >= 46 && keyCode <= 57);
 }
 
-std::string plain(double value) { return std::to_string(static_cast<long long>(value)); }
-
 // x F/2 with F = 120/88, kept as one exact ratio: 88 us is exactly 60 units.
 int breakToCardUnits(double microseconds) { return static_cast<int>(std::floor(microseconds * 60.0 / 88.0)); }
 long long breakToMicroseconds(int cardUnits) { return std::llround(cardUnits * 88.0 / 60.0); }

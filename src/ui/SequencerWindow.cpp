@@ -1,0 +1,146 @@
+#include "SequencerWindow.h"
+
+#include "Accessibility.h"
+#include "KeyCodes.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tinctara {
+
+namespace {
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qt(const char* text) { return QString::fromUtf8(text); }
+}  // namespace
+
+SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowState& state, QWidget* parent)
+    : QWidget(parent), presenter_(presenter), state_(state)
+{
+    nameControl(this, QStringLiteral("frmControl"), qt(SequencerText::Caption));
+    setWindowTitle(qt(SequencerText::Caption));
+
+    auto* fields = new QGridLayout;
+    // The headings stand above the fields: step, blend, hold.
+    const int headingIndex[3] = {1, 0, 2};
+    for (int index = 0; index < 3; ++index) {
+        auto* heading = new QLabel(qt(SequencerText::FieldHeadings[index]), this);
+        nameControl(heading, QStringLiteral("lblSequence_%1").arg(headingIndex[index]), heading->text());
+        auto* edit = new QLineEdit(this);
+        edit->setToolTip(qt(SequencerText::FieldTips[index]));
+        edit->setAlignment(Qt::AlignRight);
+        nameControl(edit, QStringLiteral("txtSequence_%1").arg(index), heading->text());
+        edit->installEventFilter(this);
+        txtSequence_[static_cast<std::size_t>(index)] = edit;
+        fields->addWidget(heading, 0, index);
+        fields->addWidget(edit, 1, index);
+    }
+
+    auto* buttons = new QGridLayout;
+    const int position[SequencerText::Buttons][2] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 0}, {1, 4}};
+    for (int index = 0; index < SequencerText::Buttons; ++index) {
+        auto* button = new QPushButton(qt(SequencerText::ButtonCaptions[index]), this);
+        button->setToolTip(qt(SequencerText::ButtonTips[index]));
+        nameControl(button, QStringLiteral("cmdSequence_%1").arg(index), qt(SequencerText::ButtonTips[index]));
+        button->installEventFilter(this);
+        connect(button, &QPushButton::clicked, this, [this, index] { presenter_.cmdSequence_Click(index); });
+        cmdSequence_[static_cast<std::size_t>(index)] = button;
+        buttons->addWidget(button, position[index][0], position[index][1]);
+    }
+    cmdSequence_[Rec]->setStyleSheet(QStringLiteral("QPushButton { color: #b00000; font-weight: bold; }"));
+
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setFrameShape(QFrame::StyledPanel);
+    lblStatus_->setMinimumWidth(320);
+    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->addWidget(lblStatus_);
+    setFocusPolicy(Qt::StrongFocus);
+    state_.attachView(this);
+}
+
+SequencerWindow::~SequencerWindow() { state_.attachView(nullptr); }
+
+void SequencerWindow::setField(int index, std::string_view text)
+{
+    if (index < 0 || index > 2)
+        return;
+    QLineEdit* edit = txtSequence_[static_cast<std::size_t>(index)];
+    if (edit->text() != qt(text))
+        edit->setText(qt(text));
+}
+
+void SequencerWindow::setStatus(std::string_view text) { lblStatus_->setText(qt(text)); }
+
+void SequencerWindow::setCaption(std::string_view caption)
+{
+    const QString title = caption.empty() ? qt(SequencerText::Caption) : qt(caption);
+    setWindowTitle(title);
+    if (parentWidget())
+        parentWidget()->setWindowTitle(title);
+}
+
+void SequencerWindow::setTimeFieldsEnabled(bool enabled)
+{
+    txtSequence_[BlendField]->setEnabled(enabled);
+    txtSequence_[HoldField]->setEnabled(enabled);
+}
+
+int SequencerWindow::fieldIndex(QObject* object) const
+{
+    for (int index = 0; index < 3; ++index)
+        if (object == txtSequence_[static_cast<std::size_t>(index)])
+            return index;
+    return -1;
+}
+
+bool SequencerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const int field = fieldIndex(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (field >= 0)
+            presenter_.txtSequence_GotFocus(field);
+        break;
+    case QEvent::FocusOut:
+        if (field >= 0)
+            presenter_.txtSequence_LostFocus(field);
+        break;
+    case QEvent::KeyRelease: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (field >= 0 && !key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
+            presenter_.txtSequence_Change(field, txtSequence_[static_cast<std::size_t>(field)]->text().toStdString());
+            presenter_.txtSequence_KeyUp(field, programKeyCode(key));
+        }
+        break;
+    }
+    case QEvent::KeyPress: {
+        // Function keys reach the wall's selection memories from anywhere in the window.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (presenter_.Form_KeyDown(programKeyCode(key), key->modifiers() & Qt::ShiftModifier))
+            return true;
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (field < 0)
+            presenter_.cmdSequence_MouseDown(0);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SequencerWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (!presenter_.Form_KeyDown(programKeyCode(event), event->modifiers() & Qt::ShiftModifier))
+        QWidget::keyPressEvent(event);
+}
+
+}  // namespace tinctara
