@@ -36,6 +36,10 @@ void PatchWindowPresenter::Form_Activate()
     const int first = model.SelectionCount > 0 ? s_.selection.firstSelected() : 0;
     setField(ElementField, std::to_string(first > 0 ? first : model.ContextElement));
     loadElement();
+    // The field that has the focus now holds the loaded value; that is the
+    // value a refused key puts back.
+    if (focused_ >= 0)
+        remembered_ = fieldValue(focused_);
     ShowIdle(s_.user);
 }
 
@@ -80,8 +84,10 @@ long long PatchWindowPresenter::fieldValue(int index) const
 
 void PatchWindowPresenter::txtElement_GotFocus(int index)
 {
-    if (index >= 0 && index < PatchText::Fields)
-        remembered_ = fieldValue(index);
+    if (index < 0 || index >= PatchText::Fields)
+        return;
+    focused_ = index;
+    remembered_ = fieldValue(index);
 }
 
 void PatchWindowPresenter::txtElement_Change(int index, std::string_view text)
@@ -111,6 +117,8 @@ void PatchWindowPresenter::txtElement_KeyUp(int index, int keyCode)
 
 void PatchWindowPresenter::txtElement_LostFocus(int index)
 {
+    if (index == focused_)
+        focused_ = -1;
     if (index == ElementField)
         loadElement();
     else if (index >= FirstChannelField && index < FirstCorrectionField)

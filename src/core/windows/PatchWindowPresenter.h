@@ -85,6 +85,7 @@ private:
     std::array<std::string, PatchText::Fields> fields_{};
     std::array<bool, PatchText::Fields> clash_{};
     long long remembered_ = 0;
+    int focused_ = -1;
 };
 
 }  // namespace tinctara

@@ -246,10 +246,15 @@ TEST(PatchWindow, ActivationShowsTheFirstSelectedOrTheRightClickedElement)
     EXPECT_EQ(h.patchView.fields[0], "12");
     EXPECT_EQ(h.patchView.fields[1], "45");
 
+    // The wall changes the element under a focused field: a refused key puts
+    // back what the field shows now.
     h.selection.addToSelection(9);
     h.selection.addToSelection(6);
+    h.window.txtElement_GotFocus(1);
     h.window.Form_Activate();
     EXPECT_EQ(h.patchView.fields[0], "7");
+    h.window.txtElement_KeyUp(1, 65);
+    EXPECT_EQ(h.patchView.fields[1], "25");
     EXPECT_TRUE(h.model.hasState(StateFlag::PatchWindowOpen));
 
     h.window.Form_Unload({1, 2, 3, 4, 0});
