@@ -80,7 +80,7 @@ TEST(EmulatedCard, IdentityByteFollowsModelAndImage)
 TEST(EmulatedCard, AnswersTheProbeOnlyAtItsOwnBase)
 {
     VirtualBus bus({{CardModel::Isa7301B, 0x120}});
-    for (const std::uint16_t base : {0x100, 0x120, 0x140, 0x160}) {
+    for (const std::uint16_t base : std::initializer_list<std::uint16_t>{0x100, 0x120, 0x140, 0x160}) {
         poke(bus, base, 0x3FF, {0xAA});
         EXPECT_EQ(bus.read(base + 2u), base == 0x120 ? 0xAA : 0xFF) << std::hex << base;
     }

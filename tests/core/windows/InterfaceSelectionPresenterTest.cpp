@@ -10,7 +10,7 @@ class RecordingSelectionView : public InterfaceSelectionView {
 public:
     void setLabel(int label, std::string_view text) override { labels.at(label - 1) = text; }
     void showPicture(const std::string& path) override { picture = path; }
-    void selectTab(int tab) override { this->tab = tab; }
+    void selectTab(int selected) override { tab = selected; }
     void closeDialog() override { ++closes; }
     std::array<std::string, 4> labels;
     std::string picture;
