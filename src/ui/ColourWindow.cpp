@@ -38,6 +38,19 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     nameControl(this, QStringLiteral("frmColor"), QStringLiteral("Color Fenster"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    // Made first: the value fields lead the tab order.
+    for (int index = 0; index < Planes; ++index) {
+        auto* field = new QLineEdit(QStringLiteral("0"), this);
+        nameControl(field, QStringLiteral("txtFarbe_%1").arg(index),
+                    QStringLiteral("Farbwert %1").arg(QString::fromUtf8(ChannelNames[index])));
+        field->setToolTip(QStringLiteral("Farbwert "));
+        field->setAlignment(Qt::AlignCenter);
+        field->setMaximumWidth(48);
+        connect(field, &QLineEdit::textEdited, this,
+                [this, index](const QString& text) { presenter_->txtFarbe_Change(index, text.toStdString()); });
+        txtFarbe_[static_cast<std::size_t>(index)] = field;
+    }
+
     auto* faders = new QGridLayout;
     for (int index = 0; index < Planes; ++index) {
         auto* letter = new QLabel(QString::fromLatin1(ChannelLetters[index]), this);
@@ -69,19 +82,9 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
                 [this, index](int value) { presenter_->ScrFarbe_Change(index, value); });
         ScrFarbe_[static_cast<std::size_t>(index)] = fader;
 
-        auto* field = new QLineEdit(QStringLiteral("0"), this);
-        nameControl(field, QStringLiteral("txtFarbe_%1").arg(index),
-                    QStringLiteral("Farbwert %1").arg(QString::fromUtf8(ChannelNames[index])));
-        field->setToolTip(QStringLiteral("Farbwert "));
-        field->setAlignment(Qt::AlignCenter);
-        field->setMaximumWidth(48);
-        connect(field, &QLineEdit::textEdited, this,
-                [this, index](const QString& text) { presenter_->txtFarbe_Change(index, text.toStdString()); });
-        txtFarbe_[static_cast<std::size_t>(index)] = field;
-
         faders->addWidget(letter, 0, index, Qt::AlignHCenter);
         faders->addWidget(fader, 1, index, Qt::AlignHCenter);
-        faders->addWidget(field, 2, index, Qt::AlignHCenter);
+        faders->addWidget(txtFarbe_[static_cast<std::size_t>(index)], 2, index, Qt::AlignHCenter);
     }
 
     auto* panel = new QLabel(this);
@@ -185,10 +188,6 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     layout->addLayout(top, 1);
     layout->addWidget(lblStatus_);
 
-    // The value fields come first in the tab order.
-    setTabOrder(txtFarbe_[0], txtFarbe_[1]);
-    setTabOrder(txtFarbe_[1], txtFarbe_[2]);
-    setTabOrder(txtFarbe_[2], txtFarbe_[3]);
     setTabOrder(txtFarbe_[3], cmdColor_[1]);
 
     // The window sees key presses before its controls.

@@ -85,6 +85,9 @@ private slots:
         // The release of F7 is not a selection-memory key for the new window.
         QCOMPARE(model.SelectionFlags[1], 1);
         QCOMPARE(openWithF7(*program), window);  // the same window comes up again
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QLineEdit*>("txtFarbe_0"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), window->findChild<QLineEdit*>("txtFarbe_1"));
         auto* red = window->findChild<QLineEdit*>("txtFarbe_0");
         auto* white = window->findChild<QLineEdit*>("txtFarbe_3");
         auto* status = window->findChild<QLabel*>("lblStatus");
