@@ -6,6 +6,9 @@
 #include "InterfaceDialog.h"
 #include "NewWallDialog.h"
 #include "PatchWindow.h"
+#include "DmxTestWindow.h"
+#include "OptionsWindow.h"
+#include "SequencerWindow.h"
 #include "Program.h"
 #include "WallWindow.h"
 #include "dmx/DmxRunControl.h"
@@ -215,6 +218,15 @@ void MainWindow::openWindow(WindowKind window)
     case WindowKind::Patch:
         openPatchWindow();
         return;
+    case WindowKind::Sequencer:
+        openSequencer();
+        return;
+    case WindowKind::DmxTest:
+        openDmxTestWindow();
+        return;
+    case WindowKind::Options:
+        openOptionsWindow();
+        return;
     case WindowKind::InterfaceSelection:
         openInterfaceDialog();
         return;
@@ -296,9 +308,9 @@ void MainWindow::openInterfaceDialog()
     dialog.exec();
 }
 
-// The colour and patch windows are made when opened and go when closed; the
-// window table keeps where they stood.
-QMdiSubWindow* MainWindow::addEditingWindow(QWidget* window, const WindowPlacement& stored)
+void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const WindowPlacement& stored,
+                                  std::function<void()> activate,
+                                  std::function<void(const WindowPlacement&)> unload)
 {
     QMdiSubWindow* frame = addChild(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -306,7 +318,13 @@ QMdiSubWindow* MainWindow::addEditingWindow(QWidget* window, const WindowPlaceme
     frame->adjustSize();
     const double dpi = screenDpi(this);
     frame->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
-    return frame;
+    editing_[kind] = {window, frame, std::move(activate), std::move(unload)};
+}
+
+QWidget* MainWindow::editingWindow(WindowKind kind) const
+{
+    const auto it = editing_.find(kind);
+    return it == editing_.end() ? nullptr : it->second.window.data();
 }
 
 WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
@@ -317,50 +335,103 @@ WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
             twipsFromPixels(r.height(), dpi), 0};
 }
 
-ColourWindow* MainWindow::colourWindow() const { return colourWindow_.data(); }
+ColourWindow* MainWindow::colourWindow() const { return qobject_cast<ColourWindow*>(editingWindow(WindowKind::Colour)); }
 
-PatchWindow* MainWindow::patchWindow() const { return patchWindow_.data(); }
+PatchWindow* MainWindow::patchWindow() const { return qobject_cast<PatchWindow*>(editingWindow(WindowKind::Patch)); }
+
+QWidget* MainWindow::childWindow(ChildWindow window) const
+{
+    switch (window) {
+    case ChildWindow::Colour:
+        return editingWindow(WindowKind::Colour);
+    case ChildWindow::Patch:
+        return editingWindow(WindowKind::Patch);
+    case ChildWindow::Sequencer:
+        return editingWindow(WindowKind::Sequencer);
+    case ChildWindow::DmxTest:
+        return editingWindow(WindowKind::DmxTest);
+    }
+    return nullptr;
+}
 
 void MainWindow::openColourWindow()
 {
-    if (!colourWindow_) {
+    if (!colourWindow()) {
         ShowBusy(program_.user());
-        colourWindow_ =
-            new ColourWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
-        colourFrame_ = addEditingWindow(colourWindow_, colourWindow_->presenter().storedPlacement());
+        auto* window = new ColourWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        addEditingWindow(WindowKind::Colour, window, window->presenter().storedPlacement(),
+                         [window] { window->presenter().Form_Activate(); },
+                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
-    showChild(colourWindow_);
-    ShowIdle(program_.user());
+    showChild(colourWindow());
 }
 
 void MainWindow::openPatchWindow()
 {
-    if (!patchWindow_) {
+    if (!patchWindow()) {
         ShowBusy(program_.user());
-        patchWindow_ = new PatchWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
-        patchFrame_ = addEditingWindow(patchWindow_, patchWindow_->presenter().storedPlacement());
+        auto* window = new PatchWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        addEditingWindow(WindowKind::Patch, window, window->presenter().storedPlacement(),
+                         [window] { window->presenter().Form_Activate(); },
+                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
-    showChild(patchWindow_);
+    showChild(patchWindow());
+}
+
+void MainWindow::openSequencer()
+{
+    if (!editingWindow(WindowKind::Sequencer)) {
+        SequencerPresenter& sequencer = program_.sequencer();
+        if (!sequencer.Form_Load())
+            return;  // no wall: the user was told
+        auto* window = new SequencerWindow(sequencer, program_.sequencerState());
+        addEditingWindow(WindowKind::Sequencer, window, sequencer.storedPlacement(),
+                         [&sequencer] { sequencer.Form_Activate(); },
+                         [&sequencer](const WindowPlacement& p) { sequencer.Form_Unload(p); });
+    }
+    showChild(editingWindow(WindowKind::Sequencer));
+}
+
+void MainWindow::openDmxTestWindow()
+{
+    if (!editingWindow(WindowKind::DmxTest)) {
+        DmxTestPresenter& test = program_.dmxTest();
+        auto* window = new DmxTestWindow(test);
+        test.Form_Load();
+        addEditingWindow(WindowKind::DmxTest, window, test.storedPlacement(), [&test] { test.Form_Activate(); },
+                         [&test](const WindowPlacement& p) { test.Form_Unload(p); });
+    }
+    showChild(editingWindow(WindowKind::DmxTest));
+}
+
+void MainWindow::openOptionsWindow()
+{
+    if (!editingWindow(WindowKind::Options)) {
+        ShowBusy(program_.user());
+        auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
+        addEditingWindow(WindowKind::Options, window, window->presenter().storedPlacement(),
+                         [window] { window->presenter().Form_Activate(); },
+                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
+    }
+    showChild(editingWindow(WindowKind::Options));
 }
 
 void MainWindow::editingWindowActivated(QMdiSubWindow* frame)
 {
     if (!frame)
         return;
-    if (frame == colourFrame_ && colourWindow_)
-        colourWindow_->presenter().Form_Activate();
-    else if (frame == patchFrame_ && patchWindow_)
-        patchWindow_->presenter().Form_Activate();
+    for (auto& [kind, entry] : editing_)
+        if (entry.frame == frame && entry.window && entry.activate)
+            entry.activate();
 }
 
 // At exit the open windows store where they stood; their open bits were
 // captured before, so that they open again at the next start.
 void MainWindow::unloadEditingWindows()
 {
-    if (colourWindow_ && colourFrame_)
-        colourWindow_->presenter().Form_Unload(framePlacement(colourFrame_));
-    if (patchWindow_ && patchFrame_)
-        patchWindow_->presenter().Form_Unload(framePlacement(patchFrame_));
+    for (auto& [kind, entry] : editing_)
+        if (entry.window && entry.frame && entry.unload)
+            entry.unload(framePlacement(entry.frame));
 }
 
 void MainWindow::closeMainWindow() { close(); }
@@ -408,10 +479,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             program_.model().setState(StateFlag::WallWindowOpen);
     }
     if (event->type() == QEvent::Close && !closing_) {
-        if (watched == colourFrame_ && colourWindow_)
-            colourWindow_->presenter().Form_Unload(framePlacement(colourFrame_));
-        else if (watched == patchFrame_ && patchWindow_)
-            patchWindow_->presenter().Form_Unload(framePlacement(patchFrame_));
+        for (auto& [kind, entry] : editing_)
+            if (watched == entry.frame && entry.window && entry.unload)
+                entry.unload(framePlacement(entry.frame));
     }
     if (watched == mdiArea_->viewport() && event->type() == QEvent::ContextMenu) {
         fileMenu_->popup(static_cast<QContextMenuEvent*>(event)->globalPos());

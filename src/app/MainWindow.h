@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/ShowView.h"
 #include "windows/MainWindowView.h"
 
 #include <QHash>
+#include <functional>
+#include <map>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -48,6 +51,8 @@ public:
     // The colour and patch windows while they are open.
     ColourWindow* colourWindow() const;
     PatchWindow* patchWindow() const;
+    // A child window that can be disabled as a whole, while it is open.
+    QWidget* childWindow(ChildWindow window) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,7 +70,21 @@ private:
     void openInterfaceDialog();
     void openColourWindow();
     void openPatchWindow();
-    QMdiSubWindow* addEditingWindow(QWidget* window, const WindowPlacement& stored);
+    void openSequencer();
+    void openDmxTestWindow();
+    void openOptionsWindow();
+    // The editing windows are made when opened and go when closed; the window
+    // table keeps where they stood. `activate` and `unload` are their logic's
+    // Form_Activate and Form_Unload.
+    struct EditingWindow {
+        QPointer<QWidget> window;
+        QPointer<QMdiSubWindow> frame;
+        std::function<void()> activate;
+        std::function<void(const WindowPlacement&)> unload;
+    };
+    QWidget* editingWindow(WindowKind kind) const;
+    void addEditingWindow(WindowKind kind, QWidget* window, const WindowPlacement& stored,
+                          std::function<void()> activate, std::function<void(const WindowPlacement&)> unload);
     WindowPlacement framePlacement(const QWidget* frame) const;
     void editingWindowActivated(QMdiSubWindow* frame);
     void unloadEditingWindows();
@@ -76,10 +95,7 @@ private:
     QMenu* editMenu_ = nullptr;
     WallWindow* wallWindow_ = nullptr;
     QMdiSubWindow* wallFrame_ = nullptr;
-    QPointer<ColourWindow> colourWindow_;
-    QPointer<QMdiSubWindow> colourFrame_;
-    QPointer<PatchWindow> patchWindow_;
-    QPointer<QMdiSubWindow> patchFrame_;
+    std::map<WindowKind, EditingWindow> editing_;
     QHash<QString, QAction*> actions_;
     bool closing_ = false;
 };

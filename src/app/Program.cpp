@@ -35,6 +35,10 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
         *model_, view_, user_, timer_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
         messages_, setup_.programFolder});
+    sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
+        *model_, view_, user_, timer_, *engine_, *presenter_, *selection_, ports_});
+    dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
+    view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
     QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
 }

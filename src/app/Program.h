@@ -13,6 +13,9 @@
 #include "windows/MainWindowPresenter.h"
 #include "windows/ShowFileCommands.h"
 #include "windows/WallWindowPresenter.h"
+#include "windows/DmxTestPresenter.h"
+#include "windows/SequencerPresenter.h"
+#include "windows/SequencerWindowState.h"
 
 #include <memory>
 #include <string>
@@ -53,6 +56,9 @@ public:
     ShowCommands& showFiles() { return *showFiles_; }
     Selection& selection() { return *selection_; }
     WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
+    SequencerWindowState& sequencerState() { return sequencerState_; }
+    SequencerPresenter& sequencer() { return *sequencer_; }
+    DmxTestPresenter& dmxTest() { return *dmxTest_; }
     const std::string& programFolder() const { return setup_.programFolder; }
 
 private:
@@ -75,6 +81,11 @@ private:
     std::unique_ptr<InterfaceRegistry> interfaces_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
+    // The sequencer's and the DMX test window's state lives for the whole run:
+    // the engine writes their fields whether or not the windows are open.
+    SequencerWindowState sequencerState_;
+    std::unique_ptr<SequencerPresenter> sequencer_;
+    std::unique_ptr<DmxTestPresenter> dmxTest_;
 };
 
 }  // namespace tinctara

@@ -6,6 +6,8 @@
 #include "MainWindow.h"
 #include "PatchWindow.h"
 #include "WallWindow.h"
+#include "windows/DmxTestPresenter.h"
+#include "windows/SequencerWindowState.h"
 
 #include <QAction>
 #include <QCursor>
@@ -18,6 +20,64 @@ QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static
 }  // namespace
 
 void ShowViewHub::attachMainWindow(MainWindow* window) { mainWindow_ = window; }
+
+void ShowViewHub::attachWindowStates(SequencerWindowState* sequencer, DmxTestPresenter* dmxTest)
+{
+    sequencer_ = sequencer;
+    dmxTest_ = dmxTest;
+}
+
+void ShowViewHub::setSequencerLabel(std::string_view text)
+{
+    if (sequencer_)
+        sequencer_->setStatus(text);
+}
+
+void ShowViewHub::setSequencerField(int index, std::string_view text)
+{
+    if (sequencer_)
+        sequencer_->setField(index, text);
+}
+
+std::string ShowViewHub::sequencerFieldText(int index) const
+{
+    return sequencer_ ? sequencer_->field(index) : std::string();
+}
+
+void ShowViewHub::setSequencerCaption(std::string_view caption)
+{
+    if (sequencer_)
+        sequencer_->setCaption(caption);
+}
+
+void ShowViewHub::setSequencerTimeFieldsEnabled(bool enabled)
+{
+    if (sequencer_)
+        sequencer_->setTimeFieldsEnabled(enabled);
+}
+
+void ShowViewHub::setSequencerTurboField(std::string_view text)
+{
+    if (sequencer_)
+        sequencer_->setTurboField(text);
+}
+
+std::string ShowViewHub::monitorChannelText(int row) const
+{
+    return dmxTest_ ? dmxTest_->channelText(row) : std::string();
+}
+
+void ShowViewHub::setMonitorValue(int row, int level)
+{
+    if (dmxTest_)
+        dmxTest_->setMonitorValue(row, level);
+}
+
+void ShowViewHub::setTestWindowLook(const TestWindowLook& look)
+{
+    if (dmxTest_)
+        dmxTest_->setLook(look);
+}
 
 WallWindow* ShowViewHub::wall(bool create)
 {
@@ -176,12 +236,7 @@ void ShowViewHub::setChildWindowEnabled(ChildWindow window, bool enabled)
 {
     if (!mainWindow_)
         return;
-    QWidget* child = nullptr;
-    if (window == ChildWindow::Colour)
-        child = mainWindow_->colourWindow();
-    else if (window == ChildWindow::Patch)
-        child = mainWindow_->patchWindow();
-    if (child)
+    if (QWidget* child = mainWindow_->childWindow(window))
         child->setEnabled(enabled);
 }
 

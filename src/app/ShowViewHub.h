@@ -7,6 +7,8 @@
 namespace tinctara {
 
 class MainWindow;
+class SequencerWindowState;
+class DmxTestPresenter;
 class WallWindow;
 
 // The one ShowView of the program: hands each call to the window that shows
@@ -14,6 +16,8 @@ class WallWindow;
 class ShowViewHub : public ShowView {
 public:
     void attachMainWindow(MainWindow* window);
+    // Where the sequencer's fields and the DMX test window's rows are kept.
+    void attachWindowStates(SequencerWindowState* sequencer, DmxTestPresenter* dmxTest);
 
     void setTitle(std::string_view text) override;
     void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
@@ -41,11 +45,24 @@ public:
     void showUserColours() override;
     void setChildWindowEnabled(ChildWindow window, bool enabled) override;
 
+    // Sequencer and DMX test window, whether or not they are open.
+    void setSequencerLabel(std::string_view text) override;
+    void setSequencerField(int index, std::string_view text) override;
+    std::string sequencerFieldText(int index) const override;
+    void setSequencerCaption(std::string_view caption) override;
+    void setSequencerTimeFieldsEnabled(bool enabled) override;
+    void setSequencerTurboField(std::string_view text) override;
+    std::string monitorChannelText(int row) const override;
+    void setMonitorValue(int row, int level) override;
+    void setTestWindowLook(const TestWindowLook& look) override;
+
 private:
     // The wall window if it exists; `create` makes it (building a wall does).
     WallWindow* wall(bool create = false);
 
     QPointer<MainWindow> mainWindow_;
+    SequencerWindowState* sequencer_ = nullptr;
+    DmxTestPresenter* dmxTest_ = nullptr;
 };
 
 }  // namespace tinctara
