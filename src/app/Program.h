@@ -79,13 +79,15 @@ private:
     std::unique_ptr<WallWindowPresenter> wallPresenter_;
     std::unique_ptr<OutputEngine> engine_;
     std::unique_ptr<InterfaceRegistry> interfaces_;
-    std::unique_ptr<MainWindow> mainWindow_;
-    std::unique_ptr<MainWindowPresenter> presenter_;
     // The sequencer's and the DMX test window's state lives for the whole run:
     // the engine writes their fields whether or not the windows are open.
+    // Declared before the main window, whose child windows detach from them
+    // when they go.
     SequencerWindowState sequencerState_;
     std::unique_ptr<SequencerPresenter> sequencer_;
     std::unique_ptr<DmxTestPresenter> dmxTest_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<MainWindowPresenter> presenter_;
 };
 
 }  // namespace tinctara

@@ -1,0 +1,125 @@
+// The DMX test window and the options window, driven through their controls.
+#include "MainWindow.h"
+#include "Program.h"
+#include "files/SettingsFile.h"
+#include "model/WallBuilder.h"
+#include "support/MainWindowFakes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+
+using namespace tinctara;
+
+class TestAndOptionsWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    testing::FakeSettingsStore settings_;
+    testing::FakeSystemInfo system_;
+
+    std::unique_ptr<Program> startProgram()
+    {
+        folder_ = std::make_unique<QTemporaryDir>();
+        auto written = std::make_unique<ShowModel>();
+        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
+            << settingsFileBytes(*written, StateFlag::AutoLoad);
+        ProgramSetup setup;
+        setup.programFolder = folder_->path().toStdString();
+        setup.settings = &settings_;
+        setup.system = &system_;
+        auto program = std::make_unique<Program>(setup);
+        if (!program->start())
+            return nullptr;
+        program->mainWindow().show();
+        // Focus moves, and so the fields' checks on leaving, need an active window.
+        QApplication::setActiveWindow(&program->mainWindow());
+        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
+            return nullptr;
+        return program;
+    }
+
+private slots:
+    void faderDrivesTheTestLevelsAndClosingEndsTestMode()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        MainWindow& window = program->mainWindow();
+        window.action("mnuDMXTestfenster")->trigger();
+        auto* channel = window.findChild<QLineEdit*>("txtPatch_2");
+        auto* fader = window.findChild<QSlider*>("ScrDMX_2");
+        auto* button = window.findChild<QPushButton*>("cmdDMX_0");
+        QVERIFY(channel && fader && button);
+        QVERIFY(window.findChild<QWidget*>("Frame1")->isVisibleTo(window.findChild<QWidget*>("frmDMX")));
+
+        channel->setFocus();
+        channel->selectAll();
+        QTest::keyClicks(channel, "40");
+        fader->setFocus();  // leaving the field checks it
+        QCOMPARE(channel->text(), QStringLiteral("40"));
+        fader->setValue(255);
+        ShowModel& model = program->model();
+        QCOMPARE(int(model.TestLevels[39]), 255);
+        QVERIFY(model.hasState(StateFlag::TestMode));
+        QCOMPARE(button->text(), QStringLiteral("Testmode beenden"));
+
+        channel->setFocus();
+        channel->selectAll();
+        QTest::keyClicks(channel, "x");  // refused: the field empties
+        QCOMPARE(channel->text(), QString());
+        QCOMPARE(window.findChild<QWidget*>("frmDMX")->findChild<QLabel*>("lblStatus")->text(),
+                 QStringLiteral("Nur Zahlen sind erlaubt!"));
+        fader->setFocus();
+        QCOMPARE(channel->text(), QStringLiteral("3"));  // back to the row's channel
+
+        qobject_cast<QMdiSubWindow*>(window.findChild<QWidget*>("frmDMX")->parentWidget())->close();
+        QVERIFY(!model.hasState(StateFlag::TestMode));
+        QCOMPARE(int(model.TestLevels[39]), 255);  // kept for the next test mode
+    }
+
+    void optionsCheckAndApplyTheTiming()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        model.WallColumns = 5;
+        model.WallRows = 4;
+        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        model.InterfaceType = Interface::IsaCard7301AB;
+        const std::int16_t block[] = {60, 0, 0, 80, 0};
+        std::copy(std::begin(block), std::end(block), model.DmxTiming.begin());
+        MainWindow& window = program->mainWindow();
+        window.action("mnuOptionen")->trigger();
+        auto field = [&](int i) { return window.findChild<QLineEdit*>(QStringLiteral("txtDMX_%1").arg(i)); };
+        QVERIFY(field(0));
+        QCOMPARE(field(0)->text(), QStringLiteral("88"));
+        QCOMPARE(field(6)->text(), QStringLiteral("3.6 ms"));
+
+        field(0)->setFocus();
+        field(0)->selectAll();
+        QTest::keyClicks(field(0), "50");
+        field(1)->setFocus();
+        QCOMPARE(field(0)->text(), QStringLiteral("64"));
+        QVERIFY(window.findChild<QLabel*>("lblWarnung")->isVisibleTo(window.findChild<QWidget*>("fraDMX")));
+
+        model.TimingBlockPending = 0;
+        QTest::mouseClick(window.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(model.DmxTiming[0], std::int16_t{43});  // 64 us in card units
+        QCOMPARE(int(model.TimingBlockPending), 1);
+        QVERIFY(model.hasDocument(DocumentFlag::ConfigChanged));
+        QTRY_VERIFY(!window.findChild<QWidget*>("frmOptions"));
+    }
+};
+
+QTEST_MAIN(TestAndOptionsWindowTest)
+#include "TestAndOptionsWindowTest.moc"
