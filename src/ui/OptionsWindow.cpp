@@ -31,6 +31,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
 
     auto* tabs = new QTabWidget(this);
     nameControl(tabs, QStringLiteral("tbsOptions"), QStringLiteral("Optionen"));
+    tabs->setUsesScrollButtons(false);  // all four tabs in view
 
     auto* dmx = new QWidget;
     nameControl(dmx, QStringLiteral("fraDMX"), qt(Tabs[0]));
