@@ -4,7 +4,7 @@
 #include "WallWindow.h"
 #include "files/SettingsFile.h"
 #include "model/WallBuilder.h"
-#include "support/MainWindowFakes.h"
+#include "ProgramFixture.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -27,25 +27,10 @@ private:
     // A started program with a 3 x 3 wall whose element 2 is selected.
     std::unique_ptr<Program> startProgram()
     {
-        auto written = std::make_unique<ShowModel>();
-        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
-            << settingsFileBytes(*written, StateFlag::AutoLoad | StateFlag::AutoChannelCount);
-        ProgramSetup setup;
-        setup.programFolder = folder_->path().toStdString();
-        setup.settings = &settings_;
-        setup.system = &system_;
-        auto program = std::make_unique<Program>(setup);
-        if (!program->start())
+        auto program = fixture_.start();
+        if (!program)
             return nullptr;
-        program->mainWindow().show();
-        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
-            return nullptr;
-        ShowModel& model = program->model();
-        model.WallColumns = 3;
-        model.WallRows = 3;
-        model.ElementWidth = 600;
-        model.ElementHeight = 600;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        testing::ProgramFixture::buildWall(*program, 3, 3);
         QTest::mouseClick(program->mainWindow().wallWindow()->cell(1), Qt::LeftButton);
         return program;
     }
@@ -58,19 +43,12 @@ private:
         return program.mainWindow().findChild<ColourWindow*>("frmColor");
     }
 
-    static void typeInto(QLineEdit* field, const QString& text)
-    {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, text);
-    }
+    static void typeInto(QLineEdit* field, const QString& text) { testing::ProgramFixture::typeInto(field, text); }
 
-    std::unique_ptr<QTemporaryDir> folder_;
-    testing::FakeSettingsStore settings_;
-    testing::FakeSystemInfo system_;
+    testing::ProgramFixture fixture_;
 
 private slots:
-    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+    void init() { fixture_.reset(); }
 
     void opensWithF7AndChecksTypedValues()
     {
@@ -178,7 +156,7 @@ private slots:
         ColourWindow* window = openWithF7(*program);
         QVERIFY(window);
 
-        model.ColourTableFileName = folder_->filePath("WARM.CCT").toStdString();
+        model.ColourTableFileName = fixture_.filePath("WARM.CCT");
         model.ColourLevels[ShowModel::userColourIndex(20, White)] = 90;
         model.setState(StateFlag::SilentFileOp);
         QVERIFY(program->showFiles().save(DocumentKind::ColourTable));

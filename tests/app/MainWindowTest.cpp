@@ -3,7 +3,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "files/SettingsFile.h"
-#include "support/MainWindowFakes.h"
+#include "ProgramFixture.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -27,21 +27,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    // A program folder with a complete settings file, so start-up asks nothing.
-    std::unique_ptr<Program> startProgram(QTemporaryDir& folder)
-    {
-        auto written = std::make_unique<ShowModel>();
-        std::ofstream(folder.filePath("TINCTARA.ini").toStdString(), std::ios::binary)
-            << settingsFileBytes(*written, StateFlag::AutoLoad);
-        ProgramSetup setup;
-        setup.programFolder = folder.path().toStdString();
-        setup.settings = &settings_;
-        setup.system = &system_;
-        auto program = std::make_unique<Program>(setup);
-        if (!program->start())
-            return nullptr;
-        return program;
-    }
+    std::unique_ptr<Program> startProgram() { return fixture_.start(StateFlag::AutoLoad, false); }
 
     // Fails the test instead of hanging when a message box appears.
     void failOnMessageBox()
@@ -58,14 +44,14 @@ private:
         });
     }
 
-    testing::FakeSettingsStore settings_;
-    testing::FakeSystemInfo system_;
+    testing::ProgramFixture fixture_;
     QString unexpectedMessage_;
     bool stopWatching_ = false;
 
 private slots:
     void init()
     {
+        fixture_.reset();
         unexpectedMessage_.clear();
         stopWatching_ = false;
         failOnMessageBox();
@@ -74,8 +60,7 @@ private slots:
 
     void menusCaptionsAndShortcuts()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         MainWindow& window = program->mainWindow();
 
@@ -149,8 +134,7 @@ private slots:
 
     void menuEntriesSpeakTheirCaptionAndControlName()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         QMenu* file = program->mainWindow().fileMenu();
         QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(file);
@@ -163,8 +147,7 @@ private slots:
 
     void outputTimerIsPreciseAndStopped()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         QCOMPARE(program->outputTimer().timer().interval(), 50);
         QCOMPARE(program->outputTimer().timer().timerType(), Qt::PreciseTimer);
@@ -173,23 +156,21 @@ private slots:
 
     void closesWithoutAQuestionWhenNothingIsUnsaved()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         program->mainWindow().show();
         QVERIFY(QTest::qWaitForWindowExposed(&program->mainWindow()));
         program->model().WallZoom = 77;
         QVERIFY(program->mainWindow().close());
         QVERIFY(unexpectedMessage_.isEmpty());
-        const auto sections = readSettingsFile(folder.filePath("TINCTARA.ini").toStdString());
+        const auto sections = readSettingsFile(fixture_.filePath("TINCTARA.ini"));
         QVERIFY(sections.options.values);
         QCOMPARE(sections.options.values->wallZoom, 77);
     }
 
     void unsavedWallAsksAndCancelKeepsTheWindowOpen()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         stopWatching_ = true;
         program->model().setDocument(DocumentFlag::ConfigNew);
@@ -209,8 +190,7 @@ private slots:
 
     void rightClickOpensTheFileMenu()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         MainWindow& window = program->mainWindow();
         window.show();
@@ -224,8 +204,7 @@ private slots:
 
     void autoUnloadKeepsTheProgramResponsiveForFiveSeconds()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         auto* info = new InfoWindow(program->model().VersionText, program->user(), &program->mainWindow());
         QPointer<InfoWindow> guard(info);
@@ -255,8 +234,7 @@ private slots:
 
     void dmxStartStopCheckMarksFollowTheCore()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         program->view().setDmxStartStopChecked(true, false);
         QVERIFY(program->mainWindow().action("mnuDMXStart")->isChecked());
@@ -267,8 +245,7 @@ private slots:
 
     void infoWindowOpensAndCloses()
     {
-        QTemporaryDir folder;
-        auto program = startProgram(folder);
+        auto program = startProgram();
         QVERIFY(program);
         program->mainWindow().show();
         program->mainWindow().action("mnuInfo")->trigger();

@@ -4,7 +4,7 @@
 #include "WallWindow.h"
 #include "files/SettingsFile.h"
 #include "model/WallBuilder.h"
-#include "support/MainWindowFakes.h"
+#include "ProgramFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -28,25 +28,9 @@ private:
     // A started program with a 4 x 4 wall (64 channels) and no selection.
     std::unique_ptr<Program> startProgram()
     {
-        auto written = std::make_unique<ShowModel>();
-        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
-            << settingsFileBytes(*written, StateFlag::AutoLoad | StateFlag::AutoChannelCount);
-        ProgramSetup setup;
-        setup.programFolder = folder_->path().toStdString();
-        setup.settings = &settings_;
-        setup.system = &system_;
-        auto program = std::make_unique<Program>(setup);
-        if (!program->start())
-            return nullptr;
-        program->mainWindow().show();
-        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
-            return nullptr;
-        ShowModel& model = program->model();
-        model.WallColumns = 4;
-        model.WallRows = 4;
-        model.ElementWidth = 600;
-        model.ElementHeight = 600;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        auto program = fixture_.start();
+        if (program)
+            testing::ProgramFixture::buildWall(*program, 4, 4);
         return program;
     }
 
@@ -70,12 +54,10 @@ private:
         QTest::keyClick(edit, Qt::Key_Tab);
     }
 
-    std::unique_ptr<QTemporaryDir> folder_;
-    testing::FakeSettingsStore settings_;
-    testing::FakeSystemInfo system_;
+    testing::ProgramFixture fixture_;
 
 private slots:
-    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+    void init() { fixture_.reset(); }
 
     void opensOnTheRightClickedElementAndFollowsTheWall()
     {

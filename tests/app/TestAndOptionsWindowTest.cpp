@@ -3,7 +3,7 @@
 #include "Program.h"
 #include "files/SettingsFile.h"
 #include "model/WallBuilder.h"
-#include "support/MainWindowFakes.h"
+#include "ProgramFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,29 +24,12 @@ using namespace tinctara;
 class TestAndOptionsWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> folder_;
-    testing::FakeSettingsStore settings_;
-    testing::FakeSystemInfo system_;
+    testing::ProgramFixture fixture_;
 
     std::unique_ptr<Program> startProgram()
     {
-        folder_ = std::make_unique<QTemporaryDir>();
-        auto written = std::make_unique<ShowModel>();
-        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
-            << settingsFileBytes(*written, StateFlag::AutoLoad);
-        ProgramSetup setup;
-        setup.programFolder = folder_->path().toStdString();
-        setup.settings = &settings_;
-        setup.system = &system_;
-        auto program = std::make_unique<Program>(setup);
-        if (!program->start())
-            return nullptr;
-        program->mainWindow().show();
-        // Focus moves, and so the fields' checks on leaving, need an active window.
-        QApplication::setActiveWindow(&program->mainWindow());
-        if (!QTest::qWaitForWindowActive(&program->mainWindow()))
-            return nullptr;
-        return program;
+        fixture_.reset();
+        return fixture_.start(StateFlag::AutoLoad);
     }
 
 private slots:
@@ -92,9 +75,7 @@ private slots:
         auto program = startProgram();
         QVERIFY(program);
         ShowModel& model = program->model();
-        model.WallColumns = 5;
-        model.WallRows = 4;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
+        testing::ProgramFixture::buildWall(*program, 5, 4);
         model.InterfaceType = Interface::IsaCard7301AB;
         const std::int16_t block[] = {60, 0, 0, 80, 0};
         std::copy(std::begin(block), std::end(block), model.DmxTiming.begin());

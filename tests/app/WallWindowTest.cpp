@@ -5,7 +5,7 @@
 #include "files/SettingsFile.h"
 #include "model/ShowOperations.h"
 #include "model/WallBuilder.h"
-#include "support/MainWindowFakes.h"
+#include "ProgramFixture.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -24,21 +24,7 @@ class WallWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<Program> startProgram()
-    {
-        auto written = std::make_unique<ShowModel>();
-        std::ofstream(folder_->filePath("TINCTARA.ini").toStdString(), std::ios::binary)
-            << settingsFileBytes(*written, StateFlag::AutoLoad | StateFlag::AutoChannelCount);
-        ProgramSetup setup;
-        setup.programFolder = folder_->path().toStdString();
-        setup.settings = &settings_;
-        setup.system = &system_;
-        auto program = std::make_unique<Program>(setup);
-        if (!program->start())
-            return nullptr;
-        program->mainWindow().show();
-        return program;
-    }
+    std::unique_ptr<Program> startProgram() { return fixture_.start(); }
 
     NewWallDialog* openNewWallDialog(Program& program)
     {
@@ -49,19 +35,12 @@ private:
         return program.mainWindow().findChild<NewWallDialog*>("frmNeueWand");
     }
 
-    static void typeInto(QLineEdit* field, const QString& text)
-    {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, text);
-    }
+    static void typeInto(QLineEdit* field, const QString& text) { testing::ProgramFixture::typeInto(field, text); }
 
-    std::unique_ptr<QTemporaryDir> folder_;
-    testing::FakeSettingsStore settings_;
-    testing::FakeSystemInfo system_;
+    testing::ProgramFixture fixture_;
 
 private slots:
-    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+    void init() { fixture_.reset(); }
 
     void newWallDialogBuildsTheWall()
     {
@@ -91,19 +70,15 @@ private slots:
         QCOMPARE(wall->cell(4)->objectName(), QStringLiteral("lblWand_4"));
         QCOMPARE(wall->cell(4)->caption(), QStringLiteral("5"));
         QVERIFY(wall->cell(3)->geometry().top() > wall->cell(0)->geometry().top());  // second row
-        QVERIFY(QFile::exists(folder_->filePath("TINCTARA.ini")));
+        QVERIFY(QFile::exists(QString::fromStdString(fixture_.filePath("TINCTARA.ini"))));
     }
 
     void clicksAndCtrlClicksSelect()
     {
         auto program = startProgram();
         QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 4, 4);
         ShowModel& model = program->model();
-        model.WallColumns = 4;
-        model.WallRows = 4;
-        model.ElementWidth = 600;
-        model.ElementHeight = 600;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
         WallWindow* wall = program->mainWindow().wallWindow();
         QVERIFY(QTest::qWaitForWindowExposed(wall));
 
@@ -141,10 +116,8 @@ private slots:
     {
         auto program = startProgram();
         QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 2, 1);
         ShowModel& model = program->model();
-        model.WallColumns = 2;
-        model.WallRows = 1;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
         model.colour(Red, 1) = 200;
         model.colour(White, 1) = 100;
         ShowAllElementColours(model, program->view());
@@ -157,10 +130,8 @@ private slots:
     {
         auto program = startProgram();
         QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 2, 2);
         ShowModel& model = program->model();
-        model.WallColumns = 2;
-        model.WallRows = 2;
-        BuildWall(model, program->view(), program->user(), WallBuildKind::NewOrEdited);
         WallWindow* wall = program->mainWindow().wallWindow();
         auto* frame = qobject_cast<QMdiSubWindow*>(wall->parentWidget());
         QVERIFY(frame);
