@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang "$@")
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
+          ola curl iproute2 "$@")
 
 missing=()
 for pkg in "${packages[@]}"; do
@@ -22,5 +23,18 @@ fi
 
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# No package may start a system service here (ola would start its daemon):
+# invoke-rc.d asks policy-rc.d, and 101 forbids every start.
+policy=/usr/sbin/policy-rc.d
+own_policy=
+if [ ! -e "$policy" ]; then
+  printf '#!/bin/sh\nexit 101\n' > "$policy" && chmod 755 "$policy" && own_policy=1
+fi
+trap 'if [ -n "$own_policy" ]; then rm -f "$policy"; fi' EXIT
 apt-get update -q
 apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Should the daemon have come up all the same, stop it by its own pid file.
+if [ -s /run/olad.pid ]; then
+  kill -TERM "$(cat /run/olad.pid)" 2>/dev/null || true
+  rm -f /run/olad.pid
+fi

@@ -21,14 +21,16 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
     static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), true);
     (void)accessibilityInstalled;
-    engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_, OutputDevices{ports_, usb_, cardLibrary_});
+    engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_,
+                                             OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_});
     showFiles_ = std::make_unique<ShowFileCommands>(
         ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
     interfaces_ = std::make_unique<InterfaceRegistry>(
         *model_, view_, user_, timer_, messages_,
-        InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system, setup_.programFolder});
+        InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system, setup_.programFolder, &networkOutput_,
+                          setup_.settings});
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());

@@ -9,6 +9,7 @@
 #include "model/OutputEngine.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
+#include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
 #include "windows/MainWindowPresenter.h"
 #include "windows/ShowFileCommands.h"
@@ -53,6 +54,7 @@ public:
     SettingsStore& settings() { return *setup_.settings; }
     LoadedUsbDmxLibrary& usbLibrary() { return usb_; }
     LoadedDmxCardLibrary& cardLibrary() { return cardLibrary_; }
+    NetworkOutput& networkOutput() { return networkOutput_; }
     ShowCommands& showFiles() { return *showFiles_; }
     Selection& selection() { return *selection_; }
     WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
@@ -74,6 +76,9 @@ private:
     SharedPortBus ports_;
     LoadedUsbDmxLibrary usb_{libraryFolders(setup_.programFolder)};
     LoadedDmxCardLibrary cardLibrary_{libraryFolders(setup_.programFolder)};
+    // Declared before what uses it: an open sACN stream is ended when the program ends.
+    UdpSocket networkSocket_;
+    NetworkOutput networkOutput_{networkSocket_};
     std::unique_ptr<ShowFileCommands> showFiles_;
     std::unique_ptr<Selection> selection_;
     std::unique_ptr<WallWindowPresenter> wallPresenter_;

@@ -5,18 +5,22 @@
 #include "dmx/InterfaceRegistry.h"
 #include "dmx/IsaCard.h"
 #include "dmx/LoadedLibraries.h"
+#include "dmx/NetworkOutput.h"
 #include "files/ShowFiles.h"
 #include "model/OutputEngine.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
+#include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace tinctara::cli {
 
@@ -31,14 +35,21 @@ constexpr const char* Usage =
     "  tinctara-cli resave IN OUT [--config F.CFG] [--import yes|no]\n"
     "      Loads IN (after the configuration) and saves it to OUT, which has IN's extension.\n"
     "  tinctara-cli render [--config F] [--scene F] [--sequence F] [--colours F]\n"
-    "                      [--interface none|isa|usb|library] [--play] [--ticks N] [--channels A-B]\n"
-    "                      [--import yes|no]\n"
+    "                      [--interface none|isa|usb|library|sacn|artnet] [--play] [--ticks N]\n"
+    "                      [--channels A-B] [--import yes|no] [--destination ADDR] [--universe N]\n"
+    "                      [--realtime]\n"
     "      Loads the files, opens the interface as start-up does (isa: the card search on the\n"
     "      ports of hardware.ini, a 7301B at 0x120 without one; usb and library: the libraries\n"
     "      of the virtual hardware), optionally presses PLAY, runs N output ticks (default 1) and\n"
     "      prints per tick: the tick number, then the levels of channels A..B (default 1-512) as\n"
     "      the device holds them (isa: card memory from 400h); with --interface none the element\n"
     "      colours R,G,B,W of every element. Messages go to standard error.\n"
+    "      sacn and artnet send one packet per tick (sacn: E1.31 to UDP 5568, --universe 1..63999,\n"
+    "      default 1, to the universe's multicast address unless --destination names an IPv4\n"
+    "      address; artnet: ArtDmx to UDP 6454, --universe the port-address 0..32767, default 0,\n"
+    "      to the directed broadcast address of the first network unless --destination), as fast\n"
+    "      as the ticks are computed or every 50 ms with --realtime; sacn ends its stream with\n"
+    "      three stream-terminated packets. The levels printed are the ones sent.\n"
     "  tinctara-cli --help\n"
     "Every command takes --home DIR: the program folder with the show folders (default: the\n"
     "folder of tinctara-cli, or TINCTARA_HOME).\n"
@@ -69,6 +80,7 @@ struct UsageError {
 struct Arguments {
     std::map<std::string, std::string> options;
     bool play = false;
+    bool realtime = false;
     std::vector<std::string> operands;
 };
 
@@ -80,6 +92,8 @@ Arguments parse(const std::vector<std::string>& args, std::size_t from, const st
         const std::string& arg = args[i];
         if (arg == "--play" && allowPlay) {
             parsed.play = true;
+        } else if (arg == "--realtime" && allowPlay) {
+            parsed.realtime = true;
         } else if (arg.rfind("--", 0) == 0) {
             if (std::find(valued.begin(), valued.end(), arg) == valued.end() && arg != "--home")
                 throw UsageError{"unknown option " + arg};
@@ -247,6 +261,24 @@ int resave(const std::vector<std::string>& args, std::ostream& out, const std::s
     return session.save(kind, target) == SaveOutcome::Saved ? ExitOk : ExitFailed;
 }
 
+class NetworkSettingsMemory : public SettingsStore {
+public:
+    std::string read(const std::string& application, const std::string& section, const std::string& key,
+                     const std::string& defaultValue) override
+    {
+        const auto found = values_.find(application + "/" + section + "/" + key);
+        return found == values_.end() ? defaultValue : found->second;
+    }
+    void write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override
+    {
+        values_[application + "/" + section + "/" + key] = value;
+    }
+
+private:
+    std::map<std::string, std::string> values_;
+};
+
 struct ChannelRange {
     int first = 1;
     int last = DmxChannels;
@@ -299,7 +331,9 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
            const std::string& programFolder)
 {
     const Arguments parsed =
-        parse(args, 1, {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks", "--channels", "--import"},
+        parse(args, 1,
+              {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks", "--channels", "--import",
+               "--destination", "--universe"},
               true);
     if (!parsed.operands.empty())
         throw UsageError{"render takes no operands: " + parsed.operands.front()};
@@ -320,8 +354,29 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             interfaceType = Interface::PcmciaCard8301;
         else if (found->second == "isa")
             interfaceType = Interface::IsaCard7301AB;
+        else if (found->second == "sacn")
+            interfaceType = Interface::SacnNetwork;
+        else if (found->second == "artnet")
+            interfaceType = Interface::ArtNetNetwork;
         else if (found->second != "none")
-            throw UsageError{"--interface takes none, isa, usb or library"};
+            throw UsageError{"--interface takes none, isa, usb, library, sacn or artnet"};
+    }
+    const bool network = interfaceType == Interface::SacnNetwork || interfaceType == Interface::ArtNetNetwork;
+    // The network settings live where the program keeps them, here in memory.
+    NetworkSettingsMemory networkSettings;
+    if (parsed.options.count("--destination") || parsed.options.count("--universe")) {
+        if (!network)
+            throw UsageError{"--destination and --universe go with --interface sacn or artnet"};
+        NetworkDmxSettings values = readNetworkSettings(networkSettings, interfaceType);
+        if (const auto found = parsed.options.find("--destination"); found != parsed.options.end())
+            values.destination = found->second;
+        if (const auto found = parsed.options.find("--universe"); found != parsed.options.end()) {
+            const auto value = wholeNumber(found->second);
+            values.universe = value && *value >= -1 && *value <= 0xFFFF ? static_cast<int>(*value) : -1;
+        }
+        if (const std::string problem = checkNetworkSettings(interfaceType, values); !problem.empty())
+            throw UsageError{problem};
+        writeNetworkSettings(networkSettings, interfaceType, values);
     }
     const std::pair<const char*, Kind> order[] = {{"--config", Kind::Configuration},
                                                   {"--scene", Kind::Scene},
@@ -348,14 +403,18 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     LoadedDmxCardLibrary cardLibrary(libraryFolders(home));
     SystemClock clock;
     CliSystemInfo system;
-    InterfaceRegistry interfaces(model, session.view, session.user, session.timer, session.messageTable,
-                                 InterfaceHardware{ports, usb, clock, system, home});
-    OutputEngine engine(model, session.view, session.timer, OutputDevices{ports, usb, cardLibrary});
+    UdpSocket socket;
+    NetworkOutput networkOutput(socket);
+    InterfaceRegistry interfaces(
+        model, session.view, session.user, session.timer, session.messageTable,
+        InterfaceHardware{ports, usb, clock, system, home, &networkOutput, &networkSettings});
+    OutputEngine engine(model, session.view, session.timer,
+                        OutputDevices{ports, usb, cardLibrary, &networkOutput});
     // Opened as at start-up with this type stored.
     model.InterfaceType = interfaceType;
     if (interfaceType != Interface::NoInterface) {
         interfaces.OpenPort(interfaceType);
-        if (interfaceType <= Interface::UsbInterface && !interfaces.isPresent(interfaceType)) {
+        if ((interfaceType <= Interface::UsbInterface || network) && !interfaces.isPresent(interfaceType)) {
             err << "tinctara-cli: " << interfaces.statusText(interfaceType) << '\n';
             return ExitFailed;
         }
@@ -370,13 +429,19 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     session.view.printing = false;
     std::string line;
     std::array<int, DmxChannels> levels{};
+    const auto started = std::chrono::steady_clock::now();
     for (long long tick = 1; tick <= ticks; ++tick) {
+        if (parsed.realtime && tick > 1)
+            std::this_thread::sleep_until(started + std::chrono::milliseconds(50) * (tick - 1));
         engine.AutoXmit();
         line = std::to_string(tick);
         if (interfaceType == Interface::NoInterface) {
             for (int element = 1; element <= model.ElementCount; ++element)
                 for (int plane = Red; plane <= White; ++plane)
                     line += "," + std::to_string(model.colour(plane, element));
+        } else if (network) {
+            for (int channel = channels.first; channel <= channels.last; ++channel)
+                line += "," + std::to_string(model.DmxFrame[channel - 1]);
         } else {
             readBack(interfaceType, model, ports, usb, cardLibrary, levels);
             for (int channel = channels.first; channel <= channels.last; ++channel)
@@ -384,6 +449,8 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         out << line << '\n';
     }
+    if (network)
+        interfaces.ClosePort(interfaceType);
     return ExitOk;
 }
 

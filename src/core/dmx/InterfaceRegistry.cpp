@@ -113,6 +113,10 @@ void InterfaceRegistry::OpenPort(std::int16_t type)
     case Interface::UsbInterface:
         openUsb(type);
         return;
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
+        openNetwork(type);
+        return;
     default:
         return;  // the library cards have no open
     }
@@ -202,12 +206,45 @@ void InterfaceRegistry::openUsb(std::int16_t type)
     timer_.setEnabled(true);
 }
 
+void InterfaceRegistry::openNetwork(std::int16_t type)
+{
+    const bool sacn = type == Interface::SacnNetwork;
+    const std::string kind = sacn ? "sACN (E1.31)" : "Art-Net";
+    InterfaceStatusText[type] = kind + " Interface not ready";
+    if (!hardware_.network || !hardware_.settings) {
+        ReportFailure(type);
+        return;
+    }
+    // One sender serves both kinds: opening one ends the other.
+    if (const int other = hardware_.network->openType(); other != 0 && other != type)
+        InterfacePresent[other] = 0;
+    const NetworkDmxSettings settings = readNetworkSettings(*hardware_.settings, type);
+    std::string error;
+    if (!hardware_.network->open(type, settings, error)) {
+        const std::int16_t failed = type;
+        ReportFailure(type);
+        InterfaceStatusText[failed] += ": " + error;
+        return;
+    }
+    std::string universe = std::to_string(settings.universe);
+    if (!sacn) {
+        const ArtNetAddress parts = splitPortAddress(settings.universe);
+        universe = std::to_string(parts.net) + ":" + std::to_string(parts.subNet) + ":" + std::to_string(parts.universe);
+    }
+    InterfaceStatusText[type] = "TINCTARA: " + kind + (sacn ? " Universe " : " Port-Address ") + universe + " -> " +
+                                ipv4Text(hardware_.network->destination()) + " opened";
+    InterfacePresent[type] = 1;
+    timer_.setEnabled(true);
+}
+
 void InterfaceRegistry::ClosePort(std::int16_t type)
 {
     if (type < 0 || type >= InterfaceKinds)
         return;
     if (type == Interface::UsbInterface && InterfacePresent[3] > 0)
         usbCommand(2);
+    if (hardware_.network && hardware_.network->openType() == type)
+        hardware_.network->close();
     InterfacePresent[type] = 0;
     setStatusLine(":  QOR DMX TINCTARA");
 }

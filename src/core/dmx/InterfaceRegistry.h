@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dmx/NetworkOutput.h"
 #include "files/MessageFile.h"
 #include "model/ShowModel.h"
 #include "platform/Clock.h"
@@ -18,17 +19,20 @@
 
 namespace tinctara {
 
-inline constexpr int InterfaceKinds = 6;  // 0 = none, 1..5
+inline constexpr int InterfaceKinds = 8;  // 0 = none, 1..7
 
 // The hardware side of the interface search: ports for the ISA cards, the USB
 // library, the clock for the wait after a card start, the previous-instance
-// check and the folder the firmware files lie in.
+// check and the folder the firmware files lie in; for the network kinds their
+// sender and the settings store that holds their settings.
 struct InterfaceHardware {
     PortIo& ports;
     UsbDmxLibrary& usb;
     Clock& clock;
     SystemInfo& system;
     std::string programFolder;
+    NetworkOutput* network = nullptr;
+    SettingsStore* settings = nullptr;
 };
 
 // Which interface kinds were found, their status texts, the procedures that
@@ -79,6 +83,7 @@ private:
     void openIsaCard7301AB(std::int16_t type);
     void openIsaCard7301C(std::int16_t type);
     void openUsb(std::int16_t type);
+    void openNetwork(std::int16_t type);
     // Firmware upload, run strobe, wait and identity read; false when the card
     // went away during the upload.
     bool startCard(const char* firmware, std::int16_t cardType);

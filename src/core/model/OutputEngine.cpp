@@ -50,6 +50,8 @@ FrameDestination& OutputEngine::destinationFor(int interfaceType)
     case Interface::IsaCard7301C:
         return isaCard_;
     case Interface::UsbInterface:
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
         return byteFrame_;
     case Interface::PcmciaCard8301:
     case Interface::PciCard7304:
@@ -92,6 +94,13 @@ void OutputEngine::AutoXmit()
         refreshMonitorRows();
         devices_.cardLibrary.dmxSend(model_.LibraryCardHandle, model_.DmxFrameWide.data());
         devices_.cardLibrary.dmxSend2(model_.LibraryCardHandle, model_.DmxFrameWide.data());
+        return;
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
+        buildFrame(byteFrame_);
+        refreshMonitorRows();
+        if (devices_.network)
+            devices_.network->sendDmx(model_.DmxFrame.data());
         return;
     default:
         return;
@@ -142,6 +151,8 @@ int OutputEngine::monitorLevel(int channel)
         return ReadCardByte(devices_.ports, static_cast<std::uint16_t>(model_.CardBaseAddress),
                             cardAddressOfChannel(channel));
     case Interface::UsbInterface:
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
         return model_.DmxFrame[channel - 1];
     default:
         return static_cast<int>(model_.DmxFrameWide[channel - 1]);

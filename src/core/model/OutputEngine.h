@@ -3,6 +3,7 @@
 #include "model/FrameBuilder.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
+#include "platform/Network.h"
 #include "platform/OutputTimer.h"
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
@@ -14,6 +15,7 @@ struct OutputDevices {
     PortIo& ports;
     UsbDmxLibrary& usb;
     DmxCardLibrary& cardLibrary;
+    NetworkDmxSender* network = nullptr;  // sACN and Art-Net; none: their frames go nowhere
 };
 
 // The 50 ms heartbeat. Whoever owns the timer calls AutoXmit() once per tick;

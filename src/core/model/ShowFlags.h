@@ -46,6 +46,8 @@ inline constexpr std::int16_t IsaCard7301C = 2;
 inline constexpr std::int16_t UsbInterface = 3;
 inline constexpr std::int16_t PcmciaCard8301 = 4;
 inline constexpr std::int16_t PciCard7304 = 5;
+inline constexpr std::int16_t SacnNetwork = 6;    // sACN (ANSI E1.31)
+inline constexpr std::int16_t ArtNetNetwork = 7;  // Art-Net 4
 }  // namespace Interface
 
 // Window numbers of WindowPositions.

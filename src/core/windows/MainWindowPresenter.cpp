@@ -337,6 +337,10 @@ void MainWindowPresenter::mnuBeenden_Click()
     const std::int16_t last = model_.OsIsNt == -1 ? 3 : 5;
     for (std::int16_t type = 1; type <= last; ++type)
         services_.interfaces.ClosePort(type);
+    // An open network stream is ended with its stream-terminated packets.
+    for (const std::int16_t type : {Interface::SacnNetwork, Interface::ArtNetNetwork})
+        if (services_.interfaces.isPresent(type))
+            services_.interfaces.ClosePort(type);
     services_.window.closeMainWindow();
 }
 

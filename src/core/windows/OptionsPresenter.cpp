@@ -245,6 +245,8 @@ void OptionsPresenter::BerechneSendelaenge()
     case Interface::UsbInterface:
     case Interface::PcmciaCard8301:
     case Interface::PciCard7304:
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
         length = (interSlot + 46) * 512 + 128;
         break;
     default:

@@ -322,8 +322,9 @@ TEST(MainWindowExit, QuitClosesTheInterfacesOfTheFamily)
         main.interfaces.InterfacePresent.fill(1);
         main.presenter.mnuBeenden_Click();
         const auto closes = std::count(main.view.titles.begin(), main.view.titles.end(), ":  QOR DMX TINCTARA");
-        EXPECT_EQ(closes, nt ? 3 : 5);
+        EXPECT_EQ(closes, (nt ? 3 : 5) + 2) << "and the network kinds";
         EXPECT_EQ(main.interfaces.InterfacePresent[3], 0);
+        EXPECT_EQ(main.interfaces.InterfacePresent[7], 0);
         EXPECT_EQ(main.interfaces.InterfacePresent[5], nt ? 1 : 0);
         EXPECT_EQ(main.window.closeRequests, 1);
     }
