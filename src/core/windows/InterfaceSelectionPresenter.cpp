@@ -15,7 +15,7 @@ InterfaceSelectionPresenter::InterfaceSelectionPresenter(InterfaceSelectionServi
 }
 
 // The dialog opens on the first tab, showing it as a click would, with the
-// general hint of the message file in the description label.
+// general hint of the message file in the text label.
 void InterfaceSelectionPresenter::Form_Load()
 {
     view_.setLabel(3, AvailableCaption);
