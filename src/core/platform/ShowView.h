@@ -99,6 +99,10 @@ public:
     virtual void setDmxStartStopEnabled(bool /*enabled*/) {}
     // Closes the info window if it is still shown.
     virtual void closeInfoWindow() {}
+
+    // --- stand-alone playback --------------------------------------------------
+    // The transfer to the play unit: ticks sent of `total`; total 0 hides it.
+    virtual void setPlayUnitProgress(int /*sent*/, int /*total*/) {}
 };
 
 }  // namespace tinctara

@@ -21,6 +21,9 @@ extern "C" {
  * start afresh. Returns the backend in use. Without a call, the first port
  * access configures from the library's own folder. */
 int PortIoConfigure(const char* programFolder, const char* backend);
+/* The virtual bus with the devices of the given hardware.ini text; its
+ * memory card starts all zero and keeps nothing after the run. */
+int PortIoConfigureVirtual(const char* hardwareIni);
 int PortIoBackend(void);
 
 /* What went wrong while setting up (no privilege for direct access, lines of
@@ -44,6 +47,12 @@ int VirtualIsaCardMemory(unsigned int base, unsigned int address, unsigned char*
 int VirtualIsaCardFrame(unsigned int base, unsigned char* out, unsigned int size);
 /* 0 halted, 1 running. */
 int VirtualIsaCardRunning(unsigned int base);
+
+/* Read-back of the emulated memory card at port 0x200: its size in bytes
+ * (-1 when the bus has none), and its memory from address on; returns the
+ * number of bytes copied, -1 without a card. */
+int VirtualMemoryCardSize(void);
+int VirtualMemoryCardMemory(unsigned int address, unsigned char* out, unsigned int length);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,7 @@
 #include "HardwareConfig.h"
 
+#include "MemoryCardDevice.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -18,7 +20,9 @@ constexpr const char* DefaultText =
     "[isa]\n"
     "card = 7301B 0x120\n"
     "[usb]\n"
-    "device = USBDMX1\n";
+    "device = USBDMX1\n"
+    "[memorycard]\n"
+    "size = 1M\n";
 
 std::string lower(std::string text)
 {
@@ -154,6 +158,14 @@ HardwareConfig parseHardwareConfig(const std::string& text)
                 continue;
             }
             config.cards.push_back({*model, static_cast<std::uint16_t>(*base)});
+            continue;
+        }
+        if (section == "memorycard" && key == "size") {
+            const long long size = memoryCardSizeOf(value);
+            if (size < 0)
+                passOver("size ist 32K, 64K, 128K, 256K, 512K, 1M oder none, nicht \"" + value + "\"");
+            else
+                config.memoryCardSize = static_cast<std::uint32_t>(size);
             continue;
         }
         config.settings.push_back({section, key, value});

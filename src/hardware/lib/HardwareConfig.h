@@ -18,6 +18,8 @@ struct CardEntry {
 struct HardwareConfig {
     bool direct = false;
     std::vector<CardEntry> cards;
+    // The battery-backed memory card at port 0x200, in bytes; 0: none.
+    std::uint32_t memoryCardSize = 0;
     // Every "key = value" in file order, section and key in lower case.
     struct Setting {
         std::string section;

@@ -10,11 +10,14 @@
 
 namespace tinctara::hardware {
 
-VirtualBus::VirtualBus(const std::vector<CardEntry>& cards)
+VirtualBus::VirtualBus(const std::vector<CardEntry>& cards, std::uint32_t memoryCardSize,
+                       const std::string& memoryCardFile)
 {
     cards_.reserve(cards.size());
     for (const CardEntry& card : cards)
         cards_.emplace_back(card.model, card.base);
+    if (memoryCardSize > 0)
+        memoryCard_ = std::make_unique<MemoryCardDevice>(memoryCardSize, memoryCardFile);
 }
 
 IsaCardDevice* VirtualBus::deviceFor(std::uint32_t port)
@@ -35,14 +38,19 @@ IsaCardDevice* VirtualBus::cardAt(std::uint32_t base)
 
 std::uint8_t VirtualBus::read(std::uint32_t port)
 {
-    IsaCardDevice* device = deviceFor(port);
-    return device ? device->read(port) : 0xFF;
+    if (IsaCardDevice* device = deviceFor(port))
+        return device->read(port);
+    if (memoryCard_ && memoryCard_->claims(port))
+        return memoryCard_->read(port);
+    return 0xFF;
 }
 
 void VirtualBus::write(std::uint32_t port, std::uint8_t value)
 {
     if (IsaCardDevice* device = deviceFor(port))
         device->write(port, value);
+    else if (memoryCard_ && memoryCard_->claims(port))
+        memoryCard_->write(port, value);
 }
 
 DirectPorts::DirectPorts()

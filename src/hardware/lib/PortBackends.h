@@ -2,6 +2,7 @@
 
 #include "HardwareConfig.h"
 #include "IsaCardDevice.h"
+#include "MemoryCardDevice.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,17 +22,22 @@ public:
 // other port reads all ones, as an empty bus does, and takes writes to nowhere.
 class VirtualBus : public PortBackend {
 public:
-    explicit VirtualBus(const std::vector<CardEntry>& cards);
+    // `memoryCardFile`: where the memory card keeps its contents between
+    // runs; empty: for this run only.
+    explicit VirtualBus(const std::vector<CardEntry>& cards, std::uint32_t memoryCardSize = 0,
+                        const std::string& memoryCardFile = {});
 
     std::uint8_t read(std::uint32_t port) override;
     void write(std::uint32_t port, std::uint8_t value) override;
 
     IsaCardDevice* cardAt(std::uint32_t base);
+    MemoryCardDevice* memoryCard() { return memoryCard_.get(); }
 
 private:
     IsaCardDevice* deviceFor(std::uint32_t port);
 
     std::vector<IsaCardDevice> cards_;
+    std::unique_ptr<MemoryCardDevice> memoryCard_;
 };
 
 // The machine's own ports through ioperm, inb and outb. Without the privilege

@@ -39,10 +39,13 @@ std::string ownFolder()
     return ".";
 }
 
-int configureLocked(const std::string& folder, const char* backend)
+constexpr const char* BatteryFileName = "memorycard.bin";
+
+// `folder` empty: a bus whose devices keep nothing between runs.
+int configureLocked(const std::string& folder, const char* backend, const HardwareConfig* given = nullptr)
 {
     auto next = std::make_unique<Bus>();
-    next->config = readHardwareConfig(folder);
+    next->config = given ? *given : readHardwareConfig(folder);
     next->problem = next->config.problems;
     bool direct = next->config.direct;
     if (backend && *backend) {
@@ -59,7 +62,14 @@ int configureLocked(const std::string& folder, const char* backend)
             next->problem += ports->problem() + "\n";
         next->backend = std::move(ports);
     } else {
-        auto virtualBus = std::make_unique<VirtualBus>(next->config.cards);
+        // The memory card's battery is a file of the program folder; a
+        // folder that does not exist has none.
+        std::error_code error;
+        const bool hasFolder = !folder.empty() && std::filesystem::is_directory(folder, error);
+        auto virtualBus = std::make_unique<VirtualBus>(next->config.cards, next->config.memoryCardSize,
+                                                       hasFolder ? folder + "/" + BatteryFileName : std::string());
+        if (virtualBus->memoryCard() && !virtualBus->memoryCard()->problem().empty())
+            next->problem += virtualBus->memoryCard()->problem() + "\n";
         next->virtualBus = virtualBus.get();
         next->backend = std::move(virtualBus);
     }
@@ -99,6 +109,13 @@ PORTIO_EXPORT int PortIoConfigure(const char* programFolder, const char* backend
 {
     std::lock_guard guard(busLock);
     return configureLocked(programFolder && *programFolder ? programFolder : ownFolder(), backend);
+}
+
+PORTIO_EXPORT int PortIoConfigureVirtual(const char* hardwareIni)
+{
+    const HardwareConfig config = parseHardwareConfig(hardwareIni ? hardwareIni : "");
+    std::lock_guard guard(busLock);
+    return configureLocked({}, "virtual", &config);
 }
 
 PORTIO_EXPORT int PortIoBackend(void)
@@ -160,4 +177,26 @@ PORTIO_EXPORT int VirtualIsaCardRunning(unsigned int base)
     std::lock_guard guard(busLock);
     IsaCardDevice* card = cardAt(base);
     return card ? (card->running() ? 1 : 0) : -1;
+}
+
+PORTIO_EXPORT int VirtualMemoryCardSize(void)
+{
+    std::lock_guard guard(busLock);
+    Bus& b = current();
+    const MemoryCardDevice* card = b.virtualBus ? b.virtualBus->memoryCard() : nullptr;
+    return card ? static_cast<int>(card->size()) : -1;
+}
+
+PORTIO_EXPORT int VirtualMemoryCardMemory(unsigned int address, unsigned char* out, unsigned int length)
+{
+    std::lock_guard guard(busLock);
+    Bus& b = current();
+    const MemoryCardDevice* card = b.virtualBus ? b.virtualBus->memoryCard() : nullptr;
+    if (!card)
+        return -1;
+    if (!out || address >= card->size())
+        return 0;
+    const std::size_t n = std::min<std::size_t>(length, card->size() - address);
+    std::copy_n(card->memory() + address, n, out);
+    return static_cast<int>(n);
 }
