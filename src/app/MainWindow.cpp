@@ -5,6 +5,7 @@
 #include "InfoWindow.h"
 #include "InterfaceDialog.h"
 #include "NewWallDialog.h"
+#include "MemoryCardWindow.h"
 #include "PatchWindow.h"
 #include "DmxTestWindow.h"
 #include "OptionsWindow.h"
@@ -114,7 +115,7 @@ void MainWindow::buildMenus()
     addEntry(save, "mnuSpeichernMemoryCard", "&Memory Card", QKeySequence(Qt::CTRL | Qt::Key_M),
              open(WindowKind::MemoryCard));
     QMenu* send = addMenu(fileMenu_, "mnuSequenzSenden", "Sequenz senden");
-    addEntry(send, "mnuSequenceToMerger", "zum Merger über DMX", {}, {});
+    addEntry(send, "mnuSequenceToMerger", "zum Merger über DMX", {}, [&p] { p.playUnit().mnuSequenceToMerger(); });
     addEntry(fileMenu_, "mnuBeenden", "Be&enden", QKeySequence(Qt::CTRL | Qt::Key_F4),
              [&p] { p.presenter().mnuBeenden_Click(); });
 
@@ -230,9 +231,25 @@ void MainWindow::openWindow(WindowKind window)
     case WindowKind::InterfaceSelection:
         openInterfaceDialog();
         return;
+    case WindowKind::MemoryCard:
+        openMemoryCardWindow();
+        return;
     default:
         return;  // the other windows arrive with their own work
     }
+}
+
+// frmFiles is not in the window table: it opens where the work area puts it.
+void MainWindow::openMemoryCardWindow()
+{
+    if (!memoryCardFrame_) {
+        auto* window =
+            new MemoryCardWindow({program_.model(), program_.user(), program_.clock(), program_.pagestor()});
+        memoryCardFrame_ = addChild(window);
+        memoryCardFrame_->setAttribute(Qt::WA_DeleteOnClose);
+        memoryCardFrame_->adjustSize();
+    }
+    showChild(memoryCardFrame_->widget());
 }
 
 void MainWindow::openInfoWindow()

@@ -73,6 +73,7 @@ private:
     void openSequencer();
     void openDmxTestWindow();
     void openOptionsWindow();
+    void openMemoryCardWindow();
     // The editing windows are made when opened and go when closed; the window
     // table keeps where they stood. `activate` and `unload` are their logic's
     // Form_Activate and Form_Unload.
@@ -96,6 +97,7 @@ private:
     WallWindow* wallWindow_ = nullptr;
     QMdiSubWindow* wallFrame_ = nullptr;
     std::map<WindowKind, EditingWindow> editing_;
+    QPointer<QMdiSubWindow> memoryCardFrame_;
     QHash<QString, QAction*> actions_;
     bool closing_ = false;
 };

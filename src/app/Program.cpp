@@ -43,11 +43,15 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
     QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
+    playUnit_ = std::make_unique<PlayUnitTransfer>(
+        PlayUnitTransfer::Services{*model_, view_, user_, timer_, sendToMergerTimer_, ports_});
+    QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
 }
 
 Program::~Program()
 {
     timer_.setEnabled(false);
+    sendToMergerTimer_.setEnabled(false);
 }
 
 bool Program::start()

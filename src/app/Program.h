@@ -11,6 +11,8 @@
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
+#include "transfer/Pagestor.h"
+#include "transfer/PlayUnitTransfer.h"
 #include "windows/MainWindowPresenter.h"
 #include "windows/ShowFileCommands.h"
 #include "windows/WallWindowPresenter.h"
@@ -61,6 +63,10 @@ public:
     SequencerWindowState& sequencerState() { return sequencerState_; }
     SequencerPresenter& sequencer() { return *sequencer_; }
     DmxTestPresenter& dmxTest() { return *dmxTest_; }
+    PagestorLibrary& pagestor() { return pagestor_; }
+    Clock& clock() { return *setup_.clock; }
+    PlayUnitTransfer& playUnit() { return *playUnit_; }
+    QtOutputTimer& sendToMergerTimer() { return sendToMergerTimer_; }
     const std::string& programFolder() const { return setup_.programFolder; }
 
 private:
@@ -76,6 +82,10 @@ private:
     SharedPortBus ports_;
     LoadedUsbDmxLibrary usb_{libraryFolders(setup_.programFolder)};
     LoadedDmxCardLibrary cardLibrary_{libraryFolders(setup_.programFolder)};
+    LoadedPagestorLibrary pagestor_{libraryFolders(setup_.programFolder)};
+    // timSendToMerger: one step of the transfer to the play unit per tick.
+    QtOutputTimer sendToMergerTimer_;
+    std::unique_ptr<PlayUnitTransfer> playUnit_;
     // Declared before what uses it: an open sACN stream is ended when the program ends.
     UdpSocket networkSocket_;
     NetworkOutput networkOutput_{networkSocket_};

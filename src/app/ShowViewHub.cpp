@@ -5,6 +5,7 @@
 #include "ColourWindow.h"
 #include "MainWindow.h"
 #include "PatchWindow.h"
+#include "PlayUnitProgress.h"
 #include "WallWindow.h"
 #include "windows/DmxTestPresenter.h"
 #include "windows/SequencerWindowState.h"
@@ -120,6 +121,19 @@ void ShowViewHub::closeInfoWindow()
         return;
     for (InfoWindow* info : mainWindow_->findChildren<InfoWindow*>())
         info->close();
+}
+
+// A small tool window over the main window, made on the first transfer.
+void ShowViewHub::setPlayUnitProgress(int sent, int total)
+{
+    if (!mainWindow_)
+        return;
+    if (!playUnitProgress_) {
+        if (total <= 0)
+            return;
+        playUnitProgress_ = new PlayUnitProgress(mainWindow_);
+    }
+    playUnitProgress_->showProgress(sent, total);
 }
 
 void ShowViewHub::showElementColour(int index, Rgb colour)

@@ -10,6 +10,7 @@ class MainWindow;
 class SequencerWindowState;
 class DmxTestPresenter;
 class WallWindow;
+class PlayUnitProgress;
 
 // The one ShowView of the program: hands each call to the window that shows
 // it. A window that is not open receives nothing.
@@ -23,6 +24,7 @@ public:
     void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
     void setDmxStartStopEnabled(bool enabled) override;
     void closeInfoWindow() override;
+    void setPlayUnitProgress(int sent, int total) override;
 
     // Wall window.
     void showElementColour(int index, Rgb colour) override;
@@ -61,6 +63,7 @@ private:
     WallWindow* wall(bool create = false);
 
     QPointer<MainWindow> mainWindow_;
+    QPointer<PlayUnitProgress> playUnitProgress_;
     SequencerWindowState* sequencer_ = nullptr;
     DmxTestPresenter* dmxTest_ = nullptr;
 };
