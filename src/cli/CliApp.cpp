@@ -6,12 +6,16 @@
 #include "dmx/IsaCard.h"
 #include "dmx/LoadedLibraries.h"
 #include "dmx/NetworkOutput.h"
+#include "files/SafeFile.h"
 #include "files/ShowFiles.h"
 #include "model/OutputEngine.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
+#include "transfer/Pagestor.h"
+#include "transfer/PlayUnitTransfer.h"
+#include "windows/MemoryCardPresenter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -50,6 +54,15 @@ constexpr const char* Usage =
     "      to the directed broadcast address of the first network unless --destination), as fast\n"
     "      as the ticks are computed or every 50 ms with --realtime; sacn ends its stream with\n"
     "      three stream-terminated packets. The levels printed are the ones sent.\n"
+    "  tinctara-cli card-image --config F --sequence F --card-size 32K|64K|128K|256K|512K|1M --out FILE\n"
+    "      Loads the two files, writes the sequence to an emulated memory card of that size (all\n"
+    "      zero at the start) as the memory card window's \"&Schreiben\" does, answering OK when the\n"
+    "      sequence does not fit, and saves the card's whole memory to FILE. Status texts go to\n"
+    "      standard error. Exit 1 when the write did not finish.\n"
+    "  tinctara-cli merger --config F --sequence F --out FILE\n"
+    "      Loads the two files, opens an emulated 7301B at 0x120 by the card search and sends the\n"
+    "      sequence to the play unit: 255 ticks, each saved as 529 bytes to FILE: the start code,\n"
+    "      card memory 3F0h..3FFh (the timing block) and 400h..5FFh (the channels).\n"
     "  tinctara-cli --help\n"
     "Every command takes --home DIR: the program folder with the show folders (default: the\n"
     "folder of tinctara-cli, or TINCTARA_HOME).\n"
@@ -454,9 +467,141 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return ExitOk;
 }
 
+// --- stand-alone playback ---------------------------------------------------
+
+// The memory card window for the terminal: its status line on standard error.
+class CliMemoryCardView : public MemoryCardView {
+public:
+    explicit CliMemoryCardView(std::ostream& err) : err_(err) {}
+    void setCaption(std::string_view) override {}
+    void setSequenceName(std::string_view) override {}
+    void setStatus(std::string_view text) override { err_ << "status: " << escaped(text) << '\n'; }
+    void setDisplay(std::string_view) override {}
+    void setProgress(std::int64_t, std::int64_t) override {}
+    void setWorking(bool) override {}
+    void closeWindow() override {}
+
+private:
+    std::ostream& err_;
+};
+
+std::string requiredOption(const Arguments& parsed, const std::string& option)
+{
+    const auto found = parsed.options.find(option);
+    if (found == parsed.options.end())
+        throw UsageError{option + " is needed"};
+    return found->second;
+}
+
+// A show as at start-up with the configuration and the sequence of the
+// command line; false when either could not be loaded.
+bool loadShow(Session& session, const Arguments& parsed)
+{
+    const std::string config = requiredOption(parsed, "--config");
+    const std::string sequence = requiredOption(parsed, "--sequence");
+    if (kindOf(config) != Kind::Configuration)
+        throw UsageError{"--config takes a .CFG file"};
+    if (kindOf(sequence) != Kind::Sequence)
+        throw UsageError{"--sequence takes a .CSQ file"};
+    return session.load(Kind::Configuration, config) == LoadOutcome::Loaded &&
+           session.load(Kind::Sequence, sequence) == LoadOutcome::Loaded;
+}
+
+bool saveBytes(const std::string& path, std::string_view bytes, std::ostream& err)
+{
+    if (writeFileAtomically(path, bytes))
+        return true;
+    err << "tinctara-cli: cannot write " << path << '\n';
+    return false;
+}
+
+int cardImage(const std::vector<std::string>& args, std::ostream& err, const std::string& programFolder)
+{
+    const Arguments parsed = parse(args, 1, {"--config", "--sequence", "--card-size", "--out"}, false);
+    if (!parsed.operands.empty())
+        throw UsageError{"card-image takes no operands: " + parsed.operands.front()};
+    const std::string size = requiredOption(parsed, "--card-size");
+    const std::string target = requiredOption(parsed, "--out");
+    static const char* const sizes[] = {"32K", "64K", "128K", "256K", "512K", "1M"};
+    if (std::find(std::begin(sizes), std::end(sizes), size) == std::end(sizes))
+        throw UsageError{"--card-size takes 32K, 64K, 128K, 256K, 512K or 1M"};
+
+    const std::string home = homeOf(parsed, programFolder);
+    Session session(err, true, home);
+    if (!loadShow(session, parsed))
+        return ExitFailed;
+    PortIoConfigureVirtual(("[memorycard]\nsize = " + size + "\n").c_str());
+    LoadedPagestorLibrary pagestor(libraryFolders(home));
+    SystemClock clock;
+    CliMemoryCardView view(err);
+    MemoryCardPresenter window({session.model, session.user, clock, pagestor}, view);
+    window.Form_Load();
+    window.cmdFiles_Click(MemoryCardButton::Write);
+
+    std::string memory(static_cast<std::size_t>(std::max(VirtualMemoryCardSize(), 0)), '\0');
+    VirtualMemoryCardMemory(0, reinterpret_cast<unsigned char*>(memory.data()), static_cast<unsigned>(memory.size()));
+    if (!saveBytes(target, memory, err))
+        return ExitFailed;
+    return window.lastWriteFinished() ? ExitOk : ExitFailed;
+}
+
+int merger(const std::vector<std::string>& args, std::ostream& err, const std::string& programFolder)
+{
+    const Arguments parsed = parse(args, 1, {"--config", "--sequence", "--out"}, false);
+    if (!parsed.operands.empty())
+        throw UsageError{"merger takes no operands: " + parsed.operands.front()};
+    const std::string target = requiredOption(parsed, "--out");
+
+    const std::string home = homeOf(parsed, programFolder);
+    Session session(err, true, home);
+    if (!loadShow(session, parsed))
+        return ExitFailed;
+    ShowModel& model = session.model;
+    PortIoConfigureVirtual("[isa]\ncard = 7301B 0x120\n");
+    SharedPortBus ports;
+    LoadedUsbDmxLibrary usb(libraryFolders(home));
+    SystemClock clock;
+    CliSystemInfo system;
+    InterfaceRegistry interfaces(model, session.view, session.user, session.timer, session.messageTable,
+                                 InterfaceHardware{ports, usb, clock, system, home});
+    model.InterfaceType = Interface::IsaCard7301AB;
+    interfaces.OpenPort(Interface::IsaCard7301AB);
+    if (!interfaces.isPresent(Interface::IsaCard7301AB)) {
+        err << "tinctara-cli: " << interfaces.statusText(Interface::IsaCard7301AB) << '\n';
+        return ExitFailed;
+    }
+    CliTimer transferTimer;
+    PlayUnitTransfer transfer({model, session.view, session.user, session.timer, transferTimer, ports});
+    transfer.mnuSequenceToMerger();
+    if (!transfer.transferring())
+        return ExitFailed;
+
+    constexpr std::size_t RecordBytes = 1 + 16 + DmxChannels;
+    const auto base = static_cast<unsigned>(model.CardBaseAddress);
+    std::string records;
+    records.reserve(RecordBytes * PlayUnitTransfer::Ticks);
+    std::array<unsigned char, RecordBytes> record{};
+    std::array<unsigned char, DmxFrameSlots> transmitted{};
+    for (int tick = 1; tick <= PlayUnitTransfer::Ticks; ++tick) {
+        transfer.timSendToMerger_Timer();
+        // The start code as the card transmits it, else as its timing block holds it.
+        if (VirtualIsaCardFrame(base, transmitted.data(), DmxFrameSlots) > 0)
+            record[0] = transmitted[0];
+        else
+            VirtualIsaCardMemory(base, IsaCardMemory::TimingBlock + 1, record.data(), 1);
+        VirtualIsaCardMemory(base, IsaCardMemory::TimingBlock, record.data() + 1, 16);
+        VirtualIsaCardMemory(base, IsaCardMemory::FirstChannel, record.data() + 17, DmxChannels);
+        records.append(reinterpret_cast<const char*>(record.data()), record.size());
+    }
+    if (!saveBytes(target, records, err))
+        return ExitFailed;
+    return transfer.transferring() ? ExitFailed : ExitOk;
+}
+
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
+int runCli(
+const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
 {
     try {
         if (args.empty()) {
@@ -474,6 +619,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return resave(args, out, programFolder);
         if (command == "render")
             return render(args, out, err, programFolder);
+        if (command == "card-image")
+            return cardImage(args, err, programFolder);
+        if (command == "merger")
+            return merger(args, err, programFolder);
         throw UsageError{"unknown command " + command};
     } catch (const UsageError& error) {
         err << "tinctara-cli: " << error.text << "\n" << Usage;
