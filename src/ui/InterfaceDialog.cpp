@@ -2,11 +2,13 @@
 
 #include "Accessibility.h"
 
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -33,7 +35,7 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     tabs_->setToolTip(QString::fromLatin1(P::TabsToolTip));
     for (const auto& tab : P::TabInfo) {
         const int index = tabs_->addTab(QString::fromLatin1(tab.caption));
-        tabs_->setTabToolTip(index, QString::fromLatin1(tab.toolTip));
+        tabs_->setTabToolTip(index, QString::fromUtf8(tab.toolTip));
     }
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (!selecting_)
@@ -64,9 +66,29 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     labels_[0]->setFont(heading);
     labels_[2]->setStyleSheet(QStringLiteral("font-weight: bold"));
 
+    // The settings of the network kinds, in place of nothing on the device tabs.
+    network_ = new QGroupBox(QStringLiteral("Netzwerk"), frame);
+    nameControl(network_, QStringLiteral("fraNetwork"), network_->title());
+    auto* form = new QFormLayout(network_);
+    const char* spokenFields[] = {"Zieladresse", "Universum", "Priorität", "Quellname"};
+    for (int i = 0; i < P::NetworkFields; ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        lblNetwork_[n] = new QLabel(network_);
+        nameControl(lblNetwork_[n], QStringLiteral("lblNetwork_%1").arg(i), QString::fromUtf8(spokenFields[i]));
+        txtNetwork_[n] = new QLineEdit(network_);
+        nameControl(txtNetwork_[n], QStringLiteral("txtNetwork_%1").arg(i), QString::fromUtf8(spokenFields[i]));
+        lblNetwork_[n]->setBuddy(txtNetwork_[n]);
+        connect(txtNetwork_[n], &QLineEdit::textEdited, this,
+                [this, i](const QString& text) { presenter_->txtNetwork_Change(i, text.toStdString()); });
+        form->addRow(lblNetwork_[n], txtNetwork_[n]);
+    }
+    txtNetwork_[P::DestinationField]->setPlaceholderText(QStringLiteral("z. B. 192.168.1.20"));
+    network_->hide();
+
     auto* texts = new QVBoxLayout;
     texts->addWidget(labels_[0]);
     texts->addWidget(labels_[1]);
+    texts->addWidget(network_);
     texts->addStretch();
     texts->addWidget(labels_[2]);
     texts->addWidget(labels_[3]);
@@ -117,6 +139,26 @@ void InterfaceDialog::selectTab(int tab)
     selecting_ = true;
     tabs_->setCurrentIndex(tab - 1);
     selecting_ = false;
+}
+
+void InterfaceDialog::showNetworkFields(bool visible, bool sacn)
+{
+    using P = InterfaceSelectionPresenter;
+    for (int i = 0; i < P::NetworkFields; ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        const QString caption = QString::fromUtf8(P::NetworkLabels[sacn ? 0 : 1][i]);
+        lblNetwork_[n]->setText(caption);
+        const bool shown = !caption.isEmpty();
+        lblNetwork_[n]->setVisible(shown);
+        txtNetwork_[n]->setVisible(shown);
+    }
+    network_->setVisible(visible);
+}
+
+void InterfaceDialog::setNetworkField(int field, std::string_view text)
+{
+    if (field >= 0 && field < InterfaceSelectionPresenter::NetworkFields)
+        txtNetwork_[static_cast<std::size_t>(field)]->setText(qt(text));
 }
 
 void InterfaceDialog::closeDialog()

@@ -7,7 +7,9 @@
 #include <array>
 #include <memory>
 
+class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QTabBar;
 
 namespace tinctara {
@@ -25,6 +27,8 @@ public:
     void showPicture(const std::string& path) override;
     void selectTab(int tab) override;
     void closeDialog() override;
+    void showNetworkFields(bool visible, bool sacn) override;
+    void setNetworkField(int field, std::string_view text) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -35,6 +39,9 @@ private:
     QTabBar* tabs_ = nullptr;
     QLabel* picture_ = nullptr;
     std::array<QLabel*, 4> labels_{};
+    QGroupBox* network_ = nullptr;
+    std::array<QLabel*, InterfaceSelectionPresenter::NetworkFields> lblNetwork_{};
+    std::array<QLineEdit*, InterfaceSelectionPresenter::NetworkFields> txtNetwork_{};
     bool selecting_ = false;
 };
 

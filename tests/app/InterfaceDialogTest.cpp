@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -90,10 +91,9 @@ private slots:
                 seen << tabs->tabText(tabs->currentIndex()) + ": " + label(dialog, 1) + " / " + label(dialog, 3);
                 QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
             }
+            // Back on the first tab after the last.
+            QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
             pictureShown = !dialog.findChild<QLabel*>(QStringLiteral("Picture1"))->pixmap().isNull();
-            // Back on the first tab after three more.
-            QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
-            QTest::keyClick(&dialog, Qt::Key_Tab, Qt::ControlModifier);
             QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
             titleAfterOk = program->mainWindow().windowTitle();
         });
@@ -103,7 +103,7 @@ private slots:
                            QStringLiteral("7301B: ISA-Karte 7301B / Dieses Interface ist verfügbar."),
                            QStringLiteral("7301C: ISA-Karte 7301C / Dieses Interface wurde nicht gefunden."),
                            QStringLiteral("USB: USB-Interface USBDMX1 / Dieses Interface ist verfügbar."),
-                           QStringLiteral("7301B: ISA-Karte 7301B / Dieses Interface ist verfügbar."),
+                           QStringLiteral("sACN: sACN (ANSI E1.31) / Wird mit OK und diesen Einstellungen geöffnet."),
                        }));
         QVERIFY(pictureShown);
         QCOMPARE(settings_.values["TINCTARA/Interface/Type"], std::string("1"));
@@ -117,6 +117,43 @@ private slots:
                  QStringLiteral(": QOR DMX TINCTARA  ....running. DMX started. Interface = "));
         QCOMPARE(VirtualIsaCardRunning(0x120), 1);
         QVERIFY(program->mainWindow().action(QStringLiteral("mnuDMXStart"))->isChecked());
+    }
+
+    // The sACN tab's fields reach the settings store beside "Type"; OK opens
+    // the stream to the loopback address typed.
+    void networkTabStoresAndOpensItsSettings()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        bool fieldsShownOnDeviceTab = true;
+        bool priorityShownForArtNet = true;
+        whenDialogShows([&](InterfaceDialog& dialog) {
+            auto* tabs = dialog.findChild<QTabBar*>(QStringLiteral("tabs_ifselect"));
+            auto* fields = dialog.findChild<QWidget*>(QStringLiteral("fraNetwork"));
+            fieldsShownOnDeviceTab = fields->isVisible();
+            tabs->setCurrentIndex(4);
+            priorityShownForArtNet = dialog.findChild<QWidget*>(QStringLiteral("txtNetwork_2"))->isVisible();
+            tabs->setCurrentIndex(3);
+            QVERIFY(fields->isVisible());
+            auto* destination = dialog.findChild<QLineEdit*>(QStringLiteral("txtNetwork_0"));
+            auto* universe = dialog.findChild<QLineEdit*>(QStringLiteral("txtNetwork_1"));
+            QTest::keyClicks(destination, QStringLiteral("127.0.0.1"));
+            universe->selectAll();
+            QTest::keyClicks(universe, QStringLiteral("42"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        });
+        program->mainWindow().action(QStringLiteral("mnuDMXInit"))->trigger();
+
+        QVERIFY(!fieldsShownOnDeviceTab);
+        QVERIFY(!priorityShownForArtNet);
+        QCOMPARE(settings_.values["TINCTARA/Interface/Type"], std::string("6"));
+        QCOMPARE(settings_.values["TINCTARA/Interface/SacnDestination"], std::string("127.0.0.1"));
+        QCOMPARE(settings_.values["TINCTARA/Interface/SacnUniverse"], std::string("42"));
+        QCOMPARE(settings_.values["TINCTARA/Interface/SacnCid"].size(), std::size_t{36});
+        QCOMPARE(program->networkOutput().openType(), 6);
+        QCOMPARE(program->interfaces().statusText(6),
+                 std::string("TINCTARA: sACN (E1.31) Universe 42 -> 127.0.0.1 opened"));
     }
 
     void cancelKeepsTheStoredChoice()

@@ -218,7 +218,9 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
     // One sender serves both kinds: opening one ends the other.
     if (const int other = hardware_.network->openType(); other != 0 && other != type)
         InterfacePresent[other] = 0;
-    const NetworkDmxSettings settings = readNetworkSettings(*hardware_.settings, type);
+    NetworkDmxSettings settings = readNetworkSettings(*hardware_.settings, type);
+    if (sacn)
+        settings.cid = installationCid(*hardware_.settings);
     std::string error;
     if (!hardware_.network->open(type, settings, error)) {
         const std::int16_t failed = type;

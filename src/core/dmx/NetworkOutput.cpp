@@ -124,14 +124,17 @@ NetworkDmxSettings readNetworkSettings(SettingsStore& settings, int type)
         return values;
     values.priority = wholeNumber(settings.read(Application, Section, "SacnPriority", "100"));
     values.sourceName = settings.read(Application, Section, "SacnSourceName", values.sourceName);
-    // The CID names this installation to every receiver: made once and kept.
-    if (const auto stored = parseCid(settings.read(Application, Section, "SacnCid", ""))) {
-        values.cid = *stored;
-    } else {
-        values.cid = randomCid();
-        settings.write(Application, Section, "SacnCid", cidText(values.cid));
-    }
     return values;
+}
+
+Cid installationCid(SettingsStore& settings)
+{
+    // The CID names this installation to every receiver: made once and kept.
+    if (const auto stored = parseCid(settings.read(Application, Section, "SacnCid", "")))
+        return *stored;
+    const Cid made = randomCid();
+    settings.write(Application, Section, "SacnCid", cidText(made));
+    return made;
 }
 
 void writeNetworkSettings(SettingsStore& settings, int type, const NetworkDmxSettings& values)

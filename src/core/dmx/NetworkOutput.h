@@ -21,7 +21,10 @@ struct NetworkDmxSettings {
     Cid cid{};  // sACN only; made once per installation
 };
 
+// The stored settings of a kind; the CID is left empty (see installationCid).
 NetworkDmxSettings readNetworkSettings(SettingsStore& settings, int type);
+// The sACN CID of this installation: made on first use and kept in the store.
+Cid installationCid(SettingsStore& settings);
 // Stores destination, universe, priority and source name; the CID is never rewritten.
 void writeNetworkSettings(SettingsStore& settings, int type, const NetworkDmxSettings& values);
 // Empty when the settings can be used, else what is wrong with them.

@@ -1,10 +1,39 @@
 #include "windows/InterfaceSelectionPresenter.h"
 
+#include <charconv>
+
 namespace tinctara {
 
 namespace {
 
 constexpr int KeyTab = 9;
+
+bool isNetwork(std::int16_t type)
+{
+    return type == Interface::SacnNetwork || type == Interface::ArtNetNetwork;
+}
+
+std::size_t networkIndex(std::int16_t type)
+{
+    return type == Interface::SacnNetwork ? 0 : 1;
+}
+
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A whole number; -1 for text that is none, which the settings check refuses.
+int fieldNumber(const std::string& text)
+{
+    const std::string digits = trimmed(text);
+    int value = 0;
+    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return result.ec == std::errc() && result.ptr == digits.data() + digits.size() ? value : -1;
+}
 
 }  // namespace
 
@@ -18,6 +47,14 @@ InterfaceSelectionPresenter::InterfaceSelectionPresenter(InterfaceSelectionServi
 // general hint of the message file in the text label.
 void InterfaceSelectionPresenter::Form_Load()
 {
+    for (const std::int16_t type : {Interface::SacnNetwork, Interface::ArtNetNetwork}) {
+        const NetworkDmxSettings stored = readNetworkSettings(services_.settings, type);
+        auto& fields = networkFields_[networkIndex(type)];
+        fields[DestinationField] = stored.destination;
+        fields[UniverseField] = std::to_string(stored.universe);
+        fields[PriorityField] = std::to_string(stored.priority);
+        fields[SourceNameField] = stored.sourceName;
+    }
     view_.setLabel(3, AvailableCaption);
     view_.setLabel(4, OkHint);
     showTab(1);
@@ -35,6 +72,12 @@ void InterfaceSelectionPresenter::showTab(int tab)
 {
     selectedTab_ = tab;
     view_.selectTab(tab);
+    const std::int16_t type = TabInfo[tab - 1].type;
+    if (isNetwork(type)) {
+        showNetworkTab(type);
+        return;
+    }
+    view_.showNetworkFields(false, false);
     const MessageTable& messages = services_.interfaces.messages();
     const std::string& folder = services_.interfaces.programFolder();
     view_.setLabel(3, messages[138]);
@@ -61,7 +104,51 @@ void InterfaceSelectionPresenter::showTab(int tab)
         }
         break;
     }
-    view_.setLabel(3, messages[services_.interfaces.isPresent(tab) ? 136 : 137]);
+    view_.setLabel(3, messages[services_.interfaces.isPresent(type) ? 136 : 137]);
+}
+
+void InterfaceSelectionPresenter::showNetworkTab(std::int16_t type)
+{
+    const bool sacn = type == Interface::SacnNetwork;
+    view_.setLabel(1, sacn ? "sACN (ANSI E1.31)" : "Art-Net 4");
+    view_.setLabel(2, sacn ? "DMX512 über Ethernet als Streaming ACN: ein Universum per UDP an die Multicast-Adresse "
+                             "des Universums oder an einen Empfänger, alle 50 ms ein Paket."
+                           : "DMX512 über Ethernet als Art-Net: ArtDmx an einen Knoten oder als Broadcast ins "
+                             "Netz, alle 50 ms ein Paket.");
+    view_.showPicture("");
+    const auto& fields = networkFields_[networkIndex(type)];
+    view_.showNetworkFields(true, sacn);
+    for (int field = 0; field < NetworkFields; ++field)
+        view_.setNetworkField(field, fields[static_cast<std::size_t>(field)]);
+    const InterfaceRegistry& interfaces = services_.interfaces;
+    view_.setLabel(3, interfaces.isPresent(type) ? interfaces.statusText(type)
+                                                 : "Wird mit OK und diesen Einstellungen geöffnet.");
+}
+
+void InterfaceSelectionPresenter::txtNetwork_Change(int field, std::string_view text)
+{
+    const std::int16_t type = TabInfo[selectedTab_ - 1].type;
+    if (!isNetwork(type) || field < 0 || field >= NetworkFields)
+        return;
+    networkFields_[networkIndex(type)][static_cast<std::size_t>(field)] = text;
+}
+
+bool InterfaceSelectionPresenter::applyNetworkFields(std::int16_t type)
+{
+    NetworkDmxSettings values = readNetworkSettings(services_.settings, type);
+    const auto& fields = networkFields_[networkIndex(type)];
+    values.destination = trimmed(fields[DestinationField]);
+    values.universe = fieldNumber(fields[UniverseField]);
+    if (type == Interface::SacnNetwork) {
+        values.priority = fieldNumber(fields[PriorityField]);
+        values.sourceName = fields[SourceNameField];
+    }
+    if (const std::string problem = checkNetworkSettings(type, values); !problem.empty()) {
+        view_.setLabel(3, problem);
+        return false;
+    }
+    writeNetworkSettings(services_.settings, type, values);
+    return true;
 }
 
 void InterfaceSelectionPresenter::tabs_ifselect_KeyDown(int keyCode, bool control)
@@ -74,7 +161,9 @@ void InterfaceSelectionPresenter::cmdOK_Click()
 {
     ShowModel& model = services_.model;
     InterfaceRegistry& interfaces = services_.interfaces;
-    const auto type = static_cast<std::int16_t>(selectedTab_);
+    const std::int16_t type = TabInfo[selectedTab_ - 1].type;
+    if (isNetwork(type) && !applyNetworkFields(type))
+        return;  // the dialog stays open with the reason
     model.InterfaceType = type;
     interfaces.ActiveInterface = interfaces.isPresent(type) ? type : 0;
     services_.settings.write("TINCTARA", "Interface", "Type", std::to_string(type));
@@ -86,6 +175,12 @@ void InterfaceSelectionPresenter::cmdOK_Click()
     case Interface::IsaCard7301C:
         services_.window.setDmxStartStopVisible(false);
         interfaces.OpenPort(type);
+        break;
+    case Interface::SacnNetwork:
+    case Interface::ArtNetNetwork:
+        services_.window.setDmxStartStopVisible(false);
+        interfaces.OpenPort(type);
+        interfaces.ActiveInterface = interfaces.isPresent(type) ? type : 0;
         break;
     default:
         services_.window.setDmxStartStopVisible(false);

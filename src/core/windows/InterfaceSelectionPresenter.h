@@ -1,12 +1,14 @@
 #pragma once
 
 #include "dmx/InterfaceRegistry.h"
+#include "dmx/NetworkOutput.h"
 #include "model/ShowModel.h"
 #include "platform/Environment.h"
 #include "platform/OutputTimer.h"
 #include "platform/ShowView.h"
 #include "windows/MainWindowView.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -20,8 +22,13 @@ public:
     virtual void setLabel(int label, std::string_view text) = 0;
     // The photograph of the device; the view shows an empty frame when the file cannot be read.
     virtual void showPicture(const std::string& path) = 0;
-    // Tab 1 .. 3 (the interface type).
+    // Tab 1 .. Tabs, in the order of TabInfo.
     virtual void selectTab(int tab) = 0;
+    // The settings of a network kind (txtNetwork 0..3: destination, universe,
+    // priority, source name); shown on the network tabs only, priority and
+    // source name for sACN only.
+    virtual void showNetworkFields(bool visible, bool sacn) = 0;
+    virtual void setNetworkField(int field, std::string_view text) = 0;
     virtual void closeDialog() = 0;
 };
 
@@ -38,15 +45,24 @@ struct InterfaceSelectionServices {
 // message file and whether the search found it; OK stores and opens the kind.
 class InterfaceSelectionPresenter {
 public:
-    static constexpr int Tabs = 3;
+    static constexpr int Tabs = 5;
     struct Tab {
         const char* caption;
         const char* toolTip;
+        std::int16_t type;
     };
     static constexpr Tab TabInfo[Tabs] = {
-        {"7301B", "7301B ISA PC Interface Card"},
-        {"7301C", "7301C ISA PC Interface Card"},
-        {"USB", "USB DMX512 Interfaces"},
+        {"7301B", "7301B ISA PC Interface Card", Interface::IsaCard7301AB},
+        {"7301C", "7301C ISA PC Interface Card", Interface::IsaCard7301C},
+        {"USB", "USB DMX512 Interfaces", Interface::UsbInterface},
+        {"sACN", "sACN (E1.31): DMX512 über Ethernet", Interface::SacnNetwork},
+        {"Art-Net", "Art-Net 4: DMX512 über Ethernet", Interface::ArtNetNetwork},
+    };
+    enum NetworkField { DestinationField, UniverseField, PriorityField, SourceNameField, NetworkFields };
+    static constexpr const char* NetworkLabels[2][NetworkFields] = {
+        {"Zieladresse (leer: Multicast des Universums) :", "Universum (1-63999) :", "Priorität (0-200) :",
+         "Quellname :"},
+        {"Zieladresse (leer: Broadcast des Netzes) :", "Port-Address (0-32767) :", "", ""},
     };
     static constexpr const char* Caption = "   DMX512 Interfaces";
     static constexpr const char* FrameCaption = "KVT  DMX512  PC Interface";
@@ -62,15 +78,22 @@ public:
     void tabs_ifselect_KeyDown(int keyCode, bool control);
     void cmdOK_Click();
     void cmdCancel_Click();
+    void txtNetwork_Change(int field, std::string_view text);
 
     int selectedTab() const { return selectedTab_; }
 
 private:
     void showTab(int tab);
+    void showNetworkTab(std::int16_t type);
+    // Applies the fields of a network tab; false (and the reason shown) when
+    // they cannot be used.
+    bool applyNetworkFields(std::int16_t type);
 
     InterfaceSelectionServices services_;
     InterfaceSelectionView& view_;
     int selectedTab_ = 1;
+    // The field texts of the sACN and the Art-Net tab.
+    std::array<std::array<std::string, NetworkFields>, 2> networkFields_;
 };
 
 }  // namespace tinctara

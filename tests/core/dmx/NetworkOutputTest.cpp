@@ -142,13 +142,15 @@ TEST(NetworkSettings, StoredBesideTheTypeWithACidMadeOnce)
 {
     testing::FakeSettingsStore store;
     const NetworkDmxSettings first = readNetworkSettings(store, Interface::SacnNetwork);
+    EXPECT_TRUE(store.values.empty()) << "reading stores nothing";
+    const Cid cid = installationCid(store);
     EXPECT_EQ(first.universe, 1);
     EXPECT_EQ(first.priority, 100);
     EXPECT_EQ(first.destination, "");
     const std::string storedCid = store.values["TINCTARA/Interface/SacnCid"];
     ASSERT_EQ(storedCid.size(), 36u);
-    EXPECT_EQ(parseCid(storedCid), first.cid);
-    EXPECT_EQ(readNetworkSettings(store, Interface::SacnNetwork).cid, first.cid) << "kept, not made again";
+    EXPECT_EQ(parseCid(storedCid), cid);
+    EXPECT_EQ(installationCid(store), cid) << "kept, not made again";
 
     NetworkDmxSettings changed = first;
     changed.destination = "127.0.0.1";
@@ -161,7 +163,7 @@ TEST(NetworkSettings, StoredBesideTheTypeWithACidMadeOnce)
     EXPECT_EQ(back.universe, 12);
     EXPECT_EQ(back.priority, 50);
     EXPECT_EQ(back.sourceName, "Bühne");
-    EXPECT_EQ(back.cid, first.cid);
+    EXPECT_EQ(installationCid(store), cid);
 
     EXPECT_EQ(readNetworkSettings(store, Interface::ArtNetNetwork).universe, 0);
     store.values["TINCTARA/Interface/ArtNetUniverse"] = "zwei";
@@ -169,7 +171,7 @@ TEST(NetworkSettings, StoredBesideTheTypeWithACidMadeOnce)
                      .empty())
         << "a universe that is no number is refused, not taken as 0";
     store.values["TINCTARA/Interface/SacnCid"] = "not a cid";
-    EXPECT_NE(readNetworkSettings(store, Interface::SacnNetwork).cid, first.cid) << "a damaged CID is made anew";
+    EXPECT_NE(installationCid(store), cid) << "a damaged CID is made anew";
 }
 
 struct NetworkHarness : testing::RegistryHarness {
@@ -228,6 +230,9 @@ TEST(NetworkInterfaces, TicksSendTheFrameAndClosingEndsTheStream)
     ASSERT_EQ(h.socket.packets.size(), 3u) << "one packet per tick";
     EXPECT_EQ(h.socket.packets[2][126], 200);
     EXPECT_EQ(h.socket.packets[2][126 + 511], 17);
+    Cid sent{};
+    std::copy_n(h.socket.packets[0].begin() + 22, sent.size(), sent.begin());
+    EXPECT_EQ(parseCid(h.settings.values["TINCTARA/Interface/SacnCid"]), sent) << "the installation's CID";
 
     h.networkRegistry.ClosePort(Interface::ArtNetNetwork);
     EXPECT_EQ(h.socket.packets.size(), 3u) << "another kind's close leaves the stream alone";
