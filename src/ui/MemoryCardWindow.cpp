@@ -31,7 +31,7 @@ MemoryCardWindow::MemoryCardWindow(MemoryCardPresenter::Services services, QWidg
     txtDisplay_->setReadOnly(true);
     txtDisplay_->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtDisplay_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    txtDisplay_->setMinimumSize(560, 260);
+    txtDisplay_->setMinimumSize(620, 260);
     nameControl(txtDisplay_, QStringLiteral("txtDisplay"), QStringLiteral("Inhalt der Memorykarte"));
 
     prgWrite_ = new QProgressBar(this);
