@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 
@@ -72,6 +73,25 @@ private slots:
             QStringLiteral("Adr 0-9      :  10 |   0 |")));
 
         QTest::mouseClick(button(window, "cmdFiles_2"), Qt::LeftButton);
+        QTRY_VERIFY(!program->mainWindow().findChild<MemoryCardWindow*>("frmFiles"));
+    }
+
+    // Closing the window during a write stops it; the window stays until the
+    // write has ended, instead of going from under it.
+    void closingDuringAWriteStopsIt()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        program->mainWindow().openWindow(WindowKind::MemoryCard);
+        auto* window = program->mainWindow().findChild<MemoryCardWindow*>("frmFiles");
+        QVERIFY(window);
+        auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        QVERIFY(frame);
+        QTimer::singleShot(0, frame, [frame] { frame->close(); });
+        QTest::mouseClick(button(window, "cmdFiles_0"), Qt::LeftButton);
+        QVERIFY(window->findChild<QLabel*>("lblStatus")->text().startsWith(QStringLiteral("Abbruch beim Schreiben.")));
+        QVERIFY(program->mainWindow().findChild<MemoryCardWindow*>("frmFiles"));
+        frame->close();
         QTRY_VERIFY(!program->mainWindow().findChild<MemoryCardWindow*>("frmFiles"));
     }
 
