@@ -184,6 +184,13 @@ TEST(CliRender, ExitCodes)
         {{"resave", data("USER.CCT"), "/tmp/B.CSC"}, 2},
         {{"resave", data("USER.CCT")}, 2},
         {{"render", "--ticks", "0"}, 0},
+        {{"render", "--universe", "3"}, 2},  // only with a network interface
+        {{"render", "--interface", "sacn", "--universe", "0"}, 2},
+        {{"render", "--interface", "sacn", "--universe", "64000"}, 2},
+        {{"render", "--interface", "sacn", "--universe", "x"}, 2},
+        {{"render", "--interface", "artnet", "--universe", "32768"}, 2},
+        {{"render", "--interface", "artnet", "--destination", "300.1.1.1"}, 2},
+        {{"render", "--interface", "sacn", "--destination", "127.0.0.1", "--ticks", "2"}, 0},
         {{"frobnicate"}, 2},
         {{}, 2},
         {{"check"}, 2},
