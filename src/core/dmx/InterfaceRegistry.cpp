@@ -231,7 +231,8 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
     std::string universe = std::to_string(settings.universe);
     if (!sacn) {
         const ArtNetAddress parts = splitPortAddress(settings.universe);
-        universe = std::to_string(parts.net) + ":" + std::to_string(parts.subNet) + ":" + std::to_string(parts.universe);
+        universe =
+            std::to_string(parts.net) + ":" + std::to_string(parts.subNet) + ":" + std::to_string(parts.universe);
     }
     InterfaceStatusText[type] = "TINCTARA: " + kind + (sacn ? " Universe " : " Port-Address ") + universe + " -> " +
                                 ipv4Text(hardware_.network->destination()) + " opened";
