@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,25 @@ public:
     std::function<bool()> silent;  // reads SilentFileOp at the time of the call
     std::function<void(DocumentKind)> onSave;
     int plays = 0;
+};
+
+// What other windows ask of the main window: records the unsaved-work
+// questions (Cancel for the kind in cancelAt) and counts settings writes.
+class FakeMainWindowCommands : public MainWindowCommands {
+public:
+    bool ConfirmUnsaved(DocumentKind kind) override
+    {
+        asked.push_back(kind);
+        return cancelAt && *cancelAt == kind;
+    }
+    bool SaveINI() override
+    {
+        ++settingsWrites;
+        return true;
+    }
+    std::vector<DocumentKind> asked;
+    std::optional<DocumentKind> cancelAt;
+    int settingsWrites = 0;
 };
 
 class FakeSettingsStore : public SettingsStore {

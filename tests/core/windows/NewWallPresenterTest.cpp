@@ -1,4 +1,5 @@
 #include "support/EngineHarness.h"
+#include "support/MainWindowFakes.h"
 #include "text/Text.h"
 #include "windows/NewWallPresenter.h"
 
@@ -22,22 +23,7 @@ public:
     int closes = 0;
 };
 
-class FakeMainWindowCommands : public MainWindowCommands {
-public:
-    bool ConfirmUnsaved(DocumentKind kind) override
-    {
-        asked.push_back(kind);
-        return kind == cancelAt;
-    }
-    bool SaveINI() override
-    {
-        ++settingsWrites;
-        return true;
-    }
-    std::vector<DocumentKind> asked;
-    std::optional<DocumentKind> cancelAt;
-    int settingsWrites = 0;
-};
+using testing::FakeMainWindowCommands;
 
 struct DialogHarness : testing::EngineHarness {
     DialogHarness() { model.ConfigFileName = "/shows/config/BUEHNE.CFG"; }

@@ -1,4 +1,5 @@
 #include "support/EngineHarness.h"
+#include "support/MainWindowFakes.h"
 #include "windows/OptionsPresenter.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,7 @@ public:
     int closes = 0;
 };
 
-class CountingMainWindow : public MainWindowCommands {
-public:
-    bool ConfirmUnsaved(DocumentKind) override { return false; }
-    bool SaveINI() override
-    {
-        ++writes;
-        return true;
-    }
-    int writes = 0;
-};
+using CountingMainWindow = testing::FakeMainWindowCommands;
 
 // A 7301B with its default block and a wall of the given size.
 struct OptionsHarness : testing::EngineHarness {
@@ -133,7 +125,7 @@ TEST(Options, ApplyStoresTheBlockAndQueuesIt)
     const std::array<std::int16_t, 16> expected{60, 7, 7, 44, 1, 1, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(h.model.DmxTiming, expected);
     EXPECT_EQ(h.model.TimingBlockPending, 1);
-    EXPECT_EQ(h.mainWindow.writes, 1);
+    EXPECT_EQ(h.mainWindow.settingsWrites, 1);
     h.options.Form_Activate();
     EXPECT_EQ(h.window.fields[ChannelsField], "300");
 }
@@ -143,7 +135,7 @@ TEST(Options, OkAppliesOnlyAChangeAndMarksTheConfiguration)
     OptionsHarness unchanged;
     unchanged.model.DocumentFlags = 0;
     unchanged.options.cmdOK_Click();
-    EXPECT_EQ(unchanged.mainWindow.writes, 0);
+    EXPECT_EQ(unchanged.mainWindow.settingsWrites, 0);
     EXPECT_EQ(unchanged.window.closes, 1);
     EXPECT_EQ(unchanged.model.DocumentFlags, 0);
 
@@ -151,7 +143,7 @@ TEST(Options, OkAppliesOnlyAChangeAndMarksTheConfiguration)
     changed.model.DocumentFlags = 0;
     changed.enter(IdleField, "12");
     changed.options.cmdOK_Click();
-    EXPECT_EQ(changed.mainWindow.writes, 1);
+    EXPECT_EQ(changed.mainWindow.settingsWrites, 1);
     EXPECT_TRUE(changed.model.hasDocument(DocumentFlag::ConfigChanged));
     EXPECT_EQ(changed.model.DmxTiming[2], 12);
 }

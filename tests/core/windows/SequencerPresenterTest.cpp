@@ -7,17 +7,7 @@
 namespace tinctara {
 namespace {
 
-class FakeConfirm : public MainWindowCommands {
-public:
-    bool ConfirmUnsaved(DocumentKind kind) override
-    {
-        asked.push_back(kind);
-        return cancel;
-    }
-    bool SaveINI() override { return true; }
-    std::vector<DocumentKind> asked;
-    bool cancel = false;
-};
+using FakeConfirm = testing::FakeMainWindowCommands;
 
 // A 2 x 1 wall, the sequencer's fields as the window starts (blend 50, hold 1).
 struct SequencerHarness : testing::EngineHarness {
@@ -152,14 +142,14 @@ TEST(Sequencer, ClearAllZeroesOutputsFirstAndAsksAboutSaving)
     h.recordRed(10);
     h.model.DmxFrame.fill(9);
     h.model.TestLevels.fill(9);
-    h.confirm.cancel = true;
+    h.confirm.cancelAt = DocumentKind::Sequence;
     h.press(ClearAll);
     EXPECT_EQ(h.model.DmxFrame[511], 0);
     EXPECT_EQ(h.model.TestLevels[0], 0);
     EXPECT_TRUE(h.model.hasState(StateFlag::SequencePresent));  // cancelled: the sequence stays
     EXPECT_EQ(h.confirm.asked, std::vector<DocumentKind>{DocumentKind::Sequence});
 
-    h.confirm.cancel = false;
+    h.confirm.cancelAt.reset();
     h.model.SequenceFileName = "/shows/A.CSQ";
     h.view.sequencerFields[1] = "80";
     h.press(ClearAll);
