@@ -4,8 +4,45 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void leaveOnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the event loop, so that the program is taken
+// down as on a normal end: an open sACN stream then sends its stream-terminated
+// packets instead of just falling silent.
+void quitOnTerminationSignals(QObject* owner)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, owner, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
+        QApplication::exit(0);  // without asking the windows, as the signal would have ended it
+    });
+    struct sigaction action = {};
+    action.sa_handler = leaveOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -42,5 +79,6 @@ int main(int argc, char* argv[])
     if (!program.start())
         return 1;
     program.mainWindow().show();
+    quitOnTerminationSignals(&app);
     return QApplication::exec();
 }

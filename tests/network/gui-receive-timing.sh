@@ -40,7 +40,8 @@ ola_patch_inputs
 
 # A program folder and a settings store of its own: sACN universe 1 to 127.0.0.1.
 mkdir -p "$work/home" "$work/config/TINCTARA"
-cp -r "$shipped"/. "$work/home/"
+# The data of the program folder, without its (large) executables.
+(cd "$shipped" && find . -mindepth 1 -maxdepth 1 \( -type d -o ! -perm -u+x \) -exec cp -r {} "$work/home/" \;)
 printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=1' \
   > "$work/config/TINCTARA/TINCTARA.conf"
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
