@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace tinctara {
 
 QString toQt(const std::string& text) { return QString::fromStdString(text); }
@@ -169,6 +171,13 @@ std::optional<std::string> QtUserInteraction::saveFileDialog(const FileDialogReq
 }
 
 void QtUserInteraction::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
+
+void QtUserInteraction::processEventsFor(int milliseconds)
+{
+    QEventLoop wait;
+    QTimer::singleShot(std::max(milliseconds, 0), Qt::PreciseTimer, &wait, &QEventLoop::quit);
+    wait.exec();
+}
 
 std::string QtSettingsStore::read(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& defaultValue)

@@ -30,6 +30,7 @@ public:
     std::optional<std::string> openFileDialog(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileDialog(const FileDialogRequest& request) override;
     void processEvents() override;
+    void processEventsFor(int milliseconds) override;
 
 private:
     QPointer<QWidget> parent_;

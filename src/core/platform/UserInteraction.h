@@ -33,6 +33,9 @@ public:
     virtual std::optional<std::string> openFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileDialog(const FileDialogRequest& request) = 0;
     virtual void processEvents() = 0;
+    // Lets the window handle its events for up to `milliseconds`, sleeping
+    // while there are none: a wait of seconds then costs no processor time.
+    virtual void processEventsFor(int /*milliseconds*/) { processEvents(); }
 };
 
 }  // namespace tinctara

@@ -63,8 +63,8 @@ void MemoryCard::wait(double seconds)
     if (seconds <= 0)
         return;
     const std::int64_t until = s_.clock.monotonicMilliseconds() + std::llround(seconds * 1000.0);
-    while (s_.clock.monotonicMilliseconds() < until)
-        s_.user.processEvents();
+    for (std::int64_t now = s_.clock.monotonicMilliseconds(); now < until; now = s_.clock.monotonicMilliseconds())
+        s_.user.processEventsFor(static_cast<int>(std::min<std::int64_t>(until - now, 10)));
 }
 
 void MemoryCard::setAddress(std::uint32_t address)
