@@ -4,6 +4,8 @@
 #include "model/ShowModel.h"
 #include "model/WallBuilder.h"
 
+#include "QuietPlatform.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -14,19 +16,6 @@
 namespace {
 
 using namespace tinctara;
-
-class QuietUser : public UserInteraction {
-public:
-    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
-    {
-        return MessageAnswer::Yes;
-    }
-    void beep() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return std::nullopt; }
-    void processEvents() override {}
-};
 
 class IdleTimer : public OutputTimer {
 public:
@@ -64,7 +53,7 @@ public:
     std::unique_ptr<ShowModel> storage = std::make_unique<ShowModel>();
     ShowModel& model = *storage;
     ShowView view;
-    QuietUser user;
+    bench::QuietUser user;
     IdleTimer timer;
     ShowFileContext context{model, view, user, timer, {}};
     std::filesystem::path folder;

@@ -7,6 +7,8 @@
 #include "tinctara_portio.h"
 #include "transfer/MemoryCard.h"
 
+#include "QuietPlatform.h"
+
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -14,19 +16,6 @@
 
 namespace tinctara {
 namespace {
-
-class QuietUser : public UserInteraction {
-public:
-    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
-    {
-        return MessageAnswer::Ok;
-    }
-    void beep() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return {}; }
-    void processEvents() override {}
-};
 
 // The half-second waits before writing pass at once.
 class FastClock : public Clock {
@@ -47,7 +36,7 @@ void BM_Write1MBCardVirtualBus(benchmark::State& state)
     auto model = std::make_unique<ShowModel>();
     initialiseAtStartUp(*model);
     ShowView view;
-    QuietUser user;
+    bench::QuietUser user;
     model->WallColumns = 11;
     model->WallRows = 11;
     model->ElementWidth = 600;

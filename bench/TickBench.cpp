@@ -2,6 +2,8 @@
 #include "model/OutputEngine.h"
 #include "model/WallBuilder.h"
 
+#include "QuietPlatform.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -29,61 +31,16 @@ private:
     std::array<std::uint8_t, 0x10000> memory_{};
 };
 
-class NullUsb : public UsbDmxLibrary {
-public:
-    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t* buffer) override
-    {
-        benchmark::DoNotOptimize(buffer[0]);
-        return 0;
-    }
-};
-
-class NullCardLibrary : public DmxCardLibrary {
-public:
-    std::int32_t dmxSend(std::int32_t&, const std::uint32_t* frame) override
-    {
-        benchmark::DoNotOptimize(frame[0]);
-        return 0;
-    }
-    std::int32_t dmxSend2(std::int32_t&, const std::uint32_t* frame) override
-    {
-        benchmark::DoNotOptimize(frame[0]);
-        return 0;
-    }
-};
-
-class NullTimer : public OutputTimer {
-public:
-    void setEnabled(bool on) override { enabled_ = on; }
-    bool isEnabled() const override { return enabled_; }
-
-private:
-    bool enabled_ = false;
-};
-
-class NullUser : public UserInteraction {
-public:
-    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
-    {
-        return MessageAnswer::Ok;
-    }
-    void beep() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return {}; }
-    void processEvents() override {}
-};
-
 void fadeTick(benchmark::State& state, std::int16_t interfaceType)
 {
     auto model = std::make_unique<ShowModel>();
     initialiseAtStartUp(*model);
     ShowView view;
-    NullUser user;
-    NullTimer timer;
+    bench::QuietUser user;
+    bench::QuietTimer timer;
     CardPortBus ports;
-    NullUsb usb;
-    NullCardLibrary cardLibrary;
+    bench::QuietUsb usb;
+    bench::QuietCardLibrary cardLibrary;
 
     model->WallColumns = 11;
     model->WallRows = 11;

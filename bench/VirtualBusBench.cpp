@@ -6,45 +6,14 @@
 #include "model/WallBuilder.h"
 #include "tinctara_portio.h"
 
+#include "QuietPlatform.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 namespace tinctara {
 namespace {
-
-class NullUsb : public UsbDmxLibrary {
-public:
-    std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t*) override { return 0; }
-};
-
-class NullCardLibrary : public DmxCardLibrary {
-public:
-    std::int32_t dmxSend(std::int32_t&, const std::uint32_t*) override { return 0; }
-    std::int32_t dmxSend2(std::int32_t&, const std::uint32_t*) override { return 0; }
-};
-
-class NullTimer : public OutputTimer {
-public:
-    void setEnabled(bool on) override { enabled_ = on; }
-    bool isEnabled() const override { return enabled_; }
-
-private:
-    bool enabled_ = false;
-};
-
-class NullUser : public UserInteraction {
-public:
-    MessageAnswer messageBox(const std::string&, const std::string&, MessageButtons, MessageIcon) override
-    {
-        return MessageAnswer::Ok;
-    }
-    void beep() override {}
-    void setBusyPointer(bool) override {}
-    std::optional<std::string> openFileDialog(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFileDialog(const FileDialogRequest&) override { return {}; }
-    void processEvents() override {}
-};
 
 void BM_HoldTickVirtualBus7301B(benchmark::State& state)
 {
@@ -53,11 +22,11 @@ void BM_HoldTickVirtualBus7301B(benchmark::State& state)
     auto model = std::make_unique<ShowModel>();
     initialiseAtStartUp(*model);
     ShowView view;
-    NullUser user;
-    NullTimer timer;
+    bench::QuietUser user;
+    bench::QuietTimer timer;
     SharedPortBus ports;
-    NullUsb usb;
-    NullCardLibrary cardLibrary;
+    bench::QuietUsb usb;
+    bench::QuietCardLibrary cardLibrary;
 
     model->WallColumns = 11;
     model->WallRows = 11;
