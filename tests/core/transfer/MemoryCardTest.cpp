@@ -1,5 +1,6 @@
 #include "core/transfer/FakeMemoryCard.h"
 #include "support/EngineHarness.h"
+#include "support/StepFrames.h"
 
 #include <gtest/gtest.h>
 
@@ -43,19 +44,7 @@ struct CardBench {
     MemoryCard memoryCard{{show.model, user, clock, card, log}};
 };
 
-std::vector<std::uint8_t> frameOf(std::initializer_list<int> channels, int blend, int hold, int mark)
-{
-    std::vector<std::uint8_t> frame(512, 0);
-    int channel = 0;
-    for (const int level : channels)
-        frame[static_cast<std::size_t>(channel++)] = static_cast<std::uint8_t>(level);
-    frame[506] = static_cast<std::uint8_t>(blend >> 8);
-    frame[507] = static_cast<std::uint8_t>(blend & 0xFF);
-    frame[508] = static_cast<std::uint8_t>(hold >> 8);
-    frame[509] = static_cast<std::uint8_t>(hold & 0xFF);
-    frame[511] = static_cast<std::uint8_t>(mark);
-    return frame;
-}
+using testing::frameOf;
 
 TEST(MemoryCardDetection, FindsEverySizeAndLeavesTheContentsAsTheyWere)
 {
