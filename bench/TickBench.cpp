@@ -33,8 +33,6 @@ private:
 
 void fadeTick(benchmark::State& state, std::int16_t interfaceType)
 {
-    auto model = std::make_unique<ShowModel>();
-    initialiseAtStartUp(*model);
     ShowView view;
     bench::QuietUser user;
     bench::QuietTimer timer;
@@ -42,11 +40,7 @@ void fadeTick(benchmark::State& state, std::int16_t interfaceType)
     bench::QuietUsb usb;
     bench::QuietCardLibrary cardLibrary;
 
-    model->WallColumns = 11;
-    model->WallRows = 11;
-    model->ElementWidth = 600;
-    model->ElementHeight = 1200;
-    BuildWall(*model, view, user, WallBuildKind::NewOrEdited);
+    auto model = bench::largestWall(view, user);
     model->TimingBlockPending = 0;
     model->InterfaceType = interfaceType;
     model->CardBaseAddress = 0x120;

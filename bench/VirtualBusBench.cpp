@@ -19,8 +19,6 @@ void BM_HoldTickVirtualBus7301B(benchmark::State& state)
 {
     // No hardware.ini in this folder: the shipped default, one 7301B at 0x120.
     PortIoConfigure("/nonexistent", "virtual");
-    auto model = std::make_unique<ShowModel>();
-    initialiseAtStartUp(*model);
     ShowView view;
     bench::QuietUser user;
     bench::QuietTimer timer;
@@ -28,11 +26,7 @@ void BM_HoldTickVirtualBus7301B(benchmark::State& state)
     bench::QuietUsb usb;
     bench::QuietCardLibrary cardLibrary;
 
-    model->WallColumns = 11;
-    model->WallRows = 11;
-    model->ElementWidth = 600;
-    model->ElementHeight = 1200;
-    BuildWall(*model, view, user, WallBuildKind::NewOrEdited);
+    auto model = bench::largestWall(view, user);
     for (int element = 1; element <= 121; ++element)
         for (int plane = Red; plane <= White; ++plane)
             model->colour(plane, element) = static_cast<std::uint8_t>(element + plane);
