@@ -18,7 +18,7 @@ namespace tinctara::testing {
 // The checked-in show files written by hand in the exact layout of each format.
 inline std::filesystem::path fixture(const std::string& name)
 {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data" / name;
+    return std::filesystem::path(TINCTARA_TEST_DATA_DIR) / name;
 }
 
 inline std::string readBytes(const std::filesystem::path& path)
