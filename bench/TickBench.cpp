@@ -1,5 +1,5 @@
 // One output tick of a full 121-element wall in the fade phase, per destination.
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/WallBuilder.h"
 
 #include "QuietPlatform.h"

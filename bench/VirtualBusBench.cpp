@@ -2,7 +2,7 @@
 // path, through the process's port library to the emulated 7301B at 0x120:
 // three port writes per plane and the run strobe.
 #include "SharedPortBus.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/WallBuilder.h"
 #include "tinctara_portio.h"
 

@@ -6,7 +6,7 @@
 #include "dmx/InterfaceRegistry.h"
 #include "dmx/LoadedLibraries.h"
 #include "files/MessageFile.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"

@@ -8,7 +8,7 @@
 #include "dmx/NetworkOutput.h"
 #include "files/SafeFile.h"
 #include "files/ShowFiles.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"

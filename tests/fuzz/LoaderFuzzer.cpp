@@ -2,7 +2,7 @@
 // a wall and a short sequence, then runs a few output ticks over what was
 // loaded. Any crash, leak or out-of-bounds access is a finding.
 #include "files/ShowFiles.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/ShowModel.h"
 #include "model/WallBuilder.h"
 

@@ -2,7 +2,7 @@
 #include "dmx/DmxRunControl.h"
 #include "dmx/InterfaceRegistry.h"
 #include "dmx/LoadedLibraries.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/WallBuilder.h"
 #include "support/Fakes.h"
 #include "support/MainWindowFakes.h"

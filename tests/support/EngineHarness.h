@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/ShowModel.h"
 #include "model/WallBuilder.h"
 #include "support/Fakes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "model/Selection.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"

@@ -1,6 +1,6 @@
 #include "core/dmx/RegistryHarness.h"
 #include "dmx/NetworkOutput.h"
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 #include "net/UdpSocket.h"
 
 #include <gtest/gtest.h>

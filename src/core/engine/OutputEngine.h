@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/FrameBuilder.h"
+#include "engine/FrameBuilder.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
 #include "platform/Network.h"

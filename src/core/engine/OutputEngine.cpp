@@ -1,4 +1,4 @@
-#include "model/OutputEngine.h"
+#include "engine/OutputEngine.h"
 
 #include "dmx/DmxRunControl.h"
 #include "dmx/IsaCard.h"

@@ -1,4 +1,4 @@
-#include "model/FrameBuilder.h"
+#include "engine/FrameBuilder.h"
 
 #include "dmx/IsaCard.h"
 #include "model/ShowOperations.h"

@@ -1,4 +1,4 @@
-#include "model/FrameBuilder.h"
+#include "engine/FrameBuilder.h"
 #include "support/EngineHarness.h"
 
 #include <gtest/gtest.h>
