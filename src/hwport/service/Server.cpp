@@ -148,9 +148,11 @@ bool Server::admits(uid_t uid, gid_t gid) const
 bool Server::openFolder(std::string& problem)
 {
     const std::string& dir = options_.runtimeDir;
-    // The per-user fall-back is ours to make (the service already works with
-    // the user's ids, so it is made as the user).
-    if (options_.admittedGroup == gid_t(-1) && dir == p::fallbackRuntimeDir()) {
+    // The system folder, when no socket unit made it, is root's to make; the
+    // per-user fall-back is ours (made as the user: we work with the user's ids).
+    if (options_.admittedGroup != gid_t(-1)) {
+        mkdir(dir.c_str(), 0755);
+    } else if (dir == p::fallbackRuntimeDir()) {
         const size_t slash = dir.rfind('/');
         if (slash != std::string::npos && slash > 0)
             mkdir(dir.substr(0, slash).c_str(), 0700);
