@@ -249,6 +249,7 @@ TEST(StartUp, SocketSwappedForALinkDuringStartUpHandsNothingOver)
             const std::string fds = std::to_string(told[1]) + "," + std::to_string(go[0]);
             setenv("HWPORT32_TEST_PAUSE_AFTER_BIND", fds.c_str(), 1);
             setenv("HWPORT32_TEST_KEEP_ROOT", "1", 1);
+            setenv("HWPORT32_IDLE_EXIT", "30", 1); // gone by itself should the test stop early
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             // The leak checker cannot stop the threads of a process whose ids
             // changed (it is no longer dumpable, as it should be).
@@ -322,8 +323,23 @@ TEST_F(ServiceTest, LibraryTriesTheSystemServiceFirst)
               static_cast<char*>(nullptr));
         _exit(127);
     }
+    // Ended however the test ends: it holds the test's output open.
+    struct Ender {
+        pid_t pid;
+        ~Ender()
+        {
+            if (pid > 0 && kill(pid, SIGKILL) == 0)
+                waitpid(pid, nullptr, 0);
+        }
+    } ender{system};
     const std::string systemSocket = p::socketPath(systemDir, deviceName);
-    ASSERT_TRUE(waitForFile(systemSocket, 5000));
+    bool listening = false;
+    for (int waited = 0; waited < 10000 && !listening; waited += 20) {
+        listening = RawClient(systemSocket).connected();
+        if (!listening)
+            usleep(20000);
+    }
+    ASSERT_TRUE(listening) << "the system service does not listen";
     struct stat node{};
     ASSERT_EQ(lstat(systemSocket.c_str(), &node), 0);
     EXPECT_EQ(node.st_mode & 0777, 0660u) << "the group may connect";
@@ -365,6 +381,7 @@ TEST_F(ServiceTest, LibraryTriesTheSystemServiceFirst)
     kill(system, SIGTERM);
     int status = 0;
     waitpid(system, &status, 0);
+    ender.pid = -1;
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_NE(access(systemSocket.c_str(), F_OK), 0) << "the system service removes its socket";
     unsetenv("HWPORT32_SYSTEM_DIR");
