@@ -54,6 +54,8 @@ constexpr const char* Usage =
     "      to the directed broadcast address of the first network unless --destination), as fast\n"
     "      as the ticks are computed or every 50 ms with --realtime; sacn ends its stream with\n"
     "      three stream-terminated packets. The levels printed are the ones sent.\n"
+    "      A file that does not load (as check counts it) ends render after its messages, before\n"
+    "      the first tick: nothing is printed to standard output and the exit code is 1.\n"
     "  tinctara-cli card-image --config F --sequence F --card-size 32K|64K|128K|256K|512K|1M --out FILE\n"
     "      Loads the two files, writes the sequence to an emulated memory card of that size (all\n"
     "      zero at the start) as the memory card window's \"&Schreiben\" does, answering OK when the\n"
@@ -401,11 +403,16 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     Session session(err, importYes, homeOf(parsed, programFolder));
     ShowModel& model = session.model;
+    // As check: every file is loaded and its messages shown; a file that did
+    // not load ends the command before the first tick.
+    bool allLoaded = true;
     for (const auto& [option, kind] : order) {
         const auto found = parsed.options.find(option);
-        if (found != parsed.options.end() && session.load(kind, found->second) == LoadOutcome::NotFound)
-            return ExitFailed;
+        if (found != parsed.options.end())
+            allLoaded = session.load(kind, found->second) == LoadOutcome::Loaded && allLoaded;
     }
+    if (!allLoaded)
+        return ExitFailed;
 
     // The devices as the program has them: the process's port bus set up from
     // hardware.ini, the libraries loaded by name.
