@@ -104,6 +104,17 @@ TEST(SafeFile, ReadOnlyTargetIsRefusedEvenForRoot)
     EXPECT_EQ(info.st_mode & 07777, 0640u) << "permission bits are kept";
 }
 
+TEST(SafeFile, ShowSaveOverAReadOnlyFileSaysSavingWasAborted)
+{
+    testing::FileHarness h;
+    h.buildWall(2, 2);
+    const std::string path = h.file("KEEP.CSC", "old");
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(h.saveScene(path), SaveOutcome::Failed);
+    EXPECT_EQ(h.messageTexts(), std::vector<std::string>{"Speichern wurde abgebrochen."});
+    EXPECT_EQ(readBytes(path), "old");
+}
+
 TEST(SafeFile, KeepsTheOwnerWhereTheProcessMay)
 {
     if (::geteuid() != 0)
