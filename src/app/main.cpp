@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -66,7 +67,8 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     tinctara::ProgramSetup setup;
-    setup.programFolder = tinctara::resolveProgramFolder(parser.value(home)).toStdString();
+    const tinctara::ProgramFolderChoice folder = tinctara::resolveProgramFolder(parser.value(home));
+    setup.programFolder = folder.folder.toStdString();
     if (parser.isSet(hardware)) {
         const QString choice = parser.value(hardware);
         if (choice != QStringLiteral("direct") && choice != QStringLiteral("virtual")) {
@@ -76,6 +78,8 @@ int main(int argc, char* argv[])
         setup.hardware = choice.toStdString();
     }
     tinctara::Program program(setup);
+    if (!folder.problem.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("TINCTARA"), folder.problem);
     if (!program.start())
         return 1;
     program.mainWindow().show();

@@ -21,10 +21,12 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
 #include <thread>
+#include <unistd.h>
 
 namespace tinctara::cli {
 
@@ -54,6 +56,8 @@ constexpr const char* Usage =
     "      to the directed broadcast address of the first network unless --destination), as fast\n"
     "      as the ticks are computed or every 50 ms with --realtime; sacn ends its stream with\n"
     "      three stream-terminated packets. The levels printed are the ones sent.\n"
+    "      A file that does not load (as check counts it) ends render after its messages, before\n"
+    "      the first tick: nothing is printed to standard output and the exit code is 1.\n"
     "  tinctara-cli card-image --config F --sequence F --card-size 32K|64K|128K|256K|512K|1M --out FILE\n"
     "      Loads the two files, writes the sequence to an emulated memory card of that size (all\n"
     "      zero at the start) as the memory card window's \"&Schreiben\" does, answering OK when the\n"
@@ -64,8 +68,9 @@ constexpr const char* Usage =
     "      sequence to the play unit: 255 ticks, each saved as 529 bytes to FILE: the start code,\n"
     "      card memory 3F0h..3FFh (the timing block) and 400h..5FFh (the channels).\n"
     "  tinctara-cli --help\n"
-    "Every command takes --home DIR: the program folder with the show folders (default: the\n"
-    "folder of tinctara-cli, or TINCTARA_HOME).\n"
+    "Every command takes --home DIR: the program folder with the show folders (default:\n"
+    "TINCTARA_HOME, else the folder of tinctara-cli or, when installed, its share/tinctara).\n"
+    "Nothing is written into a program folder below /usr or one that cannot be written.\n"
     "Exit codes: 0 done, 1 a file could not be loaded or saved, 2 usage error.\n";
 
 enum class Kind { Configuration, Scene, Sequence, ColourTable };
@@ -340,6 +345,43 @@ void readBack(int interfaceType, const ShowModel& model, PortIo& ports, LoadedUs
     }
 }
 
+// The folder the port bus is set up from: its hardware.ini, and the battery
+// file of the emulated memory card, which the bus creates there. A program
+// folder the command must not write (an installed one below /usr, or one it
+// cannot write) lends only its hardware.ini to a private folder that goes
+// when the command ends.
+class PortBusFolder {
+public:
+    explicit PortBusFolder(const std::string& home)
+    {
+        if (home.rfind("/usr/", 0) != 0 && ::access(home.c_str(), W_OK) == 0) {
+            path_ = home;
+            return;
+        }
+        std::error_code error;
+        std::string pattern = (std::filesystem::temp_directory_path(error) / "tinctara-cli-XXXXXX").string();
+        if (error || !::mkdtemp(pattern.data()))
+            return;  // no folder: hardware.ini's defaults, no battery file
+        path_ = private_ = pattern;
+        std::filesystem::copy_file(std::filesystem::path(home) / "hardware.ini",
+                                   std::filesystem::path(path_) / "hardware.ini", error);
+    }
+    ~PortBusFolder()
+    {
+        std::error_code ignored;
+        if (!private_.empty())
+            std::filesystem::remove_all(private_, ignored);
+    }
+    PortBusFolder(const PortBusFolder&) = delete;
+    PortBusFolder& operator=(const PortBusFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_ = "/nonexistent";
+    std::string private_;
+};
+
 int render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const std::string& programFolder)
 {
@@ -401,16 +443,22 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
     Session session(err, importYes, homeOf(parsed, programFolder));
     ShowModel& model = session.model;
+    // As check: every file is loaded and its messages shown; a file that did
+    // not load ends the command before the first tick.
+    bool allLoaded = true;
     for (const auto& [option, kind] : order) {
         const auto found = parsed.options.find(option);
-        if (found != parsed.options.end() && session.load(kind, found->second) == LoadOutcome::NotFound)
-            return ExitFailed;
+        if (found != parsed.options.end())
+            allLoaded = session.load(kind, found->second) == LoadOutcome::Loaded && allLoaded;
     }
+    if (!allLoaded)
+        return ExitFailed;
 
     // The devices as the program has them: the process's port bus set up from
     // hardware.ini, the libraries loaded by name.
     const std::string home = homeOf(parsed, programFolder);
-    PortIoConfigure(home.c_str(), nullptr);
+    const PortBusFolder busFolder(home);
+    PortIoConfigure(busFolder.path().c_str(), nullptr);
     SharedPortBus ports;
     LoadedUsbDmxLibrary usb(libraryFolders(home));
     LoadedDmxCardLibrary cardLibrary(libraryFolders(home));

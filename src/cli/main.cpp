@@ -9,13 +9,21 @@ namespace {
 
 // The program folder is the folder of the running executable, unless
 // TINCTARA_HOME names another (--home, read by the commands, wins over both).
+// An installed tinctara-cli, whose folder holds no message file, finds the
+// show data in share/tinctara beside its bin folder.
 std::string programFolder()
 {
     if (const char* home = std::getenv("TINCTARA_HOME"); home && *home)
         return home;
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : executable.parent_path().string();
+    if (error)
+        return ".";
+    const auto folder = executable.parent_path();
+    const auto installed = (folder / ".." / "share" / "tinctara").lexically_normal();
+    if (!std::filesystem::exists(folder / "TINCT_D.MSG", error) && std::filesystem::is_directory(installed, error))
+        return installed.string();
+    return folder.string();
 }
 
 }  // namespace

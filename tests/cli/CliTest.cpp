@@ -162,6 +162,37 @@ TEST(CliRender, PlayFadesThroughTheSequence)
     EXPECT_NE(withoutSequence.err.find("status: Es wurde noch keine Sequenz programmiert !"), std::string::npos);
 }
 
+TEST(CliRender, AFailedLoadEndsWithItsMessagesAndNoTicks)
+{
+    FileHarness h;
+    std::string config = readBytes(fixture("DEMO22.CFG"));
+    config.replace(config.find("ElementeMax =  4"), 16, "ElementeMax =  5");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {"element count mismatch", {"--config", h.file("C.CFG", config), "--scene", data("SRC22.CSC")},
+         "message: Fehler beim laden der Konfigurationsdatei ! Anzahl der berechneten Elemente stimmt nicht "
+         "überein mit den gespeicherten."},
+        {"empty scene", {"--config", data("DEMO22.CFG"), "--scene", h.file("E.CSC", "")},
+         "message: Fehler beim laden der Scene!"},
+        {"blank sequence", {"--config", data("DEMO22.CFG"), "--sequence", h.file("B.CSQ", " \r\n"), "--play"},
+         "message: Fehler beim Laden der Sequenz"},
+        {"colour count", {"--colours", h.file("T.CCT", "Farbtabelle von TINCTARA 99\r\n[Config]\r\nUserColors =  16\r\n")},
+         "message: Fehler beim Laden der Farbtabelle! Beim Erstellen der Datei wurde eine andere Anzahl an Farben "
+         "benutzt."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"render", "--ticks", "3"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun r = run(args);
+        EXPECT_EQ(r.exit, 1) << c.name;
+        EXPECT_EQ(r.out, "") << c.name << ": no ticks";
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << c.name << "\n" << r.err;
+    }
+}
+
 TEST(CliRender, ExitCodes)
 {
     struct Case {

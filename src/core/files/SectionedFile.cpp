@@ -8,8 +8,6 @@
 #include <cctype>
 #include <charconv>
 
-#include <sys/stat.h>
-
 namespace tinctara {
 
 namespace {
@@ -165,15 +163,14 @@ ShowFileReader::ShowFileReader(std::string bytes) : bytes_(std::move(bytes))
     afterHeader_ = cursor.position();
 }
 
-std::optional<ShowFileReader> ShowFileReader::open(const std::string& path)
+std::optional<ShowFileReader> ShowFileReader::open(const std::string& path, ReadProblem* problem)
 {
-    struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    ReadResult read = readShowFileBytes(path);
+    if (problem)
+        *problem = read.problem;
+    if (read.problem != ReadProblem::None)
         return std::nullopt;
-    auto bytes = readWholeFile(path);
-    if (!bytes)
-        return std::nullopt;
-    return ShowFileReader(std::move(*bytes));
+    return ShowFileReader(std::move(read.bytes));
 }
 
 Section ShowFileReader::section(std::string_view marker) const

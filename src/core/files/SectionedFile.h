@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/SafeFile.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -96,8 +98,9 @@ class ShowFileReader {
 public:
     explicit ShowFileReader(std::string bytes);
 
-    // Nothing when the path cannot be opened as a regular file.
-    static std::optional<ShowFileReader> open(const std::string& path);
+    // Nothing when the path cannot be opened as a regular file, or when it is
+    // too large, empty or blank; `problem` then says which.
+    static std::optional<ShowFileReader> open(const std::string& path, ReadProblem* problem = nullptr);
 
     // The first field, as UTF-8. Nobody checks it except the sequence loader,
     // which tells the two selection layouts apart by it.

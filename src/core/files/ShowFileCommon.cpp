@@ -25,15 +25,28 @@ std::optional<std::string> askSavePath(ShowFileContext& context, const std::stri
     return context.user.saveFileDialog(request);
 }
 
+namespace {
+
+std::optional<ShowFileReader> openOrRefuse(const std::string& path)
+{
+    ReadProblem problem = ReadProblem::None;
+    auto reader = ShowFileReader::open(path, &problem);
+    if (problem != ReadProblem::None && problem != ReadProblem::NotFound)
+        throw UnusableShowFile(path);
+    return reader;
+}
+
+}  // namespace
+
 std::optional<OpenedFile> openWithFallback(ShowFileContext& context, const std::string& path,
                                            const char* fallbackFolder)
 {
-    if (auto reader = ShowFileReader::open(path))
+    if (auto reader = openOrRefuse(path))
         return OpenedFile{std::move(*reader), path, false};
     const auto found = findIgnoringCase(context.programFolder, fallbackFolder, fileNamePart(path));
     if (!found)
         return std::nullopt;
-    if (auto reader = ShowFileReader::open(*found))
+    if (auto reader = openOrRefuse(*found))
         return OpenedFile{std::move(*reader), *found, true};
     return std::nullopt;
 }

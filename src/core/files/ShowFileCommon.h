@@ -4,6 +4,7 @@
 #include "files/ShowFiles.h"
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 // Helpers shared by the four show-file formats; not part of the core's API.
@@ -27,8 +28,16 @@ struct OpenedFile {
     bool viaFallback = false;
 };
 
+// A file that exists but holds nothing to read (only blanks) or is larger
+// than any show: the loaders end with their kind's "any other failure".
+class UnusableShowFile : public std::runtime_error {
+public:
+    explicit UnusableShowFile(const std::string& path) : std::runtime_error("unusable show file: " + path) {}
+};
+
 // The header stage: the path itself, else the file of the same name in the
-// kind's fall-back folder below the program folder.
+// kind's fall-back folder below the program folder. Throws UnusableShowFile
+// for a file that is empty, blank or too large.
 std::optional<OpenedFile> openWithFallback(ShowFileContext& context, const std::string& path,
                                            const char* fallbackFolder);
 

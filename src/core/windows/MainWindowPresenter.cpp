@@ -88,6 +88,8 @@ void MainWindowPresenter::startInterface()
 void MainWindowPresenter::LoadINI()
 {
     const SettingsFileSections sections = readSettingsFile(settingsPath());
+    if (sections.unreadable)
+        services_.user.messageBox(SettingsLoadFailed, "", MessageButtons::Ok, MessageIcon::None);
 
     if (sections.dmxTiming.values)
         model_.DmxTiming = *sections.dmxTiming.values;

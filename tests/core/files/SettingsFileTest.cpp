@@ -96,6 +96,57 @@ TEST(SettingsFile, DamagedSectionsFailOnTheirOwn)
                 missing.windowPositions.failed);
 }
 
+TEST(SettingsFile, WindowTableIsListedWindowByWindow)
+{
+    // Window w, field f holds 100 w + f: the line must run 101, 102, ..., 105, 201, ...
+    auto model = std::make_unique<ShowModel>();
+    std::string line = "[WINDOWSPOS]\r\n";
+    for (int window = 1; window <= WindowSlots; ++window)
+        for (int field = 1; field <= WindowFields; ++field) {
+            model->windowPosition(window, field) = 100 * window + field;
+            line += (window == 1 && field == 1 ? " " : ", ") + std::to_string(100 * window + field);
+        }
+    line += "\r\n";
+    const std::string bytes = settingsFileBytes(*model, 0);
+    ASSERT_GE(bytes.size(), line.size());
+    EXPECT_EQ(bytes.substr(bytes.size() - line.size()), line);
+
+    // A line written by another installation: the main window's five values come first.
+    const auto sections = parseSettingsFile("x\r\n" + line);
+    ASSERT_TRUE(sections.windowPositions.values);
+    const auto& read = *sections.windowPositions.values;
+    EXPECT_EQ(read[ShowModel::windowPositionIndex(1, 1)], 101);
+    EXPECT_EQ(read[ShowModel::windowPositionIndex(1, 4)], 104);
+    EXPECT_EQ(read[ShowModel::windowPositionIndex(1, 5)], 105);
+    EXPECT_EQ(read[ShowModel::windowPositionIndex(7, 3)], 703);
+    EXPECT_EQ(read, model->WindowPositions);
+}
+
+TEST(SettingsFile, NamesBelowAFolderMoveToItsCopy)
+{
+    const std::string before =
+        "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
+        " [files] \r\n"
+        "/usr/share/tinctara/config/DEMO.CFG\r\n"
+        "\r\n"
+        "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
+        "/home/licht/Farbtbl/M\xFC" "de.CCT\r\n"
+        "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
+    const std::string after =
+        "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
+        " [files] \r\n"
+        "/home/b\xE4r/.local/share/tinctara/config/DEMO.CFG\r\n"
+        "\r\n"
+        "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
+        "/home/licht/Farbtbl/M\xFC" "de.CCT\r\n"
+        "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
+    EXPECT_EQ(moveSettingsFileNames(before, "/usr/share/tinctara", "/home/bär/.local/share/tinctara"), after);
+    EXPECT_EQ(moveSettingsFileNames(after, "/usr/share/tinctara", "/elsewhere"), after);
+    // A header that reads like the marker is not the section.
+    const std::string odd = "[FILES]\n/a/x.CFG\n";
+    EXPECT_EQ(moveSettingsFileNames(odd, "/a", "/b"), odd);
+}
+
 TEST(SettingsFile, FailedWriteLeavesThePreviousFile)
 {
     const auto folder = std::filesystem::temp_directory_path() / "tinctara-settings-test";

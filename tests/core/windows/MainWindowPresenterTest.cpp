@@ -115,6 +115,32 @@ TEST(MainWindowStartUp, FirstRunShowsTheTwoSettingsMessagesAndKeepsDefaults)
     EXPECT_TRUE(main.window.dmxStartStopVisible.empty());
 }
 
+TEST(MainWindowStartUp, EmptySettingsFileIsAFirstRunBlankOrOversizedOneFailsOnce)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        off_t sparseSize;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"0 bytes", "", 0,
+         {"Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]",
+          "Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]"}},
+        {"blanks", " \r\n\r\n\t", 0, {"Fehler beim Laden der TINCTARA.INI"}},
+        {"above 16 MiB", "", off_t{17} << 20, {"Fehler beim Laden der TINCTARA.INI"}},
+    };
+    for (const auto& c : cases) {
+        MainWindowHarness main;
+        main.writeSettings(c.bytes);
+        if (c.sparseSize)
+            std::filesystem::resize_file(main.folder / "TINCTARA.ini", static_cast<std::uintmax_t>(c.sparseSize));
+        ASSERT_TRUE(main.presenter.Form_Load()) << c.name;
+        EXPECT_EQ(main.messageTexts(), c.messages) << c.name;
+        EXPECT_TRUE(main.commands.calls.empty()) << c.name;
+        EXPECT_EQ(main.model.TimingBlockPending, 1) << c.name;
+    }
+}
+
 TEST(MainWindowStartUp, ReloadsTheLastShow)
 {
     struct Case {
