@@ -289,6 +289,7 @@ void MainWindow::openMemoryCardWindow()
         memoryCardFrame_->adjustSize();
     }
     showChild(memoryCardFrame_->widget());
+    keepInsideWorkArea(memoryCardFrame_);
 }
 
 void MainWindow::openInfoWindow()
@@ -353,6 +354,7 @@ void MainWindow::openNewWallDialog()
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->adjustSize();
     showChild(dialog);
+    keepInsideWorkArea(frame);
 }
 
 // frmIFS, modal: the init command goes on when the user has chosen.

@@ -70,7 +70,7 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     // Room for three lines, as the 121 message takes: a message never takes
     // height from the fields.
     lblStatus_->setMinimumHeight(3 * lblStatus_->fontMetrics().lineSpacing() + 2 * lblStatus_->frameWidth() +
-                                 2 * lblStatus_->margin() + 4);
+                                 2 * lblStatus_->margin() + 8);
     nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
 
     auto* boxes = new QHBoxLayout;
