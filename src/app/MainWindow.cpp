@@ -6,6 +6,7 @@
 #include "InterfaceDialog.h"
 #include "NewWallDialog.h"
 #include "MemoryCardWindow.h"
+#include "MenuShortcutFilter.h"
 #include "PatchWindow.h"
 #include "DmxTestWindow.h"
 #include "OptionsWindow.h"
@@ -14,23 +15,35 @@
 #include "WallWindow.h"
 #include "dmx/DmxRunControl.h"
 #include "model/ShowOperations.h"
+#include "windows/WindowFit.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QContextMenuEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace tinctara {
 
 namespace {
 
-// The settings file keeps window positions in twips (1/1440 inch).
+// The settings file keeps window positions in twips (1/1440 inch). Whatever
+// it holds, the pixels stay far from the ends of int.
 int twipsFromPixels(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
-int pixelsFromTwips(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+int pixelsFromTwips(int twips, double dpi)
+{
+    constexpr double Limit = 1 << 24;
+    return static_cast<int>(std::lround(std::clamp(twips * dpi / 1440.0, -Limit, Limit)));
+}
+
+constexpr QSize DefaultMainWindowSize(1024, 720);
 
 double screenDpi(const QWidget* widget)
 {
@@ -51,11 +64,19 @@ MainWindow::MainWindow(Program& program) : program_(program)
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::editingWindowActivated);
     setCentralWidget(mdiArea_);
     buildMenus();
-    resize(1024, 720);
+    qApp->installEventFilter(new MenuShortcutFilter(this));
+    resize(DefaultMainWindowSize);
 }
 
-// The work area reports its last activations while it is taken down.
-MainWindow::~MainWindow() { disconnect(mdiArea_, nullptr, this, nullptr); }
+// The work area reports its last activations while it is taken down. A
+// field that still has the focus is left now, while its check on leaving
+// can still reach a whole main window.
+MainWindow::~MainWindow()
+{
+    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus))
+        focus->clearFocus();
+    disconnect(mdiArea_, nullptr, this, nullptr);
+}
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
@@ -180,12 +201,30 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
     // A first run (or a damaged file) has no size: keep the default one.
     if (width < 200 || height < 150)
         return;
-    QRect frame(pixelsFromTwips(placement.left, dpi), pixelsFromTwips(placement.top, dpi), width, height);
-    // Keep the window reachable when the screens have changed since.
-    if (const QScreen* screen = QGuiApplication::screenAt(frame.center()); !screen)
-        frame.moveTopLeft(QPoint(0, 0));
-    move(frame.topLeft());
-    resize(frame.size());
+    const QPoint corner(pixelsFromTwips(placement.left, dpi), pixelsFromTwips(placement.top, dpi));
+    // The screen the window stood on, or the primary one when the screens
+    // have changed since; the window goes wholly onto its free area.
+    const QScreen* screen = QGuiApplication::screenAt(corner);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(DefaultMainWindowSize);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    // Before the first show the frame is not known yet: a title bar and thin
+    // borders are a fair guess.
+    QSize frameExtra = frameGeometry().size() - geometry().size();
+    if (frameExtra.isEmpty() && !isVisible()) {
+        constexpr int Border = 4;
+        frameExtra = QSize(2 * Border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * Border);
+    }
+    const PixelRect fitted =
+        FitMainWindow({corner.x(), corner.y(), width, height}, {area.x(), area.y(), area.width(), area.height()},
+                      DefaultMainWindowSize.width(), DefaultMainWindowSize.height(), frameExtra.width(),
+                      frameExtra.height());
+    move(fitted.left, fitted.top);
+    resize(fitted.width, fitted.height);
 }
 
 WindowPlacement MainWindow::currentPlacement() const
@@ -250,6 +289,7 @@ void MainWindow::openMemoryCardWindow()
         memoryCardFrame_->adjustSize();
     }
     showChild(memoryCardFrame_->widget());
+    keepInsideWorkArea(memoryCardFrame_);
 }
 
 void MainWindow::openInfoWindow()
@@ -314,6 +354,7 @@ void MainWindow::openNewWallDialog()
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->adjustSize();
     showChild(dialog);
+    keepInsideWorkArea(frame);
 }
 
 // frmIFS, modal: the init command goes on when the user has chosen.
@@ -325,6 +366,41 @@ void MainWindow::openInterfaceDialog()
     dialog.exec();
 }
 
+QSize MainWindow::workAreaSize()
+{
+    // Before the first show the layout has not given the work area its size.
+    if (!mdiArea_->isVisible()) {
+        if (layout())
+            layout()->activate();
+        return mdiArea_->contentsRect().size();
+    }
+    return mdiArea_->viewport()->size();
+}
+
+void MainWindow::keepInsideWorkArea(QWidget* frame)
+{
+    const QSize area = workAreaSize();
+    const QRect now = frame->geometry();
+    const PixelRect inside = KeepInsideArea({now.x(), now.y(), now.width(), now.height()}, area.width(), area.height());
+    if (inside.left != now.x() || inside.top != now.y())
+        frame->move(inside.left, inside.top);
+}
+
+QPoint MainWindow::cascadePosition(const QWidget* frame)
+{
+    std::vector<PixelPoint> taken;
+    for (const QMdiSubWindow* other : mdiArea_->subWindowList())
+        if (other != frame && !other->isHidden())
+            taken.push_back({other->x(), other->y()});
+    const int step = std::max(16, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame));
+    const QSize area = workAreaSize();
+    const PixelPoint corner =
+        CascadePosition(taken, step, frame->width(), frame->height(), area.width(), area.height());
+    return {corner.x, corner.y};
+}
+
+// A window the table has no place for (all four values 0, as on a first
+// start) joins the cascade; any window is kept inside the work area.
 void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const WindowPlacement& stored,
                                   std::function<void()> activate,
                                   std::function<void(const WindowPlacement&)> unload)
@@ -334,7 +410,10 @@ void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const Window
     frame->installEventFilter(this);
     frame->adjustSize();
     const double dpi = screenDpi(this);
-    frame->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
+    const bool placeStored = stored.left != 0 || stored.top != 0 || stored.width != 0 || stored.height != 0;
+    frame->move(placeStored ? QPoint(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi))
+                            : cascadePosition(frame));
+    keepInsideWorkArea(frame);
     editing_[kind] = {window, frame, std::move(activate), std::move(unload)};
 }
 

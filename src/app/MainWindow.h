@@ -48,6 +48,14 @@ public:
     // Puts a child window into the work area.
     QMdiSubWindow* addChild(QWidget* child);
     QMdiArea* mdiArea() const { return mdiArea_; }
+    // The part of the work area the child windows are seen in.
+    QSize workAreaSize();
+    // Moves a child window's frame into the work area when it opens; one that
+    // is larger keeps its title bar and close button in reach.
+    void keepInsideWorkArea(QWidget* frame);
+    // Where a child window without a stored place opens: the next free step
+    // of a cascade from the work area's top-left corner.
+    QPoint cascadePosition(const QWidget* frame);
     // The colour and patch windows while they are open.
     ColourWindow* colourWindow() const;
     PatchWindow* patchWindow() const;

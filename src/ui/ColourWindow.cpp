@@ -1,6 +1,7 @@
 #include "ColourWindow.h"
 
 #include "Accessibility.h"
+#include "Fader.h"
 #include "KeyCodes.h"
 
 #include <QCheckBox>
@@ -67,15 +68,12 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
         }
         lblFarbe_[static_cast<std::size_t>(index)] = letter;
 
-        auto* fader = new QScrollBar(Qt::Vertical, this);
+        auto* fader = new Fader(this);
         nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index),
                     QStringLiteral("Regler %1").arg(QString::fromUtf8(ChannelNames[index])));
         fader->setRange(0, 255);
         fader->setSingleStep(1);
         fader->setPageStep(10);
-        // 255 at the top.
-        fader->setInvertedAppearance(true);
-        fader->setInvertedControls(false);
         fader->setFocusPolicy(Qt::StrongFocus);
         fader->setMinimumHeight(200);
         connect(fader, &QScrollBar::valueChanged, this,
@@ -302,8 +300,7 @@ bool ColourWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->isAutoRepeat() || !pressedKeys_.removeOne(key->key()))
             break;
-        // Tab only moves the focus.
-        if (field >= 0 && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+        if (field >= 0 && reachesKeyUpCheck(key))
             presenter_->txtFarbe_KeyUp(field, programKeyCode(key), key->modifiers() & Qt::ShiftModifier);
         break;
     }

@@ -142,14 +142,18 @@ bool DmxTestWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (presenter_.Form_KeyDown(programKeyCode(key), key->modifiers() & Qt::ShiftModifier))
             return true;
-        // Characters are judged as typed; movement and editing keys pass.
+        // Only typed characters (and Enter and Backspace) are judged; Tab
+        // leaves the field through its check on leaving, and movement keys
+        // and Ctrl shortcuts pass.
         const QString text = key->text();
-        int character = text.isEmpty() ? 0 : text.at(0).unicode();
+        int character = 0;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             character = 13;
         else if (key->key() == Qt::Key_Backspace)
             character = 8;
-        if (character != 0 && character != 127 && !presenter_.txtPatch_KeyPress(row, character))
+        else if (!(key->modifiers() & Qt::ControlModifier) && !text.isEmpty() && text.at(0).isPrint())
+            character = text.at(0).unicode();
+        if (character != 0 && !presenter_.txtPatch_KeyPress(row, character))
             return true;  // refused: the field was emptied and the character is dropped
     } else if (row >= 0 && event->type() == QEvent::FocusOut) {
         presenter_.txtPatch_LostFocus(row);

@@ -64,4 +64,18 @@ int programKeyCode(const QKeyEvent* event)
     }
 }
 
+bool reachesKeyUpCheck(const QKeyEvent* event)
+{
+    if (event->isAutoRepeat())
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Control:
+        return false;
+    default:
+        return !(event->modifiers() & Qt::ControlModifier);
+    }
+}
+
 }  // namespace tinctara

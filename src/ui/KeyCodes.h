@@ -9,4 +9,9 @@ namespace tinctara {
 // -1 for keys that have none.
 int programKeyCode(const QKeyEvent* event);
 
+// Whether a key release reaches a field's key-up check: Tab and Backtab only
+// move the focus, and the Ctrl key and keys released while it is held belong
+// to shortcuts (Ctrl+A must not turn the typed value into a refused one).
+bool reachesKeyUpCheck(const QKeyEvent* event);
+
 }  // namespace tinctara

@@ -66,6 +66,11 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     lblStatus_ = new QLabel(this);
     lblStatus_->setWordWrap(true);
     lblStatus_->setFrameShape(QFrame::StyledPanel);
+    lblStatus_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for three lines, as the 121 message takes: a message never takes
+    // height from the fields.
+    lblStatus_->setMinimumHeight(3 * lblStatus_->fontMetrics().lineSpacing() + 2 * lblStatus_->frameWidth() +
+                                 2 * lblStatus_->margin() + 8);
     nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
 
     auto* boxes = new QHBoxLayout;
@@ -95,7 +100,20 @@ void NewWallDialog::setField(int index, std::string_view text)
         txtfeld_[static_cast<std::size_t>(index)]->setText(qt(text));
 }
 
-void NewWallDialog::setStatus(std::string_view text) { lblStatus_->setText(qt(text)); }
+// A message that needs more than the room kept for it (a narrow font, a
+// larger one) makes the dialog taller instead.
+void NewWallDialog::setStatus(std::string_view text)
+{
+    lblStatus_->setText(qt(text));
+    if (!lblStatus_->isVisible())
+        return;
+    const int missing = lblStatus_->heightForWidth(lblStatus_->width()) - lblStatus_->height();
+    if (missing <= 0)
+        return;
+    lblStatus_->setMinimumHeight(lblStatus_->height() + missing);
+    QWidget* frame = parentWidget() && parentWidget()->inherits("QMdiSubWindow") ? parentWidget() : this;
+    frame->resize(frame->width(), frame->height() + missing);
+}
 
 void NewWallDialog::focusField(int index)
 {
@@ -123,7 +141,8 @@ bool NewWallDialog::eventFilter(QObject* watched, QEvent* event)
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->isAutoRepeat())
                 break;
             presenter_->txtfeld_Change(index, txtfeld_[static_cast<std::size_t>(index)]->text().toStdString());
-            presenter_->txtfeld_KeyUp(index, programKeyCode(key));
+            if (reachesKeyUpCheck(key))
+                presenter_->txtfeld_KeyUp(index, programKeyCode(key));
             break;
         }
     }

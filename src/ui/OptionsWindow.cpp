@@ -193,7 +193,8 @@ bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
             presenter_->txtDMX_Change(field, txtDMX_[static_cast<std::size_t>(field)]->text().toStdString());
-            presenter_->txtDMX_KeyUp(field, programKeyCode(key));
+            if (reachesKeyUpCheck(key))
+                presenter_->txtDMX_KeyUp(field, programKeyCode(key));
         }
     } else if (field >= 0 && event->type() == QEvent::FocusOut) {
         presenter_->txtDMX_Change(field, txtDMX_[static_cast<std::size_t>(field)]->text().toStdString());

@@ -178,8 +178,7 @@ bool PatchWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->isAutoRepeat() || !pressedKeys_.removeOne(key->key()))
             break;
-        // Tab only moves the focus.
-        if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)
+        if (reachesKeyUpCheck(key))
             presenter_->txtElement_KeyUp(field, programKeyCode(key));
         break;
     }

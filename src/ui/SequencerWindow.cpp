@@ -80,7 +80,7 @@ void SequencerWindow::setStatus(std::string_view text) { lblStatus_->setText(qt(
 
 void SequencerWindow::setCaption(std::string_view caption)
 {
-    const QString title = caption.empty() ? qt(SequencerText::Caption) : qt(caption);
+    const QString title = qt(caption);
     setWindowTitle(title);
     if (parentWidget())
         parentWidget()->setWindowTitle(title);
@@ -116,7 +116,8 @@ bool SequencerWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (field >= 0 && !key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
             presenter_.txtSequence_Change(field, txtSequence_[static_cast<std::size_t>(field)]->text().toStdString());
-            presenter_.txtSequence_KeyUp(field, programKeyCode(key));
+            if (reachesKeyUpCheck(key))
+                presenter_.txtSequence_KeyUp(field, programKeyCode(key));
         }
         break;
     }

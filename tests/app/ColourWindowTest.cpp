@@ -12,10 +12,12 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 
 using namespace tinctara;
@@ -146,6 +148,89 @@ private slots:
         QTest::keyClick(field, Qt::Key_F3);
         QCOMPARE(program->model().SelectionFlags[1], 1);
         QCOMPARE(program->model().SelectionFlags[8], 0);
+    }
+
+    // 255 is at the top: whatever moves a fader upwards raises its value,
+    // arrows and track clicks as much as the keys, the wheel and the thumb.
+    void everyWayOfMovingAFaderAgrees()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* fader = window->findChild<QScrollBar*>("ScrFarbe_2");
+        QVERIFY(fader);
+        auto centreOf = [fader](QStyle::SubControl control) {
+            QStyleOptionSlider option;
+            option.initFrom(fader);
+            option.orientation = Qt::Vertical;
+            option.minimum = fader->minimum();
+            option.maximum = fader->maximum();
+            option.sliderPosition = fader->sliderPosition();
+            option.sliderValue = fader->value();
+            option.singleStep = fader->singleStep();
+            option.pageStep = fader->pageStep();
+            option.upsideDown = fader->invertedAppearance();
+            return fader->style()->subControlRect(QStyle::CC_ScrollBar, &option, control, fader).center();
+        };
+        auto click = [&](QStyle::SubControl control) { QTest::mouseClick(fader, Qt::LeftButton, {}, centreOf(control)); };
+        auto wheel = [fader](int degrees) {
+            const QPointF at(fader->width() / 2.0, fader->height() / 2.0);
+            QWheelEvent event(at, fader->mapToGlobal(at), {}, QPoint(0, degrees * 8), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(fader, &event);
+        };
+        auto drag = [&](int pixels) {
+            const QPoint thumb = centreOf(QStyle::SC_ScrollBarSlider);
+            QTest::mousePress(fader, Qt::LeftButton, {}, thumb);
+            QTest::mouseMove(fader, thumb + QPoint(0, pixels / 2));
+            QTest::mouseMove(fader, thumb + QPoint(0, pixels));
+            QTest::mouseRelease(fader, Qt::LeftButton, {}, thumb + QPoint(0, pixels));
+        };
+        fader->setValue(100);
+        QCOMPARE(model.MixColour[2], 100);
+
+        // Each way once up and once down, with the change it makes (±1000:
+        // only its direction is fixed, as for the wheel's lines and a drag).
+        struct Move {
+            const char* what;
+            std::function<void()> move;
+            int up;
+        };
+        const Move moves[] = {
+            {"upper arrow", [&] { click(QStyle::SC_ScrollBarSubLine); }, +1},
+            {"lower arrow", [&] { click(QStyle::SC_ScrollBarAddLine); }, -1},
+            {"track above the thumb", [&] { click(QStyle::SC_ScrollBarSubPage); }, +10},
+            {"track below the thumb", [&] { click(QStyle::SC_ScrollBarAddPage); }, -10},
+            {"key up", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_Up); }, +1},
+            {"key down", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_Down); }, -1},
+            {"page up", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_PageUp); }, +10},
+            {"page down", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_PageDown); }, -10},
+            {"wheel turned away", [&] { wheel(15); }, +1000},
+            {"wheel turned back", [&] { wheel(-15); }, -1000},
+            {"thumb dragged up", [&] { drag(-40); }, +1000},
+            {"thumb dragged down", [&] { drag(40); }, -1000},
+        };
+        for (const Move& m : moves) {
+            const int before = fader->value();
+            m.move();
+            const int change = fader->value() - before;
+            const QByteArray what = QByteArray(m.what) + ": " + QByteArray::number(change);
+            if (std::abs(m.up) == 1000)
+                QVERIFY2(change != 0 && (change > 0) == (m.up > 0), what.constData());
+            else
+                QVERIFY2(change == m.up, what.constData());
+            QCOMPARE(model.MixColour[2], fader->value());
+        }
+
+        // The top is 255, the bottom 0.
+        fader->setValue(0);
+        const int bottom = centreOf(QStyle::SC_ScrollBarSlider).y();
+        fader->setValue(255);
+        QVERIFY(centreOf(QStyle::SC_ScrollBarSlider).y() < bottom);
+        click(QStyle::SC_ScrollBarSubLine);
+        QCOMPARE(fader->value(), 255);
     }
 
     void colourTableLoadReachesTheWindowAndClosingKeepsTheGeometry()

@@ -1,6 +1,10 @@
 #include "windows/SequencerWindowState.h"
 
+#include "windows/SequencerPresenter.h"
+
 namespace tinctara {
+
+SequencerWindowState::SequencerWindowState() : caption_(SequencerText::Caption) {}
 
 void SequencerWindowState::attachView(SequencerView* view)
 {

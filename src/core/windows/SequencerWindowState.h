@@ -21,6 +21,7 @@ public:
 // or not the window is open, and the sequence saver reads the blend field.
 class SequencerWindowState {
 public:
+    SequencerWindowState();
     void attachView(SequencerView* view);
 
     void setField(int index, std::string_view text);
@@ -38,7 +39,7 @@ private:
     SequencerView* view_ = nullptr;
     std::array<std::string, 3> fields_{"", "50", "1"};
     std::string status_;
-    std::string caption_;
+    std::string caption_;  // empty after CLR ALL: the window then shows none
     std::string turbo_;
     bool timeFieldsEnabled_ = true;
 };
