@@ -10,7 +10,7 @@ if [ "${TINCTARA_NETNS:-}" != 1 ]; then
   [ "$(id -u)" = 0 ] || { echo "SKIP: a private network namespace needs root"; exit 77; }
   command -v python3 >/dev/null || { echo "SKIP: python3 is not installed"; exit 77; }
   unshare -n true 2>/dev/null || { echo "SKIP: this machine cannot make a network namespace"; exit 77; }
-  exec env TINCTARA_NETNS=1 timeout -k 5 60 unshare -n bash "$0" "$@"
+  exec env TINCTARA_NETNS=1 timeout -k 5 100 unshare -n bash "$0" "$@"
 fi
 
 ip link set lo up
@@ -31,17 +31,21 @@ printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=9
   > "$work/config/TINCTARA/TINCTARA.conf"
 
 # Counts the packets until 2 s pass without one; prints "count sequences-of-terminated".
-python3 - > "$work/received" <<'PY' &
-import socket
+# Marks the file "streaming" once eleven packets came, so that the program is
+# ended only when it is surely sending, however slowly a loaded machine starts it.
+python3 - "$work/streaming" > "$work/received" <<'PY' &
+import socket, sys
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", 5568))
-s.settimeout(10)
+s.settimeout(60)
 count, terminated, seq = 0, [], []
 try:
     while True:
         d = s.recv(1000)
         s.settimeout(2)
         count += 1
+        if count == 11:
+            open(sys.argv[1], "w").close()
         seq.append(d[111])
         if d[112] & 0x40:
             terminated.append(d[111])
@@ -54,7 +58,12 @@ sleep 0.3
 XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=offscreen \
   "$program" --home "$work/home" > "$work/program.log" 2>&1 &
 gui=$!
-sleep 2
+for _ in $(seq 600); do
+  [ -e "$work/streaming" ] && break
+  kill -0 "$gui" 2>/dev/null || break
+  sleep 0.1
+done
+[ -e "$work/streaming" ] || { echo "the program sent fewer than eleven packets in 60 s"; cat "$work/program.log"; exit 1; }
 kill -TERM "$gui"
 wait "$gui" || { echo "the program did not end cleanly"; cat "$work/program.log"; exit 1; }
 gui=
