@@ -121,6 +121,8 @@ void RemoteServer::acceptConnections()
             continue;
         }
         ++pendingRequests_;
+        // Nothing a request sends beyond its head is kept.
+        socket->setReadBufferSize(static_cast<qint64>(MaxRequestHead) + 1);
         auto* timeout = new QTimer(socket);
         timeout->setSingleShot(true);
         connect(timeout, &QTimer::timeout, socket, &QTcpSocket::abort);
@@ -156,6 +158,7 @@ void RemoteServer::readRequest(QTcpSocket* socket)
     switch (gate.judge(*head)) {
     case RemoteVerdict::WebSocket: {
         socket->disconnect(this);
+        socket->setReadBufferSize(0);
         delete socket->findChild<QTimer*>();
         if (pendingRequests_ > 0)
             --pendingRequests_;
@@ -195,7 +198,8 @@ void RemoteServer::readRequest(QTcpSocket* socket)
 
 void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body)
 {
-    socket->disconnect(this);
+    // Still counted as pending until it is gone: only its reading ends here.
+    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
     socket->readAll();
     const QByteArray authority = QByteArray::fromStdString(settings_.address + ":" + std::to_string(settings_.port));
     QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + " " + reason(status) + "\r\n";

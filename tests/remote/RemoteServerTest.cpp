@@ -138,6 +138,9 @@ private slots:
         QVERIFY(script.contains("text/javascript"));
         QVERIFY(get(port_, "/favicon.ico?code=" + code).startsWith("HTTP/1.1 404 "));
         QVERIFY(rawRequest(port_, "GARBAGE\r\n\r\n").startsWith("HTTP/1.1 400 "));
+        // Answered requests no longer count against the requests being read.
+        for (int i = 0; i < RemoteServer::MaxPendingRequests + 8; ++i)
+            QVERIFY2(get(port_, "/").startsWith("HTTP/1.1 403 "), qPrintable(QString::number(i)));
         QVERIFY(rawRequest(port_, QByteArray(10000, 'A')).startsWith("HTTP/1.1 431 "));
     }
 

@@ -45,7 +45,7 @@ steps = [[255, 0, 0, 0] * n, [0, 0, 255, 0] * n]
 write(home + "/sequence/FADE121.CSQ", ["Sequence von TINCTARA 99", "[Config]", "ElementeMax =    121",
       "Sequencenmax =    2", "Speed =   40", "[WALL]", "Xmax =  11", "Ymax =  11", "[OTHERFILES]", "",
       home + "/config/WALL121.CFG", "[Sequence]", values(steps[0] + steps[1]), "[HOLDBLEND]", values([1, 40, 1, 40])])
-ini = open(home + "/TINCTARA.ini", encoding="cp1252").read().split("\r\n")
+ini = open(home + "/TINCTARA.ini", encoding="cp1252", newline="").read().split("\r\n")
 files = ini.index("[FILES]")
 ini[files + 1] = home + "/config/WALL121.CFG"
 ini[files + 2] = ""

@@ -6,6 +6,7 @@ sACN output. Talks WebSocket with the standard library only.
 Usage: remote_load.py URL PID [SECONDS]"""
 import base64
 import os
+import random
 import socket
 import statistics
 import struct
@@ -109,7 +110,7 @@ for i in range(40):
                 latencies.append((frame[1] - t0) * 1000)
                 break
         time.sleep(0.0005)
-    time.sleep(0.25)  # within the rate limit
+    time.sleep(0.2 + 0.1 * random.random())  # within the rate limit, and at any phase of the tick
 print("colour to sACN output: %d samples, median %.1f ms, max %.1f ms"
       % (len(latencies), statistics.median(latencies), max(latencies)))
 

@@ -41,6 +41,8 @@
     cells.length = 0;
     count = n;
     wall.style.gridTemplateColumns = 'repeat(' + Math.max(columns, 1) + ', 1fr)';
+    // Square cells, and the whole wall within the screen's height.
+    wall.style.maxWidth = 'calc((100vh - 190px) * ' + Math.max(columns, 1) + ' / ' + Math.max(rows, 1) + ')';
     for (let i = 0; i < n; i++) {
       const cell = document.createElement('button');
       cell.type = 'button';
@@ -55,6 +57,12 @@
     $('nowall').hidden = n > 0;
   }
 
+  // Dark writing on light colours.
+  function light(hex) {
+    const v = parseInt(hex, 16);
+    return 0.299 * (v >> 16) + 0.587 * ((v >> 8) & 255) + 0.114 * (v & 255) > 160;
+  }
+
   function paintCell(index, colour, selected) {
     const cell = cells[index];
     if (!cell) return;
@@ -62,6 +70,7 @@
     cell.dataset.colour = colour;
     cell.dataset.selected = selected ? '1' : '0';
     cell.classList.toggle('selected', !!selected);
+    cell.classList.toggle('light', light(colour));
     cell.setAttribute('aria-pressed', selected ? 'true' : 'false');
   }
 
@@ -85,6 +94,7 @@
       button.className = 'usercolour';
       button.id = 'user-' + (k + 1);
       button.style.backgroundColor = '#' + screen;
+      button.classList.toggle('light', light(screen));
       button.textContent = name || String(k + 1);
       button.title = (name ? name + ': ' : '') + 'R ' + r + ' G ' + g + ' B ' + b + ' W ' + w;
       button.disabled = playing;
