@@ -18,7 +18,9 @@ for name, (width, height) in (("phone", (390, 844)), ("tablet", (1024, 768))):
         options.add_argument(argument)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     try:
-        driver.set_window_size(width, height)
+        # The viewport itself at the device's size, as a phone or tablet shows it.
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                               {"width": width, "height": height, "deviceScaleFactor": 1, "mobile": name == "phone"})
         driver.get(url)
         end = time.time() + 10
         while time.time() < end and not driver.find_elements(By.ID, "cell-2"):
@@ -33,12 +35,11 @@ for name, (width, height) in (("phone", (390, 844)), ("tablet", (1024, 768))):
         time.sleep(1)
         driver.save_screenshot("%s-%s.png" % (prefix, name))
         print("saved %s-%s.png" % (prefix, name))
-        # And the whole page, as a phone user scrolls through it.
-        height_needed = driver.execute_script("return document.documentElement.scrollHeight")
-        if height_needed > height:
-            driver.set_window_size(width, height_needed)
+        # And the rest of the page, as a phone user scrolls down to it.
+        if driver.execute_script("return document.documentElement.scrollHeight") > height:
+            driver.execute_script("window.scrollTo(0, document.documentElement.scrollHeight)")
             time.sleep(0.5)
-            driver.save_screenshot("%s-%s-full.png" % (prefix, name))
-            print("saved %s-%s-full.png" % (prefix, name))
+            driver.save_screenshot("%s-%s-scrolled.png" % (prefix, name))
+            print("saved %s-%s-scrolled.png" % (prefix, name))
     finally:
         driver.quit()
