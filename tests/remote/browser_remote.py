@@ -66,6 +66,12 @@ except Exception as error:  # no browser here: say so, never pass silently
     print("SKIP: headless Chromium does not start: %s" % str(error).splitlines()[0])
     sys.exit(77)
 
+def click(element):
+    # Into the middle of the screen first: the status line stays at its foot.
+    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
+    element.click()
+
+
 try:
     driver.get(url)
     cell = lambda n: driver.find_element(By.ID, "cell-%d" % n)
@@ -74,9 +80,9 @@ try:
     print("page shows", len(driver.find_elements(By.CSS_SELECTOR, ".cell")), "cells; title:",
           driver.find_element(By.ID, "title").text)
 
-    cell(1).click()
+    click(cell(1))
     wait_for("cell 1 selected", lambda: cell(1).get_attribute("data-selected") == "1")
-    cell(2).click()
+    click(cell(2))
     wait_for("cell 2 selected", lambda: cell(2).get_attribute("data-selected") == "1")
     status = driver.find_element(By.ID, "status")
     wait_for("the selection count", lambda: "2 Elemente" in status.text)
@@ -95,14 +101,14 @@ try:
     r, g, b, w = levels
     screen = "".join("%02x" % min(255, v + w) for v in (r, g, b))
     print("painting", button.get_attribute("id"), levels, "screen", screen)
-    button.click()
+    click(button)
     wait_for("both cells painted on the page",
              lambda: cell(1).get_attribute("data-colour") == screen and cell(2).get_attribute("data-colour") == screen)
     wait_for("the painted levels in the sACN frame", lambda: frame(1, 8) == levels + levels)
     print("frame channels 1-8:", frame(1, 8))
 
     painted = frame(1, 48)
-    driver.find_element(By.ID, "btn-play").click()
+    click(driver.find_element(By.ID, "btn-play"))
     wait_for("the play status", lambda: status.text == "Sequenz wird abgespielt.")
     wait_for("cells locked while playing", lambda: not cell(1).is_enabled())
     wait_for("the frame to follow the sequence", lambda: frame(1, 48) != painted, timeout=20)
@@ -112,7 +118,7 @@ try:
              cell(1).get_attribute("data-colour") != screen, timeout=20)
     print("playing: frame channels 1-8:", frame(1, 8), "cell 1", cell(1).get_attribute("data-colour"))
 
-    driver.find_element(By.ID, "btn-stop").click()
+    click(driver.find_element(By.ID, "btn-stop"))
     wait_for("the stop status", lambda: status.text == "Sequenzer gestoppt.")
     wait_for("cells free again", lambda: cell(1).is_enabled())
     print("stopped at step", driver.find_element(By.ID, "step").text)

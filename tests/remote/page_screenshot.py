@@ -26,7 +26,7 @@ for name, (width, height) in (("phone", (390, 844)), ("tablet", (1024, 768))):
         while time.time() < end and not driver.find_elements(By.ID, "cell-2"):
             time.sleep(0.1)
         if name == "phone":
-            driver.find_element(By.ID, "btn-none").click()
+            driver.find_element(By.ID, "btn-none").click()  # near the top: nothing covers it
             time.sleep(0.3)
             for n in (2, 3):
                 driver.find_element(By.ID, "cell-%d" % n).click()

@@ -59,6 +59,8 @@ class Page:
 
 frame_lock = threading.Lock()
 frame = [None, 0.0]
+arrivals = []  # packet times while one is wanted
+recording = [False]
 
 
 def receive():
@@ -70,6 +72,8 @@ def receive():
             with frame_lock:
                 frame[0] = data[126:126 + 512]
                 frame[1] = time.monotonic()
+                if recording[0]:
+                    arrivals.append(frame[1])
 
 
 threading.Thread(target=receive, daemon=True).start()
@@ -132,4 +136,34 @@ print("program CPU during the fade: 1 page %s %%, 11 pages %s %% of a core; medi
       % (["%.2f" % v for v in alone], ["%.2f" % v for v in loaded], statistics.median(alone),
          statistics.median(loaded), statistics.median(loaded) - statistics.median(alone)))
 print("the ten pages received %d bytes in the last round" % received)
+
+
+def intervals(duration, flood=None):
+    """Gaps between sACN packets in ms over `duration` seconds, with a page flooding meanwhile."""
+    del arrivals[:]
+    recording[0] = True
+    end = time.monotonic() + duration
+    sent = 0
+    while time.monotonic() < end:
+        if flood:
+            try:
+                flood.send("mix %d 0 0 0" % (sent % 256))
+                sent += 1
+            except OSError:
+                flood = Page()  # let go by the program, as it should be: come back and go on
+        else:
+            time.sleep(0.01)
+    recording[0] = False
+    gaps = [(b - a) * 1000 for a, b in zip(arrivals, arrivals[1:])]
+    gaps.sort()
+    return gaps, sent
+
+
+quiet, _ = intervals(5)
+flooder = Page()
+busy, sent = intervals(5, flooder)
+describe = lambda g: "median %.1f ms, 99th %.1f ms, max %.1f ms" % (
+    statistics.median(g), g[int(len(g) * 0.99) - 1], g[-1])
+print("sACN packet gaps during the fade, quiet:", describe(quiet))
+print("  while a page floods %d actions in 5 s (coming back when let go):" % sent, describe(busy))
 control.send("stop")
