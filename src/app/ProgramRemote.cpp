@@ -44,6 +44,12 @@ bool ProgramRemote::questionOpen() const
     return QApplication::activeModalWidget() != nullptr;
 }
 
+bool ProgramRemote::windowsLocked() const
+{
+    // Output ticks would write the wall's levels over the frames the play unit receives.
+    return program_.playUnit().transferring();
+}
+
 std::string ProgramRemote::applyColour(const std::array<std::uint8_t, Planes>& rgbw)
 {
     if (ColourWindow* window = program_.mainWindow().colourWindow()) {

@@ -26,6 +26,7 @@ public:
 
     // RemoteHost
     bool questionOpen() const override;
+    bool windowsLocked() const override;
     std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) override;
     std::string wallStatus() const override;
     std::string sequencerStatus() const override;

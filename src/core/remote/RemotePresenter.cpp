@@ -65,6 +65,8 @@ RemotePresenter::Reply RemotePresenter::perform(std::string_view message)
     // Nothing may happen under a question: its answer decides what comes next.
     if (s_.host.questionOpen())
         return {false, RemoteText::QuestionOpen};
+    if (s_.host.windowsLocked())
+        return {false, RemoteText::Transferring};
     const std::vector<std::string_view> word = words(message);
     if (word.empty() || word.size() > 5)
         return {false, RemoteText::Unknown};

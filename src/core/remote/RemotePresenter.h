@@ -19,6 +19,7 @@ inline constexpr const char* QuestionOpen = "Eine Frage wartet am Rechner.";
 inline constexpr const char* TooFast = "Zu viele Eingaben auf einmal. Bitte langsamer.";
 inline constexpr const char* WallLocked = "Die Sequenz läuft: erst STOP drücken.";
 inline constexpr const char* Unknown = "Unbekannte Eingabe.";
+inline constexpr const char* Transferring = "Eine Übertragung läuft: bitte warten.";
 }  // namespace RemoteText
 
 // What the remote needs from the program beside the presenters: whether a
@@ -28,6 +29,9 @@ class RemoteHost {
 public:
     virtual ~RemoteHost() = default;
     virtual bool questionOpen() const = 0;
+    // True while the windows are disabled as a whole for a transfer: the
+    // page is then as unusable as they are.
+    virtual bool windowsLocked() const { return false; }
     // Mixes `rgbw` and presses the colour window's apply button; the colour
     // window's status line afterwards.
     virtual std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) = 0;

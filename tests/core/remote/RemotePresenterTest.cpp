@@ -22,6 +22,7 @@ struct RemoteHarness : testing::EngineHarness, RemoteHost {
     }
 
     bool questionOpen() const override { return question; }
+    bool windowsLocked() const override { return locked; }
     std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) override
     {
         return closedColour.apply(rgbw, model);
@@ -45,6 +46,7 @@ struct RemoteHarness : testing::EngineHarness, RemoteHost {
     }
 
     bool question = false;
+    bool locked = false;
     testing::FakeMainWindowCommands confirm;
     Selection selection{model, view, user};
     WallWindowPresenter wall{model, view, user, selection};
@@ -121,27 +123,33 @@ TEST(RemotePresenter, MalformedActionsAreRefusedWithoutEffect)
     EXPECT_EQ(h.model.StepCount, 0);
 }
 
-TEST(RemotePresenter, AnOpenQuestionRefusesEveryAction)
+TEST(RemotePresenter, AnOpenQuestionOrATransferRefusesEveryAction)
 {
-    RemoteHarness h;
-    h.recordSteps(2);
-    h.act("tap 1");
-    h.question = true;
-    const auto colours = h.model.ElementColours;
-    const auto selection = h.model.SelectionFlags;
-    const auto step = h.model.CurrentStep;
-    const std::size_t titles = h.view.titles.size();
-    for (const char* message :
-         {"tap 2", "all", "none", "user 4", "mix 1 2 3 4", "play", "stop", "back", "forward", "jump 1", "nonsense"}) {
-        const auto reply = h.act(message);
-        EXPECT_FALSE(reply.done) << message;
-        EXPECT_EQ(reply.status, "Eine Frage wartet am Rechner.") << message;
+    for (const bool question : {true, false}) {
+        RemoteHarness h;
+        h.recordSteps(2);
+        h.act("tap 1");
+        h.question = question;
+        h.locked = !question;
+        const auto colours = h.model.ElementColours;
+        const auto selection = h.model.SelectionFlags;
+        const auto step = h.model.CurrentStep;
+        const std::size_t titles = h.view.titles.size();
+        const bool timer = h.timer.enabled;
+        for (const char* message : {"tap 2", "all", "none", "user 4", "mix 1 2 3 4", "play", "stop", "back",
+                                    "forward", "jump 1", "nonsense"}) {
+            const auto reply = h.act(message);
+            EXPECT_FALSE(reply.done) << message;
+            EXPECT_EQ(reply.status, question ? "Eine Frage wartet am Rechner." : RemoteText::Transferring)
+                << message;
+        }
+        EXPECT_EQ(h.model.ElementColours, colours);
+        EXPECT_EQ(h.model.SelectionFlags, selection);
+        EXPECT_EQ(h.model.CurrentStep, step);
+        EXPECT_FALSE(h.model.hasState(StateFlag::SequencePlaying));
+        EXPECT_EQ(h.view.titles.size(), titles);
+        EXPECT_EQ(h.timer.enabled, timer);  // the output stays as it was
     }
-    EXPECT_EQ(h.model.ElementColours, colours);
-    EXPECT_EQ(h.model.SelectionFlags, selection);
-    EXPECT_EQ(h.model.CurrentStep, step);
-    EXPECT_FALSE(h.model.hasState(StateFlag::SequencePlaying));
-    EXPECT_EQ(h.view.titles.size(), titles);
 }
 
 TEST(RemotePresenter, SequencerButtonsAndTheStepEntry)
