@@ -138,11 +138,18 @@ bool RemoteGate::sameOrigin(const RequestHead& head) const
 {
     // A page of another site reaches us only through a browser, and a browser
     // names that site in Origin; a Host other than ours is a rebound name.
-    if (lower(head.header("host")) != lower(authority))
+    // Browsers leave the default port 80 out of both.
+    const std::string ours = lower(authority);
+    const std::string plain = ours.size() > 3 && ours.compare(ours.size() - 3, 3, ":80") == 0
+                                  ? ours.substr(0, ours.size() - 3)
+                                  : ours;
+    const std::string host = lower(head.header("host"));
+    if (host != ours && host != plain)
         return false;
     if (!head.hasHeader("origin"))
         return true;
-    return lower(head.header("origin")) == "http://" + lower(authority);
+    const std::string origin = lower(head.header("origin"));
+    return origin == "http://" + ours || origin == "http://" + plain;
 }
 
 RemoteVerdict RemoteGate::judge(const RequestHead& head) const

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 namespace tinctara {
 namespace {
@@ -83,6 +84,17 @@ TEST(RemoteAccess, EveryRequestIsJudgedByCodeOriginHostAndPath)
         ASSERT_TRUE(head) << c.what;
         EXPECT_EQ(gate.judge(*head), c.verdict) << c.what;
     }
+
+    // On port 80 browsers name the host without the port.
+    const RemoteGate port80{"GoodCode1234567890abcd", "192.168.1.10:80", 0, 16};
+    for (const auto& [host, origin, verdict] :
+         {std::tuple{"192.168.1.10", "", RemoteVerdict::Page},
+          std::tuple{"192.168.1.10:80", "Origin: http://192.168.1.10\r\n", RemoteVerdict::Page},
+          std::tuple{"192.168.1.10", "Origin: http://192.168.1.10:80\r\n", RemoteVerdict::Page},
+          std::tuple{"192.168.1.10:8080", "", RemoteVerdict::Forbidden},
+          std::tuple{"192.168.1.1", "", RemoteVerdict::Forbidden}})
+        EXPECT_EQ(port80.judge(*parseRequestHead(request("/?code=GoodCode1234567890abcd", origin, host))), verdict)
+            << host << " " << origin;
 
     // A new code: the old one is worth nothing.
     RemoteGate renewed = gate;
