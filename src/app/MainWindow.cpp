@@ -10,6 +10,8 @@
 #include "PatchWindow.h"
 #include "DmxTestWindow.h"
 #include "OptionsWindow.h"
+#include "ProgramRemote.h"
+#include "RemoteOptionsTab.h"
 #include "SequencerWindow.h"
 #include "Program.h"
 #include "WallWindow.h"
@@ -505,6 +507,8 @@ void MainWindow::openOptionsWindow()
     if (!editingWindow(WindowKind::Options)) {
         ShowBusy(program_.user());
         auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
+        window->addPage(new RemoteOptionsTab(program_.settings(), program_.remote().server()),
+                        QString::fromUtf8(RemoteOptionsText::Tab));
         addEditingWindow(WindowKind::Options, window, window->presenter().storedPlacement(),
                          [window] { window->presenter().Form_Activate(); },
                          [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });

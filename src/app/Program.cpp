@@ -2,6 +2,7 @@
 
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
+#include "ProgramRemote.h"
 
 namespace tinctara {
 
@@ -46,10 +47,12 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     playUnit_ = std::make_unique<PlayUnitTransfer>(
         PlayUnitTransfer::Services{*model_, view_, user_, timer_, sendToMergerTimer_, ports_});
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
+    remote_ = std::make_unique<ProgramRemote>(*this);
 }
 
 Program::~Program()
 {
+    remote_.reset();
     timer_.setEnabled(false);
     sendToMergerTimer_.setEnabled(false);
 }
@@ -60,7 +63,10 @@ bool Program::start()
     char problem[1024];
     if (PortIoProblem(problem, sizeof problem) > 0)
         user_.messageBox(problem, "TINCTARA", MessageButtons::Ok, MessageIcon::Exclamation);
-    return presenter_->Form_Load();
+    if (!presenter_->Form_Load())
+        return false;
+    remote_->startFromSettings();
+    return true;
 }
 
 }  // namespace tinctara

@@ -26,6 +26,7 @@
 namespace tinctara {
 
 class MainWindow;
+class ProgramRemote;
 
 struct ProgramSetup {
     std::string programFolder;
@@ -68,6 +69,8 @@ public:
     PlayUnitTransfer& playUnit() { return *playUnit_; }
     QtOutputTimer& sendToMergerTimer() { return sendToMergerTimer_; }
     const std::string& programFolder() const { return setup_.programFolder; }
+    // The web remote, off until started.
+    ProgramRemote& remote() { return *remote_; }
 
 private:
     ProgramSetup setup_;
@@ -103,6 +106,8 @@ private:
     std::unique_ptr<DmxTestPresenter> dmxTest_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
+    // Last: its connections go before anything they reach.
+    std::unique_ptr<ProgramRemote> remote_;
 };
 
 }  // namespace tinctara

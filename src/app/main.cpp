@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "ProgramFolder.h"
+#include "ProgramRemote.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -59,8 +60,16 @@ int main(int argc, char* argv[])
     const QCommandLineOption hardware(QStringLiteral("hardware"),
                                       QStringLiteral("Port-Zugriff: virtual (Vorgabe) oder direct."),
                                       QStringLiteral("direct|virtual"));
+    const QCommandLineOption remote(QStringLiteral("remote"),
+                                    QStringLiteral("Fernbedienung im Browser auf Port PORT einschalten."),
+                                    QStringLiteral("PORT"));
+    const QCommandLineOption remoteAddress(QStringLiteral("remote-address"),
+                                           QStringLiteral("Adresse der Fernbedienung (Vorgabe 127.0.0.1)."),
+                                           QStringLiteral("ADDR"));
     parser.addOption(home);
     parser.addOption(hardware);
+    parser.addOption(remote);
+    parser.addOption(remoteAddress);
     // The historic imprint switches (-b, -c, -f, -l, -w, -n) are accepted and ignored.
     for (const char* imprint : {"b", "c", "f", "l", "w", "n"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(imprint)));
@@ -77,12 +86,33 @@ int main(int argc, char* argv[])
         }
         setup.hardware = choice.toStdString();
     }
+    tinctara::RemoteSettings remoteSettings;
+    if (parser.isSet(remote)) {
+        bool number = false;
+        remoteSettings.port = parser.value(remote).toInt(&number);
+        if (!number || remoteSettings.port < 1 || remoteSettings.port > 65535) {
+            std::fprintf(stderr, "tinctara: --remote braucht einen Port zwischen 1 und 65535\n");
+            return 2;
+        }
+        if (parser.isSet(remoteAddress))
+            remoteSettings.address = parser.value(remoteAddress).toStdString();
+        remoteSettings.code = tinctara::makeAccessCode();
+    }
     tinctara::Program program(setup);
     if (!folder.problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("TINCTARA"), folder.problem);
     if (!program.start())
         return 1;
     program.mainWindow().show();
+    if (parser.isSet(remote)) {
+        // One line for scripts: the address a browser opens, as it stands.
+        const std::string problem = program.remote().server().start(remoteSettings);
+        if (problem.empty())
+            std::printf("%s\n", tinctara::remoteUrl(remoteSettings).c_str());
+        else
+            std::fprintf(stderr, "%s Das Programm läuft ohne Fernbedienung weiter.\n", problem.c_str());
+        std::fflush(stdout);
+    }
     quitOnTerminationSignals(&app);
     return QApplication::exec();
 }

@@ -29,7 +29,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     nameControl(this, QStringLiteral("frmOptions"), QStringLiteral("Optionen"));
     setWindowTitle(QStringLiteral("Optionen"));
 
-    auto* tabs = new QTabWidget(this);
+    auto* tabs = tabs_ = new QTabWidget(this);
     nameControl(tabs, QStringLiteral("tbsOptions"), QStringLiteral("Optionen"));
     tabs->setUsesScrollButtons(false);  // all four tabs in view
 
@@ -127,6 +127,8 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
 }
 
 OptionsWindow::~OptionsWindow() = default;
+
+void OptionsWindow::addPage(QWidget* page, const QString& caption) { tabs_->addTab(page, caption); }
 
 void OptionsWindow::setField(int index, std::string_view text)
 {

@@ -23,6 +23,8 @@ public:
     ~OptionsWindow() override;
 
     OptionsPresenter& presenter() { return *presenter_; }
+    // A further tab after the window's own.
+    void addPage(QWidget* page, const QString& caption);
 
     void setField(int index, std::string_view text) override;
     void setFieldEnabled(int index, bool enabled) override;
@@ -40,6 +42,7 @@ private:
     int fieldIndex(QObject* object) const;
 
     std::unique_ptr<OptionsPresenter> presenter_;
+    QTabWidget* tabs_ = nullptr;
     std::array<QLineEdit*, OptionsText::DmxFields> txtDMX_{};
     std::array<QLineEdit*, 4> txtPath_{};
     std::array<QRadioButton*, 2> OptDMXSend_{};

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "model/Selection.h"
+#include "model/ShowModel.h"
+#include "platform/ShowView.h"
+#include "windows/ColourWindowPresenter.h"
+#include "windows/SequencerPresenter.h"
+#include "windows/WallWindowPresenter.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tinctara {
+
+namespace RemoteText {
+inline constexpr const char* QuestionOpen = "Eine Frage wartet am Rechner.";
+inline constexpr const char* TooFast = "Zu viele Eingaben auf einmal. Bitte langsamer.";
+inline constexpr const char* WallLocked = "Die Sequenz läuft: erst STOP drücken.";
+inline constexpr const char* Unknown = "Unbekannte Eingabe.";
+inline constexpr const char* Transferring = "Eine Übertragung läuft: bitte warten.";
+}  // namespace RemoteText
+
+// What the remote needs from the program beside the presenters: whether a
+// question waits for an answer, the colour window's apply (the open window's,
+// or one of its own while the window is closed) and the texts the windows show.
+class RemoteHost {
+public:
+    virtual ~RemoteHost() = default;
+    virtual bool questionOpen() const = 0;
+    // True while the windows are disabled as a whole for a transfer: the
+    // page is then as unusable as they are.
+    virtual bool windowsLocked() const { return false; }
+    // Mixes `rgbw` and presses the colour window's apply button; the colour
+    // window's status line afterwards.
+    virtual std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) = 0;
+    virtual std::string wallStatus() const = 0;
+    virtual std::string sequencerStatus() const = 0;
+    virtual std::string title() const = 0;
+};
+
+// A colour window without a window: the apply button's rules for the remote
+// while frmColor is closed. Keeps only the status line.
+class ClosedColourWindow : private ColourWindowView {
+public:
+    explicit ClosedColourWindow(ColourWindowPresenter::Services services) : presenter_(services, *this) {}
+    std::string apply(const std::array<std::uint8_t, Planes>& rgbw, ShowModel& model);
+
+private:
+    void setCaption(std::string_view) override {}
+    void setStatus(std::string_view text) override { status_ = text; }
+    void showFader(int, int) override {}
+    void setFaderMinimum(int) override {}
+    void setValueField(int, std::string_view) override {}
+    void showPanelColour(Rgb) override {}
+    void showUserColour(int, Rgb) override {}
+    void setNumberField(std::string_view) override {}
+    void setNameField(std::string_view) override {}
+    void setStorePromptVisible(bool) override {}
+    void setImmediateApplyChecked(bool) override {}
+    void focus(ColourControl) override {}
+
+    ColourWindowPresenter presenter_;
+    std::string status_;
+};
+
+// What the page shows, as one picture; two pictures give the update.
+struct RemoteState {
+    struct Cell {
+        Rgb colour;
+        bool selected = false;
+        friend bool operator==(const Cell&, const Cell&) = default;
+    };
+    struct UserColour {
+        std::string name;
+        std::array<std::uint8_t, Planes> levels{};
+        friend bool operator==(const UserColour&, const UserColour&) = default;
+    };
+    int columns = 0;
+    int rows = 0;
+    int count = 0;
+    std::array<Cell, ElementSlots> cells{};
+    bool playing = false;
+    std::string step;  // the sequencer's step field
+    int stepCount = 0;
+    std::string title;
+    std::array<UserColour, UserColours> colours{};
+};
+
+// The remote's actions, each one a named event of the windows' presenters,
+// and the page's picture of the show.
+//
+// Actions are short text messages:
+//   tap N        the click on cell N (1-based), as with Ctrl: select or deselect
+//   all | none   "Alles markieren" | deselect every element
+//   user K       user colour K (1..20) through the colour window's apply
+//   mix R G B W  this colour through the colour window's apply
+//   play | stop | back | forward   the sequencer's buttons
+//   jump TEXT    TEXT typed into the sequencer's step field
+class RemotePresenter {
+public:
+    struct Services {
+        ShowModel& model;
+        ShowView& show;
+        Selection& selection;
+        WallWindowPresenter& wall;
+        SequencerPresenter& sequencer;
+        RemoteHost& host;
+    };
+
+    struct Reply {
+        bool done = false;  // false: refused, nothing happened
+        std::string status;
+    };
+
+    explicit RemotePresenter(Services services) : s_(services) {}
+
+    Reply perform(std::string_view message);
+    RemoteState state() const;
+
+private:
+    Reply sequencerButton(int index);
+    Reply jump(std::string_view text);
+
+    Services s_;
+};
+
+// The update that takes a page from `before` to `now` (JSON, type "state"):
+// everything when `before` is null, else only what changed; empty when
+// nothing did.
+std::string remoteUpdate(const RemoteState* before, const RemoteState& now);
+// The reply to one action (JSON, type "status").
+std::string remoteStatusMessage(const RemotePresenter::Reply& reply);
+// `text` as a JSON string, safe inside HTML as well; invalid UTF-8 becomes U+FFFD.
+std::string jsonString(std::string_view text);
+
+}  // namespace tinctara

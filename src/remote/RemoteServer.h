@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "remote/RemoteAccess.h"
+#include "remote/RemotePresenter.h"
+#include "remote/RemoteSettings.h"
+
+#include <QObject>
+#include <QTcpServer>
+#include <QTimer>
+#include <QWebSocketServer>
+
+#include <map>
+#include <optional>
+
+class QTcpSocket;
+class QWebSocket;
+
+namespace tinctara {
+
+// The web remote: serves the page built into the program and carries its
+// WebSocket, on the GUI thread. Every request is judged by RemoteGate before
+// anything is answered, so a request without the code gets a 403 and a
+// WebSocket without it never gets its 101; only then does the socket go to
+// QWebSocketServer::handleConnection. Actions go to the RemotePresenter; the
+// picture of the show goes out every 50 ms, only what changed.
+class RemoteServer : public QObject, public RemoteControl {
+    Q_OBJECT
+public:
+    static constexpr int MaxConnections = 16;
+    static constexpr int MaxMessageBytes = 256;
+    static constexpr int MaxPendingRequests = 32;
+    static constexpr int MaxRefusedInARow = 300;
+    static constexpr qint64 MaxUnsentBytes = 2 * 1024 * 1024;
+
+    RemoteServer(RemotePresenter& presenter, Clock& clock, QObject* parent = nullptr);
+    ~RemoteServer() override;
+
+    // RemoteControl
+    std::string start(const RemoteSettings& settings) override;
+    void stop() override;
+    bool running() const override { return tcp_.isListening(); }
+    RemoteSettings current() const override { return settings_; }
+    std::vector<std::string> addresses() const override;
+
+    int connectionCount() const { return static_cast<int>(clients_.size()); }
+    // Sends what changed to every page now (the timer does it every 50 ms).
+    void broadcast();
+
+private:
+    struct Client {
+        RateLimiter limiter;
+        qint64 unsent = 0;
+        int refusedInARow = 0;
+    };
+
+    void acceptConnections();
+    void readRequest(QTcpSocket* socket);
+    void respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body);
+    void takeWebSocket();
+    void receive(QWebSocket* socket, const QString& message);
+    void send(QWebSocket* socket, const std::string& text);
+    void drop(QWebSocket* socket);
+
+    RemotePresenter& presenter_;
+    Clock& clock_;
+    QTcpServer tcp_;
+    QWebSocketServer webSockets_;
+    QTimer timer_;
+    RemoteSettings settings_;
+    std::map<QWebSocket*, Client> clients_;
+    std::optional<RemoteState> last_;
+    int pendingRequests_ = 0;
+};
+
+}  // namespace tinctara

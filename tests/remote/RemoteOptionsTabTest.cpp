@@ -1,0 +1,75 @@
+// The options window's tab "Fernbedienung" in the real program, offscreen.
+#include "../app/ProgramFixture.h"
+#include "OptionsWindow.h"
+#include "ProgramRemote.h"
+#include "RemoteOptionsTab.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTcpServer>
+
+using namespace tinctara;
+
+class RemoteOptionsTabTest : public QObject {
+    Q_OBJECT
+
+    testing::ProgramFixture fixture_;
+
+private slots:
+    void theTabTurnsTheRemoteOnAndShowsItsAddress()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const int port = probe.serverPort();
+        probe.close();
+        fixture_.settings.write("TINCTARA", "Remote", "Port", std::to_string(port));
+
+        program->mainWindow().openWindow(WindowKind::Options);
+        auto* window = program->mainWindow().findChild<OptionsWindow*>(QStringLiteral("frmOptions"));
+        QVERIFY(window);
+        auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("tbsOptions"));
+        QCOMPARE(tabs->tabText(tabs->count() - 1), QStringLiteral("Fernbedienung"));
+        tabs->setCurrentIndex(tabs->count() - 1);
+        auto* on = window->findChild<QCheckBox*>(QStringLiteral("chkRemote"));
+        auto* url = window->findChild<QLabel*>(QStringLiteral("lblUrl"));
+        auto* qr = window->findChild<QLabel*>(QStringLiteral("picQrCode"));
+        QVERIFY(on && url && qr);
+        QVERIFY(!on->isChecked());
+
+        on->click();
+        RemoteServer& server = program->remote().server();
+        QVERIFY(server.running());
+        const std::string code = server.current().code;
+        QCOMPARE(url->text(), QStringLiteral("http://127.0.0.1:%1/?code=%2").arg(port).arg(QString::fromStdString(code)));
+        QVERIFY(!qr->pixmap().isNull());
+        QCOMPARE(fixture_.settings.read("TINCTARA", "Remote", "Enabled", ""), std::string("1"));
+
+        window->findChild<QPushButton*>(QStringLiteral("cmdNewCode"))->click();
+        QVERIFY(server.running());
+        QVERIFY(server.current().code != code);
+        QVERIFY(url->text().endsWith(QString::fromStdString(server.current().code)));
+
+        on->click();
+        QVERIFY(!server.running());
+        QVERIFY(url->isHidden());
+    }
+
+    void theQrCodeHasItsQuietZoneAndDarkModules()
+    {
+        const QImage image = remoteQrCode(QStringLiteral("http://127.0.0.1:8080/?code=abcdefghijkmnopqrstuvw"), 4);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.width(), image.height());
+        QCOMPARE((image.width() / 4 - 8 - 21) % 4, 0);  // 21 + 4k modules and the quiet zone
+        QCOMPARE(image.pixel(8, 8), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(16, 16), qRgb(0, 0, 0));  // the corner of the top-left finder
+    }
+};
+
+QTEST_MAIN(RemoteOptionsTabTest)
+#include "RemoteOptionsTabTest.moc"

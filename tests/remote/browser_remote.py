@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""The remote in a real browser: headless Chromium, driven by chromedriver,
+against the running program. Selects two cells, paints them a user colour,
+plays and stops the sequence, and watches both the page and the sACN frames
+the program sends to 127.0.0.1.
+
+Usage: browser_remote.py URL  (the program runs and sends sACN to 127.0.0.1)
+Exit 77 when no browser can start."""
+import re
+import socket
+import sys
+import threading
+import time
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+except ImportError:
+    print("SKIP: python3-selenium is not installed")
+    sys.exit(77)
+
+url = sys.argv[1]
+frame_lock = threading.Lock()
+last_frame = [None]
+
+
+def receive():
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    s.bind(("127.0.0.1", 5568))
+    while True:
+        data = s.recv(1000)
+        if len(data) >= 126 and data[4:16] == b"ASC-E1.17\x00\x00\x00":
+            with frame_lock:
+                last_frame[0] = data[126:126 + 512]
+
+
+threading.Thread(target=receive, daemon=True).start()
+
+
+def frame(first, count):
+    with frame_lock:
+        f = last_frame[0]
+    return None if f is None else list(f[first - 1:first - 1 + count])
+
+
+def wait_for(what, check, timeout=10):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = check()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+options = webdriver.ChromeOptions()
+options.binary_location = "/usr/bin/chromium"
+for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                 "--window-size=390,844", "--no-first-run", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync"):
+    options.add_argument(argument)
+try:
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+except Exception as error:  # no browser here: say so, never pass silently
+    print("SKIP: headless Chromium does not start: %s" % str(error).splitlines()[0])
+    sys.exit(77)
+
+def click(element):
+    # Into the middle of the screen first: the status line stays at its foot.
+    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", element)
+    element.click()
+
+
+try:
+    driver.get(url)
+    cell = lambda n: driver.find_element(By.ID, "cell-%d" % n)
+    wait_for("the wall on the page", lambda: len(driver.find_elements(By.CSS_SELECTOR, ".cell")) >= 2)
+    wait_for("the first frame", lambda: frame(1, 8) is not None)
+    print("page shows", len(driver.find_elements(By.CSS_SELECTOR, ".cell")), "cells; title:",
+          driver.find_element(By.ID, "title").text)
+
+    click(cell(1))
+    wait_for("cell 1 selected", lambda: cell(1).get_attribute("data-selected") == "1")
+    click(cell(2))
+    wait_for("cell 2 selected", lambda: cell(2).get_attribute("data-selected") == "1")
+    status = driver.find_element(By.ID, "status")
+    wait_for("the selection count", lambda: "2 Elemente" in status.text)
+    print("selected: status", repr(status.text))
+
+    # A user colour with light in it, and its levels from the button's title.
+    chosen = None
+    for button in driver.find_elements(By.CSS_SELECTOR, ".usercolour"):
+        m = re.search(r"R (\d+) G (\d+) B (\d+) W (\d+)", button.get_attribute("title"))
+        levels = [int(v) for v in m.groups()]
+        if any(levels) and levels != frame(1, 4):
+            chosen = (button, levels)
+            break
+    assert chosen, "no user colour to paint with"
+    button, levels = chosen
+    r, g, b, w = levels
+    screen = "".join("%02x" % min(255, v + w) for v in (r, g, b))
+    print("painting", button.get_attribute("id"), levels, "screen", screen)
+    click(button)
+    wait_for("both cells painted on the page",
+             lambda: cell(1).get_attribute("data-colour") == screen and cell(2).get_attribute("data-colour") == screen)
+    wait_for("the painted levels in the sACN frame", lambda: frame(1, 8) == levels + levels)
+    print("frame channels 1-8:", frame(1, 8))
+
+    painted = frame(1, 48)
+    click(driver.find_element(By.ID, "btn-play"))
+    wait_for("the play status", lambda: status.text == "Sequenz wird abgespielt.")
+    wait_for("cells locked while playing", lambda: not cell(1).is_enabled())
+    wait_for("the frame to follow the sequence", lambda: frame(1, 48) != painted, timeout=20)
+    page_before = cell(1).get_attribute("data-colour")
+    wait_for("the page to follow the sequence",
+             lambda: any(cell(n).get_attribute("data-colour") != page_before for n in (1, 2)) or
+             cell(1).get_attribute("data-colour") != screen, timeout=20)
+    print("playing: frame channels 1-8:", frame(1, 8), "cell 1", cell(1).get_attribute("data-colour"))
+
+    click(driver.find_element(By.ID, "btn-stop"))
+    wait_for("the stop status", lambda: status.text == "Sequenzer gestoppt.")
+    wait_for("cells free again", lambda: cell(1).is_enabled())
+    print("stopped at step", driver.find_element(By.ID, "step").text)
+    print("PASS")
+finally:
+    driver.quit()
