@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <utility>
 #include <system_error>
 #include <vector>
 
@@ -85,6 +86,52 @@ bool jpegComplete(const std::string& path)
     return bytes.find("\xFF\xD9") != std::string::npos;
 }
 
+// The size a PNG or JPEG header states. stb_image will not even size up a
+// picture whose pixels would not fit its buffers (far above our limit) and
+// then reports only an unknown format; this reading lets such a picture be
+// refused for its size. Nothing beyond the header is read.
+std::optional<std::pair<long long, long long>> statedSize(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(24, '\0');
+    in.read(head.data(), 24);
+    if (in.gcount() < 4)
+        return std::nullopt;
+    const auto be = [](const std::string& bytes, std::size_t at, int count) {
+        long long value = 0;
+        for (int i = 0; i < count; ++i)
+            value = value * 256 + static_cast<unsigned char>(bytes[at + i]);
+        return value;
+    };
+    if (in.gcount() == 24 && head.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0 && head.compare(12, 4, "IHDR") == 0)
+        return std::make_pair(be(head, 16, 4), be(head, 20, 4));
+    if (head.compare(0, 2, "\xFF\xD8", 2) != 0)
+        return std::nullopt;
+    // JPEG: walk the marker segments up to the frame header.
+    in.clear();
+    in.seekg(2);
+    for (int segments = 0; segments < 1000; ++segments) {
+        std::string marker(4, '\0');
+        in.read(marker.data(), 4);
+        if (in.gcount() < 4 || static_cast<unsigned char>(marker[0]) != 0xFF)
+            return std::nullopt;
+        const int code = static_cast<unsigned char>(marker[1]);
+        const long long length = be(marker, 2, 2);
+        const bool frame = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+        if (frame) {
+            std::string header(5, '\0');
+            in.read(header.data(), 5);
+            if (in.gcount() < 5)
+                return std::nullopt;
+            return std::make_pair(be(header, 3, 2), be(header, 1, 2));
+        }
+        if (length < 2)
+            return std::nullopt;
+        in.seekg(length - 2, std::ios::cur);
+    }
+    return std::nullopt;
+}
+
 struct StbFree {
     void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
 };
@@ -94,6 +141,10 @@ DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
     DecodeOutcome outcome;
     if (std::string problem = fileProblem(path); !problem.empty()) {
         outcome.refusal = problem;
+        return outcome;
+    }
+    if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels) {
+        outcome.refusal = tooLarge(path, size->first, size->second);
         return outcome;
     }
     int width = 0, height = 0, channels = 0;
@@ -384,6 +435,10 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
             outcome.refusal = problem;
             return outcome;
         }
+        if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels) {
+            outcome.refusal = tooLarge(path, size->first, size->second);
+            return outcome;
+        }
         int width = 0, height = 0, channels = 0;
         if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0) {
             outcome.refusal = corrupt(path);
@@ -420,6 +475,12 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
 
 DecodeOutcome decodePicture(const std::string& path, const FrameSink& sink)
 {
+    // A GIF's first frame comes from giflib, which checks the size first.
+    if (fileProblem(path).empty() && readHead(path, 3) == "GIF") {
+        DecodeOutcome outcome = decodeGif(path, 1, sink);
+        outcome.more = false;
+        return outcome;
+    }
     return decodeStill(path, sink);
 }
 
