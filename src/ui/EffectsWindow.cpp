@@ -87,15 +87,19 @@ void EffectPreview::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), QColor(0x40, 0x40, 0x40));
     if (wall_.columns <= 0 || wall_.rows <= 0)
         return;
-    const double cell = std::min(static_cast<double>(width()) / wall_.columns, static_cast<double>(height()) / wall_.rows);
+    // Cells of the wall's shape, as large as the widget allows.
+    const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
+    const double cell = std::min(static_cast<double>(width()) / wall_.columns,
+                                 static_cast<double>(height()) / (wall_.rows * aspect));
+    const double cellHeight = cell * aspect;
     const double left = (width() - cell * wall_.columns) / 2;
-    const double top = (height() - cell * wall_.rows) / 2;
+    const double top = (height() - cellHeight * wall_.rows) / 2;
     const double gap = cell > 8 ? 2 : 0;
     for (int e = 0; e < wall_.elements(); ++e) {
         const ElementPosition p = wall_.positions[static_cast<std::size_t>(e)];
         const Rgb c = e < static_cast<int>(colours_.size()) ? colours_[static_cast<std::size_t>(e)] : Rgb{};
-        painter.fillRect(QRectF(left + (p.column - 1) * cell + gap / 2, top + (p.row - 1) * cell + gap / 2,
-                                cell - gap, cell - gap),
+        painter.fillRect(QRectF(left + (p.column - 1) * cell + gap / 2, top + (p.row - 1) * cellHeight + gap / 2,
+                                cell - gap, cellHeight - gap),
                          QColor(c.red, c.green, c.blue));
     }
 }

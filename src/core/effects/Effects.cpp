@@ -314,6 +314,8 @@ EffectWall EffectWall::of(const ShowModel& model)
     wall.rows = model.WallRows;
     const int elements = model.elementsInUse();
     wall.positions.assign(model.ElementPositions.begin(), model.ElementPositions.begin() + elements);
+    if (model.ElementWidth > 0 && model.ElementHeight > 0)
+        wall.cellAspect = static_cast<double>(model.ElementHeight) / model.ElementWidth;
     return wall;
 }
 

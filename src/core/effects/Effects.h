@@ -24,6 +24,7 @@ struct EffectWall {
     int columns = 0;
     int rows = 0;
     std::vector<ElementPosition> positions;
+    double cellAspect = 1.0;  // height / width of one element's cell
 
     static EffectWall of(const ShowModel& model);
     int elements() const { return static_cast<int>(positions.size()); }

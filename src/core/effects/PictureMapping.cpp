@@ -55,8 +55,13 @@ std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, Pi
     double scaleX = static_cast<double>(columns) / picture.width;
     double scaleY = static_cast<double>(rows) / picture.height;
     if (fit != PictureFit::Stretch) {
-        const double scale = fit == PictureFit::Fit ? std::min(scaleX, scaleY) : std::max(scaleX, scaleY);
-        scaleX = scaleY = scale;
+        // Square pixels on cells of the wall's shape: the scale in widths of a cell.
+        const double aspect = wall.cellAspect > 0 ? wall.cellAspect : 1.0;
+        const double across = static_cast<double>(columns) / picture.width;
+        const double down = rows * aspect / picture.height;
+        const double scale = fit == PictureFit::Fit ? std::min(across, down) : std::max(across, down);
+        scaleX = scale;
+        scaleY = scale / aspect;
     }
     const double offsetX = (columns - picture.width * scaleX) / 2;
     const double offsetY = (rows - picture.height * scaleY) / 2;

@@ -8,7 +8,7 @@
 namespace tinctara {
 
 // Lays a picture onto the wall's grid and gives every element the average of
-// the part of the picture that falls on its cell (each lamp a square cell):
+// the part of the picture that falls on its cell (cells of the wall's shape):
 // fit shows the whole picture with black borders, fill covers the wall and
 // cuts what sticks out, stretch fills the wall in both directions. Cells
 // outside the picture count as black, transparent pixels too. The average is

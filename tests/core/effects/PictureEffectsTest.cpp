@@ -80,6 +80,19 @@ TEST_F(PictureEffects, EachLampTakesTheAverageOfItsArea)
     EXPECT_EQ(picture(path("half.png"), 1, 1).steps[0].lamps, (std::vector<Rgbw>{{128, 0, 0, 0}}));
 }
 
+// The 4 x 2 red and blue picture, decoded.
+RgbaView decodedRb()
+{
+    static const std::vector<std::uint8_t> pixels = [] {
+        std::vector<std::uint8_t> p;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                p.insert(p.end(), {static_cast<std::uint8_t>(x < 2 ? 255 : 0), 0, static_cast<std::uint8_t>(x < 2 ? 0 : 255), 255});
+        return p;
+    }();
+    return {pixels.data(), 4, 2};
+}
+
 TEST_F(PictureEffects, FitFillAndStretch)
 {
     // 4 x 2 pixels, left half red, right half blue.
@@ -93,6 +106,12 @@ TEST_F(PictureEffects, FitFillAndStretch)
     // Stretch on 2 x 2: one lamp column per colour as well, from all pixels.
     EXPECT_EQ(picture(path("rb.png"), 2, 2, PictureFit::Stretch).steps[0].lamps,
               (std::vector<Rgbw>{Red, Blue, Red, Blue}));
+    // Cells twice as high as wide: a 2 x 1 wall is square, so the 2 : 1
+    // picture fits into its middle half, black above and below.
+    EffectWall tall = grid(2, 1);
+    tall.cellAspect = 2.0;
+    const std::vector<Rgbw> halfRed{{128, 0, 0, 0}, {0, 0, 128, 0}};
+    EXPECT_EQ(mapPicture(decodedRb(), tall, PictureFit::Fit, 1.0), halfRed);
     // Stretch on 1 x 1: the average of all.
     EXPECT_EQ(picture(path("rb.png"), 1, 1, PictureFit::Stretch).steps[0].lamps,
               (std::vector<Rgbw>{{128, 0, 128, 0}}));
