@@ -162,13 +162,13 @@ DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
         outcome.refusal = corrupt(path);
         return outcome;
     }
-    std::unique_ptr<unsigned char, StbFree> pixels(stbi_load(path.c_str(), &width, &height, &channels, 4));
-    if (!pixels) {
+    std::unique_ptr<unsigned char, StbFree> pixels(stbi_load(path.c_str(), &width, &height, &channels, 0));
+    if (!pixels || channels < 1 || channels > 4) {
         outcome.refusal = corrupt(path);
         return outcome;
     }
     outcome.frames = 1;
-    sink(RgbaView{pixels.get(), width, height}, 0);
+    sink(RgbaView{pixels.get(), width, height, channels}, 0);
     return outcome;
 }
 
@@ -361,7 +361,7 @@ DecodeOutcome decodeGif(const std::string& path, int maxFrames, const FrameSink&
         if (!whole)
             break;  // a frame cut short is left out; the ones before it stand
         ++outcome.frames;
-        if (!sink(RgbaView{canvas.data(), width, height}, delayOf(control.DelayTime)))
+        if (!sink(RgbaView{canvas.data(), width, height, 4}, delayOf(control.DelayTime)))
             return outcome;
         // What this frame leaves for the next one.
         if (control.DisposalMode == DISPOSE_BACKGROUND) {
@@ -459,13 +459,14 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
     // it was given before.
     for (const Numbered& file : files) {
         int width = 0, height = 0, channels = 0;
-        std::unique_ptr<unsigned char, StbFree> pixels(stbi_load(file.path.string().c_str(), &width, &height, &channels, 4));
-        if (!pixels) {
+        std::unique_ptr<unsigned char, StbFree> pixels(
+            stbi_load(file.path.string().c_str(), &width, &height, &channels, 0));
+        if (!pixels || channels < 1 || channels > 4) {
             outcome.refusal = corrupt(file.path.string());
             return outcome;
         }
         ++outcome.frames;
-        if (!sink(RgbaView{pixels.get(), width, height}, 0))
+        if (!sink(RgbaView{pixels.get(), width, height, channels}, 0))
             break;
     }
     return outcome;

@@ -12,12 +12,15 @@ namespace tinctara {
 inline constexpr long long MaxPicturePixels = 100'000'000;          // one picture
 inline constexpr long long MaxAnimationPixels = 1'000'000'000;      // all frames to be decoded
 
-// One decoded picture: width x height pixels of four bytes R, G, B, A, row by
-// row. Valid only during the call that receives it.
+// One decoded picture: width x height pixels, row by row, each of `channels`
+// bytes: 4 R, G, B, A; 3 R, G, B; 2 grey, A; 1 grey (pictures keep the
+// channels they were stored with, which spares a conversion pass). Valid only
+// during the call that receives it.
 struct RgbaView {
     const std::uint8_t* pixels = nullptr;
     int width = 0;
     int height = 0;
+    int channels = 4;
 };
 
 // Receives each frame with its display time in milliseconds (0 when the

@@ -78,22 +78,27 @@ std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, Pi
     for (int r = 0; r < rows; ++r)
         spansY[r] = spanOf(r, offsetY, scaleY, picture.height);
 
+    const int n = std::clamp(picture.channels, 1, 4);
+    const int alphaAt = n == 4 ? 3 : n == 2 ? 1 : -1;
+    const int greenAt = n >= 3 ? 1 : 0;
+    const int blueAt = n >= 3 ? 2 : 0;
     for (int y = 0; y < picture.height; ++y) {
         // Cell rows that cover this pixel row (at most a few).
         const int firstRow = std::max(0, static_cast<int>(std::floor(offsetY + y * scaleY)));
         const int lastRow = std::min(rows - 1, static_cast<int>(std::ceil(offsetY + (y + 1) * scaleY)) - 1);
         if (firstRow > lastRow)
             continue;
-        const std::uint8_t* line = picture.pixels + static_cast<std::size_t>(y) * picture.width * 4;
+        const std::uint8_t* line = picture.pixels + static_cast<std::size_t>(y) * picture.width * n;
         for (int c = 0; c < columns; ++c) {
             const Span& span = spansX[c];
             double red = 0, green = 0, blue = 0;
             for (int x = span.first; x <= span.last; ++x) {
-                const std::uint8_t* p = line + static_cast<std::size_t>(x) * 4;
-                const double w = (x == span.first || x == span.last ? span.weight(x) : 1.0) * p[3];
+                const std::uint8_t* p = line + static_cast<std::size_t>(x) * n;
+                const double w = (x == span.first || x == span.last ? span.weight(x) : 1.0) *
+                                 (alphaAt < 0 ? 255.0 : static_cast<double>(p[alphaAt]));
                 red += w * p[0];
-                green += w * p[1];
-                blue += w * p[2];
+                green += w * p[greenAt];
+                blue += w * p[blueAt];
             }
             rowSums[c] = {red, green, blue};
         }

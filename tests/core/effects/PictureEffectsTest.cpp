@@ -75,6 +75,14 @@ TEST_F(PictureEffects, EachLampTakesTheAverageOfItsArea)
     }));
     EXPECT_EQ(picture(path("check.png"), 1, 1).steps[0].lamps, (std::vector<Rgbw>{{128, 128, 128, 0}}));
 
+    // Grey pictures and pictures without alpha keep their channels.
+    const std::uint8_t grey[] = {0, 255, 255, 255}, greyAlpha[] = {255, 0, 255, 255}, rgb[] = {255, 0, 0, 0, 0, 255};
+    EXPECT_EQ(mapPicture({grey, 4, 1, 1}, grid(2, 1), PictureFit::Stretch, 1.0),
+              (std::vector<Rgbw>{{128, 128, 128, 0}, {255, 255, 255, 0}}));
+    EXPECT_EQ(mapPicture({greyAlpha, 2, 1, 2}, grid(1, 1), PictureFit::Stretch, 1.0),
+              (std::vector<Rgbw>{{128, 128, 128, 0}}));
+    EXPECT_EQ(mapPicture({rgb, 2, 1, 3}, grid(2, 1), PictureFit::Stretch, 1.0), (std::vector<Rgbw>{Red, Blue}));
+
     // Transparent pixels count as black.
     ASSERT_TRUE(testing::writePng(path("half.png"), 2, 1, [](int x, int) { return x ? Pixel{255, 0, 0, 0} : RedPixel; }));
     EXPECT_EQ(picture(path("half.png"), 1, 1).steps[0].lamps, (std::vector<Rgbw>{{128, 0, 0, 0}}));
