@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
-          ola curl iproute2 libstb-dev libgif-dev pkg-config "$@")
+          ola curl iproute2 libstb-dev libgif-dev libpng-dev pkg-config "$@")
 
 missing=()
 for pkg in "${packages[@]}"; do

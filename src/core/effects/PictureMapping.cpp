@@ -41,6 +41,42 @@ Span spanOf(int cell, double offset, double scale, int pixels)
     return span;
 }
 
+// Sums one row of pixels per cell column, weighted by alpha and by the
+// share of each end pixel. The inner pixels are summed in integers: this loop
+// runs once per pixel of pictures of many megapixels.
+template <int N>
+void sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vector<std::array<double, 3>>& sums)
+{
+    constexpr int alphaAt = N == 4 ? 3 : N == 2 ? 1 : -1;
+    constexpr int greenAt = N >= 3 ? 1 : 0;
+    constexpr int blueAt = N >= 3 ? 2 : 0;
+    for (std::size_t c = 0; c < spans.size(); ++c) {
+        const Span& span = spans[c];
+        double red = 0, green = 0, blue = 0;
+        const auto addWeighted = [&](int x, double share) {
+            const std::uint8_t* p = line + static_cast<std::size_t>(x) * N;
+            const double w = share * (alphaAt < 0 ? 255.0 : static_cast<double>(p[alphaAt]));
+            red += w * p[0];
+            green += w * p[greenAt];
+            blue += w * p[blueAt];
+        };
+        if (span.last >= span.first) {
+            addWeighted(span.first, span.weight(span.first));
+            if (span.last != span.first)
+                addWeighted(span.last, span.lastWeight);
+        }
+        std::uint64_t r = 0, g = 0, b = 0;
+        const std::uint8_t* p = line + static_cast<std::size_t>(span.first + 1) * N;
+        for (int x = span.first + 1; x < span.last; ++x, p += N) {
+            const unsigned a = alphaAt < 0 ? 255u : p[alphaAt];
+            r += a * p[0];
+            g += a * p[greenAt];
+            b += a * p[blueAt];
+        }
+        sums[c] = {red + static_cast<double>(r), green + static_cast<double>(g), blue + static_cast<double>(b)};
+    }
+}
+
 }  // namespace
 
 std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, PictureFit fit, double gamma)
@@ -79,9 +115,6 @@ std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, Pi
         spansY[r] = spanOf(r, offsetY, scaleY, picture.height);
 
     const int n = std::clamp(picture.channels, 1, 4);
-    const int alphaAt = n == 4 ? 3 : n == 2 ? 1 : -1;
-    const int greenAt = n >= 3 ? 1 : 0;
-    const int blueAt = n >= 3 ? 2 : 0;
     for (int y = 0; y < picture.height; ++y) {
         // Cell rows that cover this pixel row (at most a few).
         const int firstRow = std::max(0, static_cast<int>(std::floor(offsetY + y * scaleY)));
@@ -89,18 +122,11 @@ std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, Pi
         if (firstRow > lastRow)
             continue;
         const std::uint8_t* line = picture.pixels + static_cast<std::size_t>(y) * picture.width * n;
-        for (int c = 0; c < columns; ++c) {
-            const Span& span = spansX[c];
-            double red = 0, green = 0, blue = 0;
-            for (int x = span.first; x <= span.last; ++x) {
-                const std::uint8_t* p = line + static_cast<std::size_t>(x) * n;
-                const double w = (x == span.first || x == span.last ? span.weight(x) : 1.0) *
-                                 (alphaAt < 0 ? 255.0 : static_cast<double>(p[alphaAt]));
-                red += w * p[0];
-                green += w * p[greenAt];
-                blue += w * p[blueAt];
-            }
-            rowSums[c] = {red, green, blue};
+        switch (n) {
+        case 1: sumRow<1>(line, spansX, rowSums); break;
+        case 2: sumRow<2>(line, spansX, rowSums); break;
+        case 3: sumRow<3>(line, spansX, rowSums); break;
+        default: sumRow<4>(line, spansX, rowSums); break;
         }
         for (int r = firstRow; r <= lastRow; ++r) {
             const Span& span = spansY[r];
