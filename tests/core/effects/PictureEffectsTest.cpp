@@ -4,6 +4,7 @@
 #include "core/effects/TestPictures.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <unistd.h>
 
@@ -123,6 +124,34 @@ TEST_F(PictureEffects, FitFillAndStretch)
     // Stretch on 1 x 1: the average of all.
     EXPECT_EQ(picture(path("rb.png"), 1, 1, PictureFit::Stretch).steps[0].lamps,
               (std::vector<Rgbw>{{128, 0, 128, 0}}));
+}
+
+// PNG kinds other than 8-bit RGBA: a palette with a transparent entry and
+// 16-bit grey, written by libpng's own writer.
+TEST_F(PictureEffects, PalettePngAndSixteenBitGrey)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 3;
+    image.height = 1;
+    image.format = PNG_FORMAT_RGBA | PNG_FORMAT_FLAG_COLORMAP;
+    image.colormap_entries = 3;
+    const std::uint8_t colormap[] = {255, 0, 0, 255, 0, 0, 255, 255, 0, 255, 0, 0};
+    const std::uint8_t indices[] = {0, 1, 2};
+    ASSERT_TRUE(png_image_write_to_file(&image, path("palette.png").c_str(), 0, indices, 0, colormap));
+    EXPECT_EQ(picture(path("palette.png"), 3, 1).steps.at(0).lamps, (std::vector<Rgbw>{Red, Blue, Black}));
+
+    png_image grey{};
+    grey.version = PNG_IMAGE_VERSION;
+    grey.width = 2;
+    grey.height = 1;
+    grey.format = PNG_FORMAT_LINEAR_Y;
+    const std::uint16_t levels[] = {0, 65535};
+    ASSERT_TRUE(png_image_write_to_file(&grey, path("grey16.png").c_str(), 0, levels, 0, nullptr));
+    const EffectResult result = picture(path("grey16.png"), 2, 1);
+    ASSERT_TRUE(result.ok()) << result.refusal;
+    EXPECT_EQ(result.steps[0].lamps[0], Black);
+    EXPECT_EQ(result.steps[0].lamps[1], (Rgbw{255, 255, 255, 0}));
 }
 
 TEST_F(PictureEffects, JpegIsDecodedToo)
