@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
           ola curl iproute2 qt6-websockets-dev libqrencode-dev
-          chromium chromium-driver python3-selenium xvfb xauth "$@")
+          chromium chromium-driver python3-selenium xvfb xauth
+          libstb-dev libgif-dev libpng-dev pkg-config "$@")
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 #include "MenuShortcutFilter.h"
 #include "PatchWindow.h"
 #include "DmxTestWindow.h"
+#include "EffectsWindow.h"
 #include "OptionsWindow.h"
 #include "ProgramRemote.h"
 #include "RemoteOptionsTab.h"
@@ -174,6 +175,9 @@ void MainWindow::buildMenus()
     addEntry(windows, "mnuSequenzer", "Sequenzer", QKeySequence(Qt::Key_F6), open(WindowKind::Sequencer));
     addEntry(windows, "mnuColorFenster", "Color Fenster", QKeySequence(Qt::Key_F7), open(WindowKind::Colour));
     addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
+    addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), [this, &p] {
+        EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()});
+    });
 
     QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));

@@ -1,6 +1,7 @@
 #include "CliApp.h"
 
 #include "CliPlatform.h"
+#include "EffectCommand.h"
 #include "SharedPortBus.h"
 #include "dmx/InterfaceRegistry.h"
 #include "dmx/IsaCard.h"
@@ -67,6 +68,7 @@ constexpr const char* Usage =
     "      Loads the two files, opens an emulated 7301B at 0x120 by the card search and sends the\n"
     "      sequence to the play unit: 255 ticks, each saved as 529 bytes to FILE: the start code,\n"
     "      card memory 3F0h..3FFh (the timing block) and 400h..5FFh (the channels).\n"
+    TINCTARA_EFFECT_USAGE
     "  tinctara-cli --help\n"
     "Every command takes --home DIR: the program folder with the show folders (default:\n"
     "TINCTARA_HOME, else the folder of tinctara-cli or, when installed, its share/tinctara).\n"
@@ -671,6 +673,8 @@ const std::vector<std::string>& args, std::ostream& out, std::ostream& err, cons
             return cardImage(args, err, programFolder);
         if (command == "merger")
             return merger(args, err, programFolder);
+        if (command == "effect")
+            return effectCommand(args, out, err, programFolder);
         throw UsageError{"unknown command " + command};
     } catch (const UsageError& error) {
         err << "tinctara-cli: " << error.text << "\n" << Usage;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tinctara {
+
+// Pictures are decoded by Debian's libraries (stb_image for PNG, JPEG and BMP,
+// giflib for animated GIF); this is only the glue and the limits.
+
+inline constexpr long long MaxPicturePixels = 100'000'000;          // one picture
+inline constexpr long long MaxAnimationPixels = 1'000'000'000;      // all frames to be decoded
+
+// One decoded picture: width x height pixels, row by row, each of `channels`
+// bytes: 4 R, G, B, A; 3 R, G, B; 2 grey, A; 1 grey (pictures keep the
+// channels they were stored with, which spares a conversion pass). Valid only
+// during the call that receives it.
+struct RgbaView {
+    const std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int channels = 4;
+};
+
+// Receives each frame with its display time in milliseconds (0 when the
+// source gives none); returns false to stop decoding.
+using FrameSink = std::function<bool(const RgbaView& frame, int delayMs)>;
+
+struct DecodeOutcome {
+    std::string refusal;   // German text; empty when the frames were delivered
+    bool more = false;     // the source had frames beyond `maxFrames`
+    int frames = 0;        // frames delivered
+};
+
+// A single picture file (PNG, JPEG, BMP, the first frame of a GIF).
+DecodeOutcome decodePicture(const std::string& path, const FrameSink& sink);
+
+// An animation: an animated GIF frame by frame, a folder of numbered PNG
+// files in the order of their numbers, or a single picture as one frame. At
+// most `maxFrames` frames are decoded.
+DecodeOutcome decodeAnimation(const std::string& path, int maxFrames, const FrameSink& sink);
+
+}  // namespace tinctara

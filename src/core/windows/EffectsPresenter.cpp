@@ -1,0 +1,361 @@
+#include "windows/EffectsPresenter.h"
+
+#include "model/ShowOperations.h"
+#include "files/ShowPaths.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace tinctara {
+
+namespace {
+
+bool stillPicture(int kind)
+{
+    return kind == static_cast<int>(EffectKind::Picture) || kind == static_cast<int>(EffectKind::Animation);
+}
+
+// A whole or decimal number filling the whole text (blanks around allowed).
+bool numberIn(std::string_view text, double& value)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    std::string copy(text);
+    std::replace(copy.begin(), copy.end(), ',', '.');
+    const auto result = std::from_chars(copy.data(), copy.data() + copy.size(), value);
+    return !copy.empty() && result.ec == std::errc() && result.ptr == copy.data() + copy.size();
+}
+
+Rgb displayOf(const Rgbw& lamp)
+{
+    const auto add = [&](std::uint8_t c) { return static_cast<std::uint8_t>(std::min(255, c + lamp.white)); };
+    return {add(lamp.red), add(lamp.green), add(lamp.blue)};
+}
+
+}  // namespace
+
+bool EffectsPresenter::Form_Load()
+{
+    if (s_.model.ElementCount == 0) {
+        s_.user.messageBox(NoElementMessage, "", MessageButtons::Ok, MessageIcon::None);
+        return false;
+    }
+    for (int i = 0; i < EffectsText::Fields; ++i) {
+        fields_[i] = EffectsText::FieldDefaults[i];
+        view_.setField(i, fields_[i]);
+    }
+    std::vector<std::string> names{EffectsText::NoColour, EffectsText::MixColourName};
+    for (const std::string& name : s_.model.ColourNames) {
+        std::string trimmed = name;
+        while (!trimmed.empty() && trimmed.back() == ' ')
+            trimmed.pop_back();
+        names.push_back(trimmed);
+    }
+    view_.setColourChoices(names);
+    view_.setPreviewWall(EffectWall::of(s_.model));
+    showKind();
+    regenerate();
+    return true;
+}
+
+WindowPlacement EffectsPresenter::storedPlacement() const
+{
+    const int w = EffectsText::WindowSlot;
+    return {s_.model.windowPosition(w, 1), s_.model.windowPosition(w, 2), s_.model.windowPosition(w, 3),
+            s_.model.windowPosition(w, 4), 0};
+}
+
+void EffectsPresenter::Form_Unload(const WindowPlacement& placement)
+{
+    const int w = EffectsText::WindowSlot;
+    s_.model.windowPosition(w, 1) = placement.left;
+    s_.model.windowPosition(w, 2) = placement.top;
+    s_.model.windowPosition(w, 3) = placement.width;
+    s_.model.windowPosition(w, 4) = placement.height;
+}
+
+void EffectsPresenter::cboArt_Click(int kind)
+{
+    if (kind < 0 || kind >= EffectsText::Kinds)
+        return;
+    kind_ = kind;
+    showKind();
+    dirty_ = true;
+    if (stillPicture(kind_)) {
+        preview_ = {};
+        view_.setStatus(fields_[PictureField].empty() ? "Bitte wählen Sie eine Bilddatei."
+                                                      : "Vorschau zeigt das Bild nach einem Klick auf \"Vorschau\".");
+    }
+}
+
+void EffectsPresenter::cboRichtung_Click(int direction)
+{
+    direction_ = std::clamp(direction, 0, EffectsText::Directions - 1);
+    dirty_ = true;
+}
+
+void EffectsPresenter::cboMuster_Click(int pattern)
+{
+    pattern_ = std::clamp(pattern, 0, EffectsText::Patterns - 1);
+    dirty_ = true;
+}
+
+void EffectsPresenter::cboEinpassen_Click(int fit)
+{
+    fit_ = std::clamp(fit, 0, EffectsText::Fits - 1);
+    dirty_ = true;
+}
+
+void EffectsPresenter::cboFarbe_Click(int index, int choice)
+{
+    if (index < 0 || index >= EffectsText::ColourChoices)
+        return;
+    colourChoice_[index] = std::clamp(choice, 0, UserColours + 1);
+    dirty_ = true;
+}
+
+void EffectsPresenter::chkWeiss_Click(bool ticked)
+{
+    white_ = ticked;
+    dirty_ = true;
+}
+
+void EffectsPresenter::txtEffekt_Change(int index, std::string_view text)
+{
+    if (index < 0 || index >= EffectsText::Fields || fields_[index] == text)
+        return;
+    fields_[index] = text;
+    dirty_ = true;
+}
+
+void EffectsPresenter::cmdDatei_Click()
+{
+    FileDialogRequest request;
+    request.title = "Bild für den Effekt wählen";
+    request.initialFolder = s_.model.SettingsPath.empty() ? std::string() : folderOf(s_.model.SettingsPath);
+    request.filter = "Bilder (*.png;*.jpg;*.jpeg;*.gif;*.bmp)|*.png;*.jpg;*.jpeg;*.gif;*.bmp";
+    const auto chosen = s_.user.openFileDialog(request);
+    if (!chosen)
+        return;
+    fields_[PictureField] = *chosen;
+    view_.setField(PictureField, *chosen);
+    regenerate();
+}
+
+void EffectsPresenter::cmdEffekt_Click(int index)
+{
+    switch (index) {
+    case PreviewButton: regenerate(); break;
+    case AppendButton: apply(ApplyMode::Append); break;
+    case ReplaceButton: apply(ApplyMode::Replace); break;
+    default: break;
+    }
+}
+
+void EffectsPresenter::showKind()
+{
+    const auto kind = static_cast<EffectKind>(kind_);
+    const bool pictures = stillPicture(kind_);
+    const bool timed = kind != EffectKind::Picture;
+    view_.setFieldEnabled(StepsField, !pictures);
+    view_.setFieldEnabled(EffectHoldField, timed);
+    view_.setFieldEnabled(EffectBlendField, timed);
+    view_.setFieldEnabled(SeedField, kind == EffectKind::Twinkle);
+    view_.setFieldEnabled(TextField, kind == EffectKind::Text);
+    view_.setFieldEnabled(PictureField, pictures);
+    view_.setFieldEnabled(WidthField, kind == EffectKind::Rainbow || kind == EffectKind::Plasma);
+    view_.setFieldEnabled(SpeedField, !pictures);
+    view_.setFieldEnabled(TailField, kind == EffectKind::Chase);
+    view_.setFieldEnabled(DensityField, kind == EffectKind::Twinkle);
+    view_.setFieldEnabled(GammaField, pictures);
+    view_.setChoicesEnabled(kind == EffectKind::Rainbow || kind == EffectKind::Chase,
+                            kind == EffectKind::Chase, pictures, !pictures);
+}
+
+std::vector<Rgbw> EffectsPresenter::chosenColours() const
+{
+    std::vector<Rgbw> colours;
+    for (const int choice : colourChoice_) {
+        if (choice == 1) {
+            const auto& m = s_.model.MixColour;
+            colours.push_back({m[0], m[1], m[2], m[3]});
+        } else if (choice >= 2 && choice <= UserColours + 1) {
+            const int colour = choice - 1;
+            const auto level = [&](int plane) { return s_.model.ColourLevels[ShowModel::userColourIndex(colour, plane)]; };
+            colours.push_back({level(Red), level(Green), level(Blue), level(White)});
+        }
+    }
+    return colours;
+}
+
+bool EffectsPresenter::readParameters(EffectParameters& p, std::string& problem) const
+{
+    struct Range {
+        double low, high;
+    };
+    static constexpr Range ranges[EffectsText::Fields] = {{1, 250},  {0, 65535}, {0, 65535}, {0, 4294967295.0},
+                                                          {0, 0},    {0, 0},     {1, 1000},  {1, 100},
+                                                          {0, 100},  {0, 100},   {0.1, 10}};
+    double values[EffectsText::Fields] = {};
+    for (int i = 0; i < EffectsText::Fields; ++i) {
+        if (i == TextField || i == PictureField)
+            continue;
+        const bool whole = i != GammaField && i != WidthField && i != DensityField;
+        if (!numberIn(fields_[i], values[i]) || values[i] < ranges[i].low || values[i] > ranges[i].high ||
+            (whole && values[i] != std::floor(values[i]))) {
+            const auto number = [](double v) {
+                std::string text = std::to_string(v);
+                text.erase(text.find_last_not_of('0') + 1);
+                if (text.back() == '.')
+                    text.pop_back();
+                return text;
+            };
+            problem = std::string("Bitte prüfen Sie das Feld \"") + EffectsText::FieldHeadings[i] +
+                      "\": erlaubt sind " + number(ranges[i].low) + " bis " + number(ranges[i].high) + ".";
+            return false;
+        }
+    }
+    p.kind = static_cast<EffectKind>(kind_);
+    p.steps = static_cast<int>(values[StepsField]);
+    p.hold = static_cast<std::uint16_t>(values[EffectHoldField]);
+    p.blend = static_cast<std::uint16_t>(values[EffectBlendField]);
+    p.seed = static_cast<std::uint32_t>(values[SeedField]);
+    p.text = fields_[TextField];
+    p.picture = fields_[PictureField];
+    p.width = values[WidthField] / 100.0;
+    p.speed = values[SpeedField];
+    p.tail = static_cast<int>(values[TailField]);
+    p.density = values[DensityField] / 100.0;
+    p.gamma = values[GammaField];
+    p.direction = static_cast<EffectDirection>(direction_);
+    p.chase = static_cast<ChasePattern>(pattern_);
+    p.fit = static_cast<PictureFit>(fit_);
+    p.extractWhite = white_;
+    p.colours = chosenColours();
+    if (stillPicture(kind_) && p.picture.empty()) {
+        problem = "Bitte wählen Sie eine Bilddatei.";
+        return false;
+    }
+    return true;
+}
+
+void EffectsPresenter::regenerate()
+{
+    dirty_ = false;
+    EffectParameters p;
+    std::string problem;
+    view_.setPreviewWall(EffectWall::of(s_.model));
+    if (!readParameters(p, problem)) {
+        preview_ = {};
+        view_.setStatus(problem);
+        return;
+    }
+    s_.user.setBusyPointer(true);
+    preview_ = GenerateEffect(EffectWall::of(s_.model), p);
+    s_.user.setBusyPointer(false);
+    previewStep_ = 0;
+    previewTick_ = 0;
+    if (!preview_.steps.empty())
+        showFrame(preview_.steps[0].lamps);
+    if (!preview_.ok())
+        view_.setStatus(preview_.refusal);
+    else
+        view_.setStatus(std::to_string(preview_.steps.size()) + " Schritte in der Vorschau.");
+}
+
+void EffectsPresenter::showFrame(const std::vector<Rgbw>& lamps)
+{
+    shownLamps_ = lamps;
+    std::vector<Rgb> colours(lamps.size());
+    std::transform(lamps.begin(), lamps.end(), colours.begin(), displayOf);
+    if (colours == shownColours_)
+        return;  // nothing moved: no repaint
+    shownColours_ = std::move(colours);
+    view_.showPreview(shownColours_);
+}
+
+// As the output engine plays a step: a load tick and the hold ticks keep the
+// picture before it, then the blend fades into it.
+void EffectsPresenter::timVorschau_Timer()
+{
+    if (dirty_ && !stillPicture(kind_))
+        regenerate();
+    if (preview_.steps.empty())
+        return;
+    if (previewStep_ >= static_cast<int>(preview_.steps.size()))
+        previewStep_ = 0;
+    const EffectStep& step = preview_.steps[static_cast<std::size_t>(previewStep_)];
+    const int blend = std::max<int>(step.blend, 1);
+    ++previewTick_;
+    if (previewTick_ == 1)
+        fromLamps_ = shownLamps_;
+    const int blendTick = previewTick_ - 1 - step.hold;
+    if (blendTick >= 1 && fromLamps_.size() == step.lamps.size()) {
+        std::vector<Rgbw> lamps(step.lamps.size());
+        const double t = static_cast<double>(blendTick) / blend;
+        for (std::size_t i = 0; i < lamps.size(); ++i) {
+            const auto mix = [t](std::uint8_t a, std::uint8_t b) {
+                return static_cast<std::uint8_t>(std::lround(a + (b - a) * t));
+            };
+            const Rgbw& a = fromLamps_[i];
+            const Rgbw& b = step.lamps[i];
+            lamps[i] = {mix(a.red, b.red), mix(a.green, b.green), mix(a.blue, b.blue), mix(a.white, b.white)};
+        }
+        showFrame(lamps);
+    } else if (blendTick >= 1) {
+        showFrame(step.lamps);
+    }
+    if (blendTick >= blend) {
+        previewStep_ = (previewStep_ + 1) % static_cast<int>(preview_.steps.size());
+        previewTick_ = 0;
+    }
+}
+
+void EffectsPresenter::apply(ApplyMode mode)
+{
+    ShowModel& model = s_.model;
+    EffectParameters p;
+    std::string problem;
+    if (!readParameters(p, problem)) {
+        s_.user.beep();
+        view_.setStatus(problem);
+        return;
+    }
+    if (model.hasState(StateFlag::SequencePlaying)) {
+        s_.user.beep();
+        view_.setStatus(StopFirstMessage);
+        return;
+    }
+    if (mode == ApplyMode::Replace && model.hasState(StateFlag::SequencePresent) &&
+        s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
+        return;  // cancelled: the sequence stays
+    const int start = mode == ApplyMode::Append ? model.StepCount : 0;
+    bool truncated = false;
+    s_.user.setBusyPointer(true);
+    const EffectResult result = GenerateEffect(EffectWall::of(model), p, std::max(0, MaxEffectSteps - start), &truncated);
+    s_.user.setBusyPointer(false);
+    if (!result.ok()) {
+        s_.user.beep();
+        s_.user.messageBox(result.refusal, "", MessageButtons::Ok, MessageIcon::Exclamation);
+        view_.setStatus(result.refusal);
+        return;
+    }
+    const ApplyOutcome outcome = ApplyEffect(model, s_.user, result.steps, mode, truncated);
+    if (!outcome.applied)
+        return;
+    ShowAllElementColours(model, s_.show);
+    const int step = model.CurrentStep;
+    s_.show.setSequencerField(0, std::to_string(step));
+    s_.show.setSequencerField(1, std::to_string(model.blendTime(step)));
+    s_.show.setSequencerField(2, std::to_string(model.holdTime(step)));
+    const std::string count = std::to_string(outcome.stepsTaken);
+    view_.setStatus(mode == ApplyMode::Append
+                        ? count + " Schritte an die Sequenz angehängt; sie hat jetzt " +
+                              std::to_string(model.StepCount) + " Schritte."
+                        : "Die Sequenz wurde durch " + count + " Schritte ersetzt.");
+}
+
+}  // namespace tinctara

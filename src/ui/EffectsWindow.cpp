@@ -1,0 +1,328 @@
+#include "EffectsWindow.h"
+
+#include "Accessibility.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tinctara {
+
+namespace {
+
+QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qt(const char* text) { return QString::fromUtf8(text); }
+
+double screenDpi(const QWidget* widget)
+{
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+// The window table keeps positions in twips (1/1440 inch), as for every window.
+int twips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
+int pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+
+// Keeps the frame's place in the window table whenever it moves or closes.
+class PlacementKeeper : public QObject {
+public:
+    PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter) : QObject(frame), frame_(frame), presenter_(presenter)
+    {
+        frame->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == frame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+                                  event->type() == QEvent::Close)) {
+            const double dpi = screenDpi(frame_);
+            const QRect r = frame_->geometry();
+            presenter_.Form_Unload({twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi),
+                                    twips(r.height(), dpi), 0});
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow* frame_;
+    EffectsPresenter& presenter_;
+};
+
+}  // namespace
+
+EffectPreview::EffectPreview(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(120, 120);
+}
+
+void EffectPreview::setWall(const EffectWall& wall)
+{
+    wall_ = wall;
+    update();
+}
+
+void EffectPreview::setColours(const std::vector<Rgb>& colours)
+{
+    colours_ = colours;
+    update();
+}
+
+void EffectPreview::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(0x40, 0x40, 0x40));
+    if (wall_.columns <= 0 || wall_.rows <= 0)
+        return;
+    // Cells of the wall's shape, as large as the widget allows.
+    const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
+    const double cell = std::min(static_cast<double>(width()) / wall_.columns,
+                                 static_cast<double>(height()) / (wall_.rows * aspect));
+    const double cellHeight = cell * aspect;
+    const double left = (width() - cell * wall_.columns) / 2;
+    const double top = (height() - cellHeight * wall_.rows) / 2;
+    const double gap = cell > 8 ? 2 : 0;
+    for (int e = 0; e < wall_.elements(); ++e) {
+        const ElementPosition p = wall_.positions[static_cast<std::size_t>(e)];
+        const Rgb c = e < static_cast<int>(colours_.size()) ? colours_[static_cast<std::size_t>(e)] : Rgb{};
+        painter.fillRect(QRectF(left + (p.column - 1) * cell + gap / 2, top + (p.row - 1) * cellHeight + gap / 2,
+                                cell - gap, cellHeight - gap),
+                         QColor(c.red, c.green, c.blue));
+    }
+}
+
+EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* parent)
+    : QWidget(parent), presenter_(std::make_unique<EffectsPresenter>(services, *this))
+{
+    using namespace EffectsText;
+    updating_ = true;
+    nameControl(this, QStringLiteral("frmEffekte"), qt(Caption));
+    setWindowTitle(qt(Caption));
+
+    const auto combo = [this](const char* name, const char* spoken, const char* const* items, int count) {
+        auto* box = new QComboBox(this);
+        for (int i = 0; i < count; ++i)
+            box->addItem(qt(items[i]));
+        nameControl(box, QString::fromLatin1(name), qt(spoken));
+        return box;
+    };
+    cboArt_ = combo("cboArt", "Art des Effekts", KindNames, Kinds);
+    cboRichtung_ = combo("cboRichtung", "Richtung", DirectionNames, Directions);
+    cboMuster_ = combo("cboMuster", "Lauflicht-Muster", PatternNames, Patterns);
+    cboEinpassen_ = combo("cboEinpassen", "Bild einpassen", FitNames, Fits);
+    cboRichtung_->setCurrentIndex(1);
+    cboMuster_->setCurrentIndex(2);
+    for (int i = 0; i < ColourChoices; ++i) {
+        cboFarbe_[i] = new QComboBox(this);
+        nameControl(cboFarbe_[i], QStringLiteral("cboFarbe_%1").arg(i), QStringLiteral("Farbe %1").arg(i + 1));
+        connect(cboFarbe_[i], &QComboBox::currentIndexChanged, this, [this, i](int choice) {
+            if (!updating_)
+                presenter_->cboFarbe_Click(i, choice);
+        });
+    }
+    connect(cboArt_, &QComboBox::currentIndexChanged, this, [this](int kind) {
+        if (!updating_)
+            presenter_->cboArt_Click(kind);
+    });
+    connect(cboRichtung_, &QComboBox::currentIndexChanged, this, [this](int v) {
+        if (!updating_)
+            presenter_->cboRichtung_Click(v);
+    });
+    connect(cboMuster_, &QComboBox::currentIndexChanged, this, [this](int v) {
+        if (!updating_)
+            presenter_->cboMuster_Click(v);
+    });
+    connect(cboEinpassen_, &QComboBox::currentIndexChanged, this, [this](int v) {
+        if (!updating_)
+            presenter_->cboEinpassen_Click(v);
+    });
+
+    auto* grid = new QGridLayout;
+    int row = 0;
+    const auto addRow = [&](const QString& caption, QWidget* field, const QString& controlName) {
+        auto* label = new QLabel(caption, this);
+        nameControl(label, controlName, caption);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1);
+        ++row;
+        return label;
+    };
+    addRow(QStringLiteral("Art"), cboArt_, QStringLiteral("lblArt"));
+    for (int i = 0; i < Fields; ++i) {
+        auto* edit = new QLineEdit(this);
+        nameControl(edit, QStringLiteral("txtEffekt_%1").arg(i), qt(FieldHeadings[i]));
+        connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+            if (!updating_)
+                presenter_->txtEffekt_Change(i, text.toStdString());
+        });
+        txtEffekt_[i] = edit;
+        if (i == PictureField) {
+            auto* box = new QWidget(this);
+            auto* line = new QHBoxLayout(box);
+            line->setContentsMargins(0, 0, 0, 0);
+            cmdDatei_ = new QPushButton(qt(FileButton), box);
+            nameControl(cmdDatei_, QStringLiteral("cmdDatei"), QStringLiteral("Datei..."));
+            connect(cmdDatei_, &QPushButton::clicked, this, [this] { presenter_->cmdDatei_Click(); });
+            line->addWidget(edit, 1);
+            line->addWidget(cmdDatei_);
+            lblEffekt_[i] = addRow(qt(FieldHeadings[i]), box, QStringLiteral("lblEffekt_%1").arg(i));
+        } else {
+            lblEffekt_[i] = addRow(qt(FieldHeadings[i]), edit, QStringLiteral("lblEffekt_%1").arg(i));
+        }
+    }
+    addRow(QStringLiteral("Richtung"), cboRichtung_, QStringLiteral("lblRichtung"));
+    addRow(QStringLiteral("Muster"), cboMuster_, QStringLiteral("lblMuster"));
+    addRow(QStringLiteral("Einpassen"), cboEinpassen_, QStringLiteral("lblEinpassen"));
+    addRow(QStringLiteral("Farbe 1"), cboFarbe_[0], QStringLiteral("lblFarbe_0"));
+    addRow(QStringLiteral("Farbe 2"), cboFarbe_[1], QStringLiteral("lblFarbe_1"));
+    chkWeiss_ = new QCheckBox(qt(WhiteOption), this);
+    chkWeiss_->setToolTip(qt(WhiteTip));
+    nameControl(chkWeiss_, QStringLiteral("chkWeiss"), chkWeiss_->text());
+    connect(chkWeiss_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!updating_)
+            presenter_->chkWeiss_Click(on);
+    });
+    grid->addWidget(chkWeiss_, row++, 1);
+
+    picVorschau_ = new EffectPreview(this);
+    nameControl(picVorschau_, QStringLiteral("picVorschau"), QStringLiteral("Vorschau"));
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < Buttons; ++i) {
+        auto* button = new QPushButton(qt(ButtonCaptions[i]), this);
+        button->setToolTip(qt(ButtonTips[i]));
+        nameControl(button, QStringLiteral("cmdEffekt_%1").arg(i), button->text().remove(QLatin1Char('&')));
+        connect(button, &QPushButton::clicked, this, [this, i] { presenter_->cmdEffekt_Click(i); });
+        cmdEffekt_[i] = button;
+        buttons->addWidget(button);
+    }
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setWordWrap(true);
+    lblStatus_->setFrameShape(QFrame::Panel);
+    lblStatus_->setFrameShadow(QFrame::Sunken);
+    lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height() * 2 + 6);
+    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Statuszeile"));
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(picVorschau_, 1);
+    right->addLayout(buttons);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(grid);
+    columns->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns);
+    layout->addWidget(lblStatus_);
+
+    timVorschau_ = new QTimer(this);
+    timVorschau_->setInterval(50);
+    connect(timVorschau_, &QTimer::timeout, this, [this] { presenter_->timVorschau_Timer(); });
+    updating_ = false;
+}
+
+EffectsWindow::~EffectsWindow() = default;
+
+void EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
+{
+    for (QMdiSubWindow* frame : area.subWindowList()) {
+        if (frame->widget() && frame->widget()->objectName() == QStringLiteral("frmEffekte")) {
+            frame->show();
+            area.setActiveSubWindow(frame);
+            return;
+        }
+    }
+    auto* window = new EffectsWindow(services);
+    if (!window->presenter().Form_Load()) {
+        delete window;
+        return;
+    }
+    QMdiSubWindow* frame = area.addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->adjustSize();
+    const WindowPlacement stored = window->presenter().storedPlacement();
+    if (stored.width > 0 || stored.left != 0 || stored.top != 0) {
+        const double dpi = screenDpi(&area);
+        frame->move(pixels(stored.left, dpi), pixels(stored.top, dpi));
+    }
+    new PlacementKeeper(frame, window->presenter());
+    frame->show();
+    area.setActiveSubWindow(frame);
+}
+
+// The preview runs only while the window can be seen.
+void EffectsWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    timVorschau_->start();
+}
+
+void EffectsWindow::hideEvent(QHideEvent* event)
+{
+    timVorschau_->stop();
+    QWidget::hideEvent(event);
+}
+
+void EffectsWindow::setStatus(std::string_view text)
+{
+    lblStatus_->setText(qt(text));
+}
+
+void EffectsWindow::setField(int index, std::string_view text)
+{
+    updating_ = true;
+    txtEffekt_.at(static_cast<std::size_t>(index))->setText(qt(text));
+    updating_ = false;
+}
+
+void EffectsWindow::setFieldEnabled(int index, bool enabled)
+{
+    txtEffekt_.at(static_cast<std::size_t>(index))->setEnabled(enabled);
+    lblEffekt_.at(static_cast<std::size_t>(index))->setEnabled(enabled);
+    if (index == PictureField)
+        cmdDatei_->setEnabled(enabled);
+}
+
+void EffectsWindow::setChoicesEnabled(bool direction, bool pattern, bool fit, bool colours)
+{
+    cboRichtung_->setEnabled(direction);
+    cboMuster_->setEnabled(pattern);
+    cboEinpassen_->setEnabled(fit);
+    for (QComboBox* box : cboFarbe_)
+        box->setEnabled(colours);
+}
+
+void EffectsWindow::setColourChoices(const std::vector<std::string>& names)
+{
+    updating_ = true;
+    for (QComboBox* box : cboFarbe_) {
+        const int current = box->currentIndex();
+        box->clear();
+        for (const std::string& name : names)
+            box->addItem(qt(name));
+        box->setCurrentIndex(std::max(current, 0));
+    }
+    updating_ = false;
+}
+
+void EffectsWindow::setPreviewWall(const EffectWall& wall)
+{
+    picVorschau_->setWall(wall);
+}
+
+void EffectsWindow::showPreview(const std::vector<Rgb>& colours)
+{
+    picVorschau_->setColours(colours);
+}
+
+}  // namespace tinctara

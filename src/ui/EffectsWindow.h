@@ -1,0 +1,80 @@
+#pragma once
+
+#include "windows/EffectsPresenter.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QPushButton;
+class QTimer;
+
+namespace tinctara {
+
+// The small copy of the wall inside the effects window: one square per
+// element at its place in the grid, painted in one pass.
+class EffectPreview : public QWidget {
+    Q_OBJECT
+public:
+    explicit EffectPreview(QWidget* parent = nullptr);
+    void setWall(const EffectWall& wall);
+    void setColours(const std::vector<Rgb>& colours);
+    QSize sizeHint() const override { return {220, 220}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    EffectWall wall_;
+    std::vector<Rgb> colours_;
+};
+
+// frmEffekte: the thin Qt view of EffectsPresenter.
+class EffectsWindow : public QWidget, public EffectsView {
+    Q_OBJECT
+public:
+    EffectsWindow(EffectsPresenter::Services services, QWidget* parent = nullptr);
+    ~EffectsWindow() override;
+
+    EffectsPresenter& presenter() { return *presenter_; }
+
+    // Opens the window in the work area, or brings it up when it is open.
+    static void open(QMdiArea& area, EffectsPresenter::Services services);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void setStatus(std::string_view text) override;
+    void setField(int index, std::string_view text) override;
+    void setFieldEnabled(int index, bool enabled) override;
+    void setChoicesEnabled(bool direction, bool pattern, bool fit, bool colours) override;
+    void setColourChoices(const std::vector<std::string>& names) override;
+    void setPreviewWall(const EffectWall& wall) override;
+    void showPreview(const std::vector<Rgb>& colours) override;
+
+    std::unique_ptr<EffectsPresenter> presenter_;
+    QComboBox* cboArt_ = nullptr;
+    QComboBox* cboRichtung_ = nullptr;
+    QComboBox* cboMuster_ = nullptr;
+    QComboBox* cboEinpassen_ = nullptr;
+    std::array<QComboBox*, EffectsText::ColourChoices> cboFarbe_{};
+    std::array<QLineEdit*, EffectsText::Fields> txtEffekt_{};
+    std::array<QLabel*, EffectsText::Fields> lblEffekt_{};
+    QPushButton* cmdDatei_ = nullptr;
+    QCheckBox* chkWeiss_ = nullptr;
+    std::array<QPushButton*, EffectsText::Buttons> cmdEffekt_{};
+    EffectPreview* picVorschau_ = nullptr;
+    QLabel* lblStatus_ = nullptr;
+    QTimer* timVorschau_ = nullptr;
+    bool updating_ = false;
+};
+
+}  // namespace tinctara

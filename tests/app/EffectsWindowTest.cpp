@@ -1,0 +1,76 @@
+#include "EffectsWindow.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "ProgramFixture.h"
+#include "WallWindow.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+using namespace tinctara;
+
+class EffectsWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    testing::ProgramFixture fixture_;
+
+    static EffectsWindow* openWithShortcut(Program& program)
+    {
+        program.mainWindow().wallWindow()->setFocus();
+        QTest::keyClick(program.mainWindow().wallWindow(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        return program.mainWindow().findChild<EffectsWindow*>("frmEffekte");
+    }
+
+private slots:
+    void init() { fixture_.reset(); }
+
+    void ctrlShiftEOpensItAndTheButtonsFillTheSequence()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 3, 2);
+        ShowModel& model = program->model();
+        QVERIFY(program->mainWindow().action("mnuEffekte"));
+        QCOMPARE(program->mainWindow().action("mnuEffekte")->text(), QStringLiteral("Effekte"));
+
+        EffectsWindow* window = openWithShortcut(*program);
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Effekte"));
+        auto* status = window->findChild<QLabel*>("lblStatus");
+        QCOMPARE(status->text(), QStringLiteral("60 Schritte in der Vorschau."));
+
+        // A second Ctrl+Shift+E brings the same window up.
+        QCOMPARE(openWithShortcut(*program), window);
+        QCOMPARE(program->mainWindow().findChildren<EffectsWindow*>().size(), 1);
+
+        auto* kind = window->findChild<QComboBox*>("cboArt");
+        kind->setCurrentIndex(static_cast<int>(EffectKind::Chase));
+        QVERIFY(window->findChild<QLineEdit*>("txtEffekt_8")->isEnabled());   // tail
+        QVERIFY(!window->findChild<QLineEdit*>("txtEffekt_4")->isEnabled());  // text
+        auto* steps = window->findChild<QLineEdit*>("txtEffekt_0");
+        testing::ProgramFixture::typeInto(steps, "5");
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdEffekt_1"), Qt::LeftButton);
+        QCOMPARE(int(model.StepCount), 5);
+        QCOMPARE(status->text(), QStringLiteral("5 Schritte an die Sequenz angehängt; sie hat jetzt 5 Schritte."));
+        QVERIFY(model.hasState(StateFlag::SequencePresent));
+
+        // The preview plays at the tick: it repaints while it runs.
+        QTest::qWait(300);
+
+        // The window keeps its place in the spare slot of the window table.
+        auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+        QVERIFY(frame);
+        frame->move(40, 30);
+        QVERIFY(model.windowPosition(EffectsText::WindowSlot, 1) > 0);
+        frame->close();
+        QTRY_VERIFY(!program->mainWindow().findChild<EffectsWindow*>("frmEffekte"));
+    }
+};
+
+QTEST_MAIN(EffectsWindowTest)
+#include "EffectsWindowTest.moc"
