@@ -3,7 +3,11 @@
 # Usage: scripts/deps.sh [extra-package ...]
 set -euo pipefail
 
+# qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs) for the program.
+# xvfb, xauth, xdotool, dbus-daemon, at-spi2-core, python3-pyatspi: the check that reads
+# the running program over the accessibility bus.
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
+          qt6-translations-l10n xvfb xauth xdotool dbus-daemon at-spi2-core python3-pyatspi
           ola curl iproute2 "$@")
 
 missing=()

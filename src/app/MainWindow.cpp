@@ -42,7 +42,7 @@ double screenDpi(const QWidget* widget)
 
 MainWindow::MainWindow(Program& program) : program_(program)
 {
-    nameControl(this, QStringLiteral("MDIHaupt"), QStringLiteral("TINCTARA"));
+    nameControl(this, QStringLiteral("MDIHaupt"));
     setWindowIcon(QIcon(tinctaraLogo(64)));
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setBackground(QColor(0x80, 0x80, 0x80));
@@ -60,7 +60,7 @@ MainWindow::~MainWindow() { disconnect(mdiArea_, nullptr, this, nullptr); }
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
     QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
-    nameControl(menu, QString::fromLatin1(controlName), QString::fromUtf8(caption));
+    nameControl(menu, QString::fromLatin1(controlName));
     nameAction(menu->menuAction(), QString::fromLatin1(controlName));
     actions_.insert(QString::fromLatin1(controlName), menu->menuAction());
     return menu;

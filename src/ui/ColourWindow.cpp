@@ -35,7 +35,7 @@ QString background(const QColor& colour)
 ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<ColourWindowPresenter>(services, *this))
 {
-    nameControl(this, QStringLiteral("frmColor"), QStringLiteral("Color Fenster"));
+    nameControl(this, QStringLiteral("frmColor"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     // Made first: the value fields lead the tab order.
@@ -54,7 +54,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     auto* faders = new QGridLayout;
     for (int index = 0; index < Planes; ++index) {
         auto* letter = new QLabel(QString::fromLatin1(ChannelLetters[index]), this);
-        nameControl(letter, QStringLiteral("lblFarbe_%1").arg(index), QString::fromUtf8(ChannelNames[index]));
+        nameControl(letter, QStringLiteral("lblFarbe_%1").arg(index));
         letter->setToolTip(QString::fromUtf8(ChannelNames[index]));
         letter->setAlignment(Qt::AlignCenter);
         QFont bold = letter->font();
@@ -68,8 +68,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
         lblFarbe_[static_cast<std::size_t>(index)] = letter;
 
         auto* fader = new QScrollBar(Qt::Vertical, this);
-        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index),
-                    QStringLiteral("Regler %1").arg(QString::fromUtf8(ChannelNames[index])));
+        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index), QString::fromUtf8(ChannelNames[index]));
         fader->setRange(0, 255);
         fader->setSingleStep(1);
         fader->setPageStep(10);
@@ -97,7 +96,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
 
     auto button = [this](int index, const char* caption, const char* tip) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        nameControl(b, QStringLiteral("cmdColor_%1").arg(index), withoutAccessKey(b->text()));
+        nameControl(b, QStringLiteral("cmdColor_%1").arg(index));
         b->setToolTip(QString::fromUtf8(tip));
         connect(b, &QPushButton::clicked, this, [this, index] { presenter_->cmdColor_Click(index); });
         cmdColor_[static_cast<std::size_t>(index)] = b;
@@ -108,36 +107,38 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     button(3, "Hin&zufügen >", "Speichern der aktuellen Farbe in der Farbtabelle");
 
     chkCHange_ = new QCheckBox(QStringLiteral("sofort übernehmen"), this);
-    nameControl(chkCHange_, QStringLiteral("chkCHange"), chkCHange_->text());
+    nameControl(chkCHange_, QStringLiteral("chkCHange"));
     chkCHange_->setToolTip(QStringLiteral("Änderungen werden sofort in die Scene übernommen"));
     chkCHange_->setChecked(true);
     connect(chkCHange_, &QCheckBox::clicked, this, [this](bool ticked) { presenter_->chkCHange_Click(ticked); });
 
     chkMindest_ = new QCheckBox(QStringLiteral("Mindest-Farbwert \"1\""), this);
-    nameControl(chkMindest_, QStringLiteral("chkMindest"), chkMindest_->text());
+    nameControl(chkMindest_, QStringLiteral("chkMindest"));
     chkMindest_->setToolTip(QStringLiteral("Mindestansteuerung für die EVG"));
     connect(chkMindest_, &QCheckBox::clicked, this, [this](bool ticked) { presenter_->chkMindest_Click(ticked); });
 
     auto* numberLabel = new QLabel(QStringLiteral("Nr.:"), this);
-    nameControl(numberLabel, QStringLiteral("lblFarbe_5"), numberLabel->text());
+    nameControl(numberLabel, QStringLiteral("lblFarbe_5"));
     auto* nameLabel = new QLabel(QStringLiteral("Name der Farbe"), this);
-    nameControl(nameLabel, QStringLiteral("lblFarbe_6"), nameLabel->text());
+    nameControl(nameLabel, QStringLiteral("lblFarbe_6"));
     for (QLabel* heading : {numberLabel, nameLabel})
         heading->setToolTip(QStringLiteral("Zeigt die aktuelle Farbmischung an"));
     lblFarbe_[5] = numberLabel;
     lblFarbe_[6] = nameLabel;
 
     txtFarbNr_ = new QLineEdit(this);
-    nameControl(txtFarbNr_, QStringLiteral("txtFarbNr"), QStringLiteral("Nummer der Farbe"));
+    nameControl(txtFarbNr_, QStringLiteral("txtFarbNr"));
+    numberLabel->setBuddy(txtFarbNr_);
     txtFarbNr_->setReadOnly(true);
     txtFarbNr_->setMaximumWidth(40);
     txtFarbName_ = new QLineEdit(this);
-    nameControl(txtFarbName_, QStringLiteral("txtFarbName"), QStringLiteral("Name der Farbe"));
+    nameControl(txtFarbName_, QStringLiteral("txtFarbName"));
+    nameLabel->setBuddy(txtFarbName_);
     connect(txtFarbName_, &QLineEdit::textEdited, this,
             [this](const QString& text) { presenter_->txtFarbName_Change(text.toStdString()); });
 
     auto* prompt = new QLabel(QStringLiteral("Farb-Feld anklicken!"), this);
-    nameControl(prompt, QStringLiteral("lblFarbe_7"), prompt->text());
+    nameControl(prompt, QStringLiteral("lblFarbe_7"));
     prompt->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0); background-color: silver; padding: 2px;"));
     prompt->setAlignment(Qt::AlignCenter);
     prompt->hide();
@@ -157,7 +158,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     }
 
     lblStatus_ = new QLabel(QStringLiteral("Statuszeile"), this);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumHeight(22);
 
