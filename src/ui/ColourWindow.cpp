@@ -30,6 +30,13 @@ QString background(const QColor& colour)
     return QStringLiteral("background-color: %1; border: 1px solid #404040;").arg(colour.name());
 }
 
+// A colour field shows where the keyboard is by a frame in the focus colour.
+QString userColourStyle(const QColor& colour)
+{
+    return QStringLiteral("QPushButton { %1 } QPushButton:focus { border: 2px solid palette(highlight); }")
+        .arg(background(colour));
+}
+
 }  // namespace
 
 ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* parent)
@@ -149,9 +156,10 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     for (int index = 0; index < UserColours; ++index) {
         auto* field = new QPushButton(this);
         nameControl(field, QStringLiteral("txtUserColor_%1").arg(index), QStringLiteral("Benutzerfarbe %1").arg(index + 1));
-        field->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab, but a click leaves the focus where it is.
+        field->setFocusPolicy(Qt::TabFocus);
         field->setFixedSize(28, 22);
-        field->setStyleSheet(background(Qt::black));
+        field->setStyleSheet(userColourStyle(Qt::black));
         connect(field, &QPushButton::clicked, this, [this, index] { presenter_->txtUserColor_Click(index); });
         txtUserColor_[static_cast<std::size_t>(index)] = field;
         userColours->addWidget(field, index / 5, index % 5);
@@ -244,7 +252,7 @@ void ColourWindow::showUserColour(int index, Rgb colour)
         return;
     const QColor c(colour.red, colour.green, colour.blue);
     userColours_[static_cast<std::size_t>(index)] = c;
-    txtUserColor_[static_cast<std::size_t>(index)]->setStyleSheet(background(c));
+    txtUserColor_[static_cast<std::size_t>(index)]->setStyleSheet(userColourStyle(c));
 }
 
 QColor ColourWindow::panelColour() const { return panel_; }
