@@ -54,8 +54,14 @@ MainWindow::MainWindow(Program& program) : program_(program)
     resize(1024, 720);
 }
 
-// The work area reports its last activations while it is taken down.
-MainWindow::~MainWindow() { disconnect(mdiArea_, nullptr, this, nullptr); }
+// The work area reports its last activations while it is taken down, and a
+// field that loses the focus then may still set the title: neither may reach
+// this window any more.
+MainWindow::~MainWindow()
+{
+    disconnect(mdiArea_, nullptr, this, nullptr);
+    program_.view().attachMainWindow(nullptr);
+}
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {

@@ -16,7 +16,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::WindowTitleChange && watched->isWidgetType() && QAccessible::isActive()) {
+        if (event->type() == QEvent::WindowTitleChange && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
             if (widget->accessibleName().isEmpty()) {
                 QAccessibleEvent changed(widget, QAccessible::NameChanged);

@@ -42,6 +42,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
         auto* edit = new QLineEdit(dmx);
         edit->setAlignment(Qt::AlignRight);
         nameControl(edit, QStringLiteral("txtDMX_%1").arg(index));
+        label->setBuddy(edit);
         edit->installEventFilter(this);
         txtDMX_[static_cast<std::size_t>(index)] = edit;
         form->addRow(label, edit);

@@ -62,7 +62,8 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addWidget(lblStatus_);
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicked, the window takes the keys; Tab passes it by, as it shows no focus.
+    setFocusPolicy(Qt::ClickFocus);
     state_.attachView(this);
 }
 

@@ -44,9 +44,10 @@ fi
 
 # The program works in a copy of its folder: its data, not its executables.
 mkdir "$work/home"
-(cd "$program_folder" && find . -type f -size -1M ! -name '*.so' ! -perm -u+x -print0 |
+(cd "$program_folder" && find . -type f -size -1000k ! -name '*.so' ! -perm -u+x -print0 |
   xargs -0 cp --parents -t "$work/home")
 sed -i "s#$program_folder#$work/home#g" "$work/home/TINCTARA.ini"
 
 export TINCTARA_AUTOMATION=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+# ACCESSIBILITY_SHOT=FILE.png keeps a screenshot of the question.
 dbus-run-session -- /usr/bin/python3 "$here/accessibility_bus_check.py" "$program_folder/tinctara" "$work/home"

@@ -53,14 +53,11 @@ def program_app(pid):
     return None
 
 
-def find(root, description, role=None):
-    def matches(node):
-        return node is not None and node.description == description and (role is None or node.getRole() == role)
-    return pyatspi.findDescendant(root, matches, breadthFirst=True)
-
-
-def find_by_role(root, role):
-    return pyatspi.findDescendant(root, lambda n: n is not None and n.getRole() == role, breadthFirst=True)
+def find(root, description):
+    for node in descendants(root):
+        if node.description == description:
+            return node
+    return None
 
 
 def xdo(*args):
@@ -83,6 +80,9 @@ def press(node):
 
 def main():
     program, home = sys.argv[1], sys.argv[2]
+    # Qt joins the accessibility bus only when it is there at start (it does not
+    # start it): asking for the desktop starts the bus and its registry first.
+    pyatspi.Registry.getDesktop(0).childCount
     process = subprocess.Popen([program, "--home", home, "--hardware", "virtual"])
     try:
         run(process.pid)
@@ -167,7 +167,14 @@ def run(pid):
     wait_for("the caption to change back", lambda: button.name == "Testmode starten", 10)
 
     trigger_question(pid)
-    box = wait_for("a message box", lambda: message_box(app), 20)
+    try:
+        box = wait_for("a message box", lambda: message_box(app), 20)
+    except TimeoutError:
+        subprocess.run(["import", "-window", "root", "/tmp/i16-fail.png"], check=False)
+        raise
+    if os.environ.get("ACCESSIBILITY_SHOT"):  # a picture of the question, for looking at by hand
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", "root", os.environ["ACCESSIBILITY_SHOT"]], check=False)
     texts = [n.name for n in descendants(box) if n.getRole() == pyatspi.ROLE_LABEL and n.name]
     buttons = [n.name for n in descendants(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON]
     print("     message box: %r, buttons %r" % (texts, buttons))
@@ -177,11 +184,14 @@ def run(pid):
 
 
 def descendants(node):
-    for child in node:
-        if child is None:
-            continue
-        yield child
-        yield from descendants(child)
+    """Breadth first; menus are left out, their entries are many and not looked for."""
+    queue = [node]
+    while queue:
+        for child in queue.pop(0):
+            if child is None or child.getRole() in (pyatspi.ROLE_MENU_BAR, pyatspi.ROLE_MENU):
+                continue
+            yield child
+            queue.append(child)
 
 
 def message_box(app):
