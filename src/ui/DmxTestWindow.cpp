@@ -52,7 +52,8 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
         fader->setSingleStep(1);
         fader->setPageStep(10);
         fader->setMinimumHeight(160);
-        nameControl(fader, QStringLiteral("ScrDMX_%1").arg(row), QStringLiteral("Fader %1").arg(column));
+        nameControl(fader, QStringLiteral("ScrDMX_%1").arg(row),
+                    QStringLiteral("%1 %2").arg(qt(DmxTestText::ChannelHeading)).arg(column));
         // valueChanged comes only with a new value: setting the same value runs nothing.
         connect(fader, &QSlider::valueChanged, this, [this, row](int value) { presenter_.ScrDMX_Change(row, value); });
 

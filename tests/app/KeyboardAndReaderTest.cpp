@@ -226,7 +226,7 @@ private slots:
             {"frmColor", "txtFarbName", QStringLiteral("Name der Farbe")},
             {"frmColor", "ScrFarbe_1", QStringLiteral("Grün")},
             {"frmDMX", "txtPatch_2", QStringLiteral("DMX Kanal 3")},
-            {"frmDMX", "ScrDMX_2", QStringLiteral("Fader 3")},
+            {"frmDMX", "ScrDMX_2", QStringLiteral("DMX Kanal 3")},
             {"frmControl", "txtSequence_0", readName(main.findChild<QWidget*>("frmControl")->findChild<QLabel*>("lblSequence_1"))},
             {"frmNeueWand", "txtfeld_0", readName(main.findChild<QWidget*>("frmNeueWand")->findChild<QLabel*>("lblfeld_0"))},
             {"frmOptions", "txtDMX_0", readName(main.findChild<QWidget*>("frmOptions")->findChild<QLabel*>("lblDMX_0"))},
