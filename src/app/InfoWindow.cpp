@@ -42,7 +42,7 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
     : QDialog(parent), user_(user)
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    nameControl(this, QStringLiteral("frmInfo"), QString::fromUtf8(InfoWindowText::Caption));
+    nameControl(this, QStringLiteral("frmInfo"));
     setWindowTitle(QString::fromUtf8(InfoWindowText::Caption));
 
     auto* picture = new QLabel(this);
@@ -56,10 +56,10 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
     QFont heading = lblInfo_->font();
     heading.setPointSizeF(heading.pointSizeF() * 1.1);
     lblInfo_->setFont(heading);
-    nameControl(lblInfo_, QStringLiteral("lblInfo_1"), text.section('\n', 0, 0));
+    nameControl(lblInfo_, QStringLiteral("lblInfo_1"));
 
     auto* firma = new QLabel(QString::fromUtf8(InfoWindowText::Firma), this);
-    nameControl(firma, QStringLiteral("lblFirma"), firma->text());
+    nameControl(firma, QStringLiteral("lblFirma"));
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
@@ -68,7 +68,7 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
 
     cmdInfo_ = new QPushButton(QString::fromUtf8(InfoWindowText::OkCaption), this);
     cmdInfo_->setDefault(true);
-    nameControl(cmdInfo_, QStringLiteral("cmdInfo"), cmdInfo_->text());
+    nameControl(cmdInfo_, QStringLiteral("cmdInfo"));
     connect(cmdInfo_, &QPushButton::clicked, this, &QDialog::close);
 
     auto* top = new QHBoxLayout;

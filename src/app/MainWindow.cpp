@@ -58,7 +58,7 @@ double screenDpi(const QWidget* widget)
 
 MainWindow::MainWindow(Program& program) : program_(program)
 {
-    nameControl(this, QStringLiteral("MDIHaupt"), QStringLiteral("TINCTARA"));
+    nameControl(this, QStringLiteral("MDIHaupt"));
     setWindowIcon(QIcon(tinctaraLogo(64)));
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setBackground(QColor(0x80, 0x80, 0x80));
@@ -73,18 +73,20 @@ MainWindow::MainWindow(Program& program) : program_(program)
 
 // The work area reports its last activations while it is taken down. A
 // field that still has the focus is left now, while its check on leaving
-// can still reach a whole main window.
+// can still reach a whole main window; a field that loses the focus later
+// may still set the title, which must not reach this window any more.
 MainWindow::~MainWindow()
 {
     if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus))
         focus->clearFocus();
     disconnect(mdiArea_, nullptr, this, nullptr);
+    program_.view().attachMainWindow(nullptr);
 }
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
     QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
-    nameControl(menu, QString::fromLatin1(controlName), QString::fromUtf8(caption));
+    nameControl(menu, QString::fromLatin1(controlName));
     nameAction(menu->menuAction(), QString::fromLatin1(controlName));
     actions_.insert(QString::fromLatin1(controlName), menu->menuAction());
     return menu;

@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "Accessibility.h"
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
 #include "ProgramRemote.h"
@@ -20,7 +21,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     // port is touched.
     PortIoConfigure(setup_.programFolder.c_str(), setup_.hardware.c_str());
 
-    static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), true);
+    static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), installTitleChangeEvents(), true);
     (void)accessibilityInstalled;
     engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_,
                                              OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_});

@@ -158,8 +158,9 @@ void QtUserInteraction::setBusyPointer(bool busy)
 
 std::optional<std::string> QtUserInteraction::openFileDialog(const FileDialogRequest& request)
 {
-    const QString path =
-        QFileDialog::getOpenFileName(parent_, toQt(request.title), initialPath(request), nameFilter(request));
+    // Qt's own dialog: it speaks German with the program, a desktop's may not.
+    const QString path = QFileDialog::getOpenFileName(parent_, toQt(request.title), initialPath(request),
+                                                      nameFilter(request), nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return std::nullopt;
     return fromQt(path);
@@ -169,6 +170,7 @@ std::optional<std::string> QtUserInteraction::saveFileDialog(const FileDialogReq
 {
     QFileDialog dialog(parent_, toQt(request.title), initialPath(request), nameFilter(request));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setDefaultSuffix(toQt(request.defaultExtension));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -1,3 +1,4 @@
+#include "GermanTranslations.h"
 #include "MainWindow.h"
 #include "Program.h"
 #include "ProgramFolder.h"
@@ -48,7 +49,10 @@ void quitOnTerminationSignals(QObject* owner)
 
 int main(int argc, char* argv[])
 {
+    // Qt's own dialogs, not the desktop's, so that they speak German with the program.
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
+    tinctara::loadGermanQtTranslations();  // without them Qt's texts stay English
     QApplication::setApplicationName(QStringLiteral("TINCTARA"));
     QApplication::setApplicationVersion(QStringLiteral("1.21"));
 

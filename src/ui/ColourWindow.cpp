@@ -31,12 +31,19 @@ QString background(const QColor& colour)
     return QStringLiteral("background-color: %1; border: 1px solid #404040;").arg(colour.name());
 }
 
+// A colour field shows where the keyboard is by a frame in the focus colour.
+QString userColourStyle(const QColor& colour)
+{
+    return QStringLiteral("QPushButton { %1 } QPushButton:focus { border: 2px solid palette(highlight); }")
+        .arg(background(colour));
+}
+
 }  // namespace
 
 ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<ColourWindowPresenter>(services, *this))
 {
-    nameControl(this, QStringLiteral("frmColor"), QStringLiteral("Color Fenster"));
+    nameControl(this, QStringLiteral("frmColor"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     // Made first: the value fields lead the tab order.
@@ -55,7 +62,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     auto* faders = new QGridLayout;
     for (int index = 0; index < Planes; ++index) {
         auto* letter = new QLabel(QString::fromLatin1(ChannelLetters[index]), this);
-        nameControl(letter, QStringLiteral("lblFarbe_%1").arg(index), QString::fromUtf8(ChannelNames[index]));
+        nameControl(letter, QStringLiteral("lblFarbe_%1").arg(index));
         letter->setToolTip(QString::fromUtf8(ChannelNames[index]));
         letter->setAlignment(Qt::AlignCenter);
         QFont bold = letter->font();
@@ -69,8 +76,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
         lblFarbe_[static_cast<std::size_t>(index)] = letter;
 
         auto* fader = new Fader(this);
-        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index),
-                    QStringLiteral("Regler %1").arg(QString::fromUtf8(ChannelNames[index])));
+        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index), QString::fromUtf8(ChannelNames[index]));
         fader->setRange(0, 255);
         fader->setSingleStep(1);
         fader->setPageStep(10);
@@ -95,7 +101,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
 
     auto button = [this](int index, const char* caption, const char* tip) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
-        nameControl(b, QStringLiteral("cmdColor_%1").arg(index), withoutAccessKey(b->text()));
+        nameControl(b, QStringLiteral("cmdColor_%1").arg(index));
         b->setToolTip(QString::fromUtf8(tip));
         connect(b, &QPushButton::clicked, this, [this, index] { presenter_->cmdColor_Click(index); });
         cmdColor_[static_cast<std::size_t>(index)] = b;
@@ -106,36 +112,38 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     button(3, "Hin&zufügen >", "Speichern der aktuellen Farbe in der Farbtabelle");
 
     chkCHange_ = new QCheckBox(QStringLiteral("sofort übernehmen"), this);
-    nameControl(chkCHange_, QStringLiteral("chkCHange"), chkCHange_->text());
+    nameControl(chkCHange_, QStringLiteral("chkCHange"));
     chkCHange_->setToolTip(QStringLiteral("Änderungen werden sofort in die Scene übernommen"));
     chkCHange_->setChecked(true);
     connect(chkCHange_, &QCheckBox::clicked, this, [this](bool ticked) { presenter_->chkCHange_Click(ticked); });
 
     chkMindest_ = new QCheckBox(QStringLiteral("Mindest-Farbwert \"1\""), this);
-    nameControl(chkMindest_, QStringLiteral("chkMindest"), chkMindest_->text());
+    nameControl(chkMindest_, QStringLiteral("chkMindest"));
     chkMindest_->setToolTip(QStringLiteral("Mindestansteuerung für die EVG"));
     connect(chkMindest_, &QCheckBox::clicked, this, [this](bool ticked) { presenter_->chkMindest_Click(ticked); });
 
     auto* numberLabel = new QLabel(QStringLiteral("Nr.:"), this);
-    nameControl(numberLabel, QStringLiteral("lblFarbe_5"), numberLabel->text());
+    nameControl(numberLabel, QStringLiteral("lblFarbe_5"));
     auto* nameLabel = new QLabel(QStringLiteral("Name der Farbe"), this);
-    nameControl(nameLabel, QStringLiteral("lblFarbe_6"), nameLabel->text());
+    nameControl(nameLabel, QStringLiteral("lblFarbe_6"));
     for (QLabel* heading : {numberLabel, nameLabel})
         heading->setToolTip(QStringLiteral("Zeigt die aktuelle Farbmischung an"));
     lblFarbe_[5] = numberLabel;
     lblFarbe_[6] = nameLabel;
 
     txtFarbNr_ = new QLineEdit(this);
-    nameControl(txtFarbNr_, QStringLiteral("txtFarbNr"), QStringLiteral("Nummer der Farbe"));
+    nameControl(txtFarbNr_, QStringLiteral("txtFarbNr"));
+    numberLabel->setBuddy(txtFarbNr_);
     txtFarbNr_->setReadOnly(true);
     txtFarbNr_->setMaximumWidth(40);
     txtFarbName_ = new QLineEdit(this);
-    nameControl(txtFarbName_, QStringLiteral("txtFarbName"), QStringLiteral("Name der Farbe"));
+    nameControl(txtFarbName_, QStringLiteral("txtFarbName"));
+    nameLabel->setBuddy(txtFarbName_);
     connect(txtFarbName_, &QLineEdit::textEdited, this,
             [this](const QString& text) { presenter_->txtFarbName_Change(text.toStdString()); });
 
     auto* prompt = new QLabel(QStringLiteral("Farb-Feld anklicken!"), this);
-    nameControl(prompt, QStringLiteral("lblFarbe_7"), prompt->text());
+    nameControl(prompt, QStringLiteral("lblFarbe_7"));
     prompt->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0); background-color: silver; padding: 2px;"));
     prompt->setAlignment(Qt::AlignCenter);
     prompt->hide();
@@ -146,16 +154,17 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     for (int index = 0; index < UserColours; ++index) {
         auto* field = new QPushButton(this);
         nameControl(field, QStringLiteral("txtUserColor_%1").arg(index), QStringLiteral("Benutzerfarbe %1").arg(index + 1));
-        field->setFocusPolicy(Qt::NoFocus);
+        // Reached by Tab, but a click leaves the focus where it is.
+        field->setFocusPolicy(Qt::TabFocus);
         field->setFixedSize(28, 22);
-        field->setStyleSheet(background(Qt::black));
+        field->setStyleSheet(userColourStyle(Qt::black));
         connect(field, &QPushButton::clicked, this, [this, index] { presenter_->txtUserColor_Click(index); });
         txtUserColor_[static_cast<std::size_t>(index)] = field;
         userColours->addWidget(field, index / 5, index % 5);
     }
 
     lblStatus_ = new QLabel(QStringLiteral("Statuszeile"), this);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumHeight(22);
 
@@ -241,7 +250,7 @@ void ColourWindow::showUserColour(int index, Rgb colour)
         return;
     const QColor c(colour.red, colour.green, colour.blue);
     userColours_[static_cast<std::size_t>(index)] = c;
-    txtUserColor_[static_cast<std::size_t>(index)]->setStyleSheet(background(c));
+    txtUserColor_[static_cast<std::size_t>(index)]->setStyleSheet(userColourStyle(c));
 }
 
 QColor ColourWindow::panelColour() const { return panel_; }

@@ -22,15 +22,15 @@ QString qt(const char* text) { return QString::fromUtf8(text); }
 
 DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWidget(parent), presenter_(presenter)
 {
-    nameControl(this, QStringLiteral("frmDMX"), qt(DmxTestText::Caption));
+    nameControl(this, QStringLiteral("frmDMX"));
     setWindowTitle(qt(DmxTestText::Caption));
     setAutoFillBackground(true);
 
     auto* grid = new QGridLayout;
     auto* channelHeading = new QLabel(qt(DmxTestText::ChannelHeading), this);
-    nameControl(channelHeading, QStringLiteral("lblDMX_0"), channelHeading->text());
+    nameControl(channelHeading, QStringLiteral("lblDMX_0"));
     auto* valueHeading = new QLabel(qt(DmxTestText::ValueHeading), this);
-    nameControl(valueHeading, QStringLiteral("lblDMX_1"), valueHeading->text());
+    nameControl(valueHeading, QStringLiteral("lblDMX_1"));
     grid->addWidget(channelHeading, 0, 0, 1, 1, Qt::AlignRight);
     grid->addWidget(valueHeading, 2, 0, 1, 1, Qt::AlignRight);
 
@@ -40,7 +40,9 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
         channel->setToolTip(qt(DmxTestText::ChannelTip));
         channel->setMaximumWidth(48);
         channel->setAlignment(Qt::AlignCenter);
-        nameControl(channel, QStringLiteral("txtPatch_%1").arg(row), QStringLiteral("DMX Kanal, Zeile %1").arg(row + 1));
+        // Named after their column: the headings stand only at the left.
+        nameControl(channel, QStringLiteral("txtPatch_%1").arg(row),
+                    QStringLiteral("%1 %2").arg(qt(DmxTestText::ChannelHeading)).arg(column));
         channel->installEventFilter(this);
         connect(channel, &QLineEdit::textEdited, this,
                 [this, row](const QString& text) { presenter_.txtPatch_Change(row, text.toStdString()); });
@@ -50,7 +52,8 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
         fader->setSingleStep(1);
         fader->setPageStep(10);
         fader->setMinimumHeight(160);
-        nameControl(fader, QStringLiteral("ScrDMX_%1").arg(row), QStringLiteral("Fader, Zeile %1").arg(row + 1));
+        nameControl(fader, QStringLiteral("ScrDMX_%1").arg(row),
+                    QStringLiteral("%1 %2").arg(qt(DmxTestText::ChannelHeading)).arg(column));
         // valueChanged comes only with a new value: setting the same value runs nothing.
         connect(fader, &QSlider::valueChanged, this, [this, row](int value) { presenter_.ScrDMX_Change(row, value); });
 
@@ -59,7 +62,8 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
         value->setToolTip(qt(DmxTestText::ValueTip));
         value->setMaximumWidth(48);
         value->setAlignment(Qt::AlignCenter);
-        nameControl(value, QStringLiteral("txtDMX_%1").arg(row), QStringLiteral("DMX Out, Zeile %1").arg(row + 1));
+        nameControl(value, QStringLiteral("txtDMX_%1").arg(row),
+                    QStringLiteral("%1 %2").arg(qt(DmxTestText::ValueHeading)).arg(column));
 
         grid->addWidget(channel, 0, column, Qt::AlignHCenter);
         grid->addWidget(fader, 1, column, Qt::AlignHCenter);
@@ -71,20 +75,20 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
 
     Frame1_ = new QFrame(this);
     Frame1_->setFrameShape(QFrame::StyledPanel);
-    nameControl(Frame1_, QStringLiteral("Frame1"), qt(DmxTestText::NoInterfaceNotice));
+    nameControl(Frame1_, QStringLiteral("Frame1"));
     auto* notice = new QLabel(qt(DmxTestText::NoInterfaceNotice), Frame1_);
-    nameControl(notice, QStringLiteral("lblDMX_2"), notice->text());
+    nameControl(notice, QStringLiteral("lblDMX_2"));
     auto* noticeLayout = new QVBoxLayout(Frame1_);
     noticeLayout->addWidget(notice);
 
     cmdDMX_ = new QPushButton(this);
     cmdDMX_->setToolTip(qt(DmxTestText::ButtonTip));
-    nameControl(cmdDMX_, QStringLiteral("cmdDMX_0"), QStringLiteral("Testmodus"));
+    nameControl(cmdDMX_, QStringLiteral("cmdDMX_0"));
     connect(cmdDMX_, &QPushButton::clicked, this, [this] { presenter_.cmdDMX_Click(); });
 
     lblStatus_ = new QLabel(this);
     lblStatus_->setFrameShape(QFrame::StyledPanel);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

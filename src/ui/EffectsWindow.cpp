@@ -109,7 +109,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
 {
     using namespace EffectsText;
     updating_ = true;
-    nameControl(this, QStringLiteral("frmEffekte"), qt(Caption));
+    nameControl(this, QStringLiteral("frmEffekte"));
     setWindowTitle(qt(Caption));
 
     const auto combo = [this](const char* name, const char* spoken, const char* const* items, int count) {
@@ -154,7 +154,8 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     int row = 0;
     const auto addRow = [&](const QString& caption, QWidget* field, const QString& controlName) {
         auto* label = new QLabel(caption, this);
-        nameControl(label, controlName, caption);
+        nameControl(label, controlName);
+        label->setBuddy(field);
         grid->addWidget(label, row, 0);
         grid->addWidget(field, row, 1);
         ++row;
@@ -174,7 +175,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
             auto* line = new QHBoxLayout(box);
             line->setContentsMargins(0, 0, 0, 0);
             cmdDatei_ = new QPushButton(qt(FileButton), box);
-            nameControl(cmdDatei_, QStringLiteral("cmdDatei"), QStringLiteral("Datei..."));
+            nameControl(cmdDatei_, QStringLiteral("cmdDatei"));
             connect(cmdDatei_, &QPushButton::clicked, this, [this] { presenter_->cmdDatei_Click(); });
             line->addWidget(edit, 1);
             line->addWidget(cmdDatei_);
@@ -190,7 +191,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     addRow(QStringLiteral("Farbe 2"), cboFarbe_[1], QStringLiteral("lblFarbe_1"));
     chkWeiss_ = new QCheckBox(qt(WhiteOption), this);
     chkWeiss_->setToolTip(qt(WhiteTip));
-    nameControl(chkWeiss_, QStringLiteral("chkWeiss"), chkWeiss_->text());
+    nameControl(chkWeiss_, QStringLiteral("chkWeiss"));
     connect(chkWeiss_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_)
             presenter_->chkWeiss_Click(on);
@@ -203,7 +204,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     for (int i = 0; i < Buttons; ++i) {
         auto* button = new QPushButton(qt(ButtonCaptions[i]), this);
         button->setToolTip(qt(ButtonTips[i]));
-        nameControl(button, QStringLiteral("cmdEffekt_%1").arg(i), button->text().remove(QLatin1Char('&')));
+        nameControl(button, QStringLiteral("cmdEffekt_%1").arg(i));
         connect(button, &QPushButton::clicked, this, [this, i] { presenter_->cmdEffekt_Click(i); });
         cmdEffekt_[i] = button;
         buttons->addWidget(button);
@@ -213,7 +214,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     lblStatus_->setFrameShape(QFrame::Panel);
     lblStatus_->setFrameShadow(QFrame::Sunken);
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height() * 2 + 6);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Statuszeile"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* right = new QVBoxLayout;
     right->addWidget(picVorschau_, 1);

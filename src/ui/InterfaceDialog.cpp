@@ -26,7 +26,7 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     : QDialog(parent), presenter_(std::make_unique<InterfaceSelectionPresenter>(services, *this))
 {
     using P = InterfaceSelectionPresenter;
-    nameControl(this, QStringLiteral("frmIFS"), QStringLiteral("DMX512 Interfaces"));
+    nameControl(this, QStringLiteral("frmIFS"));
     setWindowTitle(QString::fromLatin1(P::Caption));
     setModal(true);
 
@@ -43,7 +43,7 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     });
 
     auto* frame = new QGroupBox(QString::fromLatin1(P::FrameCaption), this);
-    nameControl(frame, QStringLiteral("frame_ifselect"), frame->title());
+    nameControl(frame, QStringLiteral("frame_ifselect"));
 
     picture_ = new QLabel(frame);
     picture_->setFixedSize(PictureSize);
@@ -52,12 +52,11 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     picture_->setFrameShadow(QFrame::Sunken);
     nameControl(picture_, QStringLiteral("Picture1"), QStringLiteral("Foto des Interfaces"));
 
-    const char* spoken[] = {"Interface", "Beschreibung", "Verfügbarkeit", "Hinweis"};
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(frame);
         label->setWordWrap(true);
         label->setMinimumWidth(260);
-        nameControl(label, QStringLiteral("Label%1").arg(i + 1), QString::fromUtf8(spoken[i]));
+        nameControl(label, QStringLiteral("Label%1").arg(i + 1));
         labels_[static_cast<std::size_t>(i)] = label;
     }
     QFont heading = labels_[0]->font();
@@ -68,15 +67,14 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
 
     // The settings of the network kinds, in place of nothing on the device tabs.
     network_ = new QGroupBox(QStringLiteral("Netzwerk"), frame);
-    nameControl(network_, QStringLiteral("fraNetwork"), network_->title());
+    nameControl(network_, QStringLiteral("fraNetwork"));
     auto* form = new QFormLayout(network_);
-    const char* spokenFields[] = {"Zieladresse", "Universum", "Priorität", "Quellname"};
     for (int i = 0; i < P::NetworkFields; ++i) {
         const auto n = static_cast<std::size_t>(i);
         lblNetwork_[n] = new QLabel(network_);
-        nameControl(lblNetwork_[n], QStringLiteral("lblNetwork_%1").arg(i), QString::fromUtf8(spokenFields[i]));
+        nameControl(lblNetwork_[n], QStringLiteral("lblNetwork_%1").arg(i));
         txtNetwork_[n] = new QLineEdit(network_);
-        nameControl(txtNetwork_[n], QStringLiteral("txtNetwork_%1").arg(i), QString::fromUtf8(spokenFields[i]));
+        nameControl(txtNetwork_[n], QStringLiteral("txtNetwork_%1").arg(i));
         lblNetwork_[n]->setBuddy(txtNetwork_[n]);
         connect(txtNetwork_[n], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { presenter_->txtNetwork_Change(i, text.toStdString()); });
@@ -97,10 +95,10 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     frameLayout->addLayout(texts, 1);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    nameControl(ok, QStringLiteral("cmdOK"), ok->text());
+    nameControl(ok, QStringLiteral("cmdOK"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    nameControl(cancel, QStringLiteral("cmdCancel"), cancel->text());
+    nameControl(cancel, QStringLiteral("cmdCancel"));
     connect(ok, &QPushButton::clicked, this, [this] { presenter_->cmdOK_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { presenter_->cmdCancel_Click(); });
     auto* buttons = new QHBoxLayout;

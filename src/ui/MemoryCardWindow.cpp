@@ -20,12 +20,12 @@ QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static
 MemoryCardWindow::MemoryCardWindow(MemoryCardPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<MemoryCardPresenter>(services, *this))
 {
-    nameControl(this, QStringLiteral("frmFiles"), QStringLiteral("Memorycard"));
+    nameControl(this, QStringLiteral("frmFiles"));
 
     auto* sequenceCaption = new QLabel(QStringLiteral("Sequence :"), this);
-    nameControl(sequenceCaption, QStringLiteral("lblSequenceCaption"), sequenceCaption->text());
+    nameControl(sequenceCaption, QStringLiteral("lblSequenceCaption"));
     lblSequence_ = new QLabel(this);
-    nameControl(lblSequence_, QStringLiteral("lblSequence"), QStringLiteral("Sequenzdatei"));
+    nameControl(lblSequence_, QStringLiteral("lblSequence"));
 
     txtDisplay_ = new QPlainTextEdit(this);
     txtDisplay_->setReadOnly(true);
@@ -42,19 +42,19 @@ MemoryCardWindow::MemoryCardWindow(MemoryCardPresenter::Services services, QWidg
     lblStatus_->setWordWrap(true);
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumHeight(lblStatus_->fontMetrics().height() * 2 + 6);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* buttons = new QHBoxLayout;
     for (int index = 0; index < MemoryCardButton::Count; ++index) {
         const QString caption = QString::fromUtf8(MemoryCardButton::Captions[index]);
         auto* button = new QPushButton(caption, this);
-        nameControl(button, QStringLiteral("cmdFiles_%1").arg(index), withoutAccessKey(caption));
+        nameControl(button, QStringLiteral("cmdFiles_%1").arg(index));
         connect(button, &QPushButton::clicked, this, [this, index] { presenter_->cmdFiles_Click(index); });
         buttons->addWidget(button);
         cmdFiles_[static_cast<std::size_t>(index)] = button;
     }
     cmdStop_ = new QPushButton(QStringLiteral("Stop"), this);
-    nameControl(cmdStop_, QStringLiteral("cmdStop"), cmdStop_->text());
+    nameControl(cmdStop_, QStringLiteral("cmdStop"));
     connect(cmdStop_, &QPushButton::clicked, this, [this] { presenter_->cmdStop_Click(); });
     buttons->addStretch();
     buttons->addWidget(cmdStop_);

@@ -20,19 +20,19 @@ QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static
 NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<NewWallPresenter>(services, *this))
 {
-    nameControl(this, QStringLiteral("frmNeueWand"), QStringLiteral("Wandeinstellungen"));
+    nameControl(this, QStringLiteral("frmNeueWand"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto field = [this](int index) {
         auto* edit = new QLineEdit(this);
-        nameControl(edit, QStringLiteral("txtfeld_%1").arg(index), QString::fromUtf8(NewWallText::Labels[index]));
+        nameControl(edit, QStringLiteral("txtfeld_%1").arg(index));
         edit->installEventFilter(this);
         txtfeld_[static_cast<std::size_t>(index)] = edit;
         return edit;
     };
     auto label = [this](int index) {
         auto* l = new QLabel(QString::fromUtf8(NewWallText::Labels[index]), this);
-        nameControl(l, QStringLiteral("lblfeld_%1").arg(index), l->text());
+        nameControl(l, QStringLiteral("lblfeld_%1").arg(index));
         return l;
     };
 
@@ -40,13 +40,13 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     name->addRow(label(0), field(0));
 
     auto* distribution = new QGroupBox(QString::fromUtf8(NewWallText::DistributionFrame), this);
-    nameControl(distribution, QStringLiteral("fraVerteilung"), distribution->title());
+    nameControl(distribution, QStringLiteral("fraVerteilung"));
     auto* distributionLayout = new QFormLayout(distribution);
     distributionLayout->addRow(label(1), field(1));
     distributionLayout->addRow(label(2), field(2));
 
     auto* size = new QGroupBox(QString::fromUtf8(NewWallText::SizeFrame), this);
-    nameControl(size, QStringLiteral("fraGroesse"), size->title());
+    nameControl(size, QStringLiteral("fraGroesse"));
     auto* sizeLayout = new QFormLayout(size);
     sizeLayout->addRow(label(3), field(3));
     sizeLayout->addRow(label(4), field(4));
@@ -54,12 +54,15 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     auto* totals = new QFormLayout;
     totals->addRow(label(5), field(5));
     totals->addRow(label(6), field(6));
+    // Each field is read by the caption beside it.
+    for (int index = 0; index < 7; ++index)
+        findChild<QLabel*>(QStringLiteral("lblfeld_%1").arg(index))->setBuddy(txtfeld_[static_cast<std::size_t>(index)]);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    nameControl(ok, QStringLiteral("cmdOK"), ok->text());
+    nameControl(ok, QStringLiteral("cmdOK"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    nameControl(cancel, QStringLiteral("cmdAbbrechen"), cancel->text());
+    nameControl(cancel, QStringLiteral("cmdAbbrechen"));
     connect(ok, &QPushButton::clicked, this, [this] { presenter_->cmdOK_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { presenter_->cmdAbbrechen_Click(); });
 
@@ -71,7 +74,7 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     // height from the fields.
     lblStatus_->setMinimumHeight(3 * lblStatus_->fontMetrics().lineSpacing() + 2 * lblStatus_->frameWidth() +
                                  2 * lblStatus_->margin() + 8);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(distribution);

@@ -26,7 +26,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     : QWidget(parent), presenter_(std::make_unique<OptionsPresenter>(model, user, mainWindow, *this))
 {
     using namespace OptionsText;
-    nameControl(this, QStringLiteral("frmOptions"), QStringLiteral("Optionen"));
+    nameControl(this, QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optionen"));
 
     auto* tabs = tabs_ = new QTabWidget(this);
@@ -38,10 +38,11 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     auto* form = new QFormLayout;
     for (int index = 0; index < DmxFields; ++index) {
         auto* label = new QLabel(qt(FieldLabels[index]), dmx);
-        nameControl(label, QStringLiteral("lblDMX_%1").arg(index), label->text());
+        nameControl(label, QStringLiteral("lblDMX_%1").arg(index));
         auto* edit = new QLineEdit(dmx);
         edit->setAlignment(Qt::AlignRight);
-        nameControl(edit, QStringLiteral("txtDMX_%1").arg(index), label->text());
+        nameControl(edit, QStringLiteral("txtDMX_%1").arg(index));
+        label->setBuddy(edit);
         edit->installEventFilter(this);
         txtDMX_[static_cast<std::size_t>(index)] = edit;
         form->addRow(label, edit);
@@ -49,7 +50,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     txtDMX_[LengthField]->setReadOnly(true);
     for (int mode = 0; mode < 2; ++mode) {
         auto* option = new QRadioButton(qt(RepeatModes[mode]), dmx);
-        nameControl(option, QStringLiteral("OptDMXSend_%1").arg(mode), option->text());
+        nameControl(option, QStringLiteral("OptDMXSend_%1").arg(mode));
         connect(option, &QRadioButton::toggled, this, [this, mode](bool on) {
             if (on && !updating_)
                 presenter_->OptDMXSend_Click(mode);
@@ -57,18 +58,18 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
         OptDMXSend_[static_cast<std::size_t>(mode)] = option;
     }
     cckAutoDMXmax_ = new QCheckBox(QStringLiteral("Auto"), dmx);
-    nameControl(cckAutoDMXmax_, QStringLiteral("cckAutoDMXmax"), QStringLiteral("Auto Kanalzahl"));
+    nameControl(cckAutoDMXmax_, QStringLiteral("cckAutoDMXmax"));
     connect(cckAutoDMXmax_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_)
             presenter_->cckAutoDMXmax_Click(on);
     });
     auto* defaults = new QPushButton(QStringLiteral("Default Einstellungen"), dmx);
-    nameControl(defaults, QStringLiteral("cmdDefaultDMX"), defaults->text());
+    nameControl(defaults, QStringLiteral("cmdDefaultDMX"));
     connect(defaults, &QPushButton::clicked, this, [this] { presenter_->cmdDefaultDMX_Click(); });
     lblWarning_ = new QLabel(qt(Warning), dmx);
     lblWarning_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
     lblWarning_->hide();
-    nameControl(lblWarning_, QStringLiteral("lblWarnung"), lblWarning_->text());
+    nameControl(lblWarning_, QStringLiteral("lblWarnung"));
 
     auto* options = new QHBoxLayout;
     options->addWidget(OptDMXSend_[0]);
@@ -85,7 +86,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     nameControl(general, QStringLiteral("fraAllgemein"), qt(Tabs[1]));
     auto* generalLayout = new QFormLayout(general);
     chkAutoStart_ = new QCheckBox(QStringLiteral("Auto Load"), general);
-    nameControl(chkAutoStart_, QStringLiteral("chkAutoStart"), chkAutoStart_->text());
+    nameControl(chkAutoStart_, QStringLiteral("chkAutoStart"));
     connect(chkAutoStart_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_)
             presenter_->chkAutoStart_Click(on);
@@ -96,7 +97,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
         auto* path = new QLineEdit(general);
         path->setReadOnly(true);
         path->setMinimumWidth(280);
-        nameControl(path, QStringLiteral("txtPath_%1").arg(index), qt(kinds[index]));
+        nameControl(path, QStringLiteral("txtPath_%1").arg(index));
         txtPath_[static_cast<std::size_t>(index)] = path;
         generalLayout->addRow(qt(kinds[index]), path);
     }
@@ -105,11 +106,11 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     tabs->addTab(new QWidget, qt(Tabs[3]));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    nameControl(ok, QStringLiteral("cmdOK"), ok->text());
+    nameControl(ok, QStringLiteral("cmdOK"));
     auto* apply = new QPushButton(QStringLiteral("Über&nehmen"), this);
-    nameControl(apply, QStringLiteral("cmdApply"), apply->text());
+    nameControl(apply, QStringLiteral("cmdApply"));
     auto* cancel = new QPushButton(QStringLiteral("&Abbrechen"), this);
-    nameControl(cancel, QStringLiteral("cmdCancel"), cancel->text());
+    nameControl(cancel, QStringLiteral("cmdCancel"));
     connect(ok, &QPushButton::clicked, this, [this] { presenter_->cmdOK_Click(); });
     connect(apply, &QPushButton::clicked, this, [this] { presenter_->cmdApply_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { presenter_->cmdCancel_Click(); });

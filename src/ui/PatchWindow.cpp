@@ -27,14 +27,14 @@ constexpr const char* ColourNames[Planes] = {"ROT", "GRÜN", "BLAU", "WEISS"};
 PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<PatchWindowPresenter>(services, *this))
 {
-    nameControl(this, QStringLiteral("frmElement"), QStringLiteral("Element"));
+    nameControl(this, QStringLiteral("frmElement"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Element"));
 
     int labelIndex = 0;
     auto label = [this, &labelIndex](const QString& text) {
         auto* l = new QLabel(text, this);
-        nameControl(l, QStringLiteral("lblElement_%1").arg(labelIndex++), text);
+        nameControl(l, QStringLiteral("lblElement_%1").arg(labelIndex++));
         return l;
     };
     auto field = [this](int index, const QString& spoken, const char* tip) {
@@ -63,7 +63,7 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
     auto* correctionHeading = label(QStringLiteral("Farbkorrektur"));
     grid->addWidget(correctionHeading, 0, 2);
     auto* factor = new QLabel(QStringLiteral("Korrekturfaktor"), this);
-    nameControl(factor, QStringLiteral("lblFarbe_5"), factor->text());
+    nameControl(factor, QStringLiteral("lblFarbe_5"));
     grid->addWidget(factor, 1, 2);
     for (int plane = Red; plane <= White; ++plane)
         grid->addWidget(field(plane + 4,
@@ -72,15 +72,15 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
                         plane + 1, 2);
 
     auto* copy = new QPushButton(QStringLiteral("Farbkorrektur auf alle Elemente übertragen"), this);
-    nameControl(copy, QStringLiteral("cmdColorCorrektion"), copy->text());
+    nameControl(copy, QStringLiteral("cmdColorCorrektion"));
     connect(copy, &QPushButton::clicked, this, [this] { presenter_->cmdColorCorrektion_Click(); });
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
-    nameControl(ok, QStringLiteral("cmdOK"), QStringLiteral("OK"));
+    nameControl(ok, QStringLiteral("cmdOK"));
     ok->setToolTip(QStringLiteral("Fenster verlassen"));
     connect(ok, &QPushButton::clicked, this, [this] { presenter_->cmdOK_Click(); });
 
     lblStatus_ = new QLabel(this);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumHeight(22);
     lblStatus_->setMinimumWidth(300);

@@ -10,10 +10,10 @@ namespace tinctara {
 
 PlayUnitProgress::PlayUnitProgress(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowTitleHint)
 {
-    nameControl(this, QStringLiteral("frmSendToMerger"), QStringLiteral("Sequenz senden"));
+    nameControl(this, QStringLiteral("frmSendToMerger"));
     setWindowTitle(QStringLiteral("Sequenz senden"));
     lblProgress_ = new QLabel(this);
-    nameControl(lblProgress_, QStringLiteral("lblProgress"), QStringLiteral("Gesendete Schritte"));
+    nameControl(lblProgress_, QStringLiteral("lblProgress"));
     prgTransfer_ = new QProgressBar(this);
     nameControl(prgTransfer_, QStringLiteral("prgTransfer"), QStringLiteral("Fortschritt beim Senden"));
     auto* layout = new QVBoxLayout(this);

@@ -46,7 +46,7 @@ RemoteOptionsTab::RemoteOptionsTab(SettingsStore& store, RemoteControl& remote, 
 {
     nameControl(this, QStringLiteral("fraRemote"), qt(RemoteOptionsText::Tab));
     chkRemote_ = new QCheckBox(QStringLiteral("Fernbedienung ein"), this);
-    nameControl(chkRemote_, QStringLiteral("chkRemote"), chkRemote_->text());
+    nameControl(chkRemote_, QStringLiteral("chkRemote"));
     connect(chkRemote_, &QCheckBox::toggled, this, [this](bool on) {
         if (!updating_)
             presenter_->chkRemote_Click(on);
@@ -66,18 +66,18 @@ RemoteOptionsTab::RemoteOptionsTab(SettingsStore& store, RemoteControl& remote, 
     txtCode_->setMinimumWidth(220);
     nameControl(txtCode_, QStringLiteral("txtCode"), QStringLiteral("Zugangscode :"));
     auto* newCode = new QPushButton(QStringLiteral("Neuer &Code"), this);
-    nameControl(newCode, QStringLiteral("cmdNewCode"), newCode->text());
+    nameControl(newCode, QStringLiteral("cmdNewCode"));
     connect(newCode, &QPushButton::clicked, this, [this] { presenter_->cmdNewCode_Click(); });
 
     lblUrl_ = new QLabel(this);
     lblUrl_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    nameControl(lblUrl_, QStringLiteral("lblUrl"), QStringLiteral("Adresse im Browser"));
+    nameControl(lblUrl_, QStringLiteral("lblUrl"));
     picQrCode_ = new QLabel(this);
     picQrCode_->setAlignment(Qt::AlignCenter);
     nameControl(picQrCode_, QStringLiteral("picQrCode"), QStringLiteral("QR-Code der Adresse"));
     lblStatus_ = new QLabel(this);
     lblStatus_->setWordWrap(true);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* code = new QHBoxLayout;
     code->addWidget(txtCode_, 1);

@@ -20,7 +20,7 @@ QString qt(const char* text) { return QString::fromUtf8(text); }
 SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowState& state, QWidget* parent)
     : QWidget(parent), presenter_(presenter), state_(state)
 {
-    nameControl(this, QStringLiteral("frmControl"), qt(SequencerText::Caption));
+    nameControl(this, QStringLiteral("frmControl"));
     setWindowTitle(qt(SequencerText::Caption));
 
     auto* fields = new QGridLayout;
@@ -28,11 +28,12 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     const int headingIndex[3] = {1, 0, 2};
     for (int index = 0; index < 3; ++index) {
         auto* heading = new QLabel(qt(SequencerText::FieldHeadings[index]), this);
-        nameControl(heading, QStringLiteral("lblSequence_%1").arg(headingIndex[index]), heading->text());
+        nameControl(heading, QStringLiteral("lblSequence_%1").arg(headingIndex[index]));
         auto* edit = new QLineEdit(this);
         edit->setToolTip(qt(SequencerText::FieldTips[index]));
         edit->setAlignment(Qt::AlignRight);
-        nameControl(edit, QStringLiteral("txtSequence_%1").arg(index), heading->text());
+        nameControl(edit, QStringLiteral("txtSequence_%1").arg(index));
+        heading->setBuddy(edit);
         edit->installEventFilter(this);
         txtSequence_[static_cast<std::size_t>(index)] = edit;
         fields->addWidget(heading, 0, index);
@@ -44,7 +45,7 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     for (int index = 0; index < SequencerText::Buttons; ++index) {
         auto* button = new QPushButton(qt(SequencerText::ButtonCaptions[index]), this);
         button->setToolTip(qt(SequencerText::ButtonTips[index]));
-        nameControl(button, QStringLiteral("cmdSequence_%1").arg(index), qt(SequencerText::ButtonTips[index]));
+        nameControl(button, QStringLiteral("cmdSequence_%1").arg(index));
         button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this, index] { presenter_.cmdSequence_Click(index); });
         cmdSequence_[static_cast<std::size_t>(index)] = button;
@@ -55,13 +56,14 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     lblStatus_ = new QLabel(this);
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumWidth(320);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addWidget(lblStatus_);
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicked, the window takes the keys; Tab passes it by, as it shows no focus.
+    setFocusPolicy(Qt::ClickFocus);
     state_.attachView(this);
 }
 

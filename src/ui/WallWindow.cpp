@@ -91,7 +91,7 @@ WallWindow::WallWindow(WallWindowPresenter& presenter, QWidget* parent) : QWidge
     statusFrame->setFrameShape(QFrame::StyledPanel);
     nameControl(statusFrame, QStringLiteral("picStatus"), QStringLiteral("Statuszeile"));
     lblStatus_ = new QLabel(statusFrame);
-    nameControl(lblStatus_, QStringLiteral("lblStatus"), QStringLiteral("Status"));
+    nameControl(lblStatus_, QStringLiteral("lblStatus"));
     auto* statusLayout = new QVBoxLayout(statusFrame);
     statusLayout->setContentsMargins(4, 2, 4, 2);
     statusLayout->addWidget(lblStatus_);
