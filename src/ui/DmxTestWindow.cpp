@@ -95,7 +95,7 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
     layout->addWidget(Frame1_);
     layout->addWidget(cmdDMX_);
     layout->addWidget(lblStatus_);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::ClickFocus);  // keys when clicked, but no invisible Tab stop
     presenter_.attachView(this);
 }
 

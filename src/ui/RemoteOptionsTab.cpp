@@ -119,7 +119,6 @@ void RemoteOptionsTab::setCode(std::string_view text) { txtCode_->setText(qt(tex
 void RemoteOptionsTab::showUrl(std::string_view url)
 {
     lblUrl_->setText(qt(url));
-    lblUrl_->setAccessibleName(url.empty() ? QStringLiteral("Adresse im Browser") : qt(url));
     lblUrl_->setVisible(!url.empty());
     const QImage code = url.empty() ? QImage() : remoteQrCode(qt(url));
     picQrCode_->setPixmap(code.isNull() ? QPixmap() : QPixmap::fromImage(code));
@@ -129,7 +128,6 @@ void RemoteOptionsTab::showUrl(std::string_view url)
 void RemoteOptionsTab::setStatus(std::string_view text)
 {
     lblStatus_->setText(qt(text));
-    lblStatus_->setAccessibleName(qt(text));
 }
 
 bool RemoteOptionsTab::eventFilter(QObject* watched, QEvent* event)

@@ -118,7 +118,23 @@ def run(pid):
     xdo("key", "F5")
     wait_for("the patch window", lambda: find(main_window, "frmElement"))
     wall = find(main_window, "frmWand")
-    cell = wait_for("cell 1", lambda: find(wall, "lblWand_0"))
+    wait_for("cell 1", lambda: find(wall, "lblWand_0"))
+    # The patch window opens inside the work area, possibly over the wall: the
+    # click goes to a cell the user can see.
+    patch = find(main_window, "frmElement").queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+    def visible_cell():
+        for index in range(121):
+            node = find(wall, "lblWand_%d" % index)
+            if node is None:
+                return None
+            e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            cx, cy = e.x + e.width // 2, e.y + e.height // 2
+            if not (patch.x <= cx < patch.x + patch.width and patch.y <= cy < patch.y + patch.height):
+                return node
+        return None
+
+    cell = wait_for("a cell beside the patch window", visible_cell)
     click(cell)
     wall_status = find(wall, "lblStatus")
     wait_for("the wall status", lambda: wall_status.name, 10)
