@@ -5,22 +5,30 @@
 
 #include <QColor>
 #include <QLabel>
+#include <QStaticText>
+#include <QTimer>
 #include <QWidget>
 
 #include <vector>
 
+class QPainter;
+
 namespace tinctara {
 
+class WallCanvas;
 class WallWindowPresenter;
 
-// One element cell lblWand_N: the element's display colour with its number,
-// or the selected look. Painted by hand: a fade repaints up to 121 of them
-// twenty times a second.
+// One element cell lblWand_N: takes the mouse, the keyboard focus and speaks
+// for the element over accessibility. It does not paint itself: the canvas
+// paints every cell in one pass, since a fade changes up to 121 cells twenty
+// times a second and a widget per cell costs more than the drawing.
 class WallCellWidget : public QWidget {
     Q_OBJECT
 public:
-    WallCellWidget(int index, WallWindowPresenter& presenter, QWidget* parent);
+    WallCellWidget(int index, WallWindowPresenter& presenter, WallCanvas& canvas);
 
+    // The element's display colour. It paints over the background of a
+    // selected cell as well (the number stays red) until the next re-mark.
     void setColour(const QColor& colour);
     void setSelectedLook(bool selected);
     void setCaption(const QString& caption);
@@ -28,17 +36,73 @@ public:
     bool selectedLook() const { return selected_; }
     QString caption() const { return caption_; }
 
+    int index() const { return index_; }
+    // The background shows the highlight: selected and not painted over since.
+    bool highlighted() const { return highlighted_; }
+    const QStaticText& captionText() const { return captionText_; }
+    // Where the centred caption starts within the cell; laid out once per caption.
+    QPointF captionOffset(QPainter& painter);
+    // The focus frame shows while the cell has the focus from the keyboard.
+    bool focusShown() const { return focusShown_; }
+    // "Element 5, Rot 255 Grün 0 Blau 0"
+    QString reading() const;
+
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void changed(bool readingChanged);
+
     int index_;
     WallWindowPresenter& presenter_;
+    WallCanvas& canvas_;
     QColor colour_{Qt::black};
     bool selected_ = false;
+    bool highlighted_ = false;
+    bool focusShown_ = false;
     QString caption_;
+    QStaticText captionText_;
+    QPointF captionOffset_;
+    bool captionPlaced_ = false;
+};
+
+// The picture of the wall: paints the cells that changed, once per pass of
+// the event loop, and tells assistive technology which cells read otherwise.
+class WallCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit WallCanvas(QWidget* parent = nullptr);
+
+    void addCell(WallCellWidget* cell);
+    void removeCells();
+    WallCellWidget* cell(int index) const;
+    int cellCount() const { return static_cast<int>(cells_.size()); }
+    // The cell that takes the focus when the wall gets it from the keyboard.
+    WallCellWidget* focusCell() const;
+    void setFocusCell(int index);
+
+    // A cell's look changed; its reading too when `readingChanged`.
+    void cellChanged(int index, bool readingChanged);
+    // Cells drawn so far, for checking that nothing is drawn needlessly.
+    long paintedCells() const { return paintedCells_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void flush();
+    void paintCell(QPainter& painter, WallCellWidget& cell);
+
+    std::vector<WallCellWidget*> cells_;
+    std::vector<int> dirty_;            // cells to repaint, in the order they changed
+    std::vector<unsigned char> marks_;  // per cell: 1 repaint, 2 reading changed
+    QTimer flushTimer_;
+    int focusCell_ = 0;
+    long paintedCells_ = 0;
 };
 
 // frmWand: the wall as a grid of element cells with a status line below.
@@ -55,21 +119,25 @@ public:
     void setStatus(const QString& text);
     // The wall's size as the builder computed it, in twips.
     void setWallSizeTwips(double width, double height);
+    // Keeps the window inside the main window's work area; its own scroll
+    // bars then reach every cell.
+    void fitIntoWorkArea();
 
-    WallCellWidget* cell(int index) const;
-    int cellCount() const { return static_cast<int>(cells_.size()); }
+    WallCellWidget* cell(int index) const { return canvas_->cell(index); }
+    int cellCount() const { return canvas_->cellCount(); }
+    WallCanvas* canvas() const { return canvas_; }
     QString status() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int pixels(double twips) const;
 
     WallWindowPresenter& presenter_;
-    QWidget* canvas_ = nullptr;
+    WallCanvas* canvas_ = nullptr;
     QLabel* lblStatus_ = nullptr;
-    std::vector<WallCellWidget*> cells_;
 };
 
 }  // namespace tinctara
