@@ -21,9 +21,6 @@ namespace tinctara {
 
 namespace {
 
-constexpr unsigned char Repaint = 1;
-constexpr unsigned char ReadingChanged = 2;
-
 // A wall cell reads as its element and its display colour, and reports the
 // selected state; the canvas announces changes once per pass.
 class WallCellAccessible : public QAccessibleWidget {
@@ -88,7 +85,7 @@ QString WallCellWidget::reading() const
         .arg(colour_.blue());
 }
 
-void WallCellWidget::changed(bool readingChanged) { canvas_.cellChanged(index_, readingChanged); }
+void WallCellWidget::changed(unsigned char change) { canvas_.cellChanged(index_, change); }
 
 void WallCellWidget::setColour(const QColor& colour)
 {
@@ -97,7 +94,7 @@ void WallCellWidget::setColour(const QColor& colour)
         return;
     colour_ = colour;
     highlighted_ = false;
-    changed(newColour);
+    changed(newColour ? WallCanvas::Look | WallCanvas::Name : WallCanvas::Look);
 }
 
 void WallCellWidget::setSelectedLook(bool selected)
@@ -107,7 +104,7 @@ void WallCellWidget::setSelectedLook(bool selected)
     const bool newState = selected_ != selected;
     selected_ = selected;
     highlighted_ = selected;
-    changed(newState);
+    changed(newState ? WallCanvas::Look | WallCanvas::SelectedState : WallCanvas::Look);
 }
 
 void WallCellWidget::setCaption(const QString& caption)
@@ -117,7 +114,7 @@ void WallCellWidget::setCaption(const QString& caption)
     caption_ = caption;
     captionText_.setText(caption);
     captionPlaced_ = false;
-    changed(false);
+    changed(WallCanvas::Look);
 }
 
 QPointF WallCellWidget::captionOffset(QPainter& painter)
@@ -137,7 +134,7 @@ void WallCellWidget::mousePressEvent(QMouseEvent* event)
         return;
     if (focusShown_) {
         focusShown_ = false;
-        changed(false);
+        changed(WallCanvas::Look);
     }
     const MouseButton button = event->button() == Qt::RightButton  ? MouseButton::Right
                                : event->button() == Qt::LeftButton ? MouseButton::Left
@@ -164,7 +161,7 @@ void WallCellWidget::keyPressEvent(QKeyEvent* event)
         target->setFocus(Qt::OtherFocusReason);
     } else if (!focusShown_) {
         focusShown_ = true;
-        changed(false);
+        changed(WallCanvas::Look);
     }
 }
 
@@ -173,7 +170,7 @@ void WallCellWidget::focusInEvent(QFocusEvent* event)
     canvas_.setFocusCell(index_);
     if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
         focusShown_ = true;
-    changed(false);
+    changed(WallCanvas::Look);
     QWidget::focusInEvent(event);
 }
 
@@ -181,7 +178,7 @@ void WallCellWidget::focusOutEvent(QFocusEvent* event)
 {
     if (focusShown_) {
         focusShown_ = false;
-        changed(false);
+        changed(WallCanvas::Look);
     }
     QWidget::focusOutEvent(event);
 }
@@ -207,7 +204,7 @@ void WallCanvas::addCell(WallCellWidget* cell)
     resize(std::max(width(), corner.x() + 1), std::max(height(), corner.y() + 1));
     if (cellCount() == 1)
         setFocusCell(0);
-    cellChanged(cell->index(), true);
+    cellChanged(cell->index(), Look);
 }
 
 void WallCanvas::removeCells()
@@ -235,14 +232,14 @@ void WallCanvas::setFocusCell(int index)
     }
 }
 
-void WallCanvas::cellChanged(int index, bool readingChanged)
+void WallCanvas::cellChanged(int index, unsigned char change)
 {
     if (index < 0 || index >= cellCount())
         return;
     unsigned char& mark = marks_[static_cast<std::size_t>(index)];
     if (mark == 0)
         dirty_.push_back(index);
-    mark |= Repaint | (readingChanged ? ReadingChanged : 0);
+    mark |= change;
     if (!flushTimer_.isActive())
         flushTimer_.start();
 }
@@ -252,18 +249,20 @@ void WallCanvas::cellChanged(int index, bool readingChanged)
 void WallCanvas::flush()
 {
     QRegion region;
-    const bool announce = QAccessible::isActive();
+    const Announcer announce = announcer_ ? announcer_ : QAccessible::isActive() ? &QAccessible::updateAccessibility : nullptr;
     for (const int index : dirty_) {
         WallCellWidget* c = cells_[static_cast<std::size_t>(index)];
         unsigned char& mark = marks_[static_cast<std::size_t>(index)];
         region += c->geometry();
-        if (announce && (mark & ReadingChanged)) {
+        if (announce && (mark & Name)) {
             QAccessibleEvent nameChanged(c, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&nameChanged);
+            announce(&nameChanged);
+        }
+        if (announce && (mark & SelectedState)) {
             QAccessible::State selected;
             selected.selected = true;
             QAccessibleStateChangeEvent stateChanged(c, selected);
-            QAccessible::updateAccessibility(&stateChanged);
+            announce(&stateChanged);
         }
         mark = 0;
     }
@@ -371,7 +370,7 @@ void WallWindow::setCellEnabled(int index, bool enabled, const QString& caption)
     if (WallCellWidget* c = cell(index)) {
         if (c->isEnabled() != enabled) {
             c->setEnabled(enabled);
-            canvas_->cellChanged(index, false);  // the highlight of a disabled cell differs
+            canvas_->cellChanged(index, WallCanvas::Look);  // the highlight of a disabled cell differs
         }
         c->setCaption(caption);
     }

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class QAccessibleEvent;
 class QPainter;
 
 namespace tinctara {
@@ -55,7 +56,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void changed(bool readingChanged);
+    void changed(unsigned char change);
 
     int index_;
     WallWindowPresenter& presenter_;
@@ -85,10 +86,15 @@ public:
     WallCellWidget* focusCell() const;
     void setFocusCell(int index);
 
-    // A cell's look changed; its reading too when `readingChanged`.
-    void cellChanged(int index, bool readingChanged);
+    // What changed in a cell: its look only, or also what it reads as.
+    enum Change : unsigned char { Look = 1, Name = 2, SelectedState = 4 };
+    void cellChanged(int index, unsigned char change);
     // Cells drawn so far, for checking that nothing is drawn needlessly.
     long paintedCells() const { return paintedCells_; }
+    // Where the accessibility events go: to the bridge while one listens.
+    // Tests (offscreen, without a bridge) record them instead; null restores.
+    using Announcer = void (*)(QAccessibleEvent* event);
+    static void setAnnouncer(Announcer announcer) { announcer_ = announcer; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -99,10 +105,11 @@ private:
 
     std::vector<WallCellWidget*> cells_;
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
-    std::vector<unsigned char> marks_;  // per cell: 1 repaint, 2 reading changed
+    std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
     QTimer flushTimer_;
     int focusCell_ = 0;
     long paintedCells_ = 0;
+    static inline Announcer announcer_ = nullptr;
 };
 
 // frmWand: the wall as a grid of element cells with a status line below.
