@@ -169,7 +169,7 @@ private slots:
         QVERIFY(program);
         QMdiArea* area = program->mainWindow().mdiArea();
         QCOMPARE(area->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-        testing::ProgramFixture::buildWall(*program, 11, 11);
+        testing::ProgramFixture::buildWall(*program, 11, 11, 1200);  // about 1300 pixels tall
         WallWindow* wall = program->mainWindow().wallWindow();
         QWidget* frame = wall->parentWidget();
         QVERIFY(QTest::qWaitForWindowExposed(wall));
