@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -189,6 +190,22 @@ WallCanvas::WallCanvas(QWidget* parent) : QWidget(parent)
     flushTimer_.setInterval(0);
     connect(&flushTimer_, &QTimer::timeout, this, &WallCanvas::flush);
     dirty_.reserve(256);
+    // The canvas paints all of itself (cells and gaps), so nothing is drawn twice.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void WallCanvas::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    findGaps();
+}
+
+void WallCanvas::findGaps()
+{
+    QRegion cells;
+    for (const WallCellWidget* c : cells_)
+        cells += c->geometry();
+    gaps_ = QRegion(rect()) - cells;
 }
 
 WallCellWidget* WallCanvas::cell(int index) const
@@ -204,6 +221,7 @@ void WallCanvas::addCell(WallCellWidget* cell)
     resize(std::max(width(), corner.x() + 1), std::max(height(), corner.y() + 1));
     if (cellCount() == 1)
         setFocusCell(0);
+    findGaps();
     cellChanged(cell->index(), Look);
 }
 
@@ -216,6 +234,7 @@ void WallCanvas::removeCells()
     marks_.clear();
     dirty_.clear();
     focusCell_ = 0;
+    gaps_ = QRegion();
     resize(0, 0);
 }
 
@@ -282,7 +301,7 @@ void WallCanvas::paintCell(QPainter& painter, WallCellWidget& cell)
     painter.fillRect(r, cell.highlighted() ? cell.palette().color(QPalette::Highlight) : cell.colour());
     painter.setPen(border);
     painter.drawRect(r.adjusted(0, 0, -1, -1));
-    if (!cell.captionText().text().isEmpty()) {
+    if (!cell.caption().isEmpty()) {
         painter.setPen(cell.selectedLook() ? selectedText : plainText);
         painter.drawStaticText(QPointF(r.topLeft()) + cell.captionOffset(painter), cell.captionText());
     }
@@ -299,6 +318,14 @@ void WallCanvas::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRegion& region = event->region();
+    if (!gaps_.isEmpty()) {
+        // Between cells that do not meet, the background of the scroll area,
+        // as it showed through before.
+        const QWidget* below = parentWidget() ? parentWidget() : this;
+        const QBrush background = below->palette().brush(below->backgroundRole());
+        for (const QRect& r : region & gaps_)
+            painter.fillRect(r, background);
+    }
     // In creation order, as the cells were stacked when each painted itself.
     for (WallCellWidget* c : cells_)
         if (region.intersects(c->geometry()))

@@ -35,7 +35,7 @@ public:
     void setCaption(const QString& caption);
     QColor colour() const { return colour_; }
     bool selectedLook() const { return selected_; }
-    QString caption() const { return caption_; }
+    const QString& caption() const { return caption_; }
 
     int index() const { return index_; }
     // The background shows the highlight: selected and not painted over since.
@@ -98,12 +98,15 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void flush();
+    void findGaps();
     void paintCell(QPainter& painter, WallCellWidget& cell);
 
     std::vector<WallCellWidget*> cells_;
+    QRegion gaps_;  // what the cells leave free of the canvas
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
     std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
     QTimer flushTimer_;
