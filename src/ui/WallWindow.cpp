@@ -63,7 +63,7 @@ void installWallCellAccessible()
 }  // namespace
 
 WallCellWidget::WallCellWidget(int index, WallWindowPresenter& presenter, WallCanvas& canvas)
-    : QWidget(&canvas), index_(index), presenter_(presenter), canvas_(canvas), caption_(QString::number(index + 1))
+    : QWidget(canvas.cellLayer()), index_(index), presenter_(presenter), canvas_(canvas), caption_(QString::number(index + 1))
 {
     installWallCellAccessible();
     nameControl(this, QStringLiteral("lblWand_%1").arg(index), QStringLiteral("Element %1").arg(index + 1));
@@ -192,11 +192,15 @@ WallCanvas::WallCanvas(QWidget* parent) : QWidget(parent)
     dirty_.reserve(256);
     // The canvas paints all of itself (cells and gaps), so nothing is drawn twice.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    cellLayer_ = new QWidget(this);
+    cellLayer_->setObjectName(QStringLiteral("picWandZellen"));
+    cellLayer_->setUpdatesEnabled(false);
 }
 
 void WallCanvas::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    cellLayer_->resize(size());
     findGaps();
 }
 

@@ -78,6 +78,8 @@ class WallCanvas : public QWidget {
 public:
     explicit WallCanvas(QWidget* parent = nullptr);
 
+    // Where the cells are made.
+    QWidget* cellLayer() const { return cellLayer_; }
     void addCell(WallCellWidget* cell);
     void removeCells();
     WallCellWidget* cell(int index) const;
@@ -105,6 +107,9 @@ private:
     void findGaps();
     void paintCell(QPainter& painter, WallCellWidget& cell);
 
+    // The cells' parent: with its updates off, a repaint does not even visit
+    // the 121 cells.
+    QWidget* cellLayer_ = nullptr;
     std::vector<WallCellWidget*> cells_;
     QRegion gaps_;  // what the cells leave free of the canvas
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
