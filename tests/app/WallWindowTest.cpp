@@ -330,7 +330,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(wall));
         ShowModel& model = program->model();
         ShowAllElementColours(model, program->view());
-        QTest::qWait(50);
+        // Let the first paints of the new window settle.
+        for (long painted = -1; painted != wall->canvas()->paintedCells();) {
+            painted = wall->canvas()->paintedCells();
+            QTest::qWait(200);
+        }
         const long before = wall->canvas()->paintedCells();
         ShowAllElementColours(model, program->view());
         QTest::qWait(50);
