@@ -123,7 +123,10 @@ QPointF WallCellWidget::captionOffset(QPainter& painter)
     if (!captionPlaced_) {
         // The place a centred drawText would give the caption, so the cell
         // looks as it always did.
-        captionOffset_ = painter.boundingRect(QRectF(QPointF(0, 0), QSizeF(size())), Qt::AlignCenter, caption_).topLeft();
+        const QRectF cell(QPointF(0, 0), QSizeF(size()));
+        const QRectF box = painter.boundingRect(cell, Qt::AlignCenter, caption_);
+        captionOffset_ = box.topLeft();
+        captionFits_ = cell.contains(box);
         captionPlaced_ = true;
     }
     return captionOffset_;
@@ -190,6 +193,8 @@ WallCanvas::WallCanvas(QWidget* parent) : QWidget(parent)
     flushTimer_.setInterval(0);
     connect(&flushTimer_, &QTimer::timeout, this, &WallCanvas::flush);
     dirty_.reserve(256);
+    visible_.reserve(256);
+    borders_.reserve(256);
     // The canvas paints all of itself (cells and gaps), so nothing is drawn twice.
     setAttribute(Qt::WA_OpaquePaintEvent);
     cellLayer_ = new QWidget(this);
@@ -207,8 +212,15 @@ void WallCanvas::resizeEvent(QResizeEvent* event)
 void WallCanvas::findGaps()
 {
     QRegion cells;
-    for (const WallCellWidget* c : cells_)
+    long long area = 0;
+    for (const WallCellWidget* c : cells_) {
         cells += c->geometry();
+        area += static_cast<long long>(c->width()) * c->height();
+    }
+    long long covered = 0;
+    for (const QRect& r : cells)
+        covered += static_cast<long long>(r.width()) * r.height();
+    overlapping_ = covered != area;
     gaps_ = QRegion(rect()) - cells;
 }
 
@@ -294,22 +306,39 @@ void WallCanvas::flush()
         update(region);
 }
 
+namespace {
+const QColor CellBorder(40, 40, 40);
+const QColor SelectedText(255, 0, 0);
+const QColor PlainText(255, 255, 255);
+}  // namespace
+
 void WallCanvas::paintCell(QPainter& painter, WallCellWidget& cell)
 {
-    static const QColor border(40, 40, 40);
-    static const QColor selectedText(255, 0, 0);
-    static const QColor plainText(255, 255, 255);
     const QRect r = cell.geometry();
     // The palette of the cell gives the highlight of its state (a disabled
     // cell while a sequence plays).
     painter.fillRect(r, cell.highlighted() ? cell.palette().color(QPalette::Highlight) : cell.colour());
-    painter.setPen(border);
+    painter.setPen(CellBorder);
     painter.drawRect(r.adjusted(0, 0, -1, -1));
+    paintCaptionAndFocus(painter, cell);
+}
+
+void WallCanvas::paintCaptionAndFocus(QPainter& painter, WallCellWidget& cell)
+{
+    const QRect r = cell.geometry();
     if (!cell.caption().isEmpty()) {
-        painter.setPen(cell.selectedLook() ? selectedText : plainText);
-        painter.drawStaticText(QPointF(r.topLeft()) + cell.captionOffset(painter), cell.captionText());
+        painter.setPen(cell.selectedLook() ? SelectedText : PlainText);
+        const QPointF at = QPointF(r.topLeft()) + cell.captionOffset(painter);
+        if (cell.captionFits()) {
+            painter.drawStaticText(at, cell.captionText());
+        } else {  // a cell painted itself only within its own bounds
+            painter.save();
+            painter.setClipRect(r);
+            painter.drawStaticText(at, cell.captionText());
+            painter.restore();
+        }
     }
-    if (cell.focusShown()) {
+    if (cell.focusShown() && r.width() > 8 && r.height() > 8) {
         painter.setPen(QColor(0, 0, 0));
         painter.drawRect(r.adjusted(2, 2, -3, -3));
         painter.setPen(QColor(255, 255, 255));
@@ -330,10 +359,29 @@ void WallCanvas::paintEvent(QPaintEvent* event)
         for (const QRect& r : region & gaps_)
             painter.fillRect(r, background);
     }
-    // In creation order, as the cells were stacked when each painted itself.
-    for (WallCellWidget* c : cells_)
-        if (region.intersects(c->geometry()))
-            paintCell(painter, *c);
+    if (overlapping_) {
+        // In creation order, as the cells were stacked when each painted itself.
+        for (WallCellWidget* c : cells_)
+            if (region.intersects(c->geometry()))
+                paintCell(painter, *c);
+        return;
+    }
+    // Cells that do not share pixels: the fills, then every border with one
+    // pen in one call, then captions and focus frames.
+    visible_.clear();
+    borders_.clear();
+    for (WallCellWidget* c : cells_) {
+        if (!region.intersects(c->geometry()))
+            continue;
+        visible_.push_back(c);
+        const QRect r = c->geometry();
+        painter.fillRect(r, c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
+        borders_.push_back(r.adjusted(0, 0, -1, -1));
+    }
+    painter.setPen(CellBorder);
+    painter.drawRects(borders_.data(), static_cast<int>(borders_.size()));
+    for (WallCellWidget* c : visible_)
+        paintCaptionAndFocus(painter, *c);
 }
 
 WallWindow::WallWindow(WallWindowPresenter& presenter, QWidget* parent) : QWidget(parent), presenter_(presenter)

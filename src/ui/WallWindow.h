@@ -43,6 +43,8 @@ public:
     const QStaticText& captionText() const { return captionText_; }
     // Where the centred caption starts within the cell; laid out once per caption.
     QPointF captionOffset(QPainter& painter);
+    // False when the caption is larger than the cell and must be clipped to it.
+    bool captionFits() const { return captionFits_; }
     // The focus frame shows while the cell has the focus from the keyboard.
     bool focusShown() const { return focusShown_; }
     // "Element 5, Rot 255 Grün 0 Blau 0"
@@ -69,6 +71,7 @@ private:
     QStaticText captionText_;
     QPointF captionOffset_;
     bool captionPlaced_ = false;
+    bool captionFits_ = true;
 };
 
 // The picture of the wall: paints the cells that changed, once per pass of
@@ -106,12 +109,16 @@ private:
     void flush();
     void findGaps();
     void paintCell(QPainter& painter, WallCellWidget& cell);
+    void paintCaptionAndFocus(QPainter& painter, WallCellWidget& cell);
 
     // The cells' parent: with its updates off, a repaint does not even visit
     // the 121 cells.
     QWidget* cellLayer_ = nullptr;
     std::vector<WallCellWidget*> cells_;
     QRegion gaps_;  // what the cells leave free of the canvas
+    bool overlapping_ = false;  // rounding made neighbouring cells share pixels
+    std::vector<WallCellWidget*> visible_;  // the cells of one paint
+    std::vector<QRect> borders_;
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
     std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
     QTimer flushTimer_;
