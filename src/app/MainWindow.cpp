@@ -62,6 +62,9 @@ MainWindow::MainWindow(Program& program) : program_(program)
     setWindowIcon(QIcon(tinctaraLogo(64)));
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setBackground(QColor(0x80, 0x80, 0x80));
+    // A child window that reaches past the work area stays reachable.
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     nameControl(mdiArea_, QStringLiteral("MDIArea"), QStringLiteral("Arbeitsfläche"));
     mdiArea_->viewport()->installEventFilter(this);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &MainWindow::editingWindowActivated);
@@ -352,6 +355,7 @@ void MainWindow::placeWallWindowFromTable()
     wallFrame_->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
     if (stored.width > 0 && stored.height > 0)
         wallFrame_->resize(pixelsFromTwips(stored.width, dpi), pixelsFromTwips(stored.height, dpi));
+    wallWindow_->fitIntoWorkArea();
 }
 
 void MainWindow::openNewWallDialog()

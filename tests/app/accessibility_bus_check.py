@@ -17,7 +17,7 @@ import pyatspi
 
 # The wall's cells report their selected state once the cell accessibility
 # lands; until then a missing state is reported as expected to come.
-SELECTED_CELL_STATE_READY = False
+SELECTED_CELL_STATE_READY = True
 
 failures = []
 

@@ -72,6 +72,30 @@ void WallWindowPresenter::lblWand_MouseDown(int index, MouseButton button, bool 
     }
 }
 
+int WallWindowPresenter::lblWand_KeyDown(int index, int keyCode, bool ctrl)
+{
+    constexpr int Space = 32, Left = 37, Up = 38, Right = 39, Down = 40;
+    if (keyCode != Space && (keyCode < Left || keyCode > Down))
+        return -1;
+    const int count = model_.ElementCount;
+    const int columns = model_.WallColumns;
+    if (!model_.hasState(StateFlag::WallPresent) || index < 0 || index >= count || columns < 1)
+        return -1;
+    switch (keyCode) {
+    case Space:
+        lblWand_MouseDown(index, MouseButton::Left, ctrl);
+        return index;
+    case Left:
+        return index % columns > 0 ? index - 1 : index;
+    case Right:
+        return index % columns < columns - 1 && index + 1 < count ? index + 1 : index;
+    case Up:
+        return index >= columns ? index - columns : index;
+    default:
+        return index + columns < count ? index + columns : index;
+    }
+}
+
 void WallWindowPresenter::lblWand_DblClick(int /*index*/) { view_.setWallStatus(" Wassollas?"); }
 
 }  // namespace tinctara

@@ -28,6 +28,11 @@ public:
 
     void lblWand_MouseDown(int index, MouseButton button, bool ctrl);
     void lblWand_DblClick(int index);
+    // A key on the cell that has the focus: the arrow keys move the focus
+    // within the grid, Space acts as a click and Ctrl+Space as a Ctrl-click.
+    // Returns the cell that has the focus afterwards, or -1 when the key is
+    // not one of these.
+    int lblWand_KeyDown(int index, int keyCode, bool ctrl);
 
     // Where the window stands, from the window table (window 7).
     WindowPlacement storedPlacement() const;

@@ -124,4 +124,43 @@ TEST(WallWindow, FunctionKeysReachTheSelection)
 }
 
 }  // namespace
+TEST(WallWindow, ArrowKeysMoveTheFocusCellWithinTheWall)
+{
+    constexpr int Left = 37, Up = 38, Right = 39, Down = 40, Tab = 9;
+    struct Case {
+        int element;
+        int key;
+        int expected;  // element that has the focus afterwards, 0: not the wall's key
+    } cases[] = {
+        {6, Left, 5},    {6, Right, 7},  {6, Up, 2},      {6, Down, 10},
+        {5, Left, 5},    {8, Right, 8},  {3, Up, 3},      {15, Down, 15},  // edges keep the focus
+        {4, Right, 4},   {13, Left, 13}, {16, Down, 16},  {1, Up, 1},
+        {6, Tab, 0},
+    };
+    for (const Case& c : cases) {
+        WallHarness h;
+        EXPECT_EQ(h.wall.lblWand_KeyDown(c.element - 1, c.key, false) + 1, c.expected)
+            << "element " << c.element << " key " << c.key;
+        EXPECT_TRUE(h.selected().empty());
+    }
+}
+
+TEST(WallWindow, SpaceSelectsAsAClickAndCtrlSpaceAsACtrlClick)
+{
+    constexpr int Space = 32;
+    WallHarness h;
+    h.click(1);
+    EXPECT_EQ(h.wall.lblWand_KeyDown(2, Space, true), 2);
+    EXPECT_EQ(h.selected(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(h.view.wallStatus.back(), " Es wurden 2 Elemente ausgewählt");
+    h.wall.lblWand_KeyDown(2, Space, true);  // a second Ctrl+Space takes it away again
+    EXPECT_EQ(h.selected(), (std::vector<int>{1}));
+    h.wall.lblWand_KeyDown(9, Space, false);
+    EXPECT_EQ(h.selected(), (std::vector<int>{10}));
+
+    h.model.clearState(StateFlag::WallPresent);
+    EXPECT_EQ(h.wall.lblWand_KeyDown(9, Space, false), -1);
+    EXPECT_EQ(h.wall.lblWand_KeyDown(20, 37, false), -1);
+}
+
 }  // namespace tinctara
