@@ -6,27 +6,28 @@
 #
 #   window   the program for SECONDS s: receive period median, stdev, p99, max
 #            and the largest distance from the median
-#   held     the program again, its UI thread held for 1 s by gdb in non-stop
-#            mode (the other threads run on): the largest gap on the wire and
-#            the longest run of identical frames around the hold
+#   held     the program again, its UI thread (alone) stopped for 1 s by
+#            ptrace: the largest gap on the wire and the longest run of
+#            identical frames around the hold
 #   cli      tinctara-cli render --realtime for SECONDS s, as for the window
 #
-# Not part of ctest: it runs for minutes. Needs root, ola, curl, iproute2, gdb,
-# xvfb and xauth.
+# Not part of ctest: it runs for minutes. Needs root, ola, curl, iproute2,
+# python3, xvfb and xauth.
 # Usage: gui-receive-timing.sh TINCTARA PROGRAM-FOLDER [SECONDS]
 #        (tinctara-cli is taken from beside TINCTARA)
 set -euo pipefail
+[ -z "${TIMING_TRACE:-}" ] || set -x
 program=$(realpath "$1") shipped=$(realpath "$2") seconds=${3:-60}
 cli=$(dirname "$program")/tinctara-cli
 
 if [ "${TINCTARA_NETNS:-}" != 1 ]; then
   [ "$(id -u)" = 0 ] || { echo "needs root"; exit 77; }
-  exec env TINCTARA_NETNS=1 timeout -k 5 $((2 * seconds + 180)) unshare -n bash "$0" "$@"
+  exec env TINCTARA_NETNS=1 ${TIMING_TRACE:+TIMING_TRACE=1} timeout -k 5 $((2 * seconds + 180)) unshare -n bash "$0" "$@"
 fi
 
 . "$(dirname "$0")/ola-namespace.sh"
 work=$(mktemp -d)
-gui= recorder= debugger=
+gui= recorder=
 stop_recorder() {
   if [ -n "$recorder" ]; then
     kill -INT "$recorder" 2>/dev/null || true  # it saves the show on Ctrl-C
@@ -42,7 +43,7 @@ stop_gui() {
   fi
   gui=
 }
-trap '[ -z "$debugger" ] || kill "$debugger" 2>/dev/null; stop_gui; stop_recorder; ola_stop; rm -rf "$work"' EXIT
+trap 'stop_gui; stop_recorder; ola_stop; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM
 ola_network_up
 ola_start "$work/ola"
@@ -108,7 +109,9 @@ period_stats() {  # NAME LABEL: median, stdev, p99, max and the largest distance
       label, NR + 1, s / 1000, m, sd, v[p], v[NR], off }'
 }
 start_gui() {
-  xvfb-run -a -s "-screen 0 1280x860x24" bash -c 'echo $$ > "$1/gui.pid"; exec "$2" --home "$1/home"' gui \
+  # A session of its own: what xvfb-run and its X server signal on the way out
+  # stays there.
+  setsid xvfb-run -a -s "-screen 0 1280x860x24" bash -c 'echo $$ > "$1/gui.pid"; exec "$2" --home "$1/home"' gui \
     "$work" "$program" > "$work/gui.log" 2>&1 &
   gui=$!
   sleep 4  # start-up, and the show loaded and playing
@@ -121,22 +124,33 @@ sleep "$seconds"
 stop_recorder
 period_stats window window
 
-# Holding the UI thread: gdb attaches (all threads stop briefly, before the
-# recording), lets every thread run on, then stops thread 1 (the UI thread)
-# alone for one second.
-gdb -q -n -batch -ex 'set non-stop on' -ex 'set pagination off' -ex 'set confirm off' \
-  -ex 'set auto-solib-add off' -ex "attach $(cat "$work/gui.pid")" -ex 'continue -a &' \
-  -ex 'shell sleep 4' -ex 'thread 1' -ex 'interrupt' -ex 'shell sleep 1' -ex 'info threads' \
-  -ex 'continue &' -ex 'shell sleep 5' -ex 'detach' > "$work/gdb.log" 2>&1 &
-debugger=$!
-sleep 1.5
+# Holding the UI thread alone: ptrace seizes that one thread (its id is the
+# process id) and stops it for a second; the sender's thread runs on. (gdb's
+# non-stop mode does the same, but cannot be scripted reliably in batch mode.)
+cat > "$work/hold.py" <<'PY'
+import ctypes, os, sys, time
+libc = ctypes.CDLL(None, use_errno=True)
+libc.ptrace.argtypes = [ctypes.c_long, ctypes.c_long, ctypes.c_void_p, ctypes.c_void_p]
+libc.ptrace.restype = ctypes.c_long
+PTRACE_SEIZE, PTRACE_INTERRUPT, PTRACE_DETACH = 0x4206, 0x4207, 17
+tid, seconds = int(sys.argv[1]), float(sys.argv[2])
+def call(request):
+    if libc.ptrace(request, tid, None, None) != 0:
+        sys.exit("ptrace %#x: %s" % (request, os.strerror(ctypes.get_errno())))
+call(PTRACE_SEIZE)
+call(PTRACE_INTERRUPT)
+os.waitpid(tid, 0x40000000)  # __WALL: the thread has stopped
+started = time.monotonic()
+time.sleep(seconds)
+call(PTRACE_DETACH)
+print("held    UI thread %d stopped for %.3f s" % (tid, time.monotonic() - started))
+PY
 record held
-sleep 6
+sleep 2
+python3 "$work/hold.py" "$(cat "$work/gui.pid")" 1
+sleep 3
 stop_recorder
-wait "$debugger" || true
-debugger=
 stop_gui
-grep -q 'Thread.*(running)' "$work/gdb.log" || { echo "gdb did not hold the UI thread alone:"; cat "$work/gdb.log"; }
 delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap on the wire while the UI thread was held for 1 s: %.3f ms\n", $1 }'
 awk 'NF == 2 { if ($0 == last) run++; else run = 1; last = $0; if (run > longest) longest = run }
      END { printf "held    longest run of identical frames: %d (a 1 s hold repeats the last frame about 20 times)\n", longest }' \

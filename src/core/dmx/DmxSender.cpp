@@ -2,7 +2,7 @@
 
 #include "model/ShowFlags.h"
 
-#include <algorithm>
+#include <pthread.h>
 
 namespace tinctara {
 
@@ -126,6 +126,7 @@ void DmxSender::setEnabled(bool enabled)
 
 void DmxSender::run()
 {
+    pthread_setname_np(pthread_self(), "dmx-sender");  // as ps and gdb show it
     std::int64_t next = clock_->nowNanoseconds() + PeriodNanoseconds;
     for (;;) {
         if (!enabled_.load()) {
