@@ -11,6 +11,9 @@
 #            identical frames around the hold
 #   cli      tinctara-cli render --realtime for SECONDS s, as for the window
 #
+# Each figure comes twice: as olad received it (ola_recorder, whole ms), and
+# from the kernel's receive timestamps of the same datagrams on lo (ns).
+#
 # Not part of ctest: it runs for minutes. Needs root, ola, curl, iproute2,
 # python3, xvfb and xauth.
 # Usage: gui-receive-timing.sh TINCTARA PROGRAM-FOLDER [SECONDS]
@@ -29,6 +32,11 @@ fi
 work=$(mktemp -d)
 gui= recorder=
 stop_recorder() {
+  if [ -n "${capture:-}" ]; then
+    kill -INT "$capture" 2>/dev/null || true
+    wait "$capture" 2>/dev/null || true
+  fi
+  capture=
   if [ -n "$recorder" ]; then
     kill -INT "$recorder" 2>/dev/null || true  # it saves the show on Ctrl-C
     wait "$recorder" 2>/dev/null || true
@@ -90,9 +98,33 @@ write("TINCTARA.ini", ["ini-Datei von TINCTARA 98", "[DMXINI]", lst([60, 0, 0, 2
       "[WINDOWSPOS]", lst(windows)])
 PY
 
-record() {  # NAME: starts ola_recorder into $work/NAME
+# Beside OLA's view, the kernel's: a packet socket on lo timestamps every sACN
+# datagram as it arrives (ns), so the sender's own regularity shows apart from
+# how promptly olad and the recorder are scheduled on a busy machine.
+cat > "$work/capture.py" <<'PY'
+import signal, socket, struct, sys
+s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0800))
+s.bind(("lo", 0x0800))
+s.setsockopt(socket.SOL_SOCKET, 35, 1)  # SO_TIMESTAMPNS
+out = open(sys.argv[1], "w")
+signal.signal(signal.SIGINT, lambda *a: (out.close(), sys.exit(0)))
+while True:
+    data, ancillary, _, address = s.recvmsg(2048, 64)
+    if address[2] != 0 or len(data) < 28 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
+        continue  # only what lo delivers: UDP to the sACN port
+    for level, kind, value in ancillary:
+        if level == socket.SOL_SOCKET and kind == 35:
+            seconds, nanoseconds = struct.unpack("qq", value[:16])
+            out.write("%d\n" % (seconds * 1000000000 + nanoseconds))
+PY
+capture=
+record() {  # NAME: starts ola_recorder into $work/NAME and the capture into $work/NAME.ns
   ola_recorder --universes 1 --record "$work/$1" > "$work/$1.log" 2>&1 &
   recorder=$!
+  python3 "$work/capture.py" "$work/$1.ns" &
+  capture=$!
+  local i
+  for i in $(seq 100); do [ -e "$work/$1.ns" ] && break; sleep 0.1; done  # bound and listening
   sleep 1
 }
 # The recorder writes each frame's universe and levels, then the delay in ms
@@ -107,6 +139,17 @@ period_stats() {  # NAME LABEL: median, stdev, p99, max and the largest distance
     off = v[NR] - m; if (m - v[1] > off) off = m - v[1]
     printf "%-7s %6d frames in %7.1f s: period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
       label, NR + 1, s / 1000, m, sd, v[p], v[NR], off }'
+}
+kernel_delays() { awk 'NR > 1 { printf "%.4f\n", ($1 - last) / 1e6 } { last = $1 }' "$work/$1.ns"; }
+kernel_stats() {  # NAME LABEL: the same figures from the kernel's timestamps
+  kernel_delays "$1" | sort -n | awk -v label="$2" '{ v[NR] = $1; s += $1; q += $1 * $1 } END {
+    if (NR < 2) { printf "%s: only %d datagrams\n", label, NR + 1; exit 1 }
+    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    p = int(0.99 * NR); if (p < 0.99 * NR) p++
+    sd = sqrt((q - s * s / NR) / (NR - 1))
+    off = v[NR] - m; if (m - v[1] > off) off = m - v[1]
+    printf "%-7s %6d datagrams on lo:     period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
+      label, NR + 1, m, sd, v[p], v[NR], off }'
 }
 start_gui() {
   # A session of its own: what xvfb-run and its X server signal on the way out
@@ -123,6 +166,7 @@ record window
 sleep "$seconds"
 stop_recorder
 period_stats window window
+kernel_stats window window
 
 # Holding the UI thread alone: ptrace seizes that one thread (its id is the
 # process id) and stops it for a second; the sender's thread runs on. (gdb's
@@ -151,7 +195,8 @@ python3 "$work/hold.py" "$(cat "$work/gui.pid")" 1
 sleep 3
 stop_recorder
 stop_gui
-delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap on the wire while the UI thread was held for 1 s: %.3f ms\n", $1 }'
+delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap as OLA saw it while the UI thread was held for 1 s: %.3f ms\n", $1 }'
+kernel_delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap on lo while the UI thread was held for 1 s: %.3f ms\n", $1 }'
 awk 'NF == 2 { if ($0 == last) run++; else run = 1; last = $0; if (run > longest) longest = run }
      END { printf "held    longest run of identical frames: %d (a 1 s hold repeats the last frame about 20 times)\n", longest }' \
   "$work/held"
@@ -162,3 +207,4 @@ record cli
   --channels 1-1 > /dev/null 2> "$work/cli.log"
 stop_recorder
 period_stats cli cli
+kernel_stats cli cli
