@@ -12,7 +12,7 @@
 #   cli      tinctara-cli render --realtime for SECONDS s, as for the window
 #
 # Each figure comes twice: as olad received it (ola_recorder, whole ms), and
-# from the kernel's receive timestamps of the same datagrams on lo (ns).
+# from the kernel's timestamps of the same datagrams as they were sent on lo (ns).
 #
 # Not part of ctest: it runs for minutes. Needs root, ola, curl, iproute2,
 # python3, xvfb and xauth.
@@ -98,9 +98,10 @@ write("TINCTARA.ini", ["ini-Datei von TINCTARA 98", "[DMXINI]", lst([60, 0, 0, 2
       "[WINDOWSPOS]", lst(windows)])
 PY
 
-# Beside OLA's view, the kernel's: a packet socket on lo timestamps every sACN
-# datagram as it arrives (ns), so the sender's own regularity shows apart from
-# how promptly olad and the recorder are scheduled on a busy machine.
+# Beside OLA's view, the wire's: a packet socket on lo takes the kernel's
+# timestamp (ns) of every sACN datagram as the sender hands it to lo, so the
+# sender's own regularity shows apart from how promptly the receiving side
+# (loopback delivery, olad, the recorder) is scheduled on a busy machine.
 cat > "$work/capture.py" <<'PY'
 import signal, socket, struct, sys
 s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0800))
@@ -110,8 +111,8 @@ out = open(sys.argv[1], "w")
 signal.signal(signal.SIGINT, lambda *a: (out.close(), sys.exit(0)))
 while True:
     data, ancillary, _, address = s.recvmsg(2048, 64)
-    if address[2] != 0 or len(data) < 28 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
-        continue  # only what lo delivers: UDP to the sACN port
+    if address[2] != 4 or len(data) < 28 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
+        continue  # only what is sent on lo (PACKET_OUTGOING): UDP to the sACN port
     for level, kind, value in ancillary:
         if level == socket.SOL_SOCKET and kind == 35:
             seconds, nanoseconds = struct.unpack("qq", value[:16])
@@ -148,7 +149,7 @@ kernel_stats() {  # NAME LABEL: the same figures from the kernel's timestamps
     p = int(0.99 * NR); if (p < 0.99 * NR) p++
     sd = sqrt((q - s * s / NR) / (NR - 1))
     off = v[NR] - m; if (m - v[1] > off) off = m - v[1]
-    printf "%-7s %6d datagrams on lo:     period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
+    printf "%-7s %6d datagrams sent on lo: period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
       label, NR + 1, m, sd, v[p], v[NR], off }'
 }
 start_gui() {
@@ -196,7 +197,7 @@ sleep 3
 stop_recorder
 stop_gui
 delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap as OLA saw it while the UI thread was held for 1 s: %.3f ms\n", $1 }'
-kernel_delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap on lo while the UI thread was held for 1 s: %.3f ms\n", $1 }'
+kernel_delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap sent on lo while the UI thread was held for 1 s: %.3f ms\n", $1 }'
 awk 'NF == 2 { if ($0 == last) run++; else run = 1; last = $0; if (run > longest) longest = run }
      END { printf "held    longest run of identical frames: %d (a 1 s hold repeats the last frame about 20 times)\n", longest }' \
   "$work/held"
