@@ -104,15 +104,17 @@ PY
 # (loopback delivery, olad, the recorder) is scheduled on a busy machine.
 cat > "$work/capture.py" <<'PY'
 import signal, socket, struct, sys
-s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0800))
-s.bind(("lo", 0x0800))
+s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0003))  # ETH_P_ALL: outgoing too
+s.bind(("lo", 0x0003))
 s.setsockopt(socket.SOL_SOCKET, 35, 1)  # SO_TIMESTAMPNS
 out = open(sys.argv[1], "w")
 signal.signal(signal.SIGINT, lambda *a: (out.close(), sys.exit(0)))
 while True:
     data, ancillary, _, address = s.recvmsg(2048, 64)
-    if address[2] != 4 or len(data) < 28 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
+    if address[2] != 4 or address[1] != 0x0800 or len(data) < 141 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
         continue  # only what is sent on lo (PACKET_OUTGOING): UDP to the sACN port
+    if data[28 + 112] & 0x40:
+        continue  # the three stream-terminated packets at the end
     for level, kind, value in ancillary:
         if level == socket.SOL_SOCKET and kind == 35:
             seconds, nanoseconds = struct.unpack("qq", value[:16])
