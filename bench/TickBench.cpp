@@ -1,4 +1,5 @@
-// One output tick of a full 121-element wall in the fade phase, per destination.
+// One output tick of a full 121-element wall in the fade phase, per destination,
+// and the sender's hand-over and grid point.
 #include "engine/OutputEngine.h"
 #include "model/WallBuilder.h"
 
@@ -70,7 +71,22 @@ void BM_FadeTickIsaCard(benchmark::State& state) { fadeTick(state, Interface::Is
 void BM_FadeTickUsbFrame(benchmark::State& state) { fadeTick(state, Interface::UsbInterface); }
 void BM_FadeTickLibraryFrame(benchmark::State& state) { fadeTick(state, Interface::PciCard7304); }
 
+// The sender's share of a period: the hand-over of a frame and one grid point.
+void BM_HandOverAndGridPoint(benchmark::State& state)
+{
+    bench::QuietUsb usb;
+    bench::QuietCardLibrary cardLibrary;
+    auto model = std::make_unique<ShowModel>();
+    DmxSender sender(SenderDevices{usb, cardLibrary});
+    for (auto _ : state) {
+        sender.publish(Interface::UsbInterface, *model);
+        sender.gridPoint();
+        benchmark::ClobberMemory();
+    }
+}
+
 BENCHMARK(BM_FadeTickIsaCard);
+BENCHMARK(BM_HandOverAndGridPoint);
 BENCHMARK(BM_FadeTickUsbFrame);
 BENCHMARK(BM_FadeTickLibraryFrame);
 

@@ -23,30 +23,36 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
     static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), installTitleChangeEvents(), true);
     (void)accessibilityInstalled;
-    engine_ = std::make_unique<OutputEngine>(*model_, view_, timer_,
-                                             OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_});
+    engine_ = std::make_unique<OutputEngine>(*model_, view_, sender_,
+                                             OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_, &sender_});
     showFiles_ = std::make_unique<ShowFileCommands>(
-        ShowFileContext{*model_, view_, user_, timer_, setup_.programFolder});
+        ShowFileContext{*model_, view_, user_, sender_, setup_.programFolder});
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
     interfaces_ = std::make_unique<InterfaceRegistry>(
-        *model_, view_, user_, timer_, messages_,
+        *model_, view_, user_, sender_, messages_,
         InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system, setup_.programFolder, &networkOutput_,
-                          setup_.settings});
+                          setup_.settings, &sender_});
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
-        *model_, view_, user_, timer_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
+        *model_, view_, user_, sender_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
         messages_, setup_.programFolder});
     sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
-        *model_, view_, user_, timer_, *engine_, *presenter_, *selection_, ports_});
+        *model_, view_, user_, sender_, *engine_, *presenter_, *selection_, ports_});
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
-    QObject::connect(&timer_.timer(), &QTimer::timeout, [this] { engine_->AutoXmit(); });
+    // The sender's thread asks for each tick through an eventfd; the tick runs here,
+    // on the UI thread, between window events.
+    tickNotifier_ = std::make_unique<QSocketNotifier>(tickRequests_.fd(), QSocketNotifier::Read);
+    QObject::connect(tickNotifier_.get(), &QSocketNotifier::activated, [this] {
+        tickRequests_.take();
+        engine_->RequestedTick();
+    });
     playUnit_ = std::make_unique<PlayUnitTransfer>(
-        PlayUnitTransfer::Services{*model_, view_, user_, timer_, sendToMergerTimer_, ports_});
+        PlayUnitTransfer::Services{*model_, view_, user_, sender_, sendToMergerTimer_, ports_});
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
     remote_ = std::make_unique<ProgramRemote>(*this);
 }
@@ -54,7 +60,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 Program::~Program()
 {
     remote_.reset();
-    timer_.setEnabled(false);
+    sender_.setEnabled(false);
     sendToMergerTimer_.setEnabled(false);
 }
 

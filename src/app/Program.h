@@ -11,6 +11,7 @@
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemGridClock.h"
 #include "transfer/Pagestor.h"
 #include "transfer/PlayUnitTransfer.h"
 #include "windows/MainWindowPresenter.h"
@@ -19,6 +20,8 @@
 #include "windows/DmxTestPresenter.h"
 #include "windows/SequencerPresenter.h"
 #include "windows/SequencerWindowState.h"
+
+#include <QSocketNotifier>
 
 #include <memory>
 #include <string>
@@ -33,6 +36,7 @@ struct ProgramSetup {
     SettingsStore* settings = nullptr;  // null: the user's QSettings
     SystemInfo* system = nullptr;       // null: Linux
     Clock* clock = nullptr;             // null: the system clock
+    GridClock* gridClock = nullptr;     // null: the monotonic clock; the output grid runs on it
     std::string hardware;               // "direct", "virtual" or empty: hardware.ini decides
 };
 
@@ -50,7 +54,8 @@ public:
     MainWindowPresenter& presenter() { return *presenter_; }
     OutputEngine& engine() { return *engine_; }
     QtUserInteraction& user() { return user_; }
-    QtOutputTimer& outputTimer() { return timer_; }
+    // AutoXmit: the sender's grid asks for each tick.
+    DmxSender& outputTimer() { return sender_; }
     ShowViewHub& view() { return view_; }
     InterfaceRegistry& interfaces() { return *interfaces_; }
     PortIo& ports() { return ports_; }
@@ -76,7 +81,6 @@ private:
     ProgramSetup setup_;
     std::unique_ptr<ShowModel> model_ = std::make_unique<ShowModel>();
     QtUserInteraction user_;
-    QtOutputTimer timer_;
     ShowViewHub view_;
     QtSettingsStore defaultSettings_;
     std::unique_ptr<LinuxSystemInfo> defaultSystem_;
@@ -92,6 +96,13 @@ private:
     // Declared before what uses it: an open sACN stream is ended when the program ends.
     UdpSocket networkSocket_;
     NetworkOutput networkOutput_{networkSocket_};
+    // The output grid: declared after the devices it sends to, so that its
+    // thread has ended before they go.
+    SystemGridClock systemGridClock_;
+    EventFdTickRequests tickRequests_;
+    DmxSender sender_{SenderDevices{usb_, cardLibrary_, &networkOutput_},
+                      setup_.gridClock ? setup_.gridClock : &systemGridClock_, &tickRequests_};
+    std::unique_ptr<QSocketNotifier> tickNotifier_;
     std::unique_ptr<ShowFileCommands> showFiles_;
     std::unique_ptr<Selection> selection_;
     std::unique_ptr<WallWindowPresenter> wallPresenter_;

@@ -64,7 +64,8 @@ private:
     bool previousInstance_ = false;
 };
 
-// AutoXmit: the 50 ms output timer on the UI thread.
+// A 50 ms timer on the UI thread (timSendToMerger; AutoXmit runs on the DMX
+// sender's grid).
 class QtOutputTimer : public OutputTimer {
 public:
     QtOutputTimer();

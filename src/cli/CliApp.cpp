@@ -14,6 +14,7 @@
 #include "model/ShowModel.h"
 #include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemGridClock.h"
 #include "transfer/Pagestor.h"
 #include "transfer/PlayUnitTransfer.h"
 #include "windows/MemoryCardPresenter.h"
@@ -468,11 +469,17 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CliSystemInfo system;
     UdpSocket socket;
     NetworkOutput networkOutput(socket);
+    // The program's sender: with --realtime its grid paces the ticks as in the
+    // program; otherwise each frame is sent as soon as its tick is done.
+    SystemGridClock gridClock;
+    EventFdTickRequests tickRequests;
+    DmxSender sender(SenderDevices{usb, cardLibrary, &networkOutput}, parsed.realtime ? &gridClock : nullptr,
+                     &tickRequests);
     InterfaceRegistry interfaces(
         model, session.view, session.user, session.timer, session.messageTable,
-        InterfaceHardware{ports, usb, clock, system, home, &networkOutput, &networkSettings});
+        InterfaceHardware{ports, usb, clock, system, home, &networkOutput, &networkSettings, &sender});
     OutputEngine engine(model, session.view, session.timer,
-                        OutputDevices{ports, usb, cardLibrary, &networkOutput});
+                        OutputDevices{ports, usb, cardLibrary, &networkOutput, &sender});
     // Opened as at start-up with this type stored.
     model.InterfaceType = interfaceType;
     if (interfaceType != Interface::NoInterface) {
@@ -492,11 +499,21 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
     session.view.printing = false;
     std::string line;
     std::array<int, DmxChannels> levels{};
-    const auto started = std::chrono::steady_clock::now();
+    if (parsed.realtime && ticks > 0) {
+        // The first grid point sends nothing (nothing was built yet) and asks
+        // for tick 1.
+        sender.setEnabled(true);
+        tickRequests.wait();
+    }
     for (long long tick = 1; tick <= ticks; ++tick) {
-        if (parsed.realtime && tick > 1)
-            std::this_thread::sleep_until(started + std::chrono::milliseconds(50) * (tick - 1));
-        engine.AutoXmit();
+        if (parsed.realtime) {
+            engine.RequestedTick();
+            // The next grid point sends this tick's frame and asks for the next.
+            tickRequests.wait();
+        } else {
+            engine.AutoXmit();
+            sender.sendNow();
+        }
         line = std::to_string(tick);
         if (interfaceType == Interface::NoInterface) {
             for (int element = 1; element <= model.ElementCount; ++element)
@@ -506,12 +523,14 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
             for (int channel = channels.first; channel <= channels.last; ++channel)
                 line += "," + std::to_string(model.DmxFrame[channel - 1]);
         } else {
+            const auto lock = sender.lockDevices();
             readBack(interfaceType, model, ports, usb, cardLibrary, levels);
             for (int channel = channels.first; channel <= channels.last; ++channel)
                 line += "," + std::to_string(levels[channel - 1]);
         }
         out << line << '\n';
     }
+    sender.setEnabled(false);
     if (network)
         interfaces.ClosePort(interfaceType);
     return ExitOk;

@@ -150,12 +150,10 @@ private slots:
         QCOMPARE(first->text(QAccessible::Description), QStringLiteral("mnuNeueWand"));
     }
 
-    void outputTimerIsPreciseAndStopped()
+    void outputTimerIsStopped()
     {
         auto program = startProgram();
         QVERIFY(program);
-        QCOMPARE(program->outputTimer().timer().interval(), 50);
-        QCOMPARE(program->outputTimer().timer().timerType(), Qt::PreciseTimer);
         QVERIFY(!program->outputTimer().isEnabled());
     }
 

@@ -193,6 +193,21 @@ TEST(CliRender, AFailedLoadEndsWithItsMessagesAndNoTicks)
     }
 }
 
+TEST(CliRender, PlayNeverSendsAFrameThatWasNotBuilt)
+{
+    // Tick 1 loads step 1 and builds nothing: the interface gets the wall's
+    // picture then (step 1, which tick 2 holds), never an empty frame.
+    for (const char* interface : {"usb", "library"}) {
+        const CliRun play = run({"render", "--config", data("DEMO22.CFG"), "--sequence", data("SHOW22.CSQ"), "--play",
+                                 "--interface", interface, "--ticks", "2", "--channels", "1-8"});
+        EXPECT_EQ(play.exit, 0) << interface;
+        const auto out = lines(play.out);
+        ASSERT_EQ(out.size(), 2u) << interface;
+        EXPECT_EQ(out[0].substr(1), out[1].substr(1)) << interface;
+        EXPECT_NE(out[0], "1,0,0,0,0,0,0,0,0") << interface;
+    }
+}
+
 TEST(CliRender, ExitCodes)
 {
     struct Case {

@@ -1,23 +1,42 @@
 #!/usr/bin/env bash
-# The program itself (under Xvfb) sends sACN to OLA's olad for SECONDS seconds
-# at its 50 ms tick; olad's side is recorded with ola_recorder and the receive
-# period and its jitter are printed (median, p99, max). Everything stays on
-# 127.0.0.1 in a private network namespace. Not part of ctest: it runs for
-# over a minute. Needs root, ola, curl, iproute2, xvfb and xauth.
+# Output timing as OLA's olad receives it, for the program (under Xvfb) and for
+# tinctara-cli render --realtime, one after the other in the same run: an
+# 11 x 11 wall plays a looping 2 s crossfade and sends sACN to 127.0.0.1 in a
+# private network namespace; ola_recorder records what olad got.
+#
+#   window   the program for SECONDS s: receive period median, stdev, p99, max
+#            and the largest distance from the median
+#   held     the program again, its UI thread (alone) stopped for 1 s by
+#            ptrace: the largest gap on the wire and the longest run of
+#            identical frames around the hold
+#   cli      tinctara-cli render --realtime for SECONDS s, as for the window
+#
+# Each figure comes twice: as olad received it (ola_recorder, whole ms), and
+# from the kernel's timestamps of the same datagrams as they were sent on lo (ns).
+#
+# Not part of ctest: it runs for minutes. Needs root, ola, curl, iproute2,
+# python3, xvfb and xauth.
 # Usage: gui-receive-timing.sh TINCTARA PROGRAM-FOLDER [SECONDS]
+#        (tinctara-cli is taken from beside TINCTARA)
 set -euo pipefail
-program=$1 shipped=$2 seconds=${3:-60}
+[ -z "${TIMING_TRACE:-}" ] || set -x
+program=$(realpath "$1") shipped=$(realpath "$2") seconds=${3:-60}
+cli=$(dirname "$program")/tinctara-cli
 
 if [ "${TINCTARA_NETNS:-}" != 1 ]; then
   [ "$(id -u)" = 0 ] || { echo "needs root"; exit 77; }
-  exec env TINCTARA_NETNS=1 timeout -k 5 $((seconds + 90)) unshare -n bash "$0" "$@"
+  exec env TINCTARA_NETNS=1 ${TIMING_TRACE:+TIMING_TRACE=1} timeout -k 5 $((2 * seconds + 180)) unshare -n bash "$0" "$@"
 fi
 
 . "$(dirname "$0")/ola-namespace.sh"
 work=$(mktemp -d)
-gui=
-recorder=
+gui= recorder=
 stop_recorder() {
+  if [ -n "${capture:-}" ]; then
+    kill -INT "$capture" 2>/dev/null || true
+    wait "$capture" 2>/dev/null || true
+  fi
+  capture=
   if [ -n "$recorder" ]; then
     kill -INT "$recorder" 2>/dev/null || true  # it saves the show on Ctrl-C
     wait "$recorder" 2>/dev/null || true
@@ -38,7 +57,7 @@ ola_network_up
 ola_start "$work/ola"
 ola_patch_inputs
 
-# A program folder and a settings store of its own: sACN universe 1 to 127.0.0.1.
+# A program folder and a settings store of their own: sACN universe 1 to 127.0.0.1.
 mkdir -p "$work/home" "$work/config/TINCTARA"
 # The data of the program folder, without its (large) executables.
 (cd "$shipped" && find . -mindepth 1 -maxdepth 1 \( -type d -o ! -perm -u+x \) -exec cp -r {} "$work/home/" \;)
@@ -47,29 +66,148 @@ printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=1
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$work/runtime"
 
-ola_recorder --universes 1 --record "$work/show" > "$work/recorder.log" 2>&1 &
-recorder=$!
-sleep 1
-xvfb-run -a bash -c 'echo $$ > "$1/gui.pid"; exec "$2" --home "$1/home"' gui "$work" "$program" \
-  > "$work/gui.log" 2>&1 &
-gui=$!
-sleep "$seconds"
-stop_recorder
-stop_gui
+# The show: 121 elements, four steps of hold 2 and blend 40, playing when the
+# program starts (the settings file restores playback).
+python3 - "$work/home" <<'PY'
+import colorsys, os, sys
+home = sys.argv[1]
+def nf(v): return (" %d" % v) if v >= 0 else "%d" % v
+def lst(vals): return ",".join(nf(v) for v in vals)
+def write(name, lines):
+    os.makedirs(os.path.dirname(os.path.join(home, name)), exist_ok=True)
+    with open(os.path.join(home, name), "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
+n, steps = 121, 4
+write("config/WALL11.CFG", ["Configuration von TINCTARA 99", "[NAME]", "Fassade 11 x 11".ljust(20), "[Config]",
+      "ElementeMax = " + nf(n), "Xmax = " + nf(11), "Ymax = " + nf(11), nf(600), nf(600), nf(80), "[DMXINI]",
+      lst([60, 0, 0, 228, 1] + [0] * 11), "[Patching]", lst(range(1, 485)), "[Farbkorrektur]", lst([0] * 484)])
+values = []
+for s in range(steps):
+    for e in range(n):
+        r, g, b = colorsys.hsv_to_rgb(((e % 11 + e // 11) / 22.0 + s / steps) % 1.0, 1.0, 1.0)
+        values += [int(r * 255), int(g * 255), int(b * 255), 0]
+write("sequence/FADE.CSQ", ["Sequence von TINCTARA 99", "[Config]", "ElementeMax =   " + nf(n),
+      "Sequencenmax =   " + nf(steps), "Speed =   " + nf(40), "[WALL]", "Xmax = " + nf(11), "Ymax = " + nf(11),
+      "[OTHERFILES]", "", "", "[Sequence]", lst(values), "[HOLDBLEND]", lst([2, 40] * steps)])
+windows = [0] * 50
+windows[0], windows[10], windows[20], windows[30] = 150, 150, 17000, 12000
+windows[6], windows[16], windows[26], windows[36] = 150, 150, 9900, 9600
+playing = 0x20000 | 0x10000 | 0x100000 | 0x100  # reload, wall window open, playing
+write("TINCTARA.ini", ["ini-Datei von TINCTARA 98", "[DMXINI]", lst([60, 0, 0, 228, 1] + [0] * 11), "[OPTIONS]",
+      nf(playing), nf(80), "[FILES]", home + "/config/WALL11.CFG", "", home + "/sequence/FADE.CSQ", "",
+      "[WINDOWSPOS]", lst(windows)])
+PY
 
+# Beside OLA's view, the wire's: a packet socket on lo takes the kernel's
+# timestamp (ns) of every sACN datagram as the sender hands it to lo, so the
+# sender's own regularity shows apart from how promptly the receiving side
+# (loopback delivery, olad, the recorder) is scheduled on a busy machine.
+cat > "$work/capture.py" <<'PY'
+import signal, socket, struct, sys
+s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0003))  # ETH_P_ALL: outgoing too
+s.bind(("lo", 0x0003))
+s.setsockopt(socket.SOL_SOCKET, 35, 1)  # SO_TIMESTAMPNS
+out = open(sys.argv[1], "w")
+signal.signal(signal.SIGINT, lambda *a: (out.close(), sys.exit(0)))
+while True:
+    data, ancillary, _, address = s.recvmsg(2048, 64)
+    if address[2] != 4 or address[1] != 0x0800 or len(data) < 141 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
+        continue  # only what is sent on lo (PACKET_OUTGOING): UDP to the sACN port
+    if data[28 + 112] & 0x40:
+        continue  # the three stream-terminated packets at the end
+    for level, kind, value in ancillary:
+        if level == socket.SOL_SOCKET and kind == 35:
+            seconds, nanoseconds = struct.unpack("qq", value[:16])
+            out.write("%d\n" % (seconds * 1000000000 + nanoseconds))
+PY
+capture=
+record() {  # NAME: starts ola_recorder into $work/NAME and the capture into $work/NAME.ns
+  ola_recorder --universes 1 --record "$work/$1" > "$work/$1.log" 2>&1 &
+  recorder=$!
+  python3 "$work/capture.py" "$work/$1.ns" &
+  capture=$!
+  local i
+  for i in $(seq 100); do [ -e "$work/$1.ns" ] && break; sleep 0.1; done  # bound and listening
+  sleep 1
+}
 # The recorder writes each frame's universe and levels, then the delay in ms
 # before the next frame.
-awk 'NF == 1 && $1 ~ /^[0-9]+$/ {print $1}' "$work/show" | sort -n > "$work/delays"
-count=$(wc -l < "$work/delays")
-[ "$count" -gt $((seconds * 10)) ] || { echo "only $count frames recorded"; cat "$work/gui.log" "$work/recorder.log"; exit 1; }
-# Period: the recorded delays; jitter: how far each lies from the 50 ms tick.
-stats() {  # sorted numbers on stdin -> "median M ms, p99 P ms, max X ms"
-  awk '{ v[NR] = $1 } END {
+delays() { awk 'NF == 1 && $1 ~ /^[0-9.]+$/ {print $1}' "$work/$1"; }
+period_stats() {  # NAME LABEL: median, stdev, p99, max and the largest distance from the median
+  delays "$1" | sort -n | awk -v label="$2" '{ v[NR] = $1; s += $1; q += $1 * $1 } END {
+    if (NR < 2) { printf "%s: only %d frames\n", label, NR + 1; exit 1 }
     m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
     p = int(0.99 * NR); if (p < 0.99 * NR) p++
-    printf "median %s ms, p99 %s ms, max %s ms", m, v[p], v[NR] }'
+    sd = sqrt((q - s * s / NR) / (NR - 1))
+    off = v[NR] - m; if (m - v[1] > off) off = m - v[1]
+    printf "%-7s %6d frames in %7.1f s: period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
+      label, NR + 1, s / 1000, m, sd, v[p], v[NR], off }'
 }
-total=$(awk '{ s += $1 } END { printf "%.1f", s / 1000 }' "$work/delays")
-echo "$((count + 1)) frames in $total s"
-echo "receive period: $(stats < "$work/delays"), min $(head -n 1 "$work/delays") ms"
-echo "jitter |period - 50 ms|: $(awk '{ d = $1 - 50; print (d < 0 ? -d : d) }' "$work/delays" | sort -n | stats)"
+kernel_delays() { awk 'NR > 1 { printf "%.4f\n", ($1 - last) / 1e6 } { last = $1 }' "$work/$1.ns"; }
+kernel_stats() {  # NAME LABEL: the same figures from the kernel's timestamps
+  kernel_delays "$1" | sort -n | awk -v label="$2" '{ v[NR] = $1; s += $1; q += $1 * $1 } END {
+    if (NR < 2) { printf "%s: only %d datagrams\n", label, NR + 1; exit 1 }
+    m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+    p = int(0.99 * NR); if (p < 0.99 * NR) p++
+    sd = sqrt((q - s * s / NR) / (NR - 1))
+    off = v[NR] - m; if (m - v[1] > off) off = m - v[1]
+    printf "%-7s %6d datagrams sent on lo: period median %.3f ms, stdev %.3f ms, p99 %.3f ms, max %.3f ms, max off median %.3f ms\n",
+      label, NR + 1, m, sd, v[p], v[NR], off }'
+}
+start_gui() {
+  # A session of its own: what xvfb-run and its X server signal on the way out
+  # stays there.
+  setsid xvfb-run -a -s "-screen 0 1280x860x24" bash -c 'echo $$ > "$1/gui.pid"; exec "$2" --home "$1/home"' gui \
+    "$work" "$program" > "$work/gui.log" 2>&1 &
+  gui=$!
+  sleep 4  # start-up, and the show loaded and playing
+}
+
+echo "measuring ${seconds} s per sender; show: 121 elements, hold 2, blend 40 ticks"
+start_gui
+record window
+sleep "$seconds"
+stop_recorder
+period_stats window window
+kernel_stats window window
+
+# Holding the UI thread alone: ptrace seizes that one thread (its id is the
+# process id) and stops it for a second; the sender's thread runs on. (gdb's
+# non-stop mode does the same, but cannot be scripted reliably in batch mode.)
+cat > "$work/hold.py" <<'PY'
+import ctypes, os, sys, time
+libc = ctypes.CDLL(None, use_errno=True)
+libc.ptrace.argtypes = [ctypes.c_long, ctypes.c_long, ctypes.c_void_p, ctypes.c_void_p]
+libc.ptrace.restype = ctypes.c_long
+PTRACE_SEIZE, PTRACE_INTERRUPT, PTRACE_DETACH = 0x4206, 0x4207, 17
+tid, seconds = int(sys.argv[1]), float(sys.argv[2])
+def call(request):
+    if libc.ptrace(request, tid, None, None) != 0:
+        sys.exit("ptrace %#x: %s" % (request, os.strerror(ctypes.get_errno())))
+call(PTRACE_SEIZE)
+call(PTRACE_INTERRUPT)
+os.waitpid(tid, 0x40000000)  # __WALL: the thread has stopped
+started = time.monotonic()
+time.sleep(seconds)
+call(PTRACE_DETACH)
+print("held    UI thread %d stopped for %.3f s" % (tid, time.monotonic() - started))
+PY
+record held
+sleep 2
+python3 "$work/hold.py" "$(cat "$work/gui.pid")" 1
+sleep 3
+stop_recorder
+stop_gui
+delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap as OLA saw it while the UI thread was held for 1 s: %.3f ms\n", $1 }'
+kernel_delays held | sort -n | tail -n 1 | awk '{ printf "held    largest gap sent on lo while the UI thread was held for 1 s: %.3f ms\n", $1 }'
+awk 'NF == 2 { if ($0 == last) run++; else run = 1; last = $0; if (run > longest) longest = run }
+     END { printf "held    longest run of identical frames: %d (a 1 s hold repeats the last frame about 20 times)\n", longest }' \
+  "$work/held"
+
+record cli
+"$cli" render --home "$work/home" --config "$work/home/config/WALL11.CFG" --sequence "$work/home/sequence/FADE.CSQ" \
+  --play --interface sacn --destination 127.0.0.1 --universe 1 --realtime --ticks $((seconds * 20)) \
+  --channels 1-1 > /dev/null 2> "$work/cli.log"
+stop_recorder
+period_stats cli cli
+kernel_stats cli cli

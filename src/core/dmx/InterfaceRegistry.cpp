@@ -90,8 +90,20 @@ void InterfaceRegistry::setStatusLine(const std::string& text)
     view_.setTitle(model_.OsName + text);
 }
 
+std::unique_lock<std::mutex> InterfaceRegistry::lockDevices()
+{
+    return hardware_.sender ? hardware_.sender->lockDevices() : std::unique_lock<std::mutex>();
+}
+
+void InterfaceRegistry::opened()
+{
+    if (hardware_.sender)
+        hardware_.sender->deviceOpened();
+}
+
 std::int32_t InterfaceRegistry::usbCommand(std::int32_t command)
 {
+    const auto lock = lockDevices();
     std::uint8_t zero = 0;
     return hardware_.usb.hardCommand(command, 0, &zero);
 }
@@ -139,6 +151,7 @@ bool InterfaceRegistry::startCard(const char* firmware, std::int16_t cardType)
 void InterfaceRegistry::cardFound(std::int16_t type, const std::string& text)
 {
     InterfaceStatusText[type] = text;
+    opened();
     timer_.setEnabled(true);
     InterfacePresent[type] = 1;
 }
@@ -203,6 +216,7 @@ void InterfaceRegistry::openUsb(std::int16_t type)
     }
     std::fill_n(model_.DmxFrame.begin(), DmxChannels, 0);
     usbCommand(3);
+    opened();
     timer_.setEnabled(true);
 }
 
@@ -222,7 +236,12 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
     if (sacn)
         settings.cid = installationCid(*hardware_.settings);
     std::string error;
-    if (!hardware_.network->open(type, settings, error)) {
+    bool open = false;
+    {
+        const auto lock = lockDevices();
+        open = hardware_.network->open(type, settings, error);
+    }
+    if (!open) {
         const std::int16_t failed = type;
         ReportFailure(type);
         InterfaceStatusText[failed] += ": " + error;
@@ -237,6 +256,7 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
     InterfaceStatusText[type] = "TINCTARA: " + kind + (sacn ? " Universe " : " Port-Address ") + universe + " -> " +
                                 ipv4Text(hardware_.network->destination()) + " opened";
     InterfacePresent[type] = 1;
+    opened();
     timer_.setEnabled(true);
 }
 
@@ -246,8 +266,10 @@ void InterfaceRegistry::ClosePort(std::int16_t type)
         return;
     if (type == Interface::UsbInterface && InterfacePresent[3] > 0)
         usbCommand(2);
-    if (hardware_.network && hardware_.network->openType() == type)
+    if (hardware_.network && hardware_.network->openType() == type) {
+        const auto lock = lockDevices();
         hardware_.network->close();
+    }
     InterfacePresent[type] = 0;
     setStatusLine(":  QOR DMX TINCTARA");
 }

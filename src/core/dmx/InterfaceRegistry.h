@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dmx/DmxSender.h"
 #include "dmx/NetworkOutput.h"
 #include "files/MessageFile.h"
 #include "model/ShowModel.h"
@@ -33,6 +34,9 @@ struct InterfaceHardware {
     std::string programFolder;
     NetworkOutput* network = nullptr;
     SettingsStore* settings = nullptr;
+    // The thread that sends the frames: told of every open, and kept off the
+    // devices while they are opened or closed.
+    DmxSender* sender = nullptr;
 };
 
 // Which interface kinds were found, their status texts, the procedures that
@@ -89,6 +93,8 @@ private:
     bool startCard(const char* firmware, std::int16_t cardType);
     void cardFound(std::int16_t type, const std::string& text);
     std::int32_t usbCommand(std::int32_t command);
+    std::unique_lock<std::mutex> lockDevices();
+    void opened();
 
     ShowModel& model_;
     ShowView& view_;

@@ -39,8 +39,30 @@ OutputEngine::OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer,
       devices_(devices),
       isaCard_(devices.ports, model.CardBaseAddress),
       byteFrame_(model.DmxFrame),
-      wideFrame_(model.DmxFrameWide)
+      wideFrame_(model.DmxFrameWide),
+      ownSender_(devices.sender ? nullptr
+                                : std::make_unique<DmxSender>(SenderDevices{devices.usb, devices.cardLibrary,
+                                                                            devices.network})),
+      sender_(devices.sender ? *devices.sender : *ownSender_)
 {
+}
+
+void OutputEngine::RequestedTick()
+{
+    if (sender_.takeTickRequest() && sender_.isEnabled())
+        AutoXmit();
+}
+
+// The frame goes to the sender, which puts it on the wire at its next grid
+// point; ticks of kinds it does not serve take back what it holds.
+void OutputEngine::handOver(int type)
+{
+    if (type == 0)
+        sender_.withdraw();
+    else
+        sender_.publish(type, model_);
+    if (ownSender_)
+        sender_.sendNow();
 }
 
 FrameDestination& OutputEngine::destinationFor(int interfaceType)
@@ -64,12 +86,19 @@ FrameDestination& OutputEngine::destinationFor(int interfaceType)
 void OutputEngine::AutoXmit()
 {
     const int type = model_.InterfaceType;
+    if (type != builtForType_ || sender_.openCount() != builtForOpen_) {
+        frameBuilt_ = false;
+        builtForType_ = type;
+        builtForOpen_ = sender_.openCount();
+    }
     switch (type) {
     case Interface::NoInterface:
         OhneKarte();
+        handOver(0);
         return;
     case Interface::IsaCard7301AB:
     case Interface::IsaCard7301C:
+        handOver(0);
         if (model_.CardBaseAddress < 256) {
             OhneKarte();
             return;
@@ -80,29 +109,21 @@ void OutputEngine::AutoXmit()
         refreshMonitorRows();
         DmxStart(model_, view_, timer_, devices_.ports);
         return;
-    case Interface::UsbInterface: {
-        buildFrame(byteFrame_);
-        refreshMonitorRows();
-        std::uint8_t zero = 0;
-        devices_.usb.hardCommand(5, 0, &zero);
-        devices_.usb.hardCommand(4, DmxChannels, model_.DmxFrame.data());
-        return;
-    }
-    case Interface::PcmciaCard8301:
-    case Interface::PciCard7304:
-        buildFrame(wideFrame_);
-        refreshMonitorRows();
-        devices_.cardLibrary.dmxSend(model_.LibraryCardHandle, model_.DmxFrameWide.data());
-        devices_.cardLibrary.dmxSend2(model_.LibraryCardHandle, model_.DmxFrameWide.data());
-        return;
+    case Interface::UsbInterface:
     case Interface::SacnNetwork:
     case Interface::ArtNetNetwork:
         buildFrame(byteFrame_);
         refreshMonitorRows();
-        if (devices_.network)
-            devices_.network->sendDmx(model_.DmxFrame.data());
+        handOver(type);
+        return;
+    case Interface::PcmciaCard8301:
+    case Interface::PciCard7304:
+        buildFrame(wideFrame_);
+        refreshMonitorRows();
+        handOver(type);
         return;
     default:
+        handOver(0);
         return;
     }
 }
@@ -117,6 +138,7 @@ void OutputEngine::buildFrame(FrameDestination& destination)
         BuildTestFrame(model_, destination);
     else
         MitKarteHold(model_, destination);
+    frameBuilt_ = true;
 }
 
 void OutputEngine::uploadTimingBlock()
@@ -196,6 +218,11 @@ void OutputEngine::advanceSequence(FrameDestination& destination, bool withInter
         model_.HoldCounter = model_.holdTime(step);
         model_.CurrentStep = static_cast<std::uint8_t>(step < model_.StepCount ? step + 1 : 1);
         BlendeBerechnen();
+        // A load tick builds nothing, so the interface repeats its last frame;
+        // one that has none of the show yet gets the wall's picture instead
+        // of levels nobody built.
+        if (withInterface && !frameBuilt_)
+            MitKarteHold(model_, destination);
     }
     --model_.BlendCounter;
     view_.setSequencerLabel(labelText(label, StatusText::BlendLabel, model_.BlendCounter));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dmx/DmxSender.h"
 #include "engine/FrameBuilder.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
@@ -7,6 +8,8 @@
 #include "platform/OutputTimer.h"
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
+
+#include <memory>
 
 namespace tinctara {
 
@@ -16,10 +19,15 @@ struct OutputDevices {
     UsbDmxLibrary& usb;
     DmxCardLibrary& cardLibrary;
     NetworkDmxSender* network = nullptr;  // sACN and Art-Net; none: their frames go nowhere
+    // Where the frames of types 3 to 7 are handed over. None: the engine has a
+    // sender of its own without a thread and sends each frame at the end of
+    // its tick.
+    DmxSender* sender = nullptr;
 };
 
-// The 50 ms heartbeat. Whoever owns the timer calls AutoXmit() once per tick;
-// tests call it directly. A tick allocates nothing.
+// The 50 ms heartbeat. Whoever owns the timer calls AutoXmit() once per tick
+// (the program: RequestedTick() when the sender's grid asks); tests call it
+// directly. A tick allocates nothing.
 class OutputEngine {
 public:
     OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer, OutputDevices devices);
@@ -29,6 +37,8 @@ public:
 
     // One output tick, by InterfaceType.
     void AutoXmit();
+    // The tick the sender's grid asked for, unless output was stopped meanwhile.
+    void RequestedTick();
 
     // Shows step CurrentStep at once and restarts playback from it. The caller
     // sets CurrentStep (1..StepCount) first.
@@ -51,6 +61,7 @@ private:
     void refreshMonitorRows();
     int monitorLevel(int channel);
     void showStepTimes();
+    void handOver(int type);
 
     ShowModel& model_;
     ShowView& view_;
@@ -60,6 +71,13 @@ private:
     ByteFrameDestination byteFrame_;
     WideFrameDestination wideFrame_;
     NoDestination noDestination_;
+    std::unique_ptr<DmxSender> ownSender_;  // when none was given
+    DmxSender& sender_;
+    // Whether a frame was built since the interface opened: until one was,
+    // the interface holds nothing of the show.
+    bool frameBuilt_ = false;
+    int builtForType_ = -1;
+    unsigned builtForOpen_ = 0;
 };
 
 }  // namespace tinctara

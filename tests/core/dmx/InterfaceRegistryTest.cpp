@@ -36,6 +36,7 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
         EXPECT_EQ(h.registry.statusText(c.type), c.statusText) << c.name;
         EXPECT_EQ(h.model.TimingBlockPending == 1, c.timingQueued) << c.name;
         EXPECT_EQ(h.timer.enabled, c.present) << c.name;
+        EXPECT_EQ(h.sender.openCount(), c.present ? 1u : 0u) << c.name;
         EXPECT_EQ(h.model.CardBaseAddress, c.present ? 0x120 : 0) << c.name;
         EXPECT_EQ(h.view.lastTitle(), c.present ? "Linux:  QOR DMX TINCTARA"
                                                 : "Linux: QOR DMX TINCTARA:  Interface Initialization failed")
@@ -73,6 +74,8 @@ TEST(InterfaceRegistry, UsbOpenResults)
         EXPECT_EQ(h.registry.statusText(3), c.statusText) << c.result;
         EXPECT_EQ(h.registry.UsbOpenResult, c.result);
         EXPECT_EQ(h.timer.enabled, c.present) << c.result;
+        // The sender learns of the open: a load tick then sends the wall's picture, not the cleared frame.
+        EXPECT_EQ(h.sender.openCount(), c.present ? 1u : 0u) << c.result;
         EXPECT_EQ(h.model.DmxFrame[0], c.present ? 0 : 9) << c.result;
         EXPECT_EQ(h.model.DmxFrame[512], 9) << "index 512 is never sent, so never cleared";
 

@@ -96,8 +96,10 @@ public:
     FakeMainWindow window;
     MessageTable messages{};
     int ticks = 0;
+    RecordingCardLibrary cardLibrary;
+    DmxSender sender{SenderDevices{usb, cardLibrary}};
     InterfaceRegistry registry{model, view, user, timer, messages,
-                               InterfaceHardware{bus, usb, clock, system, folder.string()}};
+                               InterfaceHardware{bus, usb, clock, system, folder.string(), nullptr, nullptr, &sender}};
 };
 
 }  // namespace tinctara::testing

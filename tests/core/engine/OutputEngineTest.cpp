@@ -243,8 +243,8 @@ TEST(OutputEngine, UsbAndLibrarySendsInOrder)
         EXPECT_EQ(library.cardLibrary.calls[0].function, 1);
         EXPECT_EQ(library.cardLibrary.calls[1].function, 2);
         for (const auto& call : library.cardLibrary.calls) {
-            EXPECT_EQ(call.handle, &library.model.LibraryCardHandle);
-            EXPECT_EQ(call.frame, library.model.DmxFrameWide.data());
+            EXPECT_EQ(*call.handle, library.model.LibraryCardHandle);
+            EXPECT_TRUE(channelsEqual(call.frame, 1, {9, 8, 7, 6, 0}));
         }
         EXPECT_TRUE(channelsEqual(library.model.DmxFrameWide, 1, {9, 8, 7, 6}));
         EXPECT_TRUE(library.usb.calls.empty());
@@ -255,6 +255,58 @@ TEST(OutputEngine, UsbAndLibrarySendsInOrder)
     unknown.tick();
     EXPECT_TRUE(unknown.usb.calls.empty());
     EXPECT_TRUE(unknown.cardLibrary.calls.empty());
+}
+
+TEST(OutputEngine, LoadTickBeforeAnyFrameSendsTheWallsPicture)
+{
+    // A load tick builds nothing and the interface repeats its last frame;
+    // before anything was built for it, that would be levels nobody built.
+    struct Case {
+        std::int16_t type;
+        const char* name;
+    } cases[] = {{Interface::IsaCard7301AB, "ISA"},
+                 {Interface::UsbInterface, "USB"},
+                 {Interface::PciCard7304, "library"},
+                 {Interface::SacnNetwork, "sACN"}};
+    for (const auto& c : cases) {
+        EngineHarness show;
+        show.buildWall(2, 1);
+        show.model.TimingBlockPending = 0;
+        show.model.CardBaseAddress = 0x120;
+        show.model.InterfaceType = c.type;
+        show.setElement(2, 9, 8, 7, 6);
+        show.setStep(1, 2, 100, 0, 0, 0, 2, 5);
+        show.model.StepCount = 1;
+        DmxSender sender{SenderDevices{show.usb, show.cardLibrary}};
+        OutputEngine engine{show.model, show.view, show.timer,
+                            OutputDevices{show.bus, show.usb, show.cardLibrary, nullptr, &sender}};
+        show.play();
+        engine.AutoXmit();  // the load of step 1
+        sender.sendNow();
+        EXPECT_TRUE(channelsEqual(show.model.DmxFrame, 5, {9, 8, 7, 6}) ||
+                    channelsEqual(show.model.DmxFrameWide, 5, {9, 8, 7, 6}) ||
+                    channelsEqual(show.bus.cardMemory.data() + 0x400, 5, {9, 8, 7, 6}))
+            << c.name;
+        if (c.type == Interface::UsbInterface) {
+            ASSERT_EQ(show.usb.calls.size(), 2u);
+            EXPECT_TRUE(channelsEqual(show.usb.calls[1].buffer, 5, {9, 8, 7, 6}));
+        }
+
+        // What the load tick wrote: nothing, or the fade's end picture (100, 0, 0, 0).
+        auto loadTick = [&](bool openedBefore) {
+            for (int tick = 0; tick < 7; ++tick)  // 2 hold, 5 fade
+                engine.AutoXmit();
+            show.bus.accesses.clear();
+            show.model.DmxFrame.fill(0);
+            show.model.DmxFrameWide.fill(0);
+            if (openedBefore)
+                sender.deviceOpened();
+            engine.AutoXmit();
+            return !show.bus.cardWrites().empty() || show.model.DmxFrame[4] == 100 || show.model.DmxFrameWide[4] == 100;
+        };
+        EXPECT_FALSE(loadTick(false)) << c.name << ": built once, a load tick builds nothing";
+        EXPECT_TRUE(loadTick(true)) << c.name << ": opened again, a load tick sends the picture";
+    }
 }
 
 TEST(OutputEngine, MonitorRowsShowTheLevelsLastSent)

@@ -2,6 +2,7 @@
 // binary replaces the global allocation functions to count what a tick asks for.
 #include "dmx/NetworkOutput.h"
 #include "support/EngineHarness.h"
+#include "support/SteppedClock.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,12 @@ public:
 class SilentUsb : public UsbDmxLibrary {
 public:
     std::int32_t hardCommand(std::int32_t, std::int32_t, std::uint8_t*) override { return 0; }
+};
+
+class SilentCardLibrary : public DmxCardLibrary {
+public:
+    std::int32_t dmxSend(std::int32_t&, const std::uint32_t*) override { return 0; }
+    std::int32_t dmxSend2(std::int32_t&, const std::uint32_t*) override { return 0; }
 };
 
 class SilentSocket : public DatagramSocket {
@@ -89,6 +96,52 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
                 show.model.clearState(StateFlag::TestMode);
         }
         EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type;
+    }
+}
+
+TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
+{
+    // The sender's thread sends on the grid and the UI side runs the ticks it
+    // asks for: neither side touches the heap once the thread runs.
+    for (int type = Interface::NoInterface; type <= Interface::ArtNetNetwork; ++type) {
+        testing::EngineHarness show;
+        show.buildWall(11, 11);
+        for (int step = 1; step <= 3; ++step)
+            for (int element = 1; element <= 121; ++element)
+                show.setStep(step, element, step * 40, element, 255 - element, step, 2, 6);
+        show.model.StepCount = 3;
+        show.model.InterfaceType = static_cast<std::int16_t>(type);
+        show.model.CardBaseAddress = 0x120;
+        show.bus.recording = false;
+
+        SilentView silent;
+        SilentUsb usb;
+        SilentCardLibrary cardLibrary;
+        SilentSocket socket;
+        NetworkOutput network(socket);
+        NetworkDmxSettings loopback;
+        loopback.destination = "127.0.0.1";
+        std::string error;
+        ASSERT_EQ(network.open(type, loopback, error), type >= Interface::SacnNetwork);
+        testing::SteppedClock clock;
+        testing::CountedRequests requests;
+        DmxSender sender(SenderDevices{usb, cardLibrary, &network}, &clock, &requests);
+        OutputEngine engine(show.model, silent, sender, OutputDevices{show.bus, usb, cardLibrary, &network, &sender});
+        show.play();
+        sender.setEnabled(true);  // starting the thread may allocate
+        clock.step();
+        engine.RequestedTick();
+
+        const long before = allocations.load();
+        for (int period = 0; period < 40; ++period) {
+            clock.step();
+            if (period % 10 != 9)  // now and then the UI thread is held
+                engine.RequestedTick();
+        }
+        const long allocated = allocations.load() - before;
+        sender.setEnabled(false);
+        EXPECT_EQ(allocated, 0) << "interface type " << type;
+        EXPECT_EQ(requests.posted.load(), 41 - 3) << "interface type " << type;
     }
 }
 

@@ -1,0 +1,176 @@
+// The program's output objects on a clock that moves only when the test says
+// so: the sender's thread keeps the grid, the test plays the UI thread.
+#include "dmx/NetworkOutput.h"
+#include "support/EngineHarness.h"
+#include "support/SteppedClock.h"
+
+#include <gtest/gtest.h>
+
+
+namespace tinctara {
+namespace {
+
+using testing::CountedRequests;
+using testing::EngineHarness;
+using testing::SteppedClock;
+
+using Frame = std::vector<std::uint8_t>;
+
+constexpr std::size_t SacnSlots = 126;  // the first level in an E1.31 data packet
+
+class SlotRecordingSocket : public DatagramSocket {
+public:
+    bool open(std::uint32_t, std::uint16_t, std::string&) override { return true; }
+    bool send(const std::uint8_t* data, std::size_t size) override
+    {
+        if (size > SacnSlots + DmxChannels - 1 && data[SacnSlots - 1] == 0)
+            frames.emplace_back(data + SacnSlots, data + SacnSlots + DmxChannels);
+        return true;
+    }
+    void close() override {}
+    std::uint32_t directedBroadcast() override { return 0; }
+    std::vector<Frame> frames;
+};
+
+// A looping two-step crossfade of 2 s over an 11 x 11 wall, as the shows are
+// measured.
+void buildFade(EngineHarness& show)
+{
+    show.buildWall(11, 11);
+    for (int element = 1; element <= 121; ++element) {
+        show.setElement(element, 7, 7, 7, 7);
+        show.setStep(1, element, 255, element, 0, 30, 0, 40);
+        show.setStep(2, element, 0, 255 - element, 200, 0, 3, 40);
+    }
+    show.model.StepCount = 2;
+}
+
+// The frames today's engine sends, tick by tick, each sent as soon as it is built.
+std::vector<Frame> referenceFrames(int type, int ticks)
+{
+    EngineHarness show;
+    buildFade(show);
+    show.model.InterfaceType = static_cast<std::int16_t>(type);
+    show.play();
+    std::vector<Frame> frames;
+    for (int tick = 0; tick < ticks; ++tick) {
+        show.tick();
+        frames.emplace_back(show.model.DmxFrame.begin(), show.model.DmxFrame.begin() + DmxChannels);
+    }
+    return frames;
+}
+
+// The program's composition: engine, sender on a stepped clock, devices that
+// record what reaches them.
+struct PacedShow : EngineHarness {
+    explicit PacedShow(int type)
+    {
+        buildFade(*this);
+        model.InterfaceType = static_cast<std::int16_t>(type);
+        NetworkDmxSettings loopback;
+        loopback.destination = "127.0.0.1";
+        std::string error;
+        if (type == Interface::SacnNetwork)
+            network.open(type, loopback, error);
+        clock.deadlines.reserve(1000);
+        play();
+    }
+    ~PacedShow() { sender.setEnabled(false); }
+
+    // What reached the device, one entry per datagram.
+    std::vector<Frame> sent() const
+    {
+        if (model.InterfaceType == Interface::SacnNetwork)
+            return socket.frames;
+        std::vector<Frame> frames;
+        for (const auto& call : paced.calls)
+            if (call.command == 4)
+                frames.push_back(call.buffer);
+        return frames;
+    }
+
+    // One grid period; the UI thread runs the tick asked for unless it is held.
+    void period(bool uiHeld = false)
+    {
+        clock.step();
+        if (!uiHeld)
+            pacedEngine.RequestedTick();
+    }
+
+    SlotRecordingSocket socket;
+    NetworkOutput network{socket};
+    testing::RecordingUsbLibrary paced;
+    SteppedClock clock;
+    CountedRequests requests;
+    DmxSender sender{SenderDevices{paced, cardLibrary, &network}, &clock, &requests};
+    OutputEngine pacedEngine{model, view, sender, OutputDevices{bus, paced, cardLibrary, &network, &sender}};
+};
+
+TEST(PacedOutput, OneDatagramPerTickWithTheEnginesFramesInOrder)
+{
+    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+        const std::vector<Frame> expected = referenceFrames(type, 200);
+        PacedShow show(type);
+        show.sender.setEnabled(true);
+        show.period();  // the first grid point has nothing built yet to send
+        EXPECT_TRUE(show.sent().empty()) << type;
+        for (int tick = 1; tick <= 200; ++tick)
+            show.period();
+        const std::vector<Frame> sent = show.sent();
+        ASSERT_EQ(sent.size(), 200u) << type;
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            ASSERT_EQ(sent[i], expected[i]) << "datagram " << i + 1 << ", type " << type;
+        EXPECT_EQ(show.requests.posted.load(), 201) << type;
+    }
+}
+
+TEST(PacedOutput, HeldUiThreadRepeatsTheLastFrameAndTheFadeResumes)
+{
+    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+        const std::vector<Frame> expected = referenceFrames(type, 200);
+        PacedShow show(type);
+        show.sender.setEnabled(true);
+        show.period();
+        for (int tick = 1; tick <= 60; ++tick)  // into the first fade
+            show.period();
+        const int postedBeforeHold = show.requests.posted.load();
+        for (int held = 0; held < 20; ++held)
+            show.period(true);
+        EXPECT_EQ(show.requests.posted.load(), postedBeforeHold + 1) << "one request waits, however long the hold";
+        for (int tick = 61; tick <= 120; ++tick)
+            show.period();
+
+        const std::vector<Frame> sent = show.sent();
+        ASSERT_EQ(sent.size(), 140u) << type;
+        // Frame 61 was built when the hold began: sent once, then 20 times
+        // more while the UI thread was held; the fade then goes on from it.
+        std::vector<Frame> wanted(expected.begin(), expected.begin() + 61);
+        wanted.insert(wanted.end(), 20, expected[60]);
+        wanted.insert(wanted.end(), expected.begin() + 61, expected.begin() + 120);
+        ASSERT_EQ(wanted.size(), sent.size());
+        for (std::size_t i = 0; i < sent.size(); ++i)
+            ASSERT_EQ(sent[i], wanted[i]) << "datagram " << i + 1 << ", type " << type;
+        EXPECT_NE(expected[60], expected[61]) << "the hold must fall inside a fade";
+    }
+}
+
+TEST(PacedOutput, GridStaysAbsoluteWhenTheSenderWakesLate)
+{
+    PacedShow show(Interface::UsbInterface);
+    show.sender.setEnabled(true);
+    show.period();
+    show.clock.step(7'000'000);    // woke 7 ms late: the next point stays on the grid
+    show.clock.step(130'000'000);  // 130 ms late: the missed points are skipped, not sent in a burst
+    show.clock.step();
+    const auto& d = show.clock.deadlines;
+    ASSERT_GE(d.size(), 5u);
+    const std::int64_t period = DmxSender::PeriodNanoseconds;
+    EXPECT_EQ(d[1] - d[0], period);
+    EXPECT_EQ(d[2] - d[1], period);
+    EXPECT_EQ(d[3] - d[2], 3 * period);
+    EXPECT_EQ(d[4] - d[3], period);
+    EXPECT_EQ(show.sent().size(), 3u) << "one datagram per grid point that was kept";
+}
+
+}  // namespace
+}  // namespace tinctara
