@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
-          ola curl iproute2 "$@")
+          ola curl iproute2 xvfb xauth
+          lintian desktop-file-utils appstream dpkg-dev "$@")
 
 missing=()
 for pkg in "${packages[@]}"; do

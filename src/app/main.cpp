@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,17 +44,33 @@ void quitOnTerminationSignals(QObject* owner)
         ::sigaction(signal, &action, nullptr);
 }
 
+// --help and --version answer on a terminal without a display, where the
+// widget application could not even start.
+bool onlyAsksForText(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TINCTARA"));
-    QApplication::setApplicationVersion(QStringLiteral("1.21"));
+    const std::unique_ptr<QCoreApplication> application =
+        onlyAsksForText(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                    : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication& app = *application;
+    QCoreApplication::setApplicationName(QStringLiteral("TINCTARA"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TINCTARA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tinctara: Lichtsteuerung für LED-Wände über DMX512"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Programmordner DIR statt des Ordners des Programms."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption hardware(QStringLiteral("hardware"),

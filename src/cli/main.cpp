@@ -15,7 +15,14 @@ std::string programFolder()
         return home;
     std::error_code error;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : executable.parent_path().string();
+    if (error)
+        return ".";
+    // Installed, the executable lies in bin/ and the program's data in share/tinctara.
+    const auto folder = executable.parent_path();
+    const auto installedData = folder.parent_path() / "share" / "tinctara";
+    if (!std::filesystem::exists(folder / "TINCT_D.MSG", error) && std::filesystem::is_directory(installedData, error))
+        return installedData.string();
+    return folder.string();
 }
 
 }  // namespace
