@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -193,11 +198,50 @@ void QtSettingsStore::write(const std::string& application, const std::string& s
     settings.setValue(toQt(section + "/" + key), toQt(value));
 }
 
+namespace {
+
+// A folder of this user's alone: opened without following a link, owned by
+// the user and closed to everyone else.
+bool isPrivateFolder(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat folder {};
+    const bool ok = fstat(fd, &folder) == 0 && S_ISDIR(folder.st_mode) && folder.st_uid == geteuid()
+                    && (folder.st_mode & 077) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+QString privateLockFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.startsWith(QLatin1Char('/')) && isPrivateFolder(runtime))
+        return runtime;
+    const QString session = QStringLiteral("/run/user/%1").arg(geteuid());
+    if (isPrivateFolder(session))
+        return session;
+    // No session folder: one in the per-user cache, which no other user can
+    // make first (a name in the temporary folder can be taken by anyone).
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cache.startsWith(QLatin1Char('/')))
+        return {};
+    QDir().mkpath(cache);
+    const QString folder = cache + QStringLiteral("/tinctara");
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    return isPrivateFolder(folder) ? folder : QString();
+}
+
 LinuxSystemInfo::LinuxSystemInfo()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Never a lock shared between users: without a folder of our own there is
+    // no lock, and a second copy of the same user goes unnoticed.
+    const QString folder = privateLockFolder();
     if (folder.isEmpty())
-        folder = QDir::tempPath();
+        return;
     instanceLock_ = std::make_unique<QLockFile>(QDir(folder).filePath(QStringLiteral("tinctara.lock")));
     instanceLock_->setStaleLockTime(0);  // a crashed copy's lock is recognised by its dead process
     previousInstance_ = !instanceLock_->tryLock(0);

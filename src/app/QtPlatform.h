@@ -46,6 +46,11 @@ public:
                const std::string& value) override;
 };
 
+// The folder for the single-instance lock: the session's runtime folder, else
+// one in the per-user cache made with mode 0700; only a folder the user owns
+// and no one else may enter. Empty when there is none.
+QString privateLockFolder();
+
 class LinuxSystemInfo : public SystemInfo {
 public:
     LinuxSystemInfo();

@@ -8,6 +8,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
@@ -17,6 +19,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <memory>
@@ -230,6 +235,39 @@ private slots:
         QVERIFY(!first.previousInstanceRunning());
         QVERIFY(second.previousInstanceRunning());
         QCOMPARE(first.osVersion() & 0xFF, 10u);
+    }
+
+    // A runtime folder someone else made (or opened to all) is not used, and
+    // the lock never falls back to one file in the temporary folder.
+    void instanceLockIsNeverSharedBetweenUsers()
+    {
+        QTemporaryDir base;
+        const QString cache = base.filePath(QStringLiteral("cache"));
+        qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+        const QString foreign = base.filePath(QStringLiteral("runtime"));
+        QVERIFY(QDir().mkdir(foreign));
+        QVERIFY(::chmod(QFile::encodeName(foreign).constData(), 0777) == 0);
+        if (geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0);
+        qputenv("XDG_RUNTIME_DIR", foreign.toLocal8Bit());
+        const QString folder = privateLockFolder();
+        QVERIFY(!folder.isEmpty());
+        QVERIFY2(folder != foreign, qPrintable(folder));
+        QVERIFY(folder != QDir::tempPath());
+        QFileInfo info(folder);
+        QCOMPARE(info.ownerId(), uint(geteuid()));
+        QCOMPARE(int(info.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
+                                           QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup)),
+                 0);
+        {
+            LinuxSystemInfo first;
+            LinuxSystemInfo second;
+            QVERIFY(!first.previousInstanceRunning());
+            QVERIFY(second.previousInstanceRunning());
+        }
+        QVERIFY(!QFile::exists(QDir(foreign).filePath(QStringLiteral("tinctara.lock"))));
+        qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_CACHE_HOME");
     }
 
     void dmxStartStopCheckMarksFollowTheCore()

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <sys/un.h>
 #include <sys/utsname.h>
@@ -131,27 +132,25 @@ private:
     std::vector<unsigned char> buffer_;
 };
 
+bool virtualBusSelected();
+
 class SocketOpener final : public DeviceOpener {
 public:
+    // The system service first, when its socket is there and it lets us in;
+    // then the user's own service. The virtual bus is always the user's own.
     Channel* open(const char* deviceName) override
     {
         if (!p::isPlainName(deviceName))
             return nullptr;
-        const std::string path = p::socketPath(p::runtimeDir(), deviceName);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof address.sun_path)
-            return nullptr;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-        const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return nullptr;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || !trusted(fd)
-            || !hello(fd)) {
-            ::close(fd);
-            return nullptr;
+        if (!virtualBusSelected()) {
+            const std::string system = p::socketPath(p::systemRuntimeDir(), deviceName);
+            struct stat node{};
+            if (lstat(system.c_str(), &node) == 0 && S_ISSOCK(node.st_mode)) {
+                if (Channel* channel = connectTo(system, true))
+                    return channel;
+            }
         }
-        return new SocketChannel(fd);
+        return connectTo(p::socketPath(p::runtimeDir(), deviceName), false);
     }
 
     bool startService(const char* driverName, const char* deviceName) override
@@ -188,13 +187,34 @@ public:
     }
 
 private:
-    // Only a service of our own user or of the administrator may answer.
-    static bool trusted(int fd)
+    static Channel* connectTo(const std::string& path, bool systemService)
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof address.sun_path)
+            return nullptr;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return nullptr;
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+            || !trusted(fd, systemService) || !hello(fd)) {
+            ::close(fd);
+            return nullptr;
+        }
+        return new SocketChannel(fd);
+    }
+
+    // Only a service of our own user or of the administrator may answer; the
+    // system service only as the administrator.
+    static bool trusted(int fd, bool systemService)
     {
         ucred peer{};
         socklen_t length = sizeof peer;
         if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0)
             return false;
+        if (systemService)
+            return peer.uid == 0 || peer.uid == geteuid();
         return peer.uid == 0 || peer.uid == geteuid() || peer.uid == getuid();
     }
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include <cstdlib>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace hwport::protocol {
@@ -164,6 +165,13 @@ inline void put16(unsigned char* p, uint16_t v)
     p[1] = uint8_t(v >> 8);
 }
 
+// True when [start, start + length) lies inside [0, limit), computed without
+// wrapping: a start near 2^64 must not pass by overflowing.
+constexpr bool rangeWithin(uint64_t start, uint64_t length, uint64_t limit)
+{
+    return start <= limit && length <= limit - start;
+}
+
 // A device name becomes part of a socket path: plain names only.
 inline bool isPlainName(const char* name)
 {
@@ -180,9 +188,33 @@ inline bool isPlainName(const char* name)
     return true;
 }
 
+// The per-user fall-back when no login session made a runtime folder: one in
+// the user's home, which no other user can create first (a name in /tmp can
+// be taken by anyone). /tmp serves only a user without a usable home.
+inline std::string fallbackRuntimeDir()
+{
+    std::string home;
+    if (const char* variable = std::getenv("HOME"); variable != nullptr && variable[0] == '/')
+        home = variable;
+    if (home.empty()) {
+        passwd entry{};
+        passwd* found = nullptr;
+        char text[4096];
+        if (getpwuid_r(getuid(), &entry, text, sizeof text, &found) == 0 && found != nullptr
+            && found->pw_dir != nullptr && found->pw_dir[0] == '/')
+            home = found->pw_dir;
+    }
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
+    // Room for the socket name within a socket address (108 bytes).
+    if (home.size() > 1 && home.size() <= 64)
+        return home + "/.cache/hwport32";
+    return "/tmp/hwport32-" + std::to_string(getuid());
+}
+
 // The per-user runtime folder: XDG_RUNTIME_DIR when it names an absolute
-// path, else /run/user/<uid>, else (no login session made one) a folder of
-// our own in /tmp, which the service creates.
+// path, else /run/user/<uid>, else the fall-back above, which the service
+// creates.
 inline std::string runtimeDir()
 {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
@@ -191,7 +223,17 @@ inline std::string runtimeDir()
     const std::string session = "/run/user/" + std::to_string(getuid());
     if (access(session.c_str(), F_OK) == 0)
         return session;
-    return "/tmp/hwport32-" + std::to_string(getuid());
+    return fallbackRuntimeDir();
+}
+
+// The system service's folder (a systemd socket unit makes it); the library
+// looks there before the per-user service. HWPORT32_SYSTEM_DIR moves it.
+inline std::string systemRuntimeDir()
+{
+    const char* dir = std::getenv("HWPORT32_SYSTEM_DIR");
+    if (dir != nullptr && dir[0] == '/')
+        return dir;
+    return "/run/hwport32";
 }
 
 inline std::string socketPath(const std::string& runtimeDir, const std::string& device)

@@ -1,4 +1,7 @@
 #include "LinuxBackend.h"
+#include "Privilege.h"
+
+#include "protocol/Protocol.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -86,7 +89,7 @@ LinuxBackend::~LinuxBackend() { watchKeyboard(false); }
 uint32_t LinuxBackend::portIn(uint32_t port, uint32_t width)
 {
 #if HWPORT_HAS_PORTS
-    if (port + width <= portLimit_) {
+    if (protocol::rangeWithin(port, width, portLimit_)) {
         const auto p = static_cast<unsigned short>(port);
         return width == 1 ? inb(p) : width == 2 ? inw(p) : inl(p);
     }
@@ -99,7 +102,7 @@ uint32_t LinuxBackend::portIn(uint32_t port, uint32_t width)
 void LinuxBackend::portOut(uint32_t port, uint32_t width, uint32_t value)
 {
 #if HWPORT_HAS_PORTS
-    if (port + width <= portLimit_) {
+    if (protocol::rangeWithin(port, width, portLimit_)) {
         const auto p = static_cast<unsigned short>(port);
         if (width == 1)
             outb(uint8_t(value), p);
@@ -116,8 +119,9 @@ void LinuxBackend::portOut(uint32_t port, uint32_t width, uint32_t value)
 
 int LinuxBackend::physicalMemory(uint64_t physical, uint32_t length)
 {
-    if (length == 0 || physical + length < physical)
+    if (length == 0 || !protocol::rangeWithin(physical, length, UINT64_MAX))
         return -1;
+    privilege::Raised root;
     return open("/dev/mem", O_RDWR | O_SYNC | O_CLOEXEC);
 }
 
@@ -146,6 +150,9 @@ void LinuxBackend::pciConfig(uint32_t bus, uint32_t device, uint32_t function, u
     char path[64];
     std::snprintf(path, sizeof path, "/sys/bus/pci/devices/0000:%02x:%02x.%x/config", bus, device,
                   function);
+    // Configuration space beyond the first 64 bytes is read only for the
+    // administration privilege, which the kernel checks at the read.
+    privilege::Raised root;
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -163,6 +170,7 @@ bool LinuxBackend::identify(uint32_t drive, uint32_t flag, unsigned char* out)
     if (drive >= disks.size())
         return false;
     const std::string path = "/dev/" + disks[drive];
+    privilege::Raised root;
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -242,6 +250,7 @@ void LinuxBackend::watchKeyboard(bool on)
     }
     if (!keyboards_.empty())
         return;
+    privilege::Raised root;
     for (const std::string& name : listDirectory("/dev/input")) {
         if (name.rfind("event", 0) != 0)
             continue;

@@ -3,6 +3,9 @@
 #include "protocol/Protocol.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/fsuid.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -16,6 +19,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace hwport::service {
@@ -25,6 +30,9 @@ namespace p = protocol;
 
 constexpr uint32_t maxMapLength = 16u << 20;
 constexpr uint32_t minLockedSize = 64;
+constexpr uint64_t portSpace = 0x10000;
+// Mappings are named by 32-bit physical addresses on the library's side.
+constexpr uint64_t physicalSpace = 0x100000000ull;
 
 int64_t nowMs()
 {
@@ -75,16 +83,20 @@ Server::~Server()
     while (!clients_.empty())
         drop(*clients_.back());
     backend_.attach(nullptr);
-    if (listen_ >= 0) {
+    if (listen_ >= 0)
         ::close(listen_);
-        removeFiles();
-    }
+    removeFiles();
+    if (folder_ >= 0)
+        ::close(folder_);
 }
 
 void Server::removeFiles()
 {
-    unlink(socketPath_.c_str());
-    unlink(pidPath_.c_str());
+    if (folder_ < 0 || !ownFiles_)
+        return;
+    unlinkat(folder_, socketName_.c_str(), 0);
+    unlinkat(folder_, pidName_.c_str(), 0);
+    ownFiles_ = false;
 }
 
 bool Server::answers(const std::string& path)
@@ -102,27 +114,87 @@ bool Server::answers(const std::string& path)
     return live;
 }
 
-bool Server::listen(std::string& problem, bool& alreadyRunning)
+bool Server::admits(uid_t uid, gid_t gid) const
 {
-    alreadyRunning = false;
-    if (!p::isPlainName(options_.device.c_str())) {
-        problem = "the device name must be a plain file name";
+    if (uid == options_.allowedUid)
+        return true;
+    if (options_.admittedGroup == gid_t(-1))
         return false;
+    if (uid == 0 || gid == options_.admittedGroup)
+        return true;
+    // Supplementary groups are not in the peer credentials: ask the user database.
+    passwd entry{};
+    passwd* found = nullptr;
+    char text[4096];
+    if (getpwuid_r(uid, &entry, text, sizeof text, &found) != 0 || found == nullptr)
+        return false;
+    int count = 64;
+    std::vector<gid_t> groups(static_cast<size_t>(count));
+    if (getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count) < 0) {
+        if (count <= 64 || count > 65536)
+            return false;
+        groups.resize(size_t(count));
+        if (getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count) < 0)
+            return false;
     }
-    // Only a folder that the user alone can change may hold the door. The
-    // fall-back folder is ours to make; one that someone else made is refused below.
-    if (options_.runtimeDir.rfind("/tmp/hwport32-", 0) == 0
-        && mkdir(options_.runtimeDir.c_str(), 0700) == 0 && geteuid() != options_.allowedUid)
-        (void)!chown(options_.runtimeDir.c_str(), options_.allowedUid, gid_t(-1));
+    groups.resize(size_t(count));
+    return std::find(groups.begin(), groups.end(), options_.admittedGroup) != groups.end();
+}
+
+// The folder is opened once, without following a link, and checked through
+// that descriptor; every file is then made relative to it. A per-user folder
+// must be the user's own with mode 0700; the system folder root's, writable by
+// no one else.
+bool Server::openFolder(std::string& problem)
+{
+    const std::string& dir = options_.runtimeDir;
+    // The system folder, when no socket unit made it, is root's to make; the
+    // per-user fall-back is ours (made as the user: we work with the user's ids).
+    if (options_.admittedGroup != gid_t(-1)) {
+        mkdir(dir.c_str(), 0755);
+    } else if (dir == p::fallbackRuntimeDir()) {
+        const size_t slash = dir.rfind('/');
+        if (slash != std::string::npos && slash > 0)
+            mkdir(dir.substr(0, slash).c_str(), 0700);
+        mkdir(dir.c_str(), 0700);
+    }
+    folder_ = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat folder{};
-    if (lstat(options_.runtimeDir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)
-        || folder.st_uid != options_.allowedUid || (folder.st_mode & 022) != 0) {
-        problem = "runtime folder " + options_.runtimeDir
-                  + " must be a folder owned by the user and writable by no one else";
+    const bool system = options_.admittedGroup != gid_t(-1);
+    const bool fits = folder_ >= 0 && fstat(folder_, &folder) == 0 && S_ISDIR(folder.st_mode)
+                      && (system ? folder.st_uid == geteuid() && (folder.st_mode & 022) == 0
+                                 : folder.st_uid == options_.allowedUid && (folder.st_mode & 07777) == 0700);
+    if (!fits) {
+        problem = system ? "runtime folder " + dir + " must be a folder of the service's user that no one else can write"
+                         : "runtime folder " + dir + " must be a folder owned by the user with mode 0700";
+        if (folder_ >= 0)
+            ::close(folder_);
+        folder_ = -1;
         return false;
     }
-    socketPath_ = p::socketPath(options_.runtimeDir, options_.device);
-    pidPath_ = p::pidPath(options_.runtimeDir, options_.device);
+    return true;
+}
+
+#ifdef HWPORT32_TEST_HOOKS
+namespace {
+// Test build only: after bind(), tell the test on one descriptor and wait for
+// its go on another, so that it can swap the socket path meanwhile.
+void pauseAfterBind()
+{
+    const char* fds = std::getenv("HWPORT32_TEST_PAUSE_AFTER_BIND");
+    int told = -1, go = -1;
+    if (fds == nullptr || std::sscanf(fds, "%d,%d", &told, &go) != 2)
+        return;
+    const char byte = 'b';
+    (void)!::write(told, &byte, 1);
+    char answer = 0;
+    (void)!::read(go, &answer, 1);
+}
+} // namespace
+#endif
+
+bool Server::bindSocket(std::string& problem)
+{
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (socketPath_.size() >= sizeof address.sun_path) {
@@ -132,18 +204,16 @@ bool Server::listen(std::string& problem, bool& alreadyRunning)
     std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
 
     struct stat existing{};
-    if (lstat(socketPath_.c_str(), &existing) == 0) {
+    if (fstatat(folder_, socketName_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
             problem = socketPath_ + " exists and is not a socket";
             return false;
         }
-        const bool live = answers(socketPath_);
-        if (live) {
-            alreadyRunning = true;
+        if (answers(socketPath_)) {
             problem = "a service already listens on " + socketPath_;
             return false;
         }
-        unlink(socketPath_.c_str());
+        unlinkat(folder_, socketName_.c_str(), 0);
     }
 
     listen_ = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -151,28 +221,80 @@ bool Server::listen(std::string& problem, bool& alreadyRunning)
         problem = std::string("socket: ") + std::strerror(errno);
         return false;
     }
-    const mode_t previous = umask(077);
+    // The node is made with its final owner, group and mode: nothing is
+    // changed by path afterwards, where a link could stand by then. A system
+    // service makes it for its group; a per-user one already works with the
+    // user's ids.
+    const bool system = options_.admittedGroup != gid_t(-1);
+    const gid_t previousGroup = system ? gid_t(setfsgid(options_.admittedGroup)) : gid_t(-1);
+    const mode_t previousMask = umask(system ? 0117 : 0177);
     const int bound = bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    umask(previous);
-    if (bound != 0 || chmod(socketPath_.c_str(), 0600) != 0
-        || (geteuid() != options_.allowedUid
-            && chown(socketPath_.c_str(), options_.allowedUid, gid_t(-1)) != 0)
-        || ::listen(listen_, 16) != 0) {
-        problem = "cannot listen on " + socketPath_ + ": " + std::strerror(errno);
-        ::close(listen_);
-        listen_ = -1;
-        unlink(socketPath_.c_str());
+    const int bindError = errno;
+    umask(previousMask);
+    if (system)
+        setfsgid(previousGroup);
+    if (bound != 0) {
+        problem = "cannot listen on " + socketPath_ + ": " + std::strerror(bindError);
         return false;
     }
-
-    const int pid = open(pidPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (pid >= 0) {
-        const std::string text = std::to_string(getpid()) + "\n";
-        (void)!::write(pid, text.data(), text.size());
-        if (geteuid() != options_.allowedUid)
-            (void)!fchown(pid, options_.allowedUid, gid_t(-1));
-        ::close(pid);
+    ownFiles_ = true;
+#ifdef HWPORT32_TEST_HOOKS
+    pauseAfterBind();
+#endif
+    // What the path names now must still be a socket made by us.
+    struct stat made{};
+    if (fstatat(folder_, socketName_.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISSOCK(made.st_mode)
+        || made.st_uid != geteuid()) {
+        problem = socketPath_ + " was replaced while the service started";
+        ownFiles_ = false; // not ours to remove any more
+        return false;
     }
+    if (::listen(listen_, 16) != 0) {
+        problem = "cannot listen on " + socketPath_ + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void Server::writePidFile()
+{
+    const int pid = openat(folder_, pidName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                           options_.admittedGroup != gid_t(-1) ? 0644 : 0600);
+    if (pid < 0)
+        return;
+    const std::string text = std::to_string(getpid()) + "\n";
+    (void)!::write(pid, text.data(), text.size());
+    ::close(pid);
+}
+
+bool Server::listen(std::string& problem, bool& alreadyRunning)
+{
+    alreadyRunning = false;
+    if (!p::isPlainName(options_.device.c_str())) {
+        problem = "the device name must be a plain file name";
+        return false;
+    }
+    socketName_ = "hwport32-" + options_.device + ".sock";
+    pidName_ = "hwport32-" + options_.device + ".pid";
+    socketPath_ = p::socketPath(options_.runtimeDir, options_.device);
+    if (options_.inheritedSocket >= 0) {
+        // The service manager made the socket; nothing is made in the folder.
+        listen_ = options_.inheritedSocket;
+        fcntl(listen_, F_SETFD, FD_CLOEXEC);
+        fcntl(listen_, F_SETFL, fcntl(listen_, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+    if (!openFolder(problem))
+        return false;
+    if (!bindSocket(problem)) {
+        alreadyRunning = listen_ < 0 && answers(socketPath_);
+        if (listen_ >= 0)
+            ::close(listen_);
+        listen_ = -1;
+        removeFiles();
+        return false;
+    }
+    writePidFile();
     return true;
 }
 
@@ -246,9 +368,10 @@ void Server::accept()
             return;
         ucred peer{};
         socklen_t length = sizeof peer;
-        // Every connection is checked: only the user who started us gets in.
+        // Every connection is checked: only the user who started us (or,
+        // for the system service, members of its group) gets in.
         if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0
-            || peer.uid != options_.allowedUid || clients_.size() >= maxClients) {
+            || !admits(peer.uid, peer.gid) || clients_.size() >= maxClients) {
             ::close(fd);
             continue;
         }
@@ -292,35 +415,52 @@ bool Server::serve(Client& client)
         }
     }
 
-    p::RequestHeader header{};
+    Answer answer = handle(client.fd, buffer_.data(), size_t(n), (msg.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0, fd);
+    closeFd(fd);
+    const bool sent = send(client.fd, answer.op, answer.status, answer.data, answer.fd);
+    closeFd(answer.fd);
+    return sent;
+}
+
+void Server::adopt(int fd)
+{
+    auto client = std::make_unique<Client>();
+    client->fd = fd;
+    clients_.push_back(std::move(client));
+}
+
+Server::Answer Server::handle(int clientFd, const unsigned char* message, size_t length, bool truncated, int& fd)
+{
     Answer answer;
-    uint32_t op = 0;
-    if (size_t(n) >= sizeof header)
-        std::memcpy(&header, buffer_.data(), sizeof header);
-    const bool wellFormed = size_t(n) >= sizeof header && (msg.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) == 0
-                            && header.magic == p::magic && header.inLength <= p::maxPayload
-                            && header.outLength <= p::maxPayload
-                            && size_t(n) == sizeof header + header.inLength;
+    auto it = std::find_if(clients_.begin(), clients_.end(), [clientFd](const auto& c) { return c->fd == clientFd; });
+    if (it == clients_.end()) {
+        answer.status = p::BadMessage;
+        return answer;
+    }
+    Client& client = **it;
+    p::RequestHeader header{};
+    if (length >= sizeof header)
+        std::memcpy(&header, message, sizeof header);
+    const bool wellFormed = length >= sizeof header && !truncated && header.magic == p::magic
+                            && header.inLength <= p::maxPayload && header.outLength <= p::maxPayload
+                            && length == sizeof header + header.inLength;
     if (!wellFormed) {
         answer.status = p::BadMessage;
     } else {
-        op = header.op;
+        const uint32_t op = header.op;
         if (op == p::OpControl)
-            answer = control(client, header.code, buffer_.data() + sizeof header, header.inLength,
-                             header.outLength, fd);
+            answer = control(client, header.code, message + sizeof header, header.inLength, header.outLength, fd);
         else if (op == p::OpRead && header.inLength == 0)
             answer = readKeys(client, header.outLength);
         else
             answer.status = p::BadMessage;
+        answer.op = op;
     }
-    closeFd(fd);
     if (answer.status != p::Ok) {
         answer.data.clear();
         closeFd(answer.fd);
     }
-    const bool sent = send(client.fd, op, answer.status, answer.data, answer.fd);
-    closeFd(answer.fd);
-    return sent;
+    return answer;
 }
 
 Server::Answer Server::control(Client& client, uint32_t code, const unsigned char* in,
@@ -369,7 +509,7 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
     case p::PortInByte: case p::PortInWord: case p::PortInLong: {
         const uint32_t width = n == p::PortInByte ? 1 : n == p::PortInWord ? 2 : 4;
         const uint32_t port = p::get32(in);
-        if (uint64_t(port) + width > 0x10000)
+        if (!p::rangeWithin(port, width, portSpace))
             return fail(p::BadArgument);
         value32(backend_.portIn(port, width));
         break;
@@ -377,7 +517,7 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
     case p::PortOutByte: case p::PortOutWord: case p::PortOutLong: {
         const uint32_t width = n == p::PortOutByte ? 1 : n == p::PortOutWord ? 2 : 4;
         const uint32_t port = p::get32(in);
-        if (uint64_t(port) + width > 0x10000)
+        if (!p::rangeWithin(port, width, portSpace))
             return fail(p::BadArgument);
         backend_.portOut(port, width, p::get32(in + 4));
         break;
@@ -386,7 +526,7 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
     case p::FifoOutByte: case p::FifoOutWord: case p::FifoOutLong: {
         const uint32_t port = p::get32(in);
         const uint32_t count = p::get32(in + 4);
-        if (uint64_t(port) + element > 0x10000)
+        if (!p::rangeWithin(port, element, portSpace))
             return fail(p::BadArgument);
         answer.data.assign(in, in + inLength);
         unsigned char* data = answer.data.data() + p::fifoHeaderSize;
@@ -411,7 +551,7 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         const uint64_t physical = uint64_t(p::get32(in + 12)) << 32 | p::get32(in + 8);
         const uint32_t space = p::get32(in + 16), length = p::get32(in + 20);
         if (busKind != 1 || busNumber != 0 || space != 0 || length == 0 || length > maxMapLength
-            || physical + length > 0x100000000ull || client.mappings.size() >= maxMappings)
+            || !p::rangeWithin(physical, length, physicalSpace) || client.mappings.size() >= maxMappings)
             return fail(p::BadArgument);
         answer.fd = backend_.physicalMemory(physical, length);
         if (answer.fd < 0)

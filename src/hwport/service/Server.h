@@ -19,6 +19,11 @@ struct ServerOptions {
     std::string runtimeDir;
     std::string device;
     uid_t allowedUid = 0;
+    // System service: members of this group are admitted too, and the socket
+    // is made readable and writable for the group. -1: only allowedUid.
+    gid_t admittedGroup = gid_t(-1);
+    // A socket handed over by the service manager, already listening.
+    int inheritedSocket = -1;
     int idleExitSeconds = 0; // 0: run until told to stop
 };
 
@@ -34,6 +39,23 @@ public:
     bool listen(std::string& problem, bool& alreadyRunning);
     // Runs until stop is set or the idle time ran out.
     void run(const volatile int& stop);
+
+    // Whether a peer with these credentials may use the service.
+    bool admits(uid_t uid, gid_t gid) const;
+
+    struct Answer {
+        uint32_t op = 0;
+        uint32_t status = 0;
+        std::vector<unsigned char> data;
+        int fd = -1; // sent with the answer, then closed
+    };
+    // Takes a connected descriptor as a client without the credential check:
+    // for the tests and the fuzzer, which have no listening socket.
+    void adopt(int fd);
+    // Decodes and performs one request message of the client on clientFd, as
+    // it came off the socket (truncated: it did not fit the buffer). fd is a
+    // descriptor that came with it; the decoder takes it or leaves it.
+    Answer handle(int clientFd, const unsigned char* message, size_t length, bool truncated, int& fd);
 
     void interrupt(uint32_t line, uint32_t count) override;
     void key(uint8_t makeCode, bool released) override;
@@ -63,12 +85,6 @@ private:
         uint32_t nextHandle = 1;
     };
 
-    struct Answer {
-        uint32_t status = 0;
-        std::vector<unsigned char> data;
-        int fd = -1; // sent with the answer, then closed
-    };
-
     void accept();
     bool serve(Client& client); // false: the client is gone
     Answer control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength,
@@ -76,13 +92,19 @@ private:
     Answer readKeys(Client& client, uint32_t outLength);
     void drop(Client& client);
     void updateWatches();
+    bool openFolder(std::string& problem);
+    bool bindSocket(std::string& problem);
+    void writePidFile();
     void removeFiles();
 
     ServerOptions options_;
     Backend& backend_;
     int listen_ = -1;
+    int folder_ = -1;   // the checked runtime folder; files are made relative to it
+    bool ownFiles_ = false;
+    std::string socketName_;
+    std::string pidName_;
     std::string socketPath_;
-    std::string pidPath_;
     std::vector<std::unique_ptr<Client>> clients_;
     std::vector<unsigned char> buffer_;
 };

@@ -1,5 +1,7 @@
 #include "VirtualBus.h"
 
+#include "protocol/Protocol.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -161,7 +163,7 @@ void VirtualBus::portOut(uint32_t port, uint32_t width, uint32_t value)
 
 int VirtualBus::physicalMemory(uint64_t physical, uint32_t length)
 {
-    if (memory_ < 0 || length == 0 || physical + length > memorySize)
+    if (memory_ < 0 || length == 0 || !protocol::rangeWithin(physical, length, memorySize))
         return -1;
     return fcntl(memory_, F_DUPFD_CLOEXEC, 0);
 }

@@ -1,18 +1,23 @@
 // hwport32d: the privileged half of libhwport32. It performs the library's
-// device-control requests for the one user who started it.
+// device-control requests for the one user who started it, or, as the system
+// service, for the members of a group.
 //
 //   hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]
+//   hwport32d --system [--device NAME] [--group NAME] [--virtual] [--foreground]
 //
 // HWPORT32_VIRTUAL=1 selects the virtual bus as --virtual does;
 // HWPORT32_VIRTUAL_LPT sets its BIOS parallel-port table ("0x378,0,0x278");
 // HWPORT32_IDLE_EXIT ends the service after that many seconds without clients.
 #include "LinuxBackend.h"
+#include "Privilege.h"
 #include "Server.h"
 #include "VirtualBus.h"
 
 #include "protocol/Protocol.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/socket.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -40,8 +45,26 @@ bool flagSet(const char* name)
 int usage()
 {
     std::fprintf(stderr,
-                 "usage: hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]\n");
+                 "usage: hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]\n"
+                 "       hwport32d --system [--device NAME] [--group NAME] [--virtual] [--foreground]\n");
     return 2;
+}
+
+// A listening socket passed by the service manager (LISTEN_FDS, first at 3).
+int inheritedSocket()
+{
+    const char* pid = std::getenv("LISTEN_PID");
+    const char* fds = std::getenv("LISTEN_FDS");
+    if (pid == nullptr || fds == nullptr || std::atol(pid) != long(getpid()) || std::atoi(fds) < 1)
+        return -1;
+    unsetenv("LISTEN_PID");
+    unsetenv("LISTEN_FDS");
+    unsetenv("LISTEN_FDNAMES");
+    int type = 0;
+    socklen_t length = sizeof type;
+    if (getsockopt(3, SOL_SOCKET, SO_TYPE, &type, &length) != 0 || type != SOCK_SEQPACKET)
+        return -1;
+    return 3;
 }
 
 // The first process stays until the service listens, so that whoever started
@@ -95,6 +118,8 @@ int main(int argc, char** argv)
     service::ServerOptions options;
     bool virtualBus = flagSet("HWPORT32_VIRTUAL");
     bool foreground = false;
+    bool system = false;
+    std::string group = "tinctara";
     if (const char* idle = std::getenv("HWPORT32_IDLE_EXIT"))
         options.idleExitSeconds = std::atoi(idle);
     for (int i = 1; i < argc; ++i) {
@@ -105,13 +130,34 @@ int main(int argc, char** argv)
             virtualBus = true;
         else if (arg == "--foreground")
             foreground = true;
+        else if (arg == "--system")
+            system = true;
+        else if (arg == "--group" && i + 1 < argc)
+            group = argv[++i];
         else if (arg == "--idle-exit" && i + 1 < argc)
             options.idleExitSeconds = std::atoi(argv[++i]);
         else
             return usage();
     }
+    if (system && options.device.empty())
+        options.device = "hwport32";
     if (options.device.empty())
         return usage();
+    if (system) {
+        // Started by the service manager as root: nobody else's ids to serve.
+        if (getuid() != geteuid()) {
+            std::fprintf(stderr, "hwport32d: --system is not for a set-user-ID copy\n");
+            return 1;
+        }
+        const struct group* members = getgrnam(group.c_str());
+        if (members == nullptr) {
+            std::fprintf(stderr, "hwport32d: no group %s\n", group.c_str());
+            return 1;
+        }
+        options.admittedGroup = members->gr_gid;
+        options.inheritedSocket = inheritedSocket();
+        foreground = true; // the service manager keeps it
+    }
     // Descriptors of whoever started us (a test runner's pipes, say) must not
     // stay open for the life of a detached service.
     if (!foreground)
@@ -119,16 +165,20 @@ int main(int argc, char** argv)
 
     // The user who started us, even when installed set-user-ID root.
     options.allowedUid = getuid();
-    if (virtualBus && geteuid() != getuid()) {
+    bool keepRoot = !virtualBus;
+#ifdef HWPORT32_TEST_HOOKS
+    // Test build: the virtual bus stands in for hardware that needs root.
+    keepRoot = keepRoot || flagSet("HWPORT32_TEST_KEEP_ROOT");
+#endif
+    if (!keepRoot && geteuid() != getuid() && !service::privilege::dropForGood()) {
         // The virtual bus needs no privilege; do not keep it.
-        if (setresgid(getgid(), getgid(), getgid()) != 0 || setresuid(getuid(), getuid(), getuid()) != 0) {
-            std::fprintf(stderr, "hwport32d: cannot drop privileges\n");
-            return 1;
-        }
+        std::fprintf(stderr, "hwport32d: cannot drop privileges\n");
+        return 1;
     }
-    // Taken from the environment even when set-user-ID: listen() accepts only
-    // a folder that belongs to the user and that no one else can write.
-    options.runtimeDir = protocol::runtimeDir();
+    // The folder is taken from the environment even when set-user-ID: the
+    // service works in it with the user's ids only, and accepts it only when
+    // it is the user's own with mode 0700.
+    options.runtimeDir = system ? protocol::systemRuntimeDir() : protocol::runtimeDir();
 
     std::unique_ptr<service::Backend> backend;
     if (virtualBus) {
@@ -147,9 +197,15 @@ int main(int argc, char** argv)
         }
         backend = std::move(machine);
     }
+    // Port access is granted by now; root is taken back only to open devices.
+    if (!service::privilege::lowerToUser()) {
+        std::fprintf(stderr, "hwport32d: cannot drop privileges\n");
+        return 1;
+    }
 
     // Someone already serves this device: the starter can connect right away.
-    if (service::Server::answers(protocol::socketPath(options.runtimeDir, options.device)))
+    if (options.inheritedSocket < 0
+        && service::Server::answers(protocol::socketPath(options.runtimeDir, options.device)))
         return 0;
 
     int readyWrite = -1;
