@@ -56,7 +56,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tinctara.invalid/")
 # German translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${TINCTARA_PROGRAM_DIR}")
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, init-system-helpers (>= 1.52)")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, adduser, init-system-helpers (>= 1.52)")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 file(GLOB _tinctara_maintscripts "${CMAKE_SOURCE_DIR}/packaging/debian/postinst"

@@ -30,7 +30,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== package"
-deb=$("$source_dir/scripts/package" --no-build) || fail "scripts/package"
+deb=$("$source_dir/scripts/package") || fail "scripts/package"
 echo "$deb"
 [ "$(basename "$deb")" = "tinctara_$(dpkg-deb -f "$deb" Version)_amd64.deb" ] || fail "unexpected file name $deb"
 
@@ -44,7 +44,8 @@ appstreamcli validate --no-net "$work/root/usr/share/metainfo/"*.metainfo.xml ||
 
 echo "== install"
 dpkg -i "$deb" || fail "dpkg -i"
-before=$(find /usr/share/tinctara /usr/lib/tinctara -printf '%p %s %T@\n' | sort)
+libdir=$(dirname "$(dpkg -L tinctara | grep '/hwport32d$')")
+before=$(find /usr/share/tinctara "$libdir" -printf '%p %s %T@\n' | sort)
 
 echo "== command line"
 /usr/bin/tinctara-cli --help >/dev/null || fail "tinctara-cli --help"
@@ -92,7 +93,7 @@ echo "== first start as root writes nothing below /usr"
 roothome="$work/roothome"; mkdir -p "$roothome"
 first_start root "$roothome"
 [ -f "$roothome/.local/share/tinctara/TINCTARA.ini" ] || fail "root's first start made no per-user folder"
-after=$(find /usr/share/tinctara /usr/lib/tinctara -printf '%p %s %T@\n' | sort)
+after=$(find /usr/share/tinctara "$libdir" -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] || fail "the program wrote below /usr: $(diff <(echo "$before") <(echo "$after"))"
 
 echo "== upgrade keeps the user's shows"
@@ -105,7 +106,7 @@ dpkg -i "$deb" >/dev/null || fail "installing the package over itself"
 
 echo "== removal and purge"
 dpkg -r tinctara >/dev/null || fail "dpkg -r"
-[ ! -e /usr/bin/tinctara ] && [ ! -e /usr/share/tinctara ] && [ ! -e /usr/lib/tinctara ] ||
+[ ! -e /usr/bin/tinctara ] && [ ! -e /usr/share/tinctara ] && [ ! -e "$libdir" ] ||
   fail "the removal left program files"
 [ "$(md5sum <"$data/sequence/DEMO.CSQ")" = "$mine" ] || fail "the removal touched the user's shows"
 dpkg -P tinctara >/dev/null || fail "dpkg -P"
