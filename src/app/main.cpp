@@ -11,6 +11,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,20 +47,36 @@ void quitOnTerminationSignals(QObject* owner)
         ::sigaction(signal, &action, nullptr);
 }
 
+// --help and --version answer on a terminal without a display, where the
+// widget application could not even start.
+bool onlyAsksForText(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" || arg == "--version")
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     // Qt's own dialogs, not the desktop's, so that they speak German with the program.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        onlyAsksForText(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
+                                    : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication& app = *application;
     tinctara::loadGermanQtTranslations();  // without them Qt's texts stay English
-    QApplication::setApplicationName(QStringLiteral("TINCTARA"));
-    QApplication::setApplicationVersion(QStringLiteral("1.21"));
+    QCoreApplication::setApplicationName(QStringLiteral("TINCTARA"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TINCTARA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tinctara: Lichtsteuerung für LED-Wände über DMX512"));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Programmordner DIR statt des Ordners des Programms."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption hardware(QStringLiteral("hardware"),

@@ -19,6 +19,7 @@ std::string programFolder()
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return ".";
+    // Installed, the executable lies in bin/ and the program's data in share/tinctara.
     const auto folder = executable.parent_path();
     const auto installed = (folder / ".." / "share" / "tinctara").lexically_normal();
     if (!std::filesystem::exists(folder / "TINCT_D.MSG", error) && std::filesystem::is_directory(installed, error))
