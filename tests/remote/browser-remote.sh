@@ -22,7 +22,8 @@ fi
 work=$(mktemp -d)
 gui=
 cleanup() {
-  if [ -n "$gui" ]; then kill -TERM "$gui" 2>/dev/null || true; wait "$gui" 2>/dev/null || true; fi
+  # The whole group: xvfb-run does not pass a TERM on to the program it started.
+  if [ -n "$gui" ]; then kill -TERM -- "-$gui" 2>/dev/null || true; wait "$gui" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,7 +37,7 @@ printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=1
 
 port=$("$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work \
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --home "$work/home" --remote "$port" \
+  setsid xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --home "$work/home" --remote "$port" \
   > "$work/out" 2> "$work/err" &
 gui=$!
 for _ in $(seq 100); do

@@ -16,7 +16,8 @@ ip link set lo up
 work=$(mktemp -d)
 gui=
 cleanup() {
-  if [ -n "$gui" ]; then kill -TERM "$gui" 2>/dev/null || true; wait "$gui" 2>/dev/null || true; fi
+  # The whole group: xvfb-run does not pass a TERM on to the program it started.
+  if [ -n "$gui" ]; then kill -TERM -- "-$gui" 2>/dev/null || true; wait "$gui" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -54,7 +55,7 @@ open(home + "/TINCTARA.ini", "w", encoding="cp1252", newline="").write("\r\n".jo
 PY
 
 XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work \
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --home "$work/home" --remote 8080 \
+  setsid xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --home "$work/home" --remote 8080 \
   > "$work/out" 2> "$work/err" &
 gui=$!
 for _ in $(seq 100); do [ -s "$work/out" ] && break; sleep 0.1; done
