@@ -221,25 +221,27 @@ DecodeOutcome decodePng(const std::string& path, const FrameSink& sink)
     return outcome;
 }
 
+// A still picture's file, size and header, checked before any pixel is
+// decoded: the refusal's text, or empty with the picture's size.
+std::string checkStill(const std::string& path, int& width, int& height, int& channels)
+{
+    if (std::string problem = fileProblem(path); !problem.empty())
+        return problem;
+    if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels)
+        return tooLarge(path, size->first, size->second);
+    if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0)
+        return corrupt(path);
+    if (static_cast<long long>(width) * height > MaxPicturePixels)
+        return tooLarge(path, width, height);
+    return {};
+}
+
 DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
 {
     DecodeOutcome outcome;
-    if (std::string problem = fileProblem(path); !problem.empty()) {
-        outcome.refusal = problem;
-        return outcome;
-    }
-    if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels) {
-        outcome.refusal = tooLarge(path, size->first, size->second);
-        return outcome;
-    }
     int width = 0, height = 0, channels = 0;
-    // The size comes from the header alone, before any pixel is decoded.
-    if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0) {
-        outcome.refusal = corrupt(path);
-        return outcome;
-    }
-    if (static_cast<long long>(width) * height > MaxPicturePixels) {
-        outcome.refusal = tooLarge(path, width, height);
+    if (std::string refusal = checkStill(path, width, height, channels); !refusal.empty()) {
+        outcome.refusal = refusal;
         return outcome;
     }
     // PNG goes to libpng, which decodes it in half the time stb_image takes.
@@ -519,21 +521,9 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
     long long total = 0;
     for (const Numbered& file : files) {
         const std::string path = file.path.string();
-        if (std::string problem = fileProblem(path); !problem.empty()) {
-            outcome.refusal = problem;
-            return outcome;
-        }
-        if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels) {
-            outcome.refusal = tooLarge(path, size->first, size->second);
-            return outcome;
-        }
         int width = 0, height = 0, channels = 0;
-        if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0) {
-            outcome.refusal = corrupt(path);
-            return outcome;
-        }
-        if (static_cast<long long>(width) * height > MaxPicturePixels) {
-            outcome.refusal = tooLarge(path, width, height);
+        if (std::string refusal = checkStill(path, width, height, channels); !refusal.empty()) {
+            outcome.refusal = refusal;
             return outcome;
         }
         total += static_cast<long long>(width) * height;
