@@ -12,8 +12,8 @@ namespace tinctara {
 // status line, button, check box, group box, window) keeps Qt's accessible
 // name, which is that text and follows it as it changes. Only a widget without
 // text of its own (text field, fader, picture, colour field) gets a fixed
-// spoken name. The description carries the control name for test robots when
-// TINCTARA_AUTOMATION=1; otherwise it is left to Qt, which reads the tool tip.
+// spoken name. Test robots find controls by name: with TINCTARA_AUTOMATION=1
+// accessibleDescription() is the control name; otherwise Qt reads the tool tip.
 
 // A widget that shows its own text: the control name as object name.
 void nameControl(QWidget* widget, const QString& controlName);

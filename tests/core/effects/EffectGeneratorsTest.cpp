@@ -1,21 +1,13 @@
 #include "effects/BitmapFont.h"
 #include "effects/Effects.h"
+#include "core/effects/TestWall.h"
 
 #include <gtest/gtest.h>
 
 namespace tinctara {
 namespace {
 
-EffectWall grid(int columns, int rows)
-{
-    EffectWall wall;
-    wall.columns = columns;
-    wall.rows = rows;
-    for (int row = 1; row <= rows; ++row)
-        for (int column = 1; column <= columns; ++column)
-            wall.positions.push_back({static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row)});
-    return wall;
-}
+using testing::grid;
 
 std::vector<Rgbw> lampsOf(const EffectResult& result, int step)
 {

@@ -2,6 +2,7 @@
 #include "effects/PictureDecoding.h"
 #include "effects/PictureMapping.h"
 #include "core/effects/TestPictures.h"
+#include "core/effects/TestWall.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -16,16 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Pixel;
 
-EffectWall grid(int columns, int rows)
-{
-    EffectWall wall;
-    wall.columns = columns;
-    wall.rows = rows;
-    for (int row = 1; row <= rows; ++row)
-        for (int column = 1; column <= columns; ++column)
-            wall.positions.push_back({static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row)});
-    return wall;
-}
+using testing::grid;
 
 class PictureEffects : public ::testing::Test {
 protected:

@@ -56,6 +56,18 @@ public:
     std::uint32_t directedBroadcast() override { return 0; }
 };
 
+// An 11 x 11 wall with three recorded steps, sent to the interface kind given.
+void buildThreeStepShow(testing::EngineHarness& show, int type)
+{
+    show.buildWall(11, 11);
+    for (int step = 1; step <= 3; ++step)
+        for (int element = 1; element <= 121; ++element)
+            show.setStep(step, element, step * 40, element, 255 - element, step, 2, 6);
+    show.model.StepCount = 3;
+    show.model.InterfaceType = static_cast<std::int16_t>(type);
+    show.model.CardBaseAddress = 0x120;
+}
+
 TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
 {
     const long probe = allocations.load();
@@ -64,13 +76,7 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
 
     for (int type = Interface::NoInterface; type <= Interface::ArtNetNetwork; ++type) {
         testing::EngineHarness show;
-        show.buildWall(11, 11);
-        for (int step = 1; step <= 3; ++step)
-            for (int element = 1; element <= 121; ++element)
-                show.setStep(step, element, step * 40, element, 255 - element, step, 2, 6);
-        show.model.StepCount = 3;
-        show.model.InterfaceType = static_cast<std::int16_t>(type);
-        show.model.CardBaseAddress = 0x120;
+        buildThreeStepShow(show, type);
         show.model.setState(StateFlag::DmxMonitorOn);
         show.bus.recording = false;
         show.cardLibrary.calls.reserve(200);
@@ -105,13 +111,7 @@ TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
     // asks for: neither side touches the heap once the thread runs.
     for (int type = Interface::NoInterface; type <= Interface::ArtNetNetwork; ++type) {
         testing::EngineHarness show;
-        show.buildWall(11, 11);
-        for (int step = 1; step <= 3; ++step)
-            for (int element = 1; element <= 121; ++element)
-                show.setStep(step, element, step * 40, element, 255 - element, step, 2, 6);
-        show.model.StepCount = 3;
-        show.model.InterfaceType = static_cast<std::int16_t>(type);
-        show.model.CardBaseAddress = 0x120;
+        buildThreeStepShow(show, type);
         show.bus.recording = false;
 
         SilentView silent;
