@@ -180,9 +180,8 @@ void MainWindow::buildMenus()
     addEntry(windows, "mnuSequenzer", "Sequenzer", QKeySequence(Qt::Key_F6), open(WindowKind::Sequencer));
     addEntry(windows, "mnuColorFenster", "Color Fenster", QKeySequence(Qt::Key_F7), open(WindowKind::Colour));
     addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
-    addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), [this, &p] {
-        EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()});
-    });
+    addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
+             [this] { openEffectsWindow(); });
 
     QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
@@ -545,6 +544,12 @@ void MainWindow::unloadEditingWindows()
 }
 
 void MainWindow::closeMainWindow() { close(); }
+
+void MainWindow::openEffectsWindow()
+{
+    Program& p = program_;
+    EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()});
+}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

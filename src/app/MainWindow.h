@@ -34,6 +34,7 @@ public:
     WindowPlacement currentPlacement() const override;
     void openWindow(WindowKind window) override;
     void closeMainWindow() override;
+    void openEffectsWindow();
 
     QAction* action(const QString& controlName) const { return actions_.value(controlName); }
     QMenu* fileMenu() const { return fileMenu_; }

@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "windows/EffectsPresenter.h"
+
 #include "Accessibility.h"
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
@@ -45,11 +47,13 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
     // The sender's thread asks for each tick through an eventfd; the tick runs here,
-    // on the UI thread, between window events.
+    // on the UI thread, between window events, and the wall shows it in the same pass.
     tickNotifier_ = std::make_unique<QSocketNotifier>(tickRequests_.fd(), QSocketNotifier::Read);
     QObject::connect(tickNotifier_.get(), &QSocketNotifier::activated, [this] {
         tickRequests_.take();
+        view_.collectWallChanges();
         engine_->RequestedTick();
+        view_.paintChangesNow();
     });
     playUnit_ = std::make_unique<PlayUnitTransfer>(
         PlayUnitTransfer::Services{*model_, view_, user_, sender_, sendToMergerTimer_, ports_});
@@ -72,6 +76,9 @@ bool Program::start()
         user_.messageBox(problem, "TINCTARA", MessageButtons::Ok, MessageIcon::Exclamation);
     if (!presenter_->Form_Load())
         return false;
+    // The effects window keeps its open state in its slot of the window table.
+    if (EffectsPresenter::reopensAtStart(*model_))
+        mainWindow_->openEffectsWindow();
     remote_->startFromSettings();
     return true;
 }

@@ -89,6 +89,18 @@ WallWindow* ShowViewHub::wall(bool create)
     return mainWindow_->wallWindow();
 }
 
+void ShowViewHub::collectWallChanges()
+{
+    if (WallWindow* w = wall())
+        w->collectChanges();
+}
+
+void ShowViewHub::paintChangesNow()
+{
+    if (WallWindow* w = wall())
+        w->paintChangesNow();
+}
+
 void ShowViewHub::setTitle(std::string_view text)
 {
     // Every ISA tick sets the same title; only a change reaches the window manager.

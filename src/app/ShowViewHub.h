@@ -19,6 +19,9 @@ public:
     void attachMainWindow(MainWindow* window);
     // Where the sequencer's fields and the DMX test window's rows are kept.
     void attachWindowStates(SequencerWindowState* sequencer, DmxTestPresenter* dmxTest);
+    // Around a tick: the wall collects what the tick changes and paints it at once.
+    void collectWallChanges();
+    void paintChangesNow();
 
     void setTitle(std::string_view text) override;
     void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
@@ -61,6 +64,7 @@ public:
 private:
     // The wall window if it exists; `create` makes it (building a wall does).
     WallWindow* wall(bool create = false);
+
 
     QPointer<MainWindow> mainWindow_;
     QPointer<PlayUnitProgress> playUnitProgress_;

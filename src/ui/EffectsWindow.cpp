@@ -37,7 +37,7 @@ double screenDpi(const QWidget* widget)
 int twips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
 int pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
 
-// Keeps the frame's place in the window table whenever it moves or closes.
+// Keeps the frame's place in the window table whenever it moves, shows or closes.
 class PlacementKeeper : public QObject {
 public:
     PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter) : QObject(frame), frame_(frame), presenter_(presenter)
@@ -46,12 +46,16 @@ public:
     }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == frame_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-                                  event->type() == QEvent::Close)) {
+        const QEvent::Type type = event->type();
+        if (watched == frame_ && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
+                                  type == QEvent::Close)) {
+            // Still open as the program closes (its windows go without a
+            // close event): it opens again at the next start.
+            const int state = type == QEvent::Close ? 0 : EffectsText::OpenAtClose;
             const double dpi = screenDpi(frame_);
             const QRect r = frame_->geometry();
             presenter_.Form_Unload({twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi),
-                                    twips(r.height(), dpi), 0});
+                                    twips(r.height(), dpi), state});
         }
         return false;
     }

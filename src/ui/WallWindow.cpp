@@ -88,12 +88,14 @@ QString WallCellWidget::reading() const
 
 void WallCellWidget::changed(unsigned char change) { canvas_.cellChanged(index_, change); }
 
-void WallCellWidget::setColour(const QColor& colour)
+void WallCellWidget::setColour(QRgb colour)
 {
-    const bool newColour = colour_ != colour;
+    // Compared as one integer: a fade sets all 121 cells twenty times a second.
+    const bool newColour = rgb_ != colour;
     if (!newColour && !highlighted_)
         return;
-    colour_ = colour;
+    rgb_ = colour;
+    colour_ = QColor(colour);
     highlighted_ = false;
     changed(newColour ? WallCanvas::Look | WallCanvas::Name : WallCanvas::Look);
 }
@@ -191,10 +193,10 @@ WallCanvas::WallCanvas(QWidget* parent) : QWidget(parent)
 {
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(0);
-    connect(&flushTimer_, &QTimer::timeout, this, &WallCanvas::flush);
+    connect(&flushTimer_, &QTimer::timeout, this, [this] { flush(Later); });
     dirty_.reserve(256);
     visible_.reserve(256);
-    borders_.reserve(256);
+    borders_.reserve(4 * 256);
     // The canvas paints all of itself (cells and gaps), so nothing is drawn twice.
     setAttribute(Qt::WA_OpaquePaintEvent);
     cellLayer_ = new QWidget(this);
@@ -275,20 +277,51 @@ void WallCanvas::cellChanged(int index, unsigned char change)
     if (mark == 0)
         dirty_.push_back(index);
     mark |= change;
-    if (!flushTimer_.isActive())
+    if (!collecting_ && !flushTimer_.isActive())
         flushTimer_.start();
+}
+
+namespace {
+// The rectangle around both; QRect's own union is not inlined.
+void unite(QRect& bounds, const QRect& r)
+{
+    if (bounds.isEmpty()) {
+        bounds = r;
+        return;
+    }
+    bounds.setCoords(std::min(bounds.left(), r.left()), std::min(bounds.top(), r.top()),
+                     std::max(bounds.right(), r.right()), std::max(bounds.bottom(), r.bottom()));
+}
+}  // namespace
+
+void WallCanvas::collectChanges() { collecting_ = true; }
+
+void WallCanvas::paintChangesNow()
+{
+    collecting_ = false;
+    flushTimer_.stop();
+    if (!dirty_.empty())
+        flush(PaintNow);
 }
 
 // One update region for everything that changed since the last pass, and one
 // accessibility event per cell whose reading changed.
-void WallCanvas::flush()
+void WallCanvas::flush(When when)
 {
+    // A few cells make an exact region; beyond that the region's own
+    // arithmetic costs more than painting the unchanged cells in between.
+    constexpr std::size_t ExactRegionCells = 8;
+    const bool exact = dirty_.size() <= ExactRegionCells;
     QRegion region;
+    QRect bounds;
     const Announcer announce = announcer_ ? announcer_ : QAccessible::isActive() ? &QAccessible::updateAccessibility : nullptr;
     for (const int index : dirty_) {
         WallCellWidget* c = cells_[static_cast<std::size_t>(index)];
         unsigned char& mark = marks_[static_cast<std::size_t>(index)];
-        region += c->geometry();
+        if (exact)
+            region += c->geometry();
+        else
+            unite(bounds, c->geometry());
         if (announce && (mark & Name)) {
             QAccessibleEvent nameChanged(c, QAccessible::NameChanged);
             announce(&nameChanged);
@@ -302,7 +335,13 @@ void WallCanvas::flush()
         mark = 0;
     }
     dirty_.clear();
-    if (!region.isEmpty())
+    if (!exact)
+        region = bounds;
+    if (region.isEmpty())
+        return;
+    if (when == PaintNow)
+        repaint(region);
+    else
         update(region);
 }
 
@@ -366,20 +405,32 @@ void WallCanvas::paintEvent(QPaintEvent* event)
                 paintCell(painter, *c);
         return;
     }
-    // Cells that do not share pixels: the fills, then every border with one
-    // pen in one call, then captions and focus frames.
+    // Cells that do not share pixels: the insides, then every border in one
+    // call, then captions and focus frames. The borders are filled as four
+    // one-pixel bars, the pixels a one-pixel pen gives, without its stroker.
     visible_.clear();
     borders_.clear();
+    const QRect bounds = region.boundingRect();
+    const bool oneRect = region.rectCount() == 1;
     for (WallCellWidget* c : cells_) {
-        if (!region.intersects(c->geometry()))
+        const QRect r = c->geometry();
+        if (oneRect ? !bounds.intersects(r) : !region.intersects(r))
             continue;
         visible_.push_back(c);
-        const QRect r = c->geometry();
-        painter.fillRect(r, c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
-        borders_.push_back(r.adjusted(0, 0, -1, -1));
+        painter.fillRect(r.adjusted(1, 1, -1, -1), c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
+        borders_.push_back(QRect(r.left(), r.top(), r.width(), 1));
+        if (r.height() > 1)
+            borders_.push_back(QRect(r.left(), r.bottom(), r.width(), 1));
+        if (r.height() > 2) {
+            borders_.push_back(QRect(r.left(), r.top() + 1, 1, r.height() - 2));
+            if (r.width() > 1)
+                borders_.push_back(QRect(r.right(), r.top() + 1, 1, r.height() - 2));
+        }
     }
-    painter.setPen(CellBorder);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(CellBorder);
     painter.drawRects(borders_.data(), static_cast<int>(borders_.size()));
+    painter.setBrush(Qt::NoBrush);
     for (WallCellWidget* c : visible_)
         paintCaptionAndFocus(painter, *c);
 }
@@ -420,7 +471,7 @@ int WallWindow::pixels(double twips) const { return static_cast<int>(std::lround
 void WallWindow::showElementColour(int index, Rgb colour)
 {
     if (WallCellWidget* c = cell(index))
-        c->setColour(QColor(colour.red, colour.green, colour.blue));
+        c->setColour(qRgb(colour.red, colour.green, colour.blue));
 }
 
 void WallWindow::showElementSelected(int index, bool selected)
@@ -428,6 +479,8 @@ void WallWindow::showElementSelected(int index, bool selected)
     if (WallCellWidget* c = cell(index))
         c->setSelectedLook(selected);
 }
+
+void WallWindow::paintChangesNow() { canvas_->paintChangesNow(); }
 
 void WallWindow::removeCells() { canvas_->removeCells(); }
 

@@ -30,7 +30,7 @@ public:
 
     // The element's display colour. It paints over the background of a
     // selected cell as well (the number stays red) until the next re-mark.
-    void setColour(const QColor& colour);
+    void setColour(QRgb colour);
     void setSelectedLook(bool selected);
     void setCaption(const QString& caption);
     QColor colour() const { return colour_; }
@@ -63,6 +63,7 @@ private:
     int index_;
     WallWindowPresenter& presenter_;
     WallCanvas& canvas_;
+    QRgb rgb_ = qRgb(0, 0, 0);
     QColor colour_{Qt::black};
     bool selected_ = false;
     bool highlighted_ = false;
@@ -94,6 +95,10 @@ public:
     // What changed in a cell: its look only, or also what it reads as.
     enum Change : unsigned char { Look = 1, Name = 2, SelectedState = 4 };
     void cellChanged(int index, unsigned char change);
+    // Around a tick: the changes are collected without a timer and painted
+    // right away at its end, so that a tick costs one pass of the event loop.
+    void collectChanges();
+    void paintChangesNow();
     // Cells drawn so far, for checking that nothing is drawn needlessly.
     long paintedCells() const { return paintedCells_; }
     // Where the accessibility events go: to the bridge while one listens.
@@ -106,7 +111,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void flush();
+    enum When { Later, PaintNow };
+    void flush(When when);
     void findGaps();
     void paintCell(QPainter& painter, WallCellWidget& cell);
     void paintCaptionAndFocus(QPainter& painter, WallCellWidget& cell);
@@ -122,6 +128,7 @@ private:
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
     std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
     QTimer flushTimer_;
+    bool collecting_ = false;
     int focusCell_ = 0;
     long paintedCells_ = 0;
     static inline Announcer announcer_ = nullptr;
@@ -135,6 +142,8 @@ public:
 
     void showElementColour(int index, Rgb colour);
     void showElementSelected(int index, bool selected);
+    void collectChanges() { canvas_->collectChanges(); }
+    void paintChangesNow();
     void removeCells();
     void addCell(const WallCell& cell);
     void setCellEnabled(int index, bool enabled, const QString& caption);

@@ -67,8 +67,12 @@ private slots:
         QVERIFY(frame);
         frame->move(40, 30);
         QVERIFY(model.windowPosition(EffectsText::WindowSlot, 1) > 0);
+        // Open as the program would close now: it opens again at the next start.
+        QVERIFY(EffectsPresenter::reopensAtStart(model));
         frame->close();
         QTRY_VERIFY(!program->mainWindow().findChild<EffectsWindow*>("frmEffekte"));
+        QCOMPARE(model.windowPosition(EffectsText::WindowSlot, 5), 0);
+        QVERIFY(!EffectsPresenter::reopensAtStart(model));
     }
 };
 

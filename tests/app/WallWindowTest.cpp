@@ -344,6 +344,25 @@ private slots:
         ShowAllElementColours(model, program->view());
         QTest::qWait(50);
         QCOMPARE(wall->canvas()->paintedCells(), before + 1);
+
+        // A tick's changes are painted at its end, without waiting for the
+        // event loop, and the whole cell looks as before: a one-pixel border
+        // around the colour.
+        program->view().collectWallChanges();
+        model.colour(Red, 8) = 200;
+        ShowAllElementColours(model, program->view());
+        QCOMPARE(wall->canvas()->paintedCells(), before + 1);
+        program->view().paintChangesNow();
+        QCOMPARE(wall->canvas()->paintedCells(), before + 2);
+        const QImage shown = wall->grab().toImage();
+        const QRect cell(wall->cell(7)->mapTo(wall, QPoint(0, 0)), wall->cell(7)->size());
+        const QColor border(40, 40, 40);
+        for (const QPoint corner : {cell.topLeft(), cell.topRight(), cell.bottomLeft(), cell.bottomRight()})
+            QCOMPARE(shown.pixelColor(corner), border);
+        QCOMPARE(shown.pixelColor(cell.center().x(), cell.top()), border);
+        QCOMPARE(shown.pixelColor(cell.left(), cell.center().y()), border);
+        QCOMPARE(shown.pixelColor(cell.topLeft() + QPoint(1, 1)), QColor(200, 0, 0));
+        QCOMPARE(shown.pixelColor(cell.bottomRight() - QPoint(1, 1)), QColor(200, 0, 0));
     }
 };
 

@@ -357,11 +357,12 @@ EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& p, i
                 *truncated = true;
             break;
         }
-        const DecodeOutcome decoded = decodePicture(p.picture, [&](const RgbaView& frame, int) {
-            pictures.push_back(mapPicture(frame, wall, p.fit, p.gamma));
-            return true;
-        });
+        // Row by row: a photograph of many megapixels is mapped as it is decoded.
+        PictureMapper mapper(wall, p.fit, p.gamma);
+        const DecodeOutcome decoded = decodePictureRows(p.picture, mapper);
         result.refusal = decoded.refusal;
+        if (decoded.refusal.empty() && decoded.frames == 1)
+            pictures.push_back(mapper.lamps());
         break;
     }
     case EffectKind::Animation: {

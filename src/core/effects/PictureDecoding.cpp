@@ -133,6 +133,14 @@ std::optional<std::pair<long long, long long>> statedSize(const std::string& pat
     return std::nullopt;
 }
 
+void feedRows(const RgbaView& frame, RowSink& sink)
+{
+    const std::size_t stride = static_cast<std::size_t>(frame.width) * frame.channels;
+    sink.begin(frame.width, frame.height, frame.channels);
+    for (int y = 0; y < frame.height; ++y)
+        sink.row(y, frame.pixels + y * stride);
+}
+
 struct StbFree {
     void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
 };
@@ -148,7 +156,8 @@ struct StbFree {
 
 void pngWarning(png_structp, png_const_charp) {}
 
-bool readPngHeader(png_structp png, png_infop info, std::FILE* file, int* width, int* height, int* channels)
+bool readPngHeader(png_structp png, png_infop info, std::FILE* file, int* width, int* height, int* channels,
+                   int* passes)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -156,7 +165,7 @@ bool readPngHeader(png_structp png, png_infop info, std::FILE* file, int* width,
     png_read_info(png, info);
     png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, transparency to alpha
     png_set_strip_16(png);
-    png_set_interlace_handling(png);
+    *passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     *width = static_cast<int>(png_get_image_width(png, info));
     *height = static_cast<int>(png_get_image_height(png, info));
@@ -164,11 +173,25 @@ bool readPngHeader(png_structp png, png_infop info, std::FILE* file, int* width,
     return true;
 }
 
-bool readPngRows(png_structp png, png_infop info, png_bytepp rows)
+bool readPngImage(png_structp png, png_infop info, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_read_image(png, rows);
+    png_read_end(png, info);
+    return true;
+}
+
+// One row at a time into `line`, each handed on before the next is read: an
+// error jumps back here from within libpng, never across the sink's frames.
+bool streamPngRows(png_structp png, png_infop info, png_bytep line, int height, RowSink* sink)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    for (int y = 0; y < height; ++y) {
+        png_read_row(png, line, nullptr);
+        sink->row(y, line);
+    }
     png_read_end(png, info);
     return true;
 }
@@ -186,8 +209,9 @@ struct PngReader {
     }
 };
 
-// The size has been checked from the header before this is called.
-DecodeOutcome decodePng(const std::string& path, const FrameSink& sink)
+// The size has been checked from the header before this is called. On a
+// refusal the sink may have had some rows: the caller drops what it made.
+DecodeOutcome decodePng(const std::string& path, RowSink& sink)
 {
     DecodeOutcome outcome;
     PngReader reader;
@@ -198,8 +222,8 @@ DecodeOutcome decodePng(const std::string& path, const FrameSink& sink)
     }
     reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
     reader.info = reader.png ? png_create_info_struct(reader.png) : nullptr;
-    int width = 0, height = 0, channels = 0;
-    if (!reader.info || !readPngHeader(reader.png, reader.info, reader.file, &width, &height, &channels) ||
+    int width = 0, height = 0, channels = 0, passes = 1;
+    if (!reader.info || !readPngHeader(reader.png, reader.info, reader.file, &width, &height, &channels, &passes) ||
         width <= 0 || height <= 0 || channels < 1 || channels > 4) {
         outcome.refusal = corrupt(path);
         return outcome;
@@ -208,18 +232,53 @@ DecodeOutcome decodePng(const std::string& path, const FrameSink& sink)
         outcome.refusal = tooLarge(path, width, height);
         return outcome;
     }
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height * channels);
-    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y)
-        rows[static_cast<std::size_t>(y)] = pixels.data() + static_cast<std::size_t>(y) * width * channels;
-    if (!readPngRows(reader.png, reader.info, rows.data())) {
+    const std::size_t stride = static_cast<std::size_t>(width) * channels;
+    bool read = false;
+    if (passes == 1) {
+        std::vector<std::uint8_t> line(stride);
+        sink.begin(width, height, channels);
+        read = streamPngRows(reader.png, reader.info, line.data(), height, &sink);
+    } else {  // an interlaced picture comes whole: its passes revisit every row
+        std::vector<std::uint8_t> pixels(stride * height);
+        std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+        for (int y = 0; y < height; ++y)
+            rows[static_cast<std::size_t>(y)] = pixels.data() + y * stride;
+        read = readPngImage(reader.png, reader.info, rows.data());
+        if (read) {
+            sink.begin(width, height, channels);
+            for (int y = 0; y < height; ++y)
+                sink.row(y, rows[static_cast<std::size_t>(y)]);
+        }
+    }
+    if (!read) {
         outcome.refusal = corrupt(path);
         return outcome;
     }
     outcome.frames = 1;
-    sink(RgbaView{pixels.data(), width, height, channels}, 0);
     return outcome;
 }
+
+// Gathers the rows of a picture into one frame, for those who take frames whole.
+class WholeFrame final : public RowSink {
+public:
+    void begin(int width, int height, int channels) override
+    {
+        view_ = RgbaView{nullptr, width, height, channels};
+        stride_ = static_cast<std::size_t>(width) * channels;
+        pixels_.assign(stride_ * height, 0);
+        view_.pixels = pixels_.data();
+    }
+    void row(int y, const std::uint8_t* pixels) override
+    {
+        std::copy(pixels, pixels + stride_, pixels_.begin() + static_cast<std::ptrdiff_t>(y * stride_));
+    }
+    const RgbaView& view() const { return view_; }
+
+private:
+    std::vector<std::uint8_t> pixels_;
+    std::size_t stride_ = 0;
+    RgbaView view_;
+};
 
 // A still picture's file, size and header, checked before any pixel is
 // decoded: the refusal's text, or empty with the picture's size.
@@ -236,7 +295,8 @@ std::string checkStill(const std::string& path, int& width, int& height, int& ch
     return {};
 }
 
-DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
+// A still picture, to whichever receiver is given: row by row or whole.
+DecodeOutcome decodeStill(const std::string& path, RowSink* rows, const FrameSink* whole)
 {
     DecodeOutcome outcome;
     int width = 0, height = 0, channels = 0;
@@ -245,8 +305,15 @@ DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
         return outcome;
     }
     // PNG goes to libpng, which decodes it in half the time stb_image takes.
-    if (readHead(path, 8) == std::string("\x89PNG\r\n\x1a\n", 8))
-        return decodePng(path, sink);
+    if (readHead(path, 8) == std::string("\x89PNG\r\n\x1a\n", 8)) {
+        if (rows)
+            return decodePng(path, *rows);
+        WholeFrame frame;
+        outcome = decodePng(path, frame);
+        if (outcome.refusal.empty())
+            (*whole)(frame.view(), 0);
+        return outcome;
+    }
     const std::string head = readHead(path, 2);
     if (head == "\xFF\xD8" && !jpegComplete(path)) {
         outcome.refusal = corrupt(path);
@@ -258,8 +325,17 @@ DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
         return outcome;
     }
     outcome.frames = 1;
-    sink(RgbaView{pixels.get(), width, height, channels}, 0);
+    const RgbaView view{pixels.get(), width, height, channels};
+    if (rows)
+        feedRows(view, *rows);
+    else
+        (*whole)(view, 0);
     return outcome;
+}
+
+DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
+{
+    return decodeStill(path, nullptr, &sink);
 }
 
 // --- GIF ---------------------------------------------------------------------
@@ -548,15 +624,17 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
 
 }  // namespace
 
-DecodeOutcome decodePicture(const std::string& path, const FrameSink& sink)
+DecodeOutcome decodePictureRows(const std::string& path, RowSink& sink)
 {
-    // A GIF's first frame comes from giflib, which checks the size first.
     if (fileProblem(path).empty() && readHead(path, 3) == "GIF") {
-        DecodeOutcome outcome = decodeGif(path, 1, sink);
+        DecodeOutcome outcome = decodeGif(path, 1, [&sink](const RgbaView& frame, int) {
+            feedRows(frame, sink);
+            return true;
+        });
         outcome.more = false;
         return outcome;
     }
-    return decodeStill(path, sink);
+    return decodeStill(path, &sink, nullptr);
 }
 
 DecodeOutcome decodeAnimation(const std::string& path, int maxFrames, const FrameSink& sink)

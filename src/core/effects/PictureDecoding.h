@@ -6,8 +6,8 @@
 
 namespace tinctara {
 
-// Pictures are decoded by Debian's libraries (stb_image for PNG, JPEG and BMP,
-// giflib for animated GIF); this is only the glue and the limits.
+// Pictures are decoded by Debian's libraries (libpng for PNG, stb_image for
+// JPEG and BMP, giflib for animated GIF); this is only the glue and the limits.
 
 inline constexpr long long MaxPicturePixels = 100'000'000;          // one picture
 inline constexpr long long MaxAnimationPixels = 1'000'000'000;      // all frames to be decoded
@@ -27,14 +27,25 @@ struct RgbaView {
 // source gives none); returns false to stop decoding.
 using FrameSink = std::function<bool(const RgbaView& frame, int delayMs)>;
 
+// Receives a still picture row by row from the top: its size first, then
+// every row of width x channels bytes, valid only during the call.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void begin(int width, int height, int channels) = 0;
+    virtual void row(int y, const std::uint8_t* pixels) = 0;
+};
+
 struct DecodeOutcome {
     std::string refusal;   // German text; empty when the frames were delivered
     bool more = false;     // the source had frames beyond `maxFrames`
     int frames = 0;        // frames delivered
 };
 
-// A single picture file (PNG, JPEG, BMP, the first frame of a GIF).
-DecodeOutcome decodePicture(const std::string& path, const FrameSink& sink);
+// A single picture file (PNG, JPEG, BMP, the first frame of a GIF), row by
+// row: a PNG that is not interlaced is never held whole, which spares the
+// memory and a pass over it.
+DecodeOutcome decodePictureRows(const std::string& path, RowSink& sink);
 
 // An animation: an animated GIF frame by frame, a folder of numbered PNG
 // files in the order of their numbers, or a single picture as one frame. At

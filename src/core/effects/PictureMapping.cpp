@@ -6,24 +6,8 @@
 
 namespace tinctara {
 
-namespace {
-
-// The pixels one cell covers along one axis, with the share of each end pixel.
-struct Span {
-    int first = 0;        // first pixel (inclusive)
-    int last = -1;        // last pixel (inclusive); last < first: nothing
-    double firstWeight = 0;
-    double lastWeight = 0;
-    double weight(int pixel) const
-    {
-        if (first == last)
-            return firstWeight;
-        return pixel == first ? firstWeight : pixel == last ? lastWeight : 1.0;
-    }
-};
-
 // Cell c covers picture coordinates [(c - offset) / scale, (c + 1 - offset) / scale).
-Span spanOf(int cell, double offset, double scale, int pixels)
+PictureMapper::Span PictureMapper::spanOf(int cell, double offset, double scale, int pixels)
 {
     const double from = std::max(0.0, (cell - offset) / scale);
     const double to = std::min(static_cast<double>(pixels), (cell + 1 - offset) / scale);
@@ -45,7 +29,7 @@ Span spanOf(int cell, double offset, double scale, int pixels)
 // share of each end pixel. The inner pixels are summed in integers: this loop
 // runs once per pixel of pictures of many megapixels.
 template <int N>
-void sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vector<std::array<double, 3>>& sums)
+void PictureMapper::sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vector<std::array<double, 3>>& sums)
 {
     constexpr int alphaAt = N == 4 ? 3 : N == 2 ? 1 : -1;
     constexpr int greenAt = N >= 3 ? 1 : 0;
@@ -77,85 +61,107 @@ void sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vecto
     }
 }
 
-}  // namespace
 
-std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, PictureFit fit, double gamma)
+PictureMapper::PictureMapper(const EffectWall& wall, PictureFit fit, double gamma) : wall_(wall), fit_(fit), gamma_(gamma) {}
+
+void PictureMapper::begin(int width, int height, int channels)
 {
-    const int columns = wall.columns;
-    const int rows = wall.rows;
-    std::vector<Rgbw> lamps(static_cast<std::size_t>(wall.elements()));
-    if (columns <= 0 || rows <= 0 || picture.width <= 0 || picture.height <= 0 || picture.pixels == nullptr)
-        return lamps;
+    const int columns = wall_.columns;
+    const int rows = wall_.rows;
+    channels_ = std::clamp(channels, 1, 4);
+    sums_.assign(static_cast<std::size_t>(std::max(columns, 0)) * std::max(rows, 0), {0, 0, 0});
+    active_ = columns > 0 && rows > 0 && width > 0 && height > 0;
+    if (!active_)
+        return;
 
     // Cells per pixel along each axis, and where the picture starts (in cells).
-    double scaleX = static_cast<double>(columns) / picture.width;
-    double scaleY = static_cast<double>(rows) / picture.height;
-    if (fit != PictureFit::Stretch) {
+    scaleX_ = static_cast<double>(columns) / width;
+    scaleY_ = static_cast<double>(rows) / height;
+    if (fit_ != PictureFit::Stretch) {
         // Square pixels on cells of the wall's shape: the scale in widths of a cell.
-        const double aspect = wall.cellAspect > 0 ? wall.cellAspect : 1.0;
-        const double across = static_cast<double>(columns) / picture.width;
-        const double down = rows * aspect / picture.height;
-        const double scale = fit == PictureFit::Fit ? std::min(across, down) : std::max(across, down);
-        scaleX = scale;
-        scaleY = scale / aspect;
+        const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
+        const double across = static_cast<double>(columns) / width;
+        const double down = rows * aspect / height;
+        const double scale = fit_ == PictureFit::Fit ? std::min(across, down) : std::max(across, down);
+        scaleX_ = scale;
+        scaleY_ = scale / aspect;
     }
-    const double offsetX = (columns - picture.width * scaleX) / 2;
-    const double offsetY = (rows - picture.height * scaleY) / 2;
+    const double offsetX = (columns - width * scaleX_) / 2;
+    offsetY_ = (rows - height * scaleY_) / 2;
 
-    std::vector<Span> spansX(static_cast<std::size_t>(columns));
+    spansX_.resize(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
-        spansX[c] = spanOf(c, offsetX, scaleX, picture.width);
-
-    // Per cell R, G, B sums weighted by the covered area; a row of pixels is
-    // summed per cell column once and added to the cell rows it falls in.
-    std::vector<std::array<double, 3>> sums(static_cast<std::size_t>(columns) * rows, {0, 0, 0});
-    std::vector<std::array<double, 3>> rowSums(static_cast<std::size_t>(columns));
-    std::vector<Span> spansY(static_cast<std::size_t>(rows));
+        spansX_[c] = spanOf(c, offsetX, scaleX_, width);
+    spansY_.resize(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r)
-        spansY[r] = spanOf(r, offsetY, scaleY, picture.height);
+        spansY_[r] = spanOf(r, offsetY_, scaleY_, height);
+    rowSums_.assign(static_cast<std::size_t>(columns), {0, 0, 0});
+}
 
-    const int n = std::clamp(picture.channels, 1, 4);
-    for (int y = 0; y < picture.height; ++y) {
-        // Cell rows that cover this pixel row (at most a few).
-        const int firstRow = std::max(0, static_cast<int>(std::floor(offsetY + y * scaleY)));
-        const int lastRow = std::min(rows - 1, static_cast<int>(std::ceil(offsetY + (y + 1) * scaleY)) - 1);
-        if (firstRow > lastRow)
-            continue;
-        const std::uint8_t* line = picture.pixels + static_cast<std::size_t>(y) * picture.width * n;
-        switch (n) {
-        case 1: sumRow<1>(line, spansX, rowSums); break;
-        case 2: sumRow<2>(line, spansX, rowSums); break;
-        case 3: sumRow<3>(line, spansX, rowSums); break;
-        default: sumRow<4>(line, spansX, rowSums); break;
-        }
-        for (int r = firstRow; r <= lastRow; ++r) {
-            const Span& span = spansY[r];
-            if (y < span.first || y > span.last)
-                continue;
-            const double w = span.weight(y);
-            for (int c = 0; c < columns; ++c)
-                for (int k = 0; k < 3; ++k)
-                    sums[static_cast<std::size_t>(r) * columns + c][k] += w * rowSums[c][k];
-        }
+// Per cell R, G, B sums weighted by the covered area: a row of pixels is
+// summed per cell column once and added to the cell rows it falls in.
+void PictureMapper::row(int y, const std::uint8_t* line)
+{
+    if (!active_ || line == nullptr)
+        return;
+    const int columns = wall_.columns;
+    // Cell rows that cover this pixel row (at most a few).
+    const int firstRow = std::max(0, static_cast<int>(std::floor(offsetY_ + y * scaleY_)));
+    const int lastRow = std::min(wall_.rows - 1, static_cast<int>(std::ceil(offsetY_ + (y + 1) * scaleY_)) - 1);
+    if (firstRow > lastRow)
+        return;
+    switch (channels_) {
+    case 1: sumRow<1>(line, spansX_, rowSums_); break;
+    case 2: sumRow<2>(line, spansX_, rowSums_); break;
+    case 3: sumRow<3>(line, spansX_, rowSums_); break;
+    default: sumRow<4>(line, spansX_, rowSums_); break;
     }
+    for (int r = firstRow; r <= lastRow; ++r) {
+        const Span& span = spansY_[r];
+        if (y < span.first || y > span.last)
+            continue;
+        const double w = span.weight(y);
+        for (int c = 0; c < columns; ++c)
+            for (int k = 0; k < 3; ++k)
+                sums_[static_cast<std::size_t>(r) * columns + c][k] += w * rowSums_[c][k];
+    }
+}
 
+std::vector<Rgbw> PictureMapper::lamps() const
+{
+    std::vector<Rgbw> lamps(static_cast<std::size_t>(wall_.elements()));
+    if (!active_)
+        return lamps;
+    const int columns = wall_.columns;
     // A cell's area in pixels; alpha was summed as 0..255.
-    const double cellArea = 1.0 / (scaleX * scaleY) * 255.0;
-    const double exponent = gamma > 0 ? gamma : 1.0;
+    const double cellArea = 1.0 / (scaleX_ * scaleY_) * 255.0;
+    const double exponent = gamma_ > 0 ? gamma_ : 1.0;
     const auto level = [&](double sum) {
         const double average = std::clamp(sum / cellArea / 255.0, 0.0, 1.0);
         return static_cast<std::uint8_t>(std::lround(255.0 * std::pow(average, exponent)));
     };
-    for (int element = 1; element <= wall.elements(); ++element) {
-        const ElementPosition position = wall.positions[element - 1];
+    for (int element = 1; element <= wall_.elements(); ++element) {
+        const ElementPosition position = wall_.positions[element - 1];
         const int c = position.column - 1;
         const int r = position.row - 1;
-        if (c < 0 || c >= columns || r < 0 || r >= rows)
+        if (c < 0 || c >= columns || r < 0 || r >= wall_.rows)
             continue;
-        const auto& sum = sums[static_cast<std::size_t>(r) * columns + c];
+        const auto& sum = sums_[static_cast<std::size_t>(r) * columns + c];
         lamps[element - 1] = Rgbw{level(sum[0]), level(sum[1]), level(sum[2]), 0};
     }
     return lamps;
+}
+
+std::vector<Rgbw> mapPicture(const RgbaView& picture, const EffectWall& wall, PictureFit fit, double gamma)
+{
+    PictureMapper mapper(wall, fit, gamma);
+    if (picture.pixels == nullptr)
+        return mapper.lamps();
+    mapper.begin(picture.width, picture.height, picture.channels);
+    const auto stride = static_cast<std::size_t>(picture.width) * std::clamp(picture.channels, 1, 4);
+    for (int y = 0; y < picture.height; ++y)
+        mapper.row(y, picture.pixels + static_cast<std::size_t>(y) * stride);
+    return mapper.lamps();
 }
 
 }  // namespace tinctara

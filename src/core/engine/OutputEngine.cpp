@@ -7,7 +7,9 @@
 #include "text/Text.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <cstring>
+#include <string_view>
 
 namespace tinctara {
 
@@ -24,9 +26,15 @@ std::uint16_t effectiveBlendTime(std::uint16_t blendTime)
 // Decimal text of a counter into a fixed buffer: labels change every tick and
 // a tick must not allocate.
 template <std::size_t N>
-const char* labelText(char (&buffer)[N], const char* prefix, long value)
+const char* labelText(char (&buffer)[N], std::string_view prefix, long value)
 {
-    std::snprintf(buffer, N, "%s%ld", prefix, value);
+    char digits[24];
+    const auto count = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    const std::size_t head = std::min(prefix.size(), N - 1);
+    const std::size_t tail = std::min(count, N - 1 - head);  // cut as snprintf would
+    std::memcpy(buffer, prefix.data(), head);
+    std::memcpy(buffer + head, digits, tail);
+    buffer[head + tail] = '\0';
     return buffer;
 }
 

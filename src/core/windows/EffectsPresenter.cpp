@@ -75,6 +75,14 @@ void EffectsPresenter::Form_Unload(const WindowPlacement& placement)
     s_.model.windowPosition(w, 2) = placement.top;
     s_.model.windowPosition(w, 3) = placement.width;
     s_.model.windowPosition(w, 4) = placement.height;
+    s_.model.windowPosition(w, 5) = placement.state;
+}
+
+bool EffectsPresenter::reopensAtStart(const ShowModel& model)
+{
+    // Without a wall the window would only say so; it waits for the menu then.
+    return model.windowPosition(EffectsText::WindowSlot, 5) == EffectsText::OpenAtClose &&
+           model.hasState(StateFlag::WallPresent);
 }
 
 void EffectsPresenter::cboArt_Click(int kind)

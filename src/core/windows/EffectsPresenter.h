@@ -16,6 +16,8 @@ namespace tinctara {
 namespace EffectsText {
 inline constexpr const char* Caption = "Effekte";
 inline constexpr int WindowSlot = 8;  // the first spare slot of the window table
+// Its state value: the window was open when the program closed and opens again.
+inline constexpr int OpenAtClose = 1;
 inline constexpr int Kinds = 7;
 inline constexpr const char* KindNames[Kinds] = {"Regenbogen / Farbverlauf", "Plasma", "Lauflicht", "Funkeln",
                                                  "Lauftext", "Bild", "Animation"};
@@ -83,8 +85,12 @@ public:
 
     // False when the wall has no element (the user is told).
     bool Form_Load();
+    // The place, and in `state` whether the window stays open (OpenAtClose)
+    // or the user closed it (0).
     void Form_Unload(const WindowPlacement& placement);
     WindowPlacement storedPlacement() const;
+    // The window was open when the program last closed, and a wall is there.
+    static bool reopensAtStart(const ShowModel& model);
 
     void cboArt_Click(int kind);
     void cboRichtung_Click(int direction);

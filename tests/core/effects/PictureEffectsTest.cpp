@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
 namespace tinctara {
@@ -144,6 +145,65 @@ TEST_F(PictureEffects, PalettePngAndSixteenBitGrey)
     ASSERT_TRUE(result.ok()) << result.refusal;
     EXPECT_EQ(result.steps[0].lamps[0], Black);
     EXPECT_EQ(result.steps[0].lamps[1], (Rgbw{255, 255, 255, 0}));
+}
+
+// An interlaced PNG, written with libpng's low-level writer (Adam7).
+bool writeInterlacedPng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    bool written = false;
+    if (!setjmp(png_jmpbuf(png))) {
+        png_init_io(png, file);
+        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+        for (int y = 0; y < height; ++y)
+            rows[y] = const_cast<png_bytep>(rgb.data()) + static_cast<std::size_t>(y) * width * 3;
+        png_set_rows(png, info, rows.data());
+        png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+        written = true;
+    }
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return written;
+}
+
+// A PNG is mapped row by row as libpng decodes it; an interlaced one comes
+// whole. Both must give the lamps of the picture mapped in one piece, and a
+// damaged row stream must leave nothing behind.
+TEST_F(PictureEffects, PngRowByRowMatchesTheWholePicture)
+{
+    constexpr int Width = 37, Height = 23;
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(Width) * Height * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<std::uint8_t>(i * 7 % 251);
+    const EffectWall wall = grid(5, 4);
+    const std::vector<Rgbw> whole = mapPicture({rgb.data(), Width, Height, 3}, wall, PictureFit::Fill, 1.0);
+
+    ASSERT_TRUE(writeInterlacedPng(path("adam7.png"), Width, Height, rgb));
+    ASSERT_TRUE(testing::writePng(path("plain.png"), Width, Height, [&](int x, int y) {
+        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * Width + x) * 3];
+        return Pixel{p[0], p[1], p[2], 255};
+    }));
+    for (const char* name : {"adam7.png", "plain.png"}) {
+        const EffectResult result = picture(path(name), 5, 4, PictureFit::Fill);
+        ASSERT_TRUE(result.ok()) << name << ": " << result.refusal;
+        EXPECT_EQ(result.steps.at(0).lamps, whole) << name;
+    }
+
+    // One byte changed in the middle of the image data: the chunk's check sum
+    // no longer matches, after some rows have been mapped already.
+    std::string damaged = testing::readAll(path("plain.png"));
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 0x10);
+    testing::writeAll(path("damaged.png"), damaged);
+    const EffectResult result = picture(path("damaged.png"), 5, 4);
+    EXPECT_EQ(result.refusal, "Die Bilddatei \"" + path("damaged.png") +
+                                  "\" ist beschädigt oder in keinem bekannten Format (PNG, JPEG, GIF, BMP).");
+    EXPECT_TRUE(result.steps.empty());
 }
 
 TEST_F(PictureEffects, JpegIsDecodedToo)
