@@ -3,7 +3,8 @@
 # program folder of its own.
 #   make_home HOME PROGRAM_FOLDER rows|columns PLAYING(1|0)
 # "columns": the window table as builds before it was written window by window
-# read it (one column per value).
+# read it (one column per value). FADE_EFFECTS_WINDOW=1: the effects window is
+# open beside the wall (builds that have one).
 make_home() {  # home program_folder layout playing
   mkdir -p "$1"
   cp "$2/TINCT_D.MSG" "$1/"
@@ -37,6 +38,8 @@ if layout == "columns":  # value by value: all lefts, then all tops, widths, hei
 else:  # window by window: left, top, width, height, state
     windows[0:4] = main_window
     windows[30:34] = wall_window
+    if os.environ.get("FADE_EFFECTS_WINDOW"):  # the effects window (slot 8) open beside the wall
+        windows[35:40] = 10500, 150, 0, 0, 1
 options = 0x20000 | 0x10000 | 0x100000 | (0x100 if playing else 0)  # reload, wall window open, playing
 write("TINCTARA.ini", ["ini-Datei von TINCTARA 98", "[DMXINI]", lst([60, 0, 0, 228, 1] + [0] * 11), "[OPTIONS]",
       nf(options), nf(80), "[FILES]", home + "/config/WALL11.CFG", "", home + "/sequence/FADE.CSQ", "",

@@ -548,7 +548,8 @@ void MainWindow::closeMainWindow() { close(); }
 void MainWindow::openEffectsWindow()
 {
     Program& p = program_;
-    EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()});
+    if (QMdiSubWindow* frame = EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()}))
+        keepInsideWorkArea(frame);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

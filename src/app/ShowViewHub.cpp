@@ -3,6 +3,7 @@
 #include "InfoWindow.h"
 
 #include "ColourWindow.h"
+#include "EffectsWindow.h"
 #include "MainWindow.h"
 #include "PatchWindow.h"
 #include "PlayUnitProgress.h"
@@ -97,6 +98,7 @@ void ShowViewHub::collectWallChanges()
 
 void ShowViewHub::paintChangesNow()
 {
+    EffectsWindow::outputTicked();  // its preview is painted with the wall
     if (WallWindow* w = wall())
         w->paintChangesNow();
 }

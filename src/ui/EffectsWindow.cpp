@@ -24,6 +24,8 @@ namespace tinctara {
 
 namespace {
 
+constexpr int PreviewPeriodMs = 50;  // the output tick
+
 QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 QString qt(const char* text) { return QString::fromUtf8(text); }
 
@@ -231,26 +233,41 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     layout->addWidget(lblStatus_);
 
     timVorschau_ = new QTimer(this);
-    timVorschau_->setInterval(50);
-    connect(timVorschau_, &QTimer::timeout, this, [this] { presenter_->timVorschau_Timer(); });
+    timVorschau_->setInterval(PreviewPeriodMs);
+    connect(timVorschau_, &QTimer::timeout, this, [this] {
+        timVorschau_->setInterval(PreviewPeriodMs);
+        presenter_->timVorschau_Timer();
+    });
     updating_ = false;
 }
 
-EffectsWindow::~EffectsWindow() = default;
+EffectsWindow::~EffectsWindow()
+{
+    if (shown_ == this)
+        shown_ = nullptr;
+}
 
-void EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
+void EffectsWindow::outputTicked()
+{
+    if (!shown_)
+        return;
+    shown_->timVorschau_->start(PreviewPeriodMs * 3 / 2);
+    shown_->presenter_->timVorschau_Timer();
+}
+
+QMdiSubWindow* EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
 {
     for (QMdiSubWindow* frame : area.subWindowList()) {
         if (frame->widget() && frame->widget()->objectName() == QStringLiteral("frmEffekte")) {
             frame->show();
             area.setActiveSubWindow(frame);
-            return;
+            return frame;
         }
     }
     auto* window = new EffectsWindow(services);
     if (!window->presenter().Form_Load()) {
         delete window;
-        return;
+        return nullptr;
     }
     QMdiSubWindow* frame = area.addSubWindow(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -263,17 +280,21 @@ void EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
     new PlacementKeeper(frame, window->presenter());
     frame->show();
     area.setActiveSubWindow(frame);
+    return frame;
 }
 
 // The preview runs only while the window can be seen.
 void EffectsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    timVorschau_->start();
+    shown_ = this;
+    timVorschau_->start(PreviewPeriodMs);
 }
 
 void EffectsWindow::hideEvent(QHideEvent* event)
 {
+    if (shown_ == this)
+        shown_ = nullptr;
     timVorschau_->stop();
     QWidget::hideEvent(event);
 }

@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QPushButton;
+class QMdiSubWindow;
 class QTimer;
 
 namespace tinctara {
@@ -25,6 +26,7 @@ public:
     explicit EffectPreview(QWidget* parent = nullptr);
     void setWall(const EffectWall& wall);
     void setColours(const std::vector<Rgb>& colours);
+    const std::vector<Rgb>& colours() const { return colours_; }
     QSize sizeHint() const override { return {220, 220}; }
 
 protected:
@@ -44,8 +46,13 @@ public:
 
     EffectsPresenter& presenter() { return *presenter_; }
 
-    // Opens the window in the work area, or brings it up when it is open.
-    static void open(QMdiArea& area, EffectsPresenter::Services services);
+    // Opens the window in the work area, or brings it up when it is open:
+    // its frame, or null when it could not open (no wall).
+    static QMdiSubWindow* open(QMdiArea& area, EffectsPresenter::Services services);
+    // The output ticked: a shown preview moves with it, so that the wall and
+    // the preview are painted in the same pass. Its own timer takes over when
+    // no tick came for a period and a half (the output paused).
+    static void outputTicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,6 +82,7 @@ private:
     QLabel* lblStatus_ = nullptr;
     QTimer* timVorschau_ = nullptr;
     bool updating_ = false;
+    static inline EffectsWindow* shown_ = nullptr;
 };
 
 }  // namespace tinctara

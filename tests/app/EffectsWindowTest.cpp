@@ -61,6 +61,16 @@ private slots:
 
         // The preview plays at the tick: it repaints while it runs.
         QTest::qWait(300);
+        // While the output ticks, the preview moves with each tick, within it.
+        auto* preview = window->findChild<EffectPreview*>("picVorschau");
+        QVERIFY(preview);
+        const std::vector<Rgb> before = preview->colours();
+        bool moved = false;
+        for (int tick = 0; tick < 8 && !moved; ++tick) {
+            program->view().paintChangesNow();
+            moved = preview->colours() != before;
+        }
+        QVERIFY(moved);
 
         // The window keeps its place in the spare slot of the window table.
         auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
@@ -73,6 +83,16 @@ private slots:
         QTRY_VERIFY(!program->mainWindow().findChild<EffectsWindow*>("frmEffekte"));
         QCOMPARE(model.windowPosition(EffectsText::WindowSlot, 5), 0);
         QVERIFY(!EffectsPresenter::reopensAtStart(model));
+
+        // A stored place beyond the work area opens inside it, as every child window does.
+        model.windowPosition(EffectsText::WindowSlot, 1) = 90000;
+        model.windowPosition(EffectsText::WindowSlot, 2) = 60000;
+        EffectsWindow* again = openWithShortcut(*program);
+        QVERIFY(again);
+        const QWidget* area = again->parentWidget()->parentWidget();
+        QVERIFY(area);
+        QVERIFY(again->parentWidget()->geometry().right() <= area->width());
+        QVERIFY(again->parentWidget()->geometry().bottom() <= area->height());
     }
 };
 
