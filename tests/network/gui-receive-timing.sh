@@ -67,36 +67,10 @@ export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$work/runtime"
 
 # The show: 121 elements, four steps of hold 2 and blend 40, playing when the
-# program starts (the settings file restores playback).
-python3 - "$work/home" <<'PY'
-import colorsys, os, sys
-home = sys.argv[1]
-def nf(v): return (" %d" % v) if v >= 0 else "%d" % v
-def lst(vals): return ",".join(nf(v) for v in vals)
-def write(name, lines):
-    os.makedirs(os.path.dirname(os.path.join(home, name)), exist_ok=True)
-    with open(os.path.join(home, name), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
-n, steps = 121, 4
-write("config/WALL11.CFG", ["Configuration von TINCTARA 99", "[NAME]", "Fassade 11 x 11".ljust(20), "[Config]",
-      "ElementeMax = " + nf(n), "Xmax = " + nf(11), "Ymax = " + nf(11), nf(600), nf(600), nf(80), "[DMXINI]",
-      lst([60, 0, 0, 228, 1] + [0] * 11), "[Patching]", lst(range(1, 485)), "[Farbkorrektur]", lst([0] * 484)])
-values = []
-for s in range(steps):
-    for e in range(n):
-        r, g, b = colorsys.hsv_to_rgb(((e % 11 + e // 11) / 22.0 + s / steps) % 1.0, 1.0, 1.0)
-        values += [int(r * 255), int(g * 255), int(b * 255), 0]
-write("sequence/FADE.CSQ", ["Sequence von TINCTARA 99", "[Config]", "ElementeMax =   " + nf(n),
-      "Sequencenmax =   " + nf(steps), "Speed =   " + nf(40), "[WALL]", "Xmax = " + nf(11), "Ymax = " + nf(11),
-      "[OTHERFILES]", "", "", "[Sequence]", lst(values), "[HOLDBLEND]", lst([2, 40] * steps)])
-windows = [0] * 50
-windows[0], windows[10], windows[20], windows[30] = 150, 150, 17000, 12000
-windows[6], windows[16], windows[26], windows[36] = 150, 150, 9900, 9600
-playing = 0x20000 | 0x10000 | 0x100000 | 0x100  # reload, wall window open, playing
-write("TINCTARA.ini", ["ini-Datei von TINCTARA 98", "[DMXINI]", lst([60, 0, 0, 228, 1] + [0] * 11), "[OPTIONS]",
-      nf(playing), nf(80), "[FILES]", home + "/config/WALL11.CFG", "", home + "/sequence/FADE.CSQ", "",
-      "[WINDOWSPOS]", lst(windows)])
-PY
+# program starts (the settings file restores playback), the wall window open.
+# TIMING_WINDOW_TABLE=columns for builds that read the window table by columns.
+. "$(dirname "$0")/../../scripts/fade-show.sh"
+make_home "$work/home" "$shipped" "${TIMING_WINDOW_TABLE:-rows}" 1
 
 # Beside OLA's view, the wire's: a packet socket on lo takes the kernel's
 # timestamp (ns) of every sACN datagram as the sender hands it to lo, so the
