@@ -196,7 +196,6 @@ WallCanvas::WallCanvas(QWidget* parent) : QWidget(parent)
     connect(&flushTimer_, &QTimer::timeout, this, [this] { flush(Later); });
     dirty_.reserve(256);
     visible_.reserve(256);
-    borders_.reserve(4 * 256);
     // The canvas paints all of itself (cells and gaps), so nothing is drawn twice.
     setAttribute(Qt::WA_OpaquePaintEvent);
     cellLayer_ = new QWidget(this);
@@ -208,11 +207,53 @@ void WallCanvas::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     cellLayer_->resize(size());
-    findGaps();
+    findGapsAndBorders();
 }
 
-void WallCanvas::findGaps()
+namespace {
+// Merges one-pixel bars lying on the same line (horizontal bars: same top,
+// vertical bars: same left) where they touch or overlap; the pixels they cover
+// stay the same.
+void mergeBars(std::vector<QRect>& bars, bool horizontal, std::vector<QRect>& into)
 {
+    const auto line = [horizontal](const QRect& r) { return horizontal ? r.top() : r.left(); };
+    const auto from = [horizontal](const QRect& r) { return horizontal ? r.left() : r.top(); };
+    const auto to = [horizontal](const QRect& r) { return horizontal ? r.right() : r.bottom(); };
+    std::sort(bars.begin(), bars.end(), [&](const QRect& a, const QRect& b) {
+        return line(a) != line(b) ? line(a) < line(b) : from(a) < from(b);
+    });
+    for (std::size_t i = 0; i < bars.size();) {
+        const int at = line(bars[i]);
+        const int start = from(bars[i]);
+        int end = to(bars[i]);
+        std::size_t j = i + 1;
+        for (; j < bars.size() && line(bars[j]) == at && from(bars[j]) <= end + 1; ++j)
+            end = std::max(end, to(bars[j]));
+        into.push_back(horizontal ? QRect(QPoint(start, at), QPoint(end, at)) : QRect(QPoint(at, start), QPoint(at, end)));
+        i = j;
+    }
+}
+}  // namespace
+
+void WallCanvas::findGapsAndBorders()
+{
+    // Each cell's border is the one-pixel ring a one-pixel pen draws around
+    // it. Along a row or a column of cells the rings line up, so an 11 x 11
+    // wall fills 44 long bars instead of 484 short ones.
+    std::vector<QRect> horizontal, vertical;
+    for (const WallCellWidget* c : cells_) {
+        const QRect r = c->geometry();
+        if (r.isEmpty())
+            continue;
+        horizontal.push_back(QRect(r.left(), r.top(), r.width(), 1));
+        horizontal.push_back(QRect(r.left(), r.bottom(), r.width(), 1));
+        vertical.push_back(QRect(r.left(), r.top(), 1, r.height()));
+        vertical.push_back(QRect(r.right(), r.top(), 1, r.height()));
+    }
+    borderBars_.clear();
+    mergeBars(horizontal, true, borderBars_);
+    mergeBars(vertical, false, borderBars_);
+
     QRegion cells;
     long long area = 0;
     for (const WallCellWidget* c : cells_) {
@@ -239,7 +280,7 @@ void WallCanvas::addCell(WallCellWidget* cell)
     resize(std::max(width(), corner.x() + 1), std::max(height(), corner.y() + 1));
     if (cellCount() == 1)
         setFocusCell(0);
-    findGaps();
+    findGapsAndBorders();
     cellChanged(cell->index(), Look);
 }
 
@@ -253,6 +294,7 @@ void WallCanvas::removeCells()
     dirty_.clear();
     focusCell_ = 0;
     gaps_ = QRegion();
+    borderBars_.clear();
     resize(0, 0);
 }
 
@@ -406,10 +448,9 @@ void WallCanvas::paintEvent(QPaintEvent* event)
         return;
     }
     // Cells that do not share pixels: the insides, then every border in one
-    // call, then captions and focus frames. The borders are filled as four
-    // one-pixel bars, the pixels a one-pixel pen gives, without its stroker.
+    // call (the painter clips the bars to the region), then captions and focus
+    // frames.
     visible_.clear();
-    borders_.clear();
     const QRect bounds = region.boundingRect();
     const bool oneRect = region.rectCount() == 1;
     for (WallCellWidget* c : cells_) {
@@ -418,18 +459,10 @@ void WallCanvas::paintEvent(QPaintEvent* event)
             continue;
         visible_.push_back(c);
         painter.fillRect(r.adjusted(1, 1, -1, -1), c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
-        borders_.push_back(QRect(r.left(), r.top(), r.width(), 1));
-        if (r.height() > 1)
-            borders_.push_back(QRect(r.left(), r.bottom(), r.width(), 1));
-        if (r.height() > 2) {
-            borders_.push_back(QRect(r.left(), r.top() + 1, 1, r.height() - 2));
-            if (r.width() > 1)
-                borders_.push_back(QRect(r.right(), r.top() + 1, 1, r.height() - 2));
-        }
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(CellBorder);
-    painter.drawRects(borders_.data(), static_cast<int>(borders_.size()));
+    painter.drawRects(borderBars_.data(), static_cast<int>(borderBars_.size()));
     painter.setBrush(Qt::NoBrush);
     for (WallCellWidget* c : visible_)
         paintCaptionAndFocus(painter, *c);

@@ -113,7 +113,7 @@ protected:
 private:
     enum When { Later, PaintNow };
     void flush(When when);
-    void findGaps();
+    void findGapsAndBorders();
     void paintCell(QPainter& painter, WallCellWidget& cell);
     void paintCaptionAndFocus(QPainter& painter, WallCellWidget& cell);
 
@@ -124,7 +124,7 @@ private:
     QRegion gaps_;  // what the cells leave free of the canvas
     bool overlapping_ = false;  // rounding made neighbouring cells share pixels
     std::vector<WallCellWidget*> visible_;  // the cells of one paint
-    std::vector<QRect> borders_;
+    std::vector<QRect> borderBars_;  // the cells' borders, merged along rows and columns
     std::vector<int> dirty_;            // cells to repaint, in the order they changed
     std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
     QTimer flushTimer_;

@@ -363,6 +363,24 @@ private slots:
         QCOMPARE(shown.pixelColor(cell.left(), cell.center().y()), border);
         QCOMPARE(shown.pixelColor(cell.topLeft() + QPoint(1, 1)), QColor(200, 0, 0));
         QCOMPARE(shown.pixelColor(cell.bottomRight() - QPoint(1, 1)), QColor(200, 0, 0));
+
+        // The borders are filled as bars along whole rows and columns: every
+        // cell still has its full ring, and the ring ends where the cell does.
+        for (int index = 0; index < wall->cellCount(); ++index) {
+            const QRect r(wall->cell(index)->mapTo(wall, QPoint(0, 0)), wall->cell(index)->size());
+            const QColor fill = wall->cell(index)->colour();
+            for (int x = r.left(); x <= r.right(); ++x) {
+                QCOMPARE(shown.pixelColor(x, r.top()), border);
+                QCOMPARE(shown.pixelColor(x, r.bottom()), border);
+            }
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                QCOMPARE(shown.pixelColor(r.left(), y), border);
+                QCOMPARE(shown.pixelColor(r.right(), y), border);
+            }
+            const QRect inside = r.adjusted(1, 1, -1, -1);
+            for (const QPoint p : {inside.topLeft(), inside.topRight(), inside.bottomLeft(), inside.bottomRight()})
+                QCOMPARE(shown.pixelColor(p), fill);
+        }
     }
 };
 
