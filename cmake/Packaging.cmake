@@ -43,8 +43,8 @@ and plays them live over ISA and USB interfaces, library-driven cards, sACN
 Without lighting hardware it runs on virtual hardware.
 .
 The package holds the program, the headless tinctara-cli, the program's own
-libraries (libpagestor, libhwport32 with its service hwport32d) and a sample
-show.")
+libraries (libpagestor, libhwport32 with its service hwport32d, the web
+remote's module libtinctararemote) and a sample show.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME "${CPACK_PACKAGE_NAME}_${PROJECT_VERSION}_amd64.deb")

@@ -58,7 +58,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     playUnit_ = std::make_unique<PlayUnitTransfer>(
         PlayUnitTransfer::Services{*model_, view_, user_, sender_, sendToMergerTimer_, ports_});
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
-    remote_ = std::make_unique<ProgramRemote>(*this);
+    remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
 }
 
 Program::~Program()

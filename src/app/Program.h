@@ -12,6 +12,7 @@
 #include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemGridClock.h"
+#include "remote/RemoteOnDemand.h"
 #include "transfer/Pagestor.h"
 #include "transfer/PlayUnitTransfer.h"
 #include "windows/MainWindowPresenter.h"
@@ -38,6 +39,7 @@ struct ProgramSetup {
     Clock* clock = nullptr;             // null: the system clock
     GridClock* gridClock = nullptr;     // null: the monotonic clock; the output grid runs on it
     std::string hardware;               // "direct", "virtual" or empty: hardware.ini decides
+    RemoteServerFactory remoteServer;   // null: the web remote's module beside the program
 };
 
 // The composition root: the one show model and everything wired around it.

@@ -5,20 +5,80 @@
 #include "Program.h"
 #include "WallWindow.h"
 
+#include "dmx/LoadedLibraries.h"
+#include "remote/RemoteAccess.h"
+#include "remote/RemoteModule.h"
+
 #include <QApplication>
 #include <QLabel>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace tinctara {
 
-ProgramRemote::ProgramRemote(Program& program) : program_(program)
+namespace {
+
+// The server module with the library it came from: the library is closed only
+// after the server is gone.
+class ModuleRemote : public RemoteControl {
+public:
+    explicit ModuleRemote(std::vector<std::string> folders) : library_(TinctaraRemoteModule, std::move(folders)) {}
+
+    bool make(RemoteActions& actions, Clock& clock)
+    {
+        const auto makeServer = reinterpret_cast<TinctaraRemoteServerFunction>(library_.symbol(TinctaraRemoteServerSymbol));
+        if (makeServer)
+            server_.reset(makeServer(actions, clock));
+        return server_ != nullptr;
+    }
+
+    std::string start(const RemoteSettings& settings) override { return server_->start(settings); }
+    void stop() override { server_->stop(); }
+    bool running() const override { return server_->running(); }
+    RemoteSettings current() const override { return server_->current(); }
+    std::vector<std::string> addresses() const override { return server_->addresses(); }
+
+private:
+    LibraryByName library_;
+    std::unique_ptr<RemoteControl> server_;
+};
+
+// Beside the executable (the program folder of a build), else where the
+// executable's search path leads (the library folder of an installation);
+// never the data folder, which is the user's.
+std::vector<std::string> executableFolder()
+{
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    return {executable.parent_path().string()};
+}
+
+std::unique_ptr<RemoteControl> loadRemoteModule(RemoteActions& actions, Clock& clock, std::string& problem)
+{
+    auto remote = std::make_unique<ModuleRemote>(executableFolder());
+    if (remote->make(actions, clock))
+        return remote;
+    problem = std::string("Die Fernbedienung kann nicht geladen werden (") + TinctaraRemoteModule + ").";
+    return nullptr;
+}
+
+}  // namespace
+
+ProgramRemote::ProgramRemote(Program& program, RemoteServerFactory factory)
+    : program_(program),
+      server_([this, factory = std::move(factory)](std::string& problem) -> std::unique_ptr<RemoteControl> {
+          if (factory)
+              return factory(*presenter_, program_.clock());
+          return loadRemoteModule(*presenter_, program_.clock(), problem);
+      })
 {
     closedColourWindow_ = std::make_unique<ClosedColourWindow>(ColourWindowPresenter::Services{
         program.model(), program.view(), program.user(), program.selection()});
     presenter_ = std::make_unique<RemotePresenter>(RemotePresenter::Services{
         program.model(), program.view(), program.selection(), program.wallPresenter(), program.sequencer(), *this});
-    server_ = std::make_unique<RemoteServer>(*presenter_, program.clock());
 }
 
 ProgramRemote::~ProgramRemote() = default;
@@ -32,7 +92,7 @@ bool ProgramRemote::startFromSettings()
         settings.code = makeAccessCode();
         storeRemoteSettings(program_.settings(), settings);
     }
-    const std::string problem = server_->start(settings);
+    const std::string problem = server_.start(settings);
     if (!problem.empty())
         std::fprintf(stderr, "%s Das Programm läuft ohne Fernbedienung weiter.\n", problem.c_str());
     return problem.empty();

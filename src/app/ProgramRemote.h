@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RemoteServer.h"
+#include "remote/RemoteOnDemand.h"
 #include "remote/RemotePresenter.h"
 #include "remote/RemoteSettings.h"
 
@@ -11,13 +11,14 @@ namespace tinctara {
 class Program;
 
 // The web remote of one program: its presenter over the program's presenters,
-// the server, and what the remote asks of the windows.
+// the server (loaded when first needed), and what the remote asks of the windows.
 class ProgramRemote : public RemoteHost {
 public:
-    explicit ProgramRemote(Program& program);
+    // A null factory: the server comes from the module beside the program.
+    ProgramRemote(Program& program, RemoteServerFactory factory);
     ~ProgramRemote() override;
 
-    RemoteServer& server() { return *server_; }
+    RemoteOnDemand& server() { return server_; }
     RemotePresenter& presenter() { return *presenter_; }
 
     // Starts the remote when the per-user settings say so; false with the
@@ -36,7 +37,7 @@ private:
     Program& program_;
     std::unique_ptr<ClosedColourWindow> closedColourWindow_;
     std::unique_ptr<RemotePresenter> presenter_;
-    std::unique_ptr<RemoteServer> server_;
+    RemoteOnDemand server_;
 };
 
 }  // namespace tinctara

@@ -3,6 +3,7 @@
 #include "Program.h"
 #include "ProgramFolder.h"
 #include "ProgramRemote.h"
+#include "remote/RemoteAccess.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

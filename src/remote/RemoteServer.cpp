@@ -34,9 +34,9 @@ const char* reason(int status)
 
 }  // namespace
 
-RemoteServer::RemoteServer(RemotePresenter& presenter, Clock& clock, QObject* parent)
+RemoteServer::RemoteServer(RemoteActions& actions, Clock& clock, QObject* parent)
     : QObject(parent),
-      presenter_(presenter),
+      actions_(actions),
       clock_(clock),
       webSockets_(QStringLiteral("Tinctara"), QWebSocketServer::NonSecureMode)
 {
@@ -243,7 +243,7 @@ void RemoteServer::takeWebSocket()
         });
         connect(socket, &QWebSocket::disconnected, this, [this, socket] { drop(socket); });
         if (!last_)
-            last_ = presenter_.state();
+            last_ = actions_.state();
         send(socket, remoteUpdate(nullptr, *last_));
         timer_.start();
     }
@@ -259,7 +259,7 @@ void RemoteServer::receive(QWebSocket* socket, const QString& message)
         socket->close(QWebSocketProtocol::CloseCodeTooMuchData);
         return;
     }
-    RemotePresenter::Reply reply;
+    RemoteReply reply;
     if (!client.limiter.allow(clock_.monotonicMilliseconds())) {
         // A page that goes on flooding is let go; until then it hears once.
         if (++client.refusedInARow > MaxRefusedInARow) {
@@ -271,7 +271,7 @@ void RemoteServer::receive(QWebSocket* socket, const QString& message)
         reply = {false, RemoteText::TooFast};
     } else {
         client.refusedInARow = 0;
-        reply = presenter_.perform(message.toStdString());
+        reply = actions_.perform(message.toStdString());
     }
     send(socket, remoteStatusMessage(reply));
 }
@@ -305,7 +305,7 @@ void RemoteServer::broadcast()
 {
     if (clients_.empty())
         return;
-    RemoteState now = presenter_.state();
+    RemoteState now = actions_.state();
     const std::string update = remoteUpdate(last_ ? &*last_ : nullptr, now);
     last_ = std::move(now);
     if (update.empty())

@@ -2,7 +2,7 @@
 
 #include "platform/Clock.h"
 #include "remote/RemoteAccess.h"
-#include "remote/RemotePresenter.h"
+#include "remote/RemoteMessages.h"
 #include "remote/RemoteSettings.h"
 
 #include <QObject>
@@ -22,7 +22,7 @@ namespace tinctara {
 // WebSocket, on the GUI thread. Every request is judged by RemoteGate before
 // anything is answered, so a request without the code gets a 403 and a
 // WebSocket without it never gets its 101; only then does the socket go to
-// QWebSocketServer::handleConnection. Actions go to the RemotePresenter; the
+// QWebSocketServer::handleConnection. Actions go to the program (RemoteActions); the
 // picture of the show goes out every 50 ms, only what changed.
 class RemoteServer : public QObject, public RemoteControl {
     Q_OBJECT
@@ -33,7 +33,7 @@ public:
     static constexpr int MaxRefusedInARow = 300;
     static constexpr qint64 MaxUnsentBytes = 2 * 1024 * 1024;
 
-    RemoteServer(RemotePresenter& presenter, Clock& clock, QObject* parent = nullptr);
+    RemoteServer(RemoteActions& actions, Clock& clock, QObject* parent = nullptr);
     ~RemoteServer() override;
 
     // RemoteControl
@@ -62,7 +62,7 @@ private:
     void send(QWebSocket* socket, const std::string& text);
     void drop(QWebSocket* socket);
 
-    RemotePresenter& presenter_;
+    RemoteActions& actions_;
     Clock& clock_;
     QTcpServer tcp_;
     QWebSocketServer webSockets_;

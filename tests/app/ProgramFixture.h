@@ -38,6 +38,7 @@ public:
         setup.settings = &settings;
         setup.system = &system;
         setup.clock = clock;
+        setup.remoteServer = remoteServer;
         auto program = std::make_unique<Program>(setup);
         if (!program->start())
             return nullptr;
@@ -74,6 +75,7 @@ public:
     FakeSettingsStore settings;
     FakeSystemInfo system;
     Clock* clock = nullptr;
+    RemoteServerFactory remoteServer;  // null: the module beside the test program
 
 private:
     std::unique_ptr<QTemporaryDir> folder_;

@@ -89,6 +89,21 @@ if grep -a -q '/usr/share/tinctara' "$data/TINCTARA.ini"; then
   fail "the per-user settings still name the installed folder: $(grep -a '/usr/share' "$data/TINCTARA.ini")"
 fi
 
+echo "== the web remote comes from the library folder when it is asked for"
+remote_log="$work/remote.log"
+runuser -u "$user" -- env HOME="$home" XDG_DATA_HOME= XDG_CONFIG_HOME= XDG_RUNTIME_DIR= \
+  xvfb-run -a /usr/bin/tinctara --remote 18765 >"$remote_log" 2>&1 &
+pid=$! waited=0
+until grep -q -e '^http://' -e 'Fernbedienung' "$remote_log" || [ "$waited" -ge 200 ]; do
+  sleep 0.25; waited=$((waited + 1))
+done
+url=$(grep -m1 '^http://' "$remote_log" || true)
+page=
+[ -n "$url" ] && page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=5).status)' "$url" 2>&1 || true)
+pkill -TERM -u "$user" -f '^/usr/bin/tinctara --remote' || true
+wait "$pid" 2>/dev/null || true
+[ "$page" = 200 ] || fail "the installed program's web remote did not answer ($page): $(cat "$remote_log")"
+
 echo "== first start as root writes nothing below /usr"
 roothome="$work/roothome"; mkdir -p "$roothome"
 first_start root "$roothome"

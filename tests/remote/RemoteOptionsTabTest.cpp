@@ -43,7 +43,7 @@ private slots:
         QVERIFY(!on->isChecked());
 
         on->click();
-        RemoteServer& server = program->remote().server();
+        RemoteControl& server = program->remote().server();
         QVERIFY(server.running());
         const std::string code = server.current().code;
         QCOMPARE(url->text(), QStringLiteral("http://127.0.0.1:%1/?code=%2").arg(port).arg(QString::fromStdString(code)));

@@ -3,6 +3,7 @@
 // the windows' presenters.
 #include "../app/ProgramFixture.h"
 #include "ProgramRemote.h"
+#include "RemoteServer.h"
 
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -90,14 +91,16 @@ class RemoteServerTest : public QObject {
     int port_ = 0;
     QString code_;
 
-    RemoteServer& server() { return program_->remote().server(); }
+    // The server linked into the test rather than loaded, so that the test
+    // can count its connections.
+    RemoteServer& server() { return *static_cast<RemoteServer*>(program_->remote().server().loaded()); }
     bool startRemote(const std::string& code)
     {
         RemoteSettings settings;
         settings.port = port_;
         settings.code = code;
         code_ = QString::fromStdString(code);
-        return server().start(settings).empty();
+        return program_->remote().server().start(settings).empty();
     }
     std::array<int, 4> element(int number) const
     {
@@ -109,6 +112,9 @@ private slots:
     void init()
     {
         fixture_.reset();
+        fixture_.remoteServer = [](RemoteActions& actions, Clock& clock) {
+            return std::make_unique<RemoteServer>(actions, clock);
+        };
         program_ = fixture_.start();
         QVERIFY(program_);
         testing::ProgramFixture::buildWall(*program_, 3, 2);

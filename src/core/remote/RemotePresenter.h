@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Selection.h"
+#include "remote/RemoteMessages.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
 #include "windows/ColourWindowPresenter.h"
@@ -13,14 +14,6 @@
 #include <string_view>
 
 namespace tinctara {
-
-namespace RemoteText {
-inline constexpr const char* QuestionOpen = "Eine Frage wartet am Rechner.";
-inline constexpr const char* TooFast = "Zu viele Eingaben auf einmal. Bitte langsamer.";
-inline constexpr const char* WallLocked = "Die Sequenz läuft: erst STOP drücken.";
-inline constexpr const char* Unknown = "Unbekannte Eingabe.";
-inline constexpr const char* Transferring = "Eine Übertragung läuft: bitte warten.";
-}  // namespace RemoteText
 
 // What the remote needs from the program beside the presenters: whether a
 // question waits for an answer, the colour window's apply (the open window's,
@@ -65,29 +58,6 @@ private:
     std::string status_;
 };
 
-// What the page shows, as one picture; two pictures give the update.
-struct RemoteState {
-    struct Cell {
-        Rgb colour;
-        bool selected = false;
-        friend bool operator==(const Cell&, const Cell&) = default;
-    };
-    struct UserColour {
-        std::string name;
-        std::array<std::uint8_t, Planes> levels{};
-        friend bool operator==(const UserColour&, const UserColour&) = default;
-    };
-    int columns = 0;
-    int rows = 0;
-    int count = 0;
-    std::array<Cell, ElementSlots> cells{};
-    bool playing = false;
-    std::string step;  // the sequencer's step field
-    int stepCount = 0;
-    std::string title;
-    std::array<UserColour, UserColours> colours{};
-};
-
 // The remote's actions, each one a named event of the windows' presenters,
 // and the page's picture of the show.
 //
@@ -98,7 +68,7 @@ struct RemoteState {
 //   mix R G B W  this colour through the colour window's apply
 //   play | stop | back | forward   the sequencer's buttons
 //   jump TEXT    TEXT typed into the sequencer's step field
-class RemotePresenter {
+class RemotePresenter : public RemoteActions {
 public:
     struct Services {
         ShowModel& model;
@@ -109,15 +79,12 @@ public:
         RemoteHost& host;
     };
 
-    struct Reply {
-        bool done = false;  // false: refused, nothing happened
-        std::string status;
-    };
+    using Reply = RemoteReply;
 
     explicit RemotePresenter(Services services) : s_(services) {}
 
-    Reply perform(std::string_view message);
-    RemoteState state() const;
+    Reply perform(std::string_view message) override;
+    RemoteState state() const override;
 
 private:
     Reply sequencerButton(int index);
@@ -125,14 +92,5 @@ private:
 
     Services s_;
 };
-
-// The update that takes a page from `before` to `now` (JSON, type "state"):
-// everything when `before` is null, else only what changed; empty when
-// nothing did.
-std::string remoteUpdate(const RemoteState* before, const RemoteState& now);
-// The reply to one action (JSON, type "status").
-std::string remoteStatusMessage(const RemotePresenter::Reply& reply);
-// `text` as a JSON string, safe inside HTML as well; invalid UTF-8 becomes U+FFFD.
-std::string jsonString(std::string_view text);
 
 }  // namespace tinctara
