@@ -13,14 +13,15 @@
 #include <QLabel>
 
 #include <cstdio>
+#include <dlfcn.h>
 #include <filesystem>
 
 namespace tinctara {
 
 namespace {
 
-// The server module with the library it came from: the library is closed only
-// after the server is gone.
+// The server module with the library it came from: the server goes before
+// the library is let go.
 class ModuleRemote : public RemoteControl {
 public:
     explicit ModuleRemote(std::vector<std::string> folders) : library_(TinctaraRemoteModule, std::move(folders)) {}
@@ -28,8 +29,15 @@ public:
     bool make(RemoteActions& actions, Clock& clock)
     {
         const auto makeServer = reinterpret_cast<TinctaraRemoteServerFunction>(library_.symbol(TinctaraRemoteServerSymbol));
-        if (makeServer)
-            server_.reset(makeServer(actions, clock));
+        if (!makeServer)
+            return false;
+        // Once loaded, the module stays until the process ends: Qt Network,
+        // which came with it, keeps global state that an unload would leave
+        // dangling at the application's exit.
+        Dl_info module{};
+        if (dladdr(reinterpret_cast<void*>(makeServer), &module) && module.dli_fname)
+            dlopen(module.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        server_.reset(makeServer(actions, clock));
         return server_ != nullptr;
     }
 
