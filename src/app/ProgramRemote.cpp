@@ -14,61 +14,29 @@
 
 #include <cstdio>
 #include <dlfcn.h>
-#include <filesystem>
 
 namespace tinctara {
 
 namespace {
 
-// The server module with the library it came from: the server goes before
-// the library is let go.
-class ModuleRemote : public RemoteControl {
-public:
-    explicit ModuleRemote(std::vector<std::string> folders) : library_(TinctaraRemoteModule, std::move(folders)) {}
-
-    bool make(RemoteActions& actions, Clock& clock)
-    {
-        const auto makeServer = reinterpret_cast<TinctaraRemoteServerFunction>(library_.symbol(TinctaraRemoteServerSymbol));
-        if (!makeServer)
-            return false;
-        // Once loaded, the module stays until the process ends: Qt Network,
-        // which came with it, keeps global state that an unload would leave
-        // dangling at the application's exit.
-        Dl_info module{};
-        if (dladdr(reinterpret_cast<void*>(makeServer), &module) && module.dli_fname)
-            dlopen(module.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-        server_.reset(makeServer(actions, clock));
-        return server_ != nullptr;
-    }
-
-    std::string start(const RemoteSettings& settings) override { return server_->start(settings); }
-    void stop() override { server_->stop(); }
-    bool running() const override { return server_->running(); }
-    RemoteSettings current() const override { return server_->current(); }
-    std::vector<std::string> addresses() const override { return server_->addresses(); }
-
-private:
-    LibraryByName library_;
-    std::unique_ptr<RemoteControl> server_;
-};
-
-// Beside the executable (the program folder of a build), else where the
-// executable's search path leads (the library folder of an installation);
-// never the data folder, which is the user's.
-std::vector<std::string> executableFolder()
-{
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        return {};
-    return {executable.parent_path().string()};
-}
-
+// The server from libtinctararemote.so, beside the executable (the program
+// folder of a build), else where the executable's search path leads (the
+// library folder of an installation); never from the data folder, which is
+// the user's.
 std::unique_ptr<RemoteControl> loadRemoteModule(RemoteActions& actions, Clock& clock, std::string& problem)
 {
-    auto remote = std::make_unique<ModuleRemote>(executableFolder());
-    if (remote->make(actions, clock))
-        return remote;
+    const std::string folder = executableFolder();
+    LibraryByName library(TinctaraRemoteModule, folder.empty() ? std::vector<std::string>{} : std::vector{folder});
+    const auto makeServer = reinterpret_cast<TinctaraRemoteServerFunction>(library.symbol(TinctaraRemoteServerSymbol));
+    // Once loaded, the module stays until the process ends, whatever becomes
+    // of `library`: the server lives on, and Qt Network, which came with it,
+    // keeps global state that an unload would leave dangling at the
+    // application's exit.
+    Dl_info module{};
+    if (makeServer && dladdr(reinterpret_cast<void*>(makeServer), &module) && module.dli_fname &&
+        dlopen(module.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+        if (RemoteControl* server = makeServer(actions, clock))
+            return std::unique_ptr<RemoteControl>(server);
     problem = std::string("Die Fernbedienung kann nicht geladen werden (") + TinctaraRemoteModule + ").";
     return nullptr;
 }

@@ -1,4 +1,5 @@
 #include "CliApp.h"
+#include "dmx/LoadedLibraries.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,12 +16,11 @@ std::string programFolder()
 {
     if (const char* home = std::getenv("TINCTARA_HOME"); home && *home)
         return home;
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
+    const std::filesystem::path folder = tinctara::executableFolder();
+    if (folder.empty())
         return ".";
     // Installed, the executable lies in bin/ and the program's data in share/tinctara.
-    const auto folder = executable.parent_path();
+    std::error_code error;
     const auto installed = (folder / ".." / "share" / "tinctara").lexically_normal();
     if (!std::filesystem::exists(folder / "TINCT_D.MSG", error) && std::filesystem::is_directory(installed, error))
         return installed.string();

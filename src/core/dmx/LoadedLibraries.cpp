@@ -87,13 +87,18 @@ std::int32_t LoadedDmxCardLibrary::dmxSend2(std::int32_t& handle, const std::uin
     return send2_ ? send2_(&handle, frame) : 0;
 }
 
+std::string executableFolder()
+{
+    std::error_code error;
+    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : executable.parent_path().string();
+}
+
 std::vector<std::string> libraryFolders(const std::string& programFolder)
 {
     std::vector<std::string> folders{programFolder};
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && executable.parent_path().string() != programFolder)
-        folders.push_back(executable.parent_path().string());
+    if (const std::string executable = executableFolder(); !executable.empty() && executable != programFolder)
+        folders.push_back(executable);
     return folders;
 }
 

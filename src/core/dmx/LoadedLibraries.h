@@ -66,5 +66,7 @@ private:
 // The folders the program looks in for the libraries it loads: the program
 // folder, then the folder of the running executable.
 std::vector<std::string> libraryFolders(const std::string& programFolder);
+// The folder of the running executable; empty when it cannot be read.
+std::string executableFolder();
 
 }  // namespace tinctara

@@ -9,8 +9,6 @@
 // program finds it beside its executable or in its library folder and makes
 // the server through this function; the caller owns the result. The "1" is
 // the version of this interface: a module of another build is not used.
-extern "C" {
 using TinctaraRemoteServerFunction = tinctara::RemoteControl* (*)(tinctara::RemoteActions&, tinctara::Clock&);
-}
 inline constexpr const char* TinctaraRemoteModule = "libtinctararemote.so";
 inline constexpr const char* TinctaraRemoteServerSymbol = "tinctaraRemoteServer1";
