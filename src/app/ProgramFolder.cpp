@@ -129,29 +129,55 @@ ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installe
     return {dataFolder, problem};
 }
 
-ProgramFolderChoice resolveProgramFolder(const QString& homeOption)
+ProgramFolderChoice chooseNamedFolder(const QString& named, const QString& dataFolder, const QString& perUser)
 {
-    QString folder = homeOption;
-    if (folder.isEmpty())
-        folder = qEnvironmentVariable("TINCTARA_HOME");
-    bool installed = false;
-    if (folder.isEmpty()) {
-        folder = QCoreApplication::applicationDirPath();
-        const QString installedData = QDir(folder).absoluteFilePath(QStringLiteral("../share/tinctara"));
-        if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("TINCT_D.MSG"))) &&
-            QFileInfo::exists(installedData)) {
-            folder = installedData;
-            installed = true;
-        }
-        folder = QDir::cleanPath(QDir(folder).absolutePath());
-        // Nothing below /usr is written at run time, whoever runs the program.
-        installed = installed || folder.startsWith(QLatin1String("/usr/"));
+    const QString folder = QDir::cleanPath(QDir(named).absolutePath());
+    QString notice;
+    const bool empty = QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    if (empty && folder != QDir::cleanPath(dataFolder) && QDir().mkpath(folder) && writable(folder)) {
+        seedFolder(dataFolder, folder);
+        notice = QStringLiteral("Der Programmordner %1 war leer und wurde mit der Beispielshow aus %2 eingerichtet.")
+                     .arg(folder, QDir::cleanPath(dataFolder));
+    }
+    ProgramFolderChoice choice = chooseProgramFolder(folder, false, perUser);
+    choice.notice = notice;
+    return choice;
+}
+
+namespace {
+
+// Where the shipped show data lies: beside the executable, or for an
+// installed program its share/tinctara. `installed` when it must not be written.
+QString shippedDataFolder(bool& installed)
+{
+    QString folder = QCoreApplication::applicationDirPath();
+    const QString installedData = QDir(folder).absoluteFilePath(QStringLiteral("../share/tinctara"));
+    installed = false;
+    if (!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("TINCT_D.MSG"))) && QFileInfo::exists(installedData)) {
+        folder = installedData;
+        installed = true;
     }
     folder = QDir::cleanPath(QDir(folder).absolutePath());
+    // Nothing below /usr is written at run time, whoever runs the program.
+    installed = installed || folder.startsWith(QLatin1String("/usr/"));
+    return folder;
+}
+
+}  // namespace
+
+ProgramFolderChoice resolveProgramFolder(const QString& homeOption)
+{
+    QString named = homeOption;
+    if (named.isEmpty())
+        named = qEnvironmentVariable("TINCTARA_HOME");
+    bool installed = false;
+    const QString shipped = shippedDataFolder(installed);
 
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const QString perUser = dataHome.isEmpty() ? QString() : QDir(dataHome).filePath(QStringLiteral("tinctara"));
-    return chooseProgramFolder(folder, installed, perUser);
+    if (!named.isEmpty())
+        return chooseNamedFolder(named, shipped, perUser);
+    return chooseProgramFolder(shipped, installed, perUser);
 }
 
 }  // namespace tinctara

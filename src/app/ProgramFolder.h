@@ -9,6 +9,7 @@ namespace tinctara {
 struct ProgramFolderChoice {
     QString folder;
     QString problem;  // German; empty when the folder can be written
+    QString notice;   // German, one line for standard error; empty when there is nothing to say
 };
 
 // The program folder: --home DIR, else TINCTARA_HOME, else the folder of the
@@ -23,6 +24,11 @@ ProgramFolderChoice resolveProgramFolder(const QString& homeOption);
 // The choice for a data folder as found: `installed` when it must not be
 // written, `perUser` the folder to work in instead.
 ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installed, const QString& perUser);
+
+// The choice for a folder the user named (--home, TINCTARA_HOME): used as it
+// is, but one that is empty or not there yet is first seeded from
+// `dataFolder` as a per-user folder is, once, and `notice` says so.
+ProgramFolderChoice chooseNamedFolder(const QString& named, const QString& dataFolder, const QString& perUser);
 
 // Seeds `to` from `from` with the show data only: the show folders with their
 // show files, the message files, TINCTARA.ini (its [FILES] names moved from

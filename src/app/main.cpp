@@ -101,6 +101,8 @@ int main(int argc, char* argv[])
     tinctara::ProgramSetup setup;
     const tinctara::ProgramFolderChoice folder = tinctara::resolveProgramFolder(parser.value(home));
     setup.programFolder = folder.folder.toStdString();
+    if (!folder.notice.isEmpty())
+        std::fprintf(stderr, "%s\n", folder.notice.toUtf8().constData());
     if (parser.isSet(hardware)) {
         const QString choice = parser.value(hardware);
         if (choice != QStringLiteral("direct") && choice != QStringLiteral("virtual")) {

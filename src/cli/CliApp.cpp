@@ -352,12 +352,15 @@ void readBack(int interfaceType, const ShowModel& model, PortIo& ports, LoadedUs
 // file of the emulated memory card, which the bus creates there. A program
 // folder the command must not write (an installed one below /usr, or one it
 // cannot write) lends only its hardware.ini to a private folder that goes
-// when the command ends.
+// when the command ends; so does a folder without hardware.ini, which is no
+// program folder yet (the command line never seeds one).
 class PortBusFolder {
 public:
     explicit PortBusFolder(const std::string& home)
     {
-        if (home.rfind("/usr/", 0) != 0 && ::access(home.c_str(), W_OK) == 0) {
+        std::error_code missing;
+        if (home.rfind("/usr/", 0) != 0 && ::access(home.c_str(), W_OK) == 0 &&
+            std::filesystem::is_regular_file(std::filesystem::path(home) / "hardware.ini", missing)) {
             path_ = home;
             return;
         }

@@ -148,6 +148,44 @@ private slots:
         const ProgramFolderChoice fromOption = resolveProgramFolder(program);
         QCOMPARE(fromOption.folder, program);
     }
+
+    // --home on a folder that is empty or not there yet gets the sample show
+    // once, its settings naming its own copies; a folder with anything in it
+    // is used as it stands.
+    void namedEmptyFolderIsSeededOnce()
+    {
+        QTemporaryDir root;
+        const QString data = root.filePath("build/program");
+        makeDataFolder(data);
+        const QString perUser = root.filePath("user/tinctara");
+        for (const QString& named : {root.filePath("new/home"), root.filePath("empty")}) {
+            QDir().mkpath(root.filePath("empty"));
+            const ProgramFolderChoice first = chooseNamedFolder(named, data, perUser);
+            QCOMPARE(first.folder, named);
+            QVERIFY(first.problem.isEmpty());
+            QCOMPARE(first.notice, "Der Programmordner " + named + " war leer und wurde mit der Beispielshow aus " +
+                                       data + " eingerichtet.");
+            for (const char* name : {"TINCT_D.MSG", "hardware.ini", "FWISA12A.BIN", "7301b.jpg", "tinctara.doc",
+                                     "config/DEMO.CFG", "sequence/DEMO.CSQ", "Farbtbl/DEMO.CCT"})
+                QVERIFY2(QFileInfo(named + "/" + name).isFile(), name);
+            QVERIFY(contents(named + "/TINCTARA.ini").contains(QFile::encodeName(named) + "/config/DEMO.CFG\r\n"));
+            QVERIFY(!contents(named + "/TINCTARA.ini").contains(QFile::encodeName(data)));
+
+            put(named + "/config/DEMO.CFG", "the user's wall");
+            const ProgramFolderChoice again = chooseNamedFolder(named, data, perUser);
+            QCOMPARE(again.folder, named);
+            QVERIFY(again.notice.isEmpty());
+            QCOMPARE(contents(named + "/config/DEMO.CFG"), QByteArray("the user's wall"));
+        }
+
+        const QString used = root.filePath("used");
+        put(used + "/notes.txt", "mine");
+        const ProgramFolderChoice kept = chooseNamedFolder(used, data, perUser);
+        QCOMPARE(kept.folder, used);
+        QVERIFY(kept.notice.isEmpty());
+        QCOMPARE(QDir(used).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"notes.txt"});
+        QVERIFY(!QFileInfo::exists(perUser));
+    }
 };
 
 QTEST_GUILESS_MAIN(ProgramFolderTest)

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace tinctara::cli {
 namespace {
 
@@ -142,6 +144,28 @@ TEST(CliRender, IsaCardIsFoundByTheSearchAndItsMemoryReadBack)
     EXPECT_EQ(isa.exit, 0) << isa.err;
     EXPECT_EQ(lines(isa.out), (std::vector<std::string>{"1,1,21,41,61,0,22,42,62", "2,1,21,41,61,0,22,42,62"}));
     EXPECT_NE(isa.err.find("KELVARTECH 7301B card found at address120h"), std::string::npos) << isa.err;
+}
+
+// The command line reads a program folder; an empty one stays empty (the
+// program seeds such a folder, the command line never does).
+TEST(CliRender, AnEmptyHomeIsNeverWritten)
+{
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("tinctara-cli-home-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"check", "--home", home.string(), "--config", data("DEMO22.CFG")},
+          std::vector<std::string>{"render", "--home", home.string(), "--config", data("DEMO22.CFG"), "--scene",
+                                   data("SRC22.CSC"), "--interface", "isa", "--ticks", "2", "--channels", "1-2"},
+          std::vector<std::string>{"card-image", "--home", home.string(), "--config", data("DEMO22.CFG"),
+                                   "--sequence", data("SHOW22.CSQ"), "--card-size", "64K", "--out",
+                                   (home.parent_path() / (home.filename().string() + ".BIN")).string()}}) {
+        const CliRun r = run(command);
+        EXPECT_TRUE(std::filesystem::is_empty(home)) << command[0] << ": " << r.err;
+    }
+    std::filesystem::remove(home.parent_path() / (home.filename().string() + ".BIN"));
+    std::filesystem::remove_all(home);
 }
 
 TEST(CliRender, PlayFadesThroughTheSequence)

@@ -15,7 +15,7 @@ constexpr const char* Header = "Farbtabelle von TINCTARA 99";
 LoadOutcome loadColourTable(ShowFileContext& context, const std::string& requested)
 {
     ShowModel& model = context.model;
-    auto opened = openWithFallback(context, requested, "farbtbl");
+    auto opened = openWithFallback(context, requested, ShowFolder::ColourTable);
     if (!opened) {
         tell(context, "Konnte Farbtabelle nicht finden");
         model.ColourTableFileName.clear();

@@ -67,7 +67,7 @@ LoadOutcome failSection(ShowFileContext& context, const char* message)
 LoadOutcome loadConfiguration(ShowFileContext& context, const std::string& requested)
 {
     ShowModel& model = context.model;
-    auto opened = openWithFallback(context, requested, "config");
+    auto opened = openWithFallback(context, requested, ShowFolder::Configuration);
     if (!opened) {
         tell(context, "Die Datei " + requested + " konnte nicht gefunden werden.");
         return LoadOutcome::NotFound;

@@ -39,7 +39,7 @@ void readSourceSize(const ShowFileReader& reader, ShowModel& model)
 LoadOutcome loadScene(ShowFileContext& context, const std::string& requested)
 {
     ShowModel& model = context.model;
-    auto opened = openWithFallback(context, requested, "scenen");
+    auto opened = openWithFallback(context, requested, ShowFolder::Scene);
     if (!opened) {
         tell(context, "Konnte Scenendatei nicht finden");
         return LoadOutcome::NotFound;

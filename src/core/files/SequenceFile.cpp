@@ -105,7 +105,7 @@ LoadOutcome loadSequence(ShowFileContext& context, const std::string& requested)
 {
     ShowModel& model = context.model;
     std::optional<BusyPointer> busy(std::in_place, context.user);
-    auto opened = openWithFallback(context, requested, "sequence");
+    auto opened = openWithFallback(context, requested, ShowFolder::Sequence);
     if (!opened) {
         tell(context, "Konnte Sequenz-Datei nicht finden");
         return LoadOutcome::NotFound;

@@ -88,4 +88,17 @@ std::optional<std::string> findIgnoringCase(const std::string& base, std::string
     return file->string();
 }
 
+std::string showInOwnFolder(const std::string& path, const std::string& programFolder, std::string_view showFolder)
+{
+    namespace fs = std::filesystem;
+    if (path.empty() || path.front() != '/' || programFolder.empty())
+        return path;
+    const fs::path folder = fs::path(programFolder).lexically_normal();
+    const fs::path relative = fs::path(path).lexically_normal().lexically_relative(folder);
+    const bool inside = !relative.empty() && *relative.begin() != "..";
+    if (inside)
+        return path;
+    return findIgnoringCase(programFolder, showFolder, fileNamePart(path)).value_or(path);
+}
+
 }  // namespace tinctara

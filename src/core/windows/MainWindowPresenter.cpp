@@ -1,6 +1,7 @@
 #include "windows/MainWindowPresenter.h"
 
 #include "files/SettingsFile.h"
+#include "files/ShowPaths.h"
 #include "model/ShowOperations.h"
 #include "model/WallBuilder.h"
 #include "text/Text.h"
@@ -104,10 +105,12 @@ void MainWindowPresenter::LoadINI()
     }
 
     if (sections.files.values) {
-        model_.ConfigFileName = (*sections.files.values)[0];
-        model_.SceneFileName = (*sections.files.values)[1];
-        model_.SequenceFileName = (*sections.files.values)[2];
-        model_.ColourTableFileName = (*sections.files.values)[3];
+        const auto& names = *sections.files.values;
+        const std::string& folder = services_.programFolder;
+        model_.ConfigFileName = showInOwnFolder(names[0], folder, ShowFolder::Configuration);
+        model_.SceneFileName = showInOwnFolder(names[1], folder, ShowFolder::Scene);
+        model_.SequenceFileName = showInOwnFolder(names[2], folder, ShowFolder::Sequence);
+        model_.ColourTableFileName = showInOwnFolder(names[3], folder, ShowFolder::ColourTable);
     } else if (sections.files.failed) {
         model_.ConfigFileName.clear();
         model_.SceneFileName.clear();

@@ -194,6 +194,40 @@ TEST(MainWindowStartUp, ReloadsTheLastShow)
     }
 }
 
+// A copy of a program folder keeps the original's settings file, which names
+// the original's shows by absolute path: the copy loads (and so saves) its own.
+TEST(MainWindowStartUp, ACopiedProgramFolderUsesItsOwnShows)
+{
+    MainWindowHarness main;
+    const std::string own = main.folder.string();
+    const std::string original = (main.folder.parent_path() / "original-program").string();
+    for (const char* file : {"config/DEMO.CFG", "scenen/ROT.CSC", "Sequence/DEMO.CSQ"}) {
+        std::filesystem::create_directories((main.folder / file).parent_path());
+        std::ofstream(main.folder / file) << "x";
+    }
+    main.writeSettingsWith(StateFlag::AutoLoad,
+                           {original + "/config/DEMO.CFG",
+                            own + "/../" + main.folder.filename().string() + "/../original-program/scenen/ROT.CSC",
+                            original + "/sequence/demo.csq", original + "/Farbtbl/DEMO.CCT"});
+    ASSERT_TRUE(main.presenter.Form_Load());
+    EXPECT_EQ(main.model.ConfigFileName, own + "/config/DEMO.CFG");
+    EXPECT_EQ(main.model.SceneFileName, own + "/scenen/ROT.CSC");
+    EXPECT_EQ(main.model.SequenceFileName, own + "/Sequence/DEMO.CSQ") << "folder and name matched without case";
+    EXPECT_EQ(main.model.ColourTableFileName, original + "/Farbtbl/DEMO.CCT") << "not in the copy: looked up as ever";
+
+    // Names inside the folder in use, relative names and names whose file the
+    // copy lacks stay as they are.
+    MainWindowHarness kept;
+    std::filesystem::create_directories(kept.folder / "config");
+    std::ofstream(kept.folder / "config" / "DEMO.CFG") << "x";
+    const std::string inside = kept.folder.string() + "/shows/DEMO.CFG";
+    kept.writeSettingsWith(StateFlag::AutoLoad, {inside, "ROT.CSC", original + "/sequence/OTHER.CSQ", ""});
+    ASSERT_TRUE(kept.presenter.Form_Load());
+    EXPECT_EQ(kept.model.ConfigFileName, inside);
+    EXPECT_EQ(kept.model.SceneFileName, "ROT.CSC");
+    EXPECT_EQ(kept.model.SequenceFileName, original + "/sequence/OTHER.CSQ");
+}
+
 TEST(MainWindowStartUp, FailedReloadsFollowTheirKind)
 {
     MainWindowHarness scene;
