@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-b
           ola curl iproute2 qt6-websockets-dev libqrencode-dev
           chromium chromium-driver python3-selenium
           libstb-dev libgif-dev libpng-dev pkg-config
-          qt6-translations-l10n xvfb xauth xdotool dbus-daemon at-spi2-core python3-pyatspi
+          qt6-translations-l10n xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
           lintian desktop-file-utils appstream dpkg-dev "$@")
 
 missing=()

@@ -76,29 +76,11 @@ make_home "$work/home" "$shipped" "${TIMING_WINDOW_TABLE:-rows}" 1
 # timestamp (ns) of every sACN datagram as the sender hands it to lo, so the
 # sender's own regularity shows apart from how promptly the receiving side
 # (loopback delivery, olad, the recorder) is scheduled on a busy machine.
-cat > "$work/capture.py" <<'PY'
-import signal, socket, struct, sys
-s = socket.socket(socket.AF_PACKET, socket.SOCK_DGRAM, socket.htons(0x0003))  # ETH_P_ALL: outgoing too
-s.bind(("lo", 0x0003))
-s.setsockopt(socket.SOL_SOCKET, 35, 1)  # SO_TIMESTAMPNS
-out = open(sys.argv[1], "w")
-signal.signal(signal.SIGINT, lambda *a: (out.close(), sys.exit(0)))
-while True:
-    data, ancillary, _, address = s.recvmsg(2048, 64)
-    if address[2] != 4 or address[1] != 0x0800 or len(data) < 141 or data[9] != 17 or struct.unpack("!H", data[22:24])[0] != 5568:
-        continue  # only what is sent on lo (PACKET_OUTGOING): UDP to the sACN port
-    if data[28 + 112] & 0x40:
-        continue  # the three stream-terminated packets at the end
-    for level, kind, value in ancillary:
-        if level == socket.SOL_SOCKET and kind == 35:
-            seconds, nanoseconds = struct.unpack("qq", value[:16])
-            out.write("%d\n" % (seconds * 1000000000 + nanoseconds))
-PY
 capture=
 record() {  # NAME: starts ola_recorder into $work/NAME and the capture into $work/NAME.ns
   ola_recorder --universes 1 --record "$work/$1" > "$work/$1.log" 2>&1 &
   recorder=$!
-  python3 "$work/capture.py" "$work/$1.ns" &
+  python3 "$(dirname "$0")/sacn_capture.py" "$work/$1.ns" &
   capture=$!
   local i
   for i in $(seq 100); do [ -e "$work/$1.ns" ] && break; sleep 0.1; done  # bound and listening

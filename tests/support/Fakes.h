@@ -129,9 +129,15 @@ public:
         history.push_back(on);
     }
     bool isEnabled() const override { return enabled; }
+    void pauseTicks() override
+    {
+        setEnabled(false);
+        ++pauses;
+    }
 
     bool enabled = false;
     std::vector<bool> history;
+    int pauses = 0;  // how many of the disables kept the wire
 };
 
 // A port bus with one ISA card's address latch and 64 KB of card memory at a

@@ -3,6 +3,7 @@
 #include "platform/GridClock.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -42,15 +43,20 @@ public:
     }
 
     // Moves the time to the sleeper's deadline plus `late` and waits until it
-    // has done its grid point and sleeps again.
-    void step(std::int64_t late = 0)
+    // has done its grid point and sleeps again. False, and at once from then
+    // on, when the sender does not sleep again within ten seconds of real
+    // time: it has stopped keeping the grid, and a test fails rather than hangs.
+    bool step(std::int64_t late = 0)
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return sleeping_; });
+        if (stalled_ || !changed_.wait_for(lock, StallLimit, [&] { return sleeping_; }))
+            return !(stalled_ = true);
         const long before = sleeps_;
         now_ = deadline_ + late;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return sleeps_ > before && sleeping_; });
+        if (!changed_.wait_for(lock, StallLimit, [&] { return sleeps_ > before && sleeping_; }))
+            return !(stalled_ = true);
+        return true;
     }
 
     std::vector<std::int64_t> deadlines;  // reserve() to record them
@@ -63,6 +69,8 @@ private:
     long sleeps_ = 0;
     bool sleeping_ = false;
     bool released_ = false;
+    bool stalled_ = false;
+    static constexpr std::chrono::seconds StallLimit{10};
 };
 
 // Tick requests as the UI thread's queue sees them.

@@ -116,11 +116,22 @@ void DmxSender::transmit(OutgoingFrame& frame)
 
 void DmxSender::setEnabled(bool enabled)
 {
-    if (enabled && clock_ && !thread_.joinable())
+    setState(enabled, false);
+}
+
+void DmxSender::pauseTicks()
+{
+    setState(false, true);
+}
+
+void DmxSender::setState(bool enabled, bool keepWire)
+{
+    if ((enabled || keepWire) && clock_ && !thread_.joinable())
         thread_ = std::thread(&DmxSender::run, this);
     {
         std::lock_guard<std::mutex> lock(stateMutex_);
         enabled_ = enabled;
+        keepWire_ = keepWire;
     }
     stateChanged_.notify_all();
 }
@@ -136,10 +147,11 @@ void DmxSender::run()
     realtime.sched_priority = 10;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
     std::int64_t next = clock_->nowNanoseconds() + PeriodNanoseconds;
+    const auto running = [this] { return enabled_.load() || keepWire_.load(); };
     for (;;) {
-        if (!enabled_.load()) {
+        if (!running()) {
             std::unique_lock<std::mutex> lock(stateMutex_);
-            stateChanged_.wait(lock, [this] { return enabled_.load() || stopping_.load(); });
+            stateChanged_.wait(lock, [&] { return running() || stopping_.load(); });
             if (stopping_)
                 return;
             lock.unlock();
@@ -152,6 +164,8 @@ void DmxSender::run()
         const std::int64_t now = clock_->nowNanoseconds();
         if (enabled_.load())
             gridPoint();
+        else if (keepWire_.load())
+            sendNow();
         next = nextGridPoint(next, now);
     }
 }

@@ -42,7 +42,8 @@ struct OutgoingFrame {
 // way; neither waits for the other and nothing is allocated.
 //
 // It is also the output timer (AutoXmit): enabled, the grid runs and asks for
-// ticks; disabled, it neither sends nor asks. Without a clock there is no
+// ticks; disabled, it neither sends nor asks; paused (pauseTicks), it repeats
+// the last frame on the grid and asks for nothing. Without a clock there is no
 // thread, and whoever publishes calls sendNow() itself.
 class DmxSender : public OutputTimer {
 public:
@@ -68,6 +69,7 @@ public:
 
     void setEnabled(bool enabled) override;
     bool isEnabled() const override { return enabled_.load(std::memory_order_relaxed); }
+    void pauseTicks() override;
 
     // Clears the waiting tick request; true when there was one.
     bool takeTickRequest() { return tickRequested_.exchange(false, std::memory_order_acq_rel); }
@@ -91,6 +93,7 @@ private:
     void run();
     void transmit(OutgoingFrame& frame);
     void stopThread();
+    void setState(bool enabled, bool keepWire);
 
     SenderDevices devices_;
     GridClock* clock_;
@@ -105,6 +108,7 @@ private:
 
     std::atomic<bool> tickRequested_{false};
     std::atomic<bool> enabled_{false};
+    std::atomic<bool> keepWire_{false};
     std::atomic<bool> stopping_{false};
     std::mutex stateMutex_;
     std::condition_variable stateChanged_;

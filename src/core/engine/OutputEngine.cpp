@@ -263,7 +263,7 @@ void OutputEngine::BlendeBerechnen()
 
 void OutputEngine::JumpToStep()
 {
-    timer_.setEnabled(false);
+    timer_.pauseTicks();
     view_.setTitle(model_.OsName + StatusText::SceneChange);
     if (model_.CurrentStep < 1)
         model_.CurrentStep = 1;

@@ -27,6 +27,13 @@ bool acceptedKey(int keyCode)
 
 double SequencerPresenter::fieldValue(int index) const { return roundHalfEven(numericValue(field(index))); }
 
+void SequencerPresenter::setField(int index, const std::string& text)
+{
+    s_.show.setSequencerField(index, text);
+    if (index >= 0 && index <= HoldField && shownSinceFocus_[static_cast<std::size_t>(index)])
+        shownSinceFocus_[static_cast<std::size_t>(index)] = text;
+}
+
 void SequencerPresenter::showStep(int step)
 {
     setField(StepField, std::to_string(step));
@@ -270,13 +277,16 @@ void SequencerPresenter::zero()
 
 void SequencerPresenter::txtSequence_Change(int index, std::string_view text)
 {
+    // The user's text: not what the program showed, so it goes to the view alone.
     if (index >= 0 && index <= HoldField && field(index) != text)
-        setField(index, std::string(text));
+        s_.show.setSequencerField(index, std::string(text));
 }
 
-void SequencerPresenter::txtSequence_GotFocus(int /*index*/)
+void SequencerPresenter::txtSequence_GotFocus(int index)
 {
-    s_.timer.setEnabled(false);
+    if (index >= 0 && index <= HoldField)
+        shownSinceFocus_[static_cast<std::size_t>(index)] = field(index);
+    s_.timer.pauseTicks();
     s_.show.setTitle(s_.model.OsName + ": QOR DMX TINCTARA  ....stopped");
 }
 
@@ -334,6 +344,15 @@ void SequencerPresenter::txtSequence_KeyUp(int index, int keyCode)
     titleRunning(": QOR DMX TINCTARA  ....running. Interface = ");
 }
 
+// A time the user typed changes the sequence: the save question at the end
+// must know.
+void SequencerPresenter::storeTime(std::uint16_t& time, std::uint16_t value)
+{
+    if (time != value)
+        s_.model.setDocument(DocumentFlag::SequenceChanged);
+    time = value;
+}
+
 void SequencerPresenter::txtSequence_LostFocus(int index)
 {
     ShowModel& model = s_.model;
@@ -356,6 +375,11 @@ void SequencerPresenter::txtSequence_LostFocus(int index)
     }
     if (index != BlendField && index != HoldField)
         return;
+    auto& shown = shownSinceFocus_[static_cast<std::size_t>(index)];
+    const bool untouched = shown && *shown == field(index);
+    shown.reset();
+    if (untouched)
+        return;
     const bool blend = index == BlendField;
     const double low = blend ? 5 : 1;
     const char* replacement = blend ? "50" : "1";
@@ -370,10 +394,10 @@ void SequencerPresenter::txtSequence_LostFocus(int index)
         s_.user.beep();
         status(blend ? "Nur Werte zwischen 5 und 65534 sind erlaubt." : "Nur Werte zwischen 1 und 65534 sind erlaubt.");
         setField(index, replacement);
-        time = blend ? 50 : 1;
+        storeTime(time, blend ? 50 : 1);
         return;
     }
-    time = static_cast<std::uint16_t>(value);
+    storeTime(time, static_cast<std::uint16_t>(value));
     // A playing sequence takes the new time from the next load on.
     if (model.hasState(StateFlag::SequencePlaying)) {
         PressStop(sequencer_);

@@ -11,6 +11,7 @@
 #include "windows/MainWindowView.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace tinctara {
@@ -69,10 +70,11 @@ public:
 private:
     void status(const std::string& text) { s_.show.setSequencerLabel(text); }
     std::string field(int index) const { return s_.show.sequencerFieldText(index); }
-    void setField(int index, const std::string& text) { s_.show.setSequencerField(index, text); }
+    void setField(int index, const std::string& text);
     double fieldValue(int index) const;
     void showStep(int step);
     void timesFromFields();
+    void storeTime(std::uint16_t& time, std::uint16_t value);
     void titleRunning(const char* prefix);
     bool refuseWithoutSequence();
 
@@ -85,6 +87,10 @@ private:
     Services s_;
     Sequencer sequencer_;
     bool backJump_ = false;
+    // What a field showed since it got the focus, as the program last wrote
+    // it: a field the user left untouched is not checked when it loses the
+    // focus, so focus alone never rewrites a step's time.
+    std::array<std::optional<std::string>, 3> shownSinceFocus_{};
 };
 
 }  // namespace tinctara

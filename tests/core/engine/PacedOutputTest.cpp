@@ -2,7 +2,9 @@
 // so: the sender's thread keeps the grid, the test plays the UI thread.
 #include "dmx/NetworkOutput.h"
 #include "support/EngineHarness.h"
+#include "support/MainWindowFakes.h"
 #include "support/SteppedClock.h"
+#include "windows/SequencerPresenter.h"
 
 #include <gtest/gtest.h>
 
@@ -92,10 +94,12 @@ struct PacedShow : EngineHarness {
     // One grid period; the UI thread runs the tick asked for unless it is held.
     void period(bool uiHeld = false)
     {
-        clock.step();
+        if (!clock.step())
+            ++stalledPeriods;
         if (!uiHeld)
             pacedEngine.RequestedTick();
     }
+    int stalledPeriods = 0;  // grid points the sender never came back from
 
     SlotRecordingSocket socket;
     NetworkOutput network{socket};
@@ -170,6 +174,75 @@ TEST(PacedOutput, GridStaysAbsoluteWhenTheSenderWakesLate)
     EXPECT_EQ(d[3] - d[2], 3 * period);
     EXPECT_EQ(d[4] - d[3], period);
     EXPECT_EQ(show.sent().size(), 3u) << "one datagram per grid point that was kept";
+}
+
+// A sequencer field with the focus stops the tick, and with it the
+// sequence, for as long as the user stays there; the wire must not go dark
+// meanwhile (a network receiver drops a source after 2.5 s of silence), and
+// PLAY afterwards plays exactly as it does without the pause.
+TEST(PacedOutput, FocusInTheBlendFieldRepeatsTheLastFrameAndPlayResumes)
+{
+    constexpr int Focused = 200;
+    constexpr int Played = 100;
+    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+        // The frames PLAY brings without a sender: one per tick.
+        EngineHarness reference;
+        buildFade(reference);
+        reference.model.InterfaceType = static_cast<std::int16_t>(type);
+        reference.model.StepCount = 2;
+        reference.model.setState(StateFlag::SequencePresent);
+        testing::FakeMainWindowCommands referenceWindow;
+        Selection referenceSelection{reference.model, reference.view, reference.user};
+        SequencerPresenter referenceSequencer{{reference.model, reference.view, reference.user, reference.timer,
+                                               reference.engine, referenceWindow, referenceSelection, reference.bus}};
+        referenceSequencer.cmdSequence_Click(PlayButton);
+        std::vector<Frame> played;
+        for (int tick = 0; tick < Played; ++tick) {
+            reference.tick();
+            played.emplace_back(reference.model.DmxFrame.begin(), reference.model.DmxFrame.begin() + DmxChannels);
+        }
+
+        PacedShow show(type);
+        show.model.clearState(StateFlag::SequencePlaying);  // stopped: the wall's picture goes out
+        testing::FakeMainWindowCommands window;
+        Selection selection{show.model, show.view, show.user};
+        SequencerPresenter sequencer{
+            {show.model, show.view, show.user, show.sender, show.pacedEngine, window, selection, show.bus}};
+        show.sender.setEnabled(true);
+        for (int period = 0; period < 10; ++period)
+            show.period();
+        const std::vector<Frame> before = show.sent();
+        ASSERT_EQ(before.size(), 9u) << type;
+        const int posted = show.requests.posted.load();
+
+        sequencer.txtSequence_GotFocus(BlendField);
+        EXPECT_FALSE(show.sender.isEnabled()) << "the tick stops, as ever";
+        EXPECT_EQ(show.view.lastTitle(), "Linux: QOR DMX TINCTARA  ....stopped");
+        for (int period = 0; period < Focused; ++period)
+            show.period();
+        sequencer.txtSequence_LostFocus(BlendField);
+        ASSERT_EQ(show.stalledPeriods, 0) << "the sender stopped its grid while the field had the focus";
+        std::vector<Frame> sent = show.sent();
+        ASSERT_EQ(sent.size(), before.size() + Focused) << "one datagram per grid period, type " << type;
+        for (std::size_t i = before.size(); i < sent.size(); ++i)
+            ASSERT_EQ(sent[i], before.back()) << "datagram " << i + 1 << ", type " << type;
+        EXPECT_EQ(show.requests.posted.load(), posted) << "no tick is asked for while paused";
+
+        sequencer.cmdSequence_Click(PlayButton);
+        EXPECT_TRUE(show.sender.isEnabled());
+        for (int period = 0; period <= Played; ++period)
+            show.period();
+        sent = show.sent();
+        ASSERT_EQ(sent.size(), before.size() + Focused + Played + 1) << type;
+        // The grid point after PLAY still sends the wall's picture; each tick's
+        // frame leaves at the point after it.
+        EXPECT_EQ(sent[before.size() + Focused], before.back()) << type;
+        for (int tick = 0; tick < Played; ++tick)
+            ASSERT_EQ(sent[before.size() + Focused + 1 + static_cast<std::size_t>(tick)],
+                      played[static_cast<std::size_t>(tick)])
+                << "tick " << tick + 1 << " after PLAY, type " << type;
+        EXPECT_NE(played.front(), played.back()) << "the sequence must fade";
+    }
 }
 
 }  // namespace

@@ -217,6 +217,74 @@ TEST(Sequencer, FieldRules)
     EXPECT_EQ(h.view.sequencerFields[2], "1");
 }
 
+// A step whose times came from elsewhere (an effect's blend of 2, a file's
+// hold of 0) keeps them when the user only clicks into a field and out again;
+// what the user types is checked as ever and marks the sequence changed.
+TEST(Sequencer, FocusAloneNeverRewritesAStepTime)
+{
+    struct Case {
+        int field;
+        int foreignTime;
+        std::string typed;
+        int stored;
+        const char* message;
+    };
+    const Case cases[] = {
+        {BlendField, 2, "3", 50, "Nur Werte zwischen 5 und 65534 sind erlaubt."},
+        {BlendField, 2, "70", 70, nullptr},
+        {HoldField, 0, "0", 1, "Nur Werte zwischen 1 und 65534 sind erlaubt."},
+        {HoldField, 0, "12", 12, nullptr},
+    };
+    for (const Case& c : cases) {
+        SequencerHarness h;
+        h.recordRed(10);
+        h.recordRed(20);
+        auto time = [&]() -> std::uint16_t& {
+            return c.field == BlendField ? h.model.blendTime(1) : h.model.holdTime(1);
+        };
+        time() = static_cast<std::uint16_t>(c.foreignTime);
+        h.model.DocumentFlags = 0;  // as saved
+        h.press(Zero);              // step 1 and its times in the fields
+        const std::string shown = h.view.sequencerFields[c.field];
+        const int beeps = h.user.beeps;
+        const std::size_t labels = h.view.labels.size();
+
+        for (int visit = 0; visit < 2; ++visit) {
+            h.sequencer.txtSequence_GotFocus(c.field);
+            h.sequencer.txtSequence_LostFocus(c.field);
+        }
+        EXPECT_EQ(time(), c.foreignTime) << c.field;
+        EXPECT_EQ(h.view.sequencerFields[c.field], shown) << c.field;
+        EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SequenceChanged)) << c.field;
+        EXPECT_EQ(h.user.beeps, beeps) << c.field;
+        EXPECT_EQ(h.view.labels.size(), labels) << "no message for an untouched field";
+
+        h.sequencer.txtSequence_GotFocus(c.field);
+        h.type(c.field, c.typed, 48 + (c.typed.back() - '0'));
+        h.sequencer.txtSequence_LostFocus(c.field);
+        EXPECT_EQ(time(), c.stored) << c.field << " " << c.typed;
+        EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceChanged)) << c.field << " " << c.typed;
+        if (c.message)
+            EXPECT_EQ(h.view.lastLabel(), c.message);
+    }
+}
+
+// The output tick stops while a field has the focus, as ever, but the wire
+// is kept: the timer is paused, not switched off.
+TEST(Sequencer, FieldFocusPausesTheTickAndKeepsTheWire)
+{
+    SequencerHarness h;
+    h.recordRed(10);
+    for (int field : {StepField, BlendField, HoldField}) {
+        h.timer.setEnabled(true);
+        const int pauses = h.timer.pauses;
+        h.sequencer.txtSequence_GotFocus(field);
+        EXPECT_FALSE(h.timer.enabled) << field;
+        EXPECT_EQ(h.timer.pauses, pauses + 1) << field;
+        EXPECT_EQ(h.view.lastTitle(), "Linux: QOR DMX TINCTARA  ....stopped");
+    }
+}
+
 TEST(Sequencer, StepFieldWithoutASequence)
 {
     SequencerHarness h;
