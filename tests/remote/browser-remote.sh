@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# The remote in a real browser against the real program under Xvfb: the
-# program sends sACN to 127.0.0.1 and turns its remote on with --remote.
-# Runs in a private network namespace where one can be made, so that port
-# 5568 is ours alone. Exits 77 (skipped) with the reason where no browser can start.
-# Usage: browser-remote.sh TINCTARA PROGRAM-FOLDER
+# The remote in a real browser against the real program under Xvfb, which
+# turns its remote on with --remote. Runs in a private network namespace where
+# one can be made, so that port 5568 is ours alone. Exits 77 (skipped) with
+# the reason where no browser can start.
+# Usage: browser-remote.sh TINCTARA PROGRAM-FOLDER [phone]
+#   without "phone": the sample show driven through the page, which sends sACN
+#     to 127.0.0.1 (browser_remote.py);
+#   "phone": walls of 11 x 11, 8 x 6 and 1 x 1, one program each, on a phone's
+#     screen (browser_phone.py).
 set -euo pipefail
-program=$1 shipped=$2
+program=$1 shipped=$2 mode=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 
 python=/usr/bin/python3  # Debian's, where python3-selenium lives
+export PYTHONDONTWRITEBYTECODE=1  # headless.py is imported from the source tree
 for tool in chromium chromedriver xvfb-run "$python"; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -29,24 +34,62 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-mkdir -p "$work/config/TINCTARA" "$work/home"
-mkdir -m 700 "$work/runtime"
-(cd "$shipped" && find . -mindepth 1 -maxdepth 1 \( -type d -o ! -perm -u+x \) -exec cp -r {} "$work/home/" \;)
-printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=1' \
-  > "$work/config/TINCTARA/TINCTARA.conf"
+# One X server; each program with a folder of its own: settings, the lock
+# against a second copy, its program folder and what it prints.
+declare -a dirs=() urls=()
+add_program() {  # NAME: copies the shipped folder
+  local dir=$work/$1
+  mkdir -p "$dir/config/TINCTARA" "$dir/home"
+  mkdir -m 700 "$dir/runtime"
+  (cd "$shipped" && find . -mindepth 1 -maxdepth 1 \( -type d -o ! -perm -u+x \) -exec cp -r {} "$dir/home/" \;)
+  dirs+=("$dir")
+}
 
-port=$("$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime HOME=$work \
-  setsid xvfb-run -a -s "-screen 0 1280x1024x24" "$program" --home "$work/home" --remote "$port" \
-  > "$work/out" 2> "$work/err" &
+if [ "$mode" = phone ]; then
+  sizes=(11x11 8x6 1x1)
+  for size in "${sizes[@]}"; do
+    add_program "$size"
+    "$python" "$here/wall_home.py" "$work/$size/home" "${size%x*}" "${size#*x}"
+  done
+else
+  add_program sample
+  printf '%s\n' '[Interface]' 'Type=6' 'SacnDestination=127.0.0.1' 'SacnUniverse=1' \
+    > "$work/sample/config/TINCTARA/TINCTARA.conf"
+fi
+
+read -r -a ports < <("$python" -c '
+import socket, sys
+held = [socket.socket() for _ in range(int(sys.argv[1]))]
+for s in held: s.bind(("127.0.0.1", 0))
+print(" ".join(str(s.getsockname()[1]) for s in held))' "${#dirs[@]}")
+launch=()
+for i in "${!dirs[@]}"; do launch+=("${dirs[$i]}" "${ports[$i]}"); done
+setsid xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  program=$1; shift
+  while [ $# -gt 0 ]; do
+    XDG_CONFIG_HOME=$1/config XDG_RUNTIME_DIR=$1/runtime HOME=$1 "$program" --home "$1/home" --remote "$2" \
+      > "$1/out" 2> "$1/err" &
+    shift 2
+  done
+  wait' launch "$program" "${launch[@]}" > /dev/null 2>&1 &
 gui=$!
-for _ in $(seq 100); do
-  [ -s "$work/out" ] && break
-  sleep 0.1
+for i in "${!dirs[@]}"; do
+  dir=${dirs[$i]} port=${ports[$i]}
+  for _ in $(seq 150); do
+    [ -s "$dir/out" ] && break
+    sleep 0.1
+  done
+  url=$(head -n1 "$dir/out")
+  echo "program prints: $url"
+  [[ "$url" =~ ^http://127\.0\.0\.1:$port/\?code=[A-Za-z0-9]{22}$ ]] || { echo "no URL line"; cat "$dir/err"; exit 1; }
+  [ "$(wc -l < "$dir/out")" = 1 ] || { echo "more than one line on standard output"; exit 1; }
+  urls+=("$url")
 done
-url=$(head -n1 "$work/out")
-echo "program prints: $url"
-[[ "$url" =~ ^http://127\.0\.0\.1:$port/\?code=[A-Za-z0-9]{22}$ ]] || { echo "no URL line"; cat "$work/err"; exit 1; }
-[ "$(wc -l < "$work/out")" = 1 ] || { echo "more than one line on standard output"; exit 1; }
 
-HOME=$work "$python" "$here/browser_remote.py" "$url"
+if [ "$mode" = phone ]; then
+  walls=()
+  for i in "${!sizes[@]}"; do walls+=("${sizes[$i]}=${urls[$i]}"); done
+  HOME=$work "$python" "$here/browser_phone.py" "${walls[@]}"
+else
+  HOME=$work "$python" "$here/browser_remote.py" "${urls[0]}"
+fi

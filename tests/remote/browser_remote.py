@@ -12,13 +12,8 @@ import sys
 import threading
 import time
 
-try:
-    from selenium import webdriver
-    from selenium.webdriver.chrome.service import Service
-    from selenium.webdriver.common.by import By
-except ImportError:
-    print("SKIP: python3-selenium is not installed")
-    sys.exit(77)
+import headless
+from selenium.webdriver.common.by import By
 
 url = sys.argv[1]
 frame_lock = threading.Lock()
@@ -54,17 +49,7 @@ def wait_for(what, check, timeout=10):
     raise AssertionError("timed out waiting for " + what)
 
 
-options = webdriver.ChromeOptions()
-options.binary_location = "/usr/bin/chromium"
-for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
-                 "--window-size=390,844", "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync"):
-    options.add_argument(argument)
-try:
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
-except Exception as error:  # no browser here: say so, never pass silently
-    print("SKIP: headless Chromium does not start: %s" % str(error).splitlines()[0])
-    sys.exit(77)
+driver = headless.start("--window-size=390,844")
 
 def click(element):
     # Into the middle of the screen first: the status line stays at its foot.

@@ -40,9 +40,8 @@
     wall.textContent = '';
     cells.length = 0;
     count = n;
-    wall.style.gridTemplateColumns = 'repeat(' + Math.max(columns, 1) + ', 1fr)';
-    // Square cells, and the whole wall within the screen's height.
-    wall.style.maxWidth = 'calc((100vh - 190px) * ' + Math.max(columns, 1) + ' / ' + Math.max(rows, 1) + ')';
+    wall.style.setProperty('--columns', String(Math.max(columns, 1)));
+    wall.style.setProperty('--rows', String(Math.max(rows, 1)));
     for (let i = 0; i < n; i++) {
       const cell = document.createElement('button');
       cell.type = 'button';
