@@ -94,6 +94,36 @@ private slots:
         QVERIFY(again->parentWidget()->geometry().right() <= area->width());
         QVERIFY(again->parentWidget()->geometry().bottom() <= area->height());
     }
+
+    void changingTheKindRepaintsThePreviewAtOnce()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 3, 2);
+        EffectsWindow* window = openWithShortcut(*program);
+        QVERIFY(window);
+        auto* preview = window->findChild<EffectPreview*>("picVorschau");
+        auto* kind = window->findChild<QComboBox*>("cboArt");
+        auto* status = window->findChild<QLabel*>("lblStatus");
+        QVERIFY(preview && kind && status);
+
+        // No tick in between: the combo box alone brings the new kind.
+        const std::vector<Rgb> rainbow = preview->colours();
+        kind->setCurrentIndex(static_cast<int>(EffectKind::Plasma));
+        const auto& plasma = window->presenter().preview().steps;
+        QVERIFY(!plasma.empty());
+        std::vector<Rgb> expected;
+        for (const Rgbw& lamp : plasma[0].lamps)
+            expected.push_back({lamp.red, lamp.green, lamp.blue});
+        QVERIFY(preview->colours() == expected);
+        QVERIFY(preview->colours() != rainbow);
+
+        kind->setCurrentIndex(static_cast<int>(EffectKind::Picture));
+        QVERIFY(preview->colours() == std::vector<Rgb>(6, Rgb{0, 0, 0}));
+        QCOMPARE(status->text(), QStringLiteral("Bitte wählen Sie eine Bilddatei."));
+        QTest::qWait(200);  // the ticks do not bring the old effect back
+        QVERIFY(preview->colours() == std::vector<Rgb>(6, Rgb{0, 0, 0}));
+    }
 };
 
 QTEST_MAIN(EffectsWindowTest)

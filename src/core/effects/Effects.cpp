@@ -339,6 +339,7 @@ EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& p, i
     const int limit = std::clamp(maxSteps, 0, MaxEffectSteps);
     const int wanted = std::clamp(p.steps, 1, MaxEffectSteps);
     int steps = std::min(wanted, limit);
+    result.sourceSteps = p.kind == EffectKind::Picture ? 1 : wanted;
     if (truncated && wanted > limit && p.kind != EffectKind::Picture && p.kind != EffectKind::Animation)
         *truncated = true;
 
@@ -373,6 +374,7 @@ EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& p, i
             return true;
         });
         result.refusal = decoded.refusal;
+        result.sourceSteps = std::max(decoded.available, static_cast<int>(pictures.size()));
         if (truncated && decoded.more)
             *truncated = true;
         break;

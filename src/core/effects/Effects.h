@@ -73,6 +73,9 @@ struct EffectResult {
     // A refused result may still carry steps for a preview (text with
     // characters outside the font shows them as boxes).
     std::string refusal;
+    // The steps the whole effect has: more than `steps` holds when it was cut
+    // at `maxSteps`.
+    int sourceSteps = 0;
     bool ok() const { return refusal.empty(); }
 };
 

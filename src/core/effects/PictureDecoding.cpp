@@ -1,5 +1,7 @@
 #include "effects/PictureDecoding.h"
 
+#include "text/Text.h"
+
 #include <gif_lib.h>
 #include <png.h>
 #include <stb_image.h>
@@ -426,8 +428,7 @@ GifSurvey surveyGif(const std::string& path, int maxFrames)
             if (std::min(survey.frames, maxFrames) * screen > MaxAnimationPixels) {
                 survey.refusal = "Die Animation " + quoted(path) + " ist zu groß: " + std::to_string(gif->SWidth) +
                                  " x " + std::to_string(gif->SHeight) + " Bildpunkte in " +
-                                 std::to_string(survey.frames) +
-                                 " Bildern, höchstens 1000 Megapixel in allen Bildern sind möglich.";
+                                 counted(survey.frames, "Bild", "Bildern") + ", höchstens 1000 Megapixel in allen Bildern sind möglich.";
                 return survey;
             }
         } else if (record == EXTENSION_RECORD_TYPE) {
@@ -460,6 +461,7 @@ DecodeOutcome decodeGif(const std::string& path, int maxFrames, const FrameSink&
         outcome.refusal = survey.refusal;
         return outcome;
     }
+    outcome.available = survey.frames;
     outcome.more = survey.frames > maxFrames;
     GifHandle gif = openGif(path);
     if (!gif) {
@@ -597,7 +599,8 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
     }
     std::sort(files.begin(), files.end(),
               [](const Numbered& a, const Numbered& b) { return std::tie(a.number, a.name) < std::tie(b.number, b.name); });
-    outcome.more = static_cast<int>(files.size()) > maxFrames;
+    outcome.available = static_cast<int>(files.size());
+    outcome.more = outcome.available > maxFrames;
     if (outcome.more)
         files.resize(static_cast<std::size_t>(maxFrames));
     // Every file is checked before the first is decoded, so a bad one in the

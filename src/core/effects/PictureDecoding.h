@@ -40,6 +40,7 @@ struct DecodeOutcome {
     std::string refusal;   // German text; empty when the frames were delivered
     bool more = false;     // the source had frames beyond `maxFrames`
     int frames = 0;        // frames delivered
+    int available = 0;     // frames of an animated GIF or folder, counted beyond `maxFrames` too
 };
 
 // A single picture file (PNG, JPEG, BMP, the first frame of a GIF), row by

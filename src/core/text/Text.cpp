@@ -88,4 +88,9 @@ std::string hexUpper(long long value)
     return buffer;
 }
 
+std::string counted(long long count, std::string_view singular, std::string_view plural)
+{
+    return std::to_string(count) + " " + std::string(count == 1 ? singular : plural);
+}
+
 }  // namespace tinctara

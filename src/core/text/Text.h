@@ -26,4 +26,8 @@ std::string fixedLength(std::string_view text, std::size_t length);
 // Upper-case hexadecimal without leading zeros (0x120 -> "120").
 std::string hexUpper(long long value);
 
+// A count with its noun: the singular for exactly one, the plural for 0 and
+// for 2 and more ("1 Schritt", "0 Schritte", "2 Schritte").
+std::string counted(long long count, std::string_view singular, std::string_view plural);
+
 }  // namespace tinctara

@@ -2,6 +2,7 @@
 
 #include "model/ShowOperations.h"
 #include "files/ShowPaths.h"
+#include "text/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,6 +11,15 @@
 namespace tinctara {
 
 namespace {
+
+// A picture is decoded again only once its settings have rested this many
+// ticks: typing a path or a gamma would otherwise decode it at every key.
+constexpr int PictureSettleTicks = 6;
+
+std::string stepsText(long long count)
+{
+    return counted(count, "Schritt", "Schritte");
+}
 
 bool stillPicture(int kind)
 {
@@ -91,30 +101,25 @@ void EffectsPresenter::cboArt_Click(int kind)
         return;
     kind_ = kind;
     showKind();
-    dirty_ = true;
-    if (stillPicture(kind_)) {
-        preview_ = {};
-        view_.setStatus(fields_[PictureField].empty() ? "Bitte wählen Sie eine Bilddatei."
-                                                      : "Vorschau zeigt das Bild nach einem Klick auf \"Vorschau\".");
-    }
+    regenerate();  // never the old kind's steps under the new name
 }
 
 void EffectsPresenter::cboRichtung_Click(int direction)
 {
     direction_ = std::clamp(direction, 0, EffectsText::Directions - 1);
-    dirty_ = true;
+    settingsChanged();
 }
 
 void EffectsPresenter::cboMuster_Click(int pattern)
 {
     pattern_ = std::clamp(pattern, 0, EffectsText::Patterns - 1);
-    dirty_ = true;
+    settingsChanged();
 }
 
 void EffectsPresenter::cboEinpassen_Click(int fit)
 {
     fit_ = std::clamp(fit, 0, EffectsText::Fits - 1);
-    dirty_ = true;
+    settingsChanged();
 }
 
 void EffectsPresenter::cboFarbe_Click(int index, int choice)
@@ -122,13 +127,13 @@ void EffectsPresenter::cboFarbe_Click(int index, int choice)
     if (index < 0 || index >= EffectsText::ColourChoices)
         return;
     colourChoice_[index] = std::clamp(choice, 0, UserColours + 1);
-    dirty_ = true;
+    settingsChanged();
 }
 
 void EffectsPresenter::chkWeiss_Click(bool ticked)
 {
     white_ = ticked;
-    dirty_ = true;
+    settingsChanged();
 }
 
 void EffectsPresenter::txtEffekt_Change(int index, std::string_view text)
@@ -136,7 +141,13 @@ void EffectsPresenter::txtEffekt_Change(int index, std::string_view text)
     if (index < 0 || index >= EffectsText::Fields || fields_[index] == text)
         return;
     fields_[index] = text;
+    settingsChanged();
+}
+
+void EffectsPresenter::settingsChanged()
+{
     dirty_ = true;
+    quietTicks_ = 0;
 }
 
 void EffectsPresenter::cmdDatei_Click()
@@ -255,23 +266,25 @@ void EffectsPresenter::regenerate()
     dirty_ = false;
     EffectParameters p;
     std::string problem;
-    view_.setPreviewWall(EffectWall::of(s_.model));
+    const EffectWall wall = EffectWall::of(s_.model);
+    view_.setPreviewWall(wall);
+    previewStep_ = 0;
+    previewTick_ = 0;
     if (!readParameters(p, problem)) {
         preview_ = {};
+        showFrame(std::vector<Rgbw>(static_cast<std::size_t>(wall.elements())));  // dark, not a stale effect
         view_.setStatus(problem);
         return;
     }
     s_.user.setBusyPointer(true);
-    preview_ = GenerateEffect(EffectWall::of(s_.model), p);
+    preview_ = GenerateEffect(wall, p);
     s_.user.setBusyPointer(false);
-    previewStep_ = 0;
-    previewTick_ = 0;
-    if (!preview_.steps.empty())
-        showFrame(preview_.steps[0].lamps);
+    showFrame(preview_.steps.empty() ? std::vector<Rgbw>(static_cast<std::size_t>(wall.elements()))
+                                     : preview_.steps[0].lamps);
     if (!preview_.ok())
         view_.setStatus(preview_.refusal);
     else
-        view_.setStatus(std::to_string(preview_.steps.size()) + " Schritte in der Vorschau.");
+        view_.setStatus(stepsText(static_cast<long long>(preview_.steps.size())) + " in der Vorschau.");
 }
 
 void EffectsPresenter::showFrame(const std::vector<Rgbw>& lamps)
@@ -289,7 +302,7 @@ void EffectsPresenter::showFrame(const std::vector<Rgbw>& lamps)
 // picture before it, then the blend fades into it.
 void EffectsPresenter::timVorschau_Timer()
 {
-    if (dirty_ && !stillPicture(kind_))
+    if (dirty_ && (!stillPicture(kind_) || ++quietTicks_ >= PictureSettleTicks))
         regenerate();
     if (preview_.steps.empty())
         return;
@@ -337,13 +350,10 @@ void EffectsPresenter::apply(ApplyMode mode)
         view_.setStatus(StopFirstMessage);
         return;
     }
-    if (mode == ApplyMode::Replace && model.hasState(StateFlag::SequencePresent) &&
-        s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
-        return;  // cancelled: the sequence stays
-    const int start = mode == ApplyMode::Append ? model.StepCount : 0;
+    const int room = std::max(0, MaxEffectSteps - (mode == ApplyMode::Append ? model.StepCount : 0));
     bool truncated = false;
     s_.user.setBusyPointer(true);
-    const EffectResult result = GenerateEffect(EffectWall::of(model), p, std::max(0, MaxEffectSteps - start), &truncated);
+    const EffectResult result = GenerateEffect(EffectWall::of(model), p, room, &truncated);
     s_.user.setBusyPointer(false);
     if (!result.ok()) {
         s_.user.beep();
@@ -351,19 +361,35 @@ void EffectsPresenter::apply(ApplyMode mode)
         view_.setStatus(result.refusal);
         return;
     }
-    const ApplyOutcome outcome = ApplyEffect(model, s_.user, result.steps, mode, truncated);
+    // Cutting the effect short is the user's choice. When nothing fits,
+    // ApplyEffect refuses with the sequencer's limit message.
+    const int fitting = std::min(room, static_cast<int>(result.steps.size()));
+    const int offered = std::max(result.sourceSteps, static_cast<int>(result.steps.size()));
+    const bool cut = fitting > 0 && fitting < offered;
+    if (cut && s_.user.messageBox("Nur " + std::to_string(fitting) + " von " + std::to_string(offered) +
+                                      " Schritten passen in die Sequenz. Trotzdem " +
+                                      (mode == ApplyMode::Append ? "anhängen?" : "ersetzen?"),
+                                  "", MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes)
+        return;
+    if (mode == ApplyMode::Replace && model.hasState(StateFlag::SequencePresent) &&
+        s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
+        return;  // cancelled: the sequence stays
+    const ApplyOutcome outcome = ApplyEffect(model, s_.user, result.steps, mode, truncated && !cut);
     if (!outcome.applied)
         return;
+    if (outcome.stepsTaken == 0) {
+        view_.setStatus(StepLimitMessage);
+        return;
+    }
     ShowAllElementColours(model, s_.show);
     const int step = model.CurrentStep;
     s_.show.setSequencerField(0, std::to_string(step));
     s_.show.setSequencerField(1, std::to_string(model.blendTime(step)));
     s_.show.setSequencerField(2, std::to_string(model.holdTime(step)));
-    const std::string count = std::to_string(outcome.stepsTaken);
+    const std::string count = stepsText(outcome.stepsTaken);
     view_.setStatus(mode == ApplyMode::Append
-                        ? count + " Schritte an die Sequenz angehängt; sie hat jetzt " +
-                              std::to_string(model.StepCount) + " Schritte."
-                        : "Die Sequenz wurde durch " + count + " Schritte ersetzt.");
+                        ? count + " an die Sequenz angehängt; sie hat jetzt " + stepsText(model.StepCount) + "."
+                        : "Die Sequenz wurde durch " + count + " ersetzt.");
 }
 
 }  // namespace tinctara

@@ -112,6 +112,8 @@ private:
     // The parameters from the fields, or the message saying which is wrong.
     bool readParameters(EffectParameters& parameters, std::string& problem) const;
     void showKind();
+    // A setting changed: the preview is made again at a coming tick.
+    void settingsChanged();
     void regenerate();
     void apply(ApplyMode mode);
     std::vector<Rgbw> chosenColours() const;
@@ -127,6 +129,7 @@ private:
     std::array<int, EffectsText::ColourChoices> colourChoice_{0, 0};
     std::array<std::string, EffectsText::Fields> fields_{};
     bool dirty_ = true;
+    int quietTicks_ = 0;  // ticks since the last change of a setting
 
     // The preview's playback: the step shown last, and the tick within the next.
     EffectResult preview_;

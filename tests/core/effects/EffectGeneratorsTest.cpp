@@ -239,7 +239,9 @@ TEST(EffectLimits, StepsAreBoundedAndAnEmptyWallIsRefused)
     bool truncated = false;
     EXPECT_EQ(GenerateEffect(grid(2, 2), p, MaxEffectSteps, &truncated).steps.size(), 250u);
     p.steps = 60;
-    EXPECT_EQ(GenerateEffect(grid(2, 2), p, 10, &truncated).steps.size(), 10u);
+    const EffectResult cut = GenerateEffect(grid(2, 2), p, 10, &truncated);
+    EXPECT_EQ(cut.steps.size(), 10u);
+    EXPECT_EQ(cut.sourceSteps, 60);
     EXPECT_TRUE(truncated);
     EXPECT_EQ(GenerateEffect(grid(2, 2), p, 60, &truncated).steps.size(), 60u);
     EXPECT_FALSE(truncated);

@@ -318,9 +318,11 @@ TEST_F(PictureEffects, AGifOfManyFramesGivesTheStepsThatFit)
     EffectResult result = GenerateEffect(grid(1, 1), p, MaxEffectSteps, &truncated);
     ASSERT_TRUE(result.ok()) << result.refusal;
     EXPECT_EQ(result.steps.size(), 250u);
+    EXPECT_EQ(result.sourceSteps, 300);
     EXPECT_TRUE(truncated);
     result = GenerateEffect(grid(1, 1), p, 40, &truncated);
     EXPECT_EQ(result.steps.size(), 40u);
+    EXPECT_EQ(result.sourceSteps, 300);
     EXPECT_EQ(result.steps[39].lamps, std::vector<Rgbw>(1, Rgbw{255, 255, 255, 0}));
 }
 

@@ -51,5 +51,13 @@ TEST(HexUpper, NoLeadingZeros)
     EXPECT_EQ(hexUpper(0xAB), "AB");
 }
 
+TEST(Counted, SingularOnlyForOne)
+{
+    EXPECT_EQ(counted(0, "Schritt", "Schritte"), "0 Schritte");
+    EXPECT_EQ(counted(1, "Schritt", "Schritte"), "1 Schritt");
+    EXPECT_EQ(counted(2, "Schritt", "Schritte"), "2 Schritte");
+    EXPECT_EQ(counted(11, "Bild", "Bildern"), "11 Bildern");
+}
+
 }  // namespace
 }  // namespace tinctara

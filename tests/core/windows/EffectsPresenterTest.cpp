@@ -1,11 +1,15 @@
 #include "windows/EffectsPresenter.h"
 
+#include "core/effects/TestPictures.h"
 #include "model/WallBuilder.h"
 #include "support/Fakes.h"
 #include "support/MainWindowFakes.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
 
 namespace tinctara {
@@ -59,6 +63,30 @@ struct EffectsHarness {
             BuildWall(model, show, user, WallBuildKind::FromConfiguration);
     }
 };
+
+// A folder of its own for the picture files a test makes, removed afterwards.
+struct PictureFolder {
+    PictureFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tinctara-effects-window-XXXXXX").string();
+        root = ::mkdtemp(pattern.data());
+    }
+    ~PictureFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    std::string path(const std::string& name) const { return (root / name).string(); }
+    std::filesystem::path root;
+};
+
+std::vector<Rgb> displayOf(const EffectStep& step)
+{
+    std::vector<Rgb> colours;
+    for (const Rgbw& lamp : step.lamps)
+        colours.push_back({lamp.red, lamp.green, lamp.blue});
+    return colours;
+}
 
 TEST(EffectsPresenter, WithoutAWallTheWindowDoesNotOpen)
 {
@@ -160,6 +188,162 @@ TEST(EffectsPresenter, FieldsOutOfRangeAreNamed)
         EXPECT_EQ(h.model.StepCount, 0);
         h.presenter.txtEffekt_Change(c.field, EffectsText::FieldDefaults[c.field]);
     }
+}
+
+TEST(EffectsPresenter, AnEffectThatDoesNotFitIsCutOnlyWhenTheUserSaysYes)
+{
+    PictureFolder folder;
+    std::vector<testing::GifFrame> frames;
+    for (int i = 0; i < 300; ++i)
+        frames.push_back(testing::solidFrame(1, 1, static_cast<std::uint8_t>(i % 2), 10));
+    ASSERT_TRUE(testing::writeGif(folder.path("long.gif"), 1, 1, {{0, 0, 0}, {255, 255, 255}}, frames));
+
+    const struct {
+        const char* name;
+        int recorded;        // steps in the sequence before
+        EffectsButton button;
+        bool animation;      // the 300-frame GIF, else a rainbow of 100 steps
+        MessageAnswer answer;
+        const char* question;
+        int stepsAfter;
+        const char* status;  // after Yes
+    } cases[] = {
+        {"append yes", 200, AppendButton, false, MessageAnswer::Yes,
+         "Nur 50 von 100 Schritten passen in die Sequenz. Trotzdem anhängen?", 250,
+         "50 Schritte an die Sequenz angehängt; sie hat jetzt 250 Schritte."},
+        {"append no", 200, AppendButton, false, MessageAnswer::No,
+         "Nur 50 von 100 Schritten passen in die Sequenz. Trotzdem anhängen?", 200, nullptr},
+        {"replace yes", 4, ReplaceButton, true, MessageAnswer::Yes,
+         "Nur 250 von 300 Schritten passen in die Sequenz. Trotzdem ersetzen?", 250,
+         "Die Sequenz wurde durch 250 Schritte ersetzt."},
+        {"replace no", 4, ReplaceButton, true, MessageAnswer::No,
+         "Nur 250 von 300 Schritten passen in die Sequenz. Trotzdem ersetzen?", 4, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EffectsHarness h;
+        ASSERT_TRUE(h.presenter.Form_Load());
+        h.presenter.txtEffekt_Change(StepsField, std::to_string(c.recorded));
+        h.presenter.cmdEffekt_Click(AppendButton);
+        ASSERT_EQ(h.model.StepCount, c.recorded);
+        h.model.clearDocument(0xFFFF);  // as after saving
+        h.model.CurrentStep = 1;
+        const std::uint8_t lastLevel = h.model.stepColour(c.recorded, 1, Red);
+        h.user.messages.clear();
+
+        if (c.animation) {
+            h.presenter.cboArt_Click(static_cast<int>(EffectKind::Animation));
+            h.presenter.txtEffekt_Change(PictureField, folder.path("long.gif"));
+        } else {
+            h.presenter.txtEffekt_Change(StepsField, "100");
+        }
+        h.user.answers = {c.answer};
+        const std::string statusBefore = h.view.status;
+        h.presenter.cmdEffekt_Click(c.button);
+
+        // One question, and not the limit message after a Yes.
+        ASSERT_EQ(h.user.messages.size(), 1u);
+        EXPECT_EQ(h.user.messages[0].text, c.question);
+        EXPECT_EQ(h.user.messages[0].buttons, MessageButtons::YesNo);
+        EXPECT_EQ(int(h.model.StepCount), c.stepsAfter);
+        if (c.answer == MessageAnswer::Yes) {
+            EXPECT_EQ(h.view.status, c.status);
+            EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceChanged));
+            EXPECT_EQ(h.model.CurrentStep, 250);
+        } else {
+            EXPECT_EQ(h.model.DocumentFlags, 0);
+            EXPECT_EQ(h.model.CurrentStep, 1);
+            EXPECT_EQ(h.model.stepColour(c.recorded, 1, Red), lastLevel);
+            EXPECT_EQ(h.view.status, statusBefore);
+        }
+    }
+}
+
+TEST(EffectsPresenter, WhenNothingFitsTheLimitMessageRefuses)
+{
+    EffectsHarness h;
+    ASSERT_TRUE(h.presenter.Form_Load());
+    h.presenter.txtEffekt_Change(StepsField, "250");
+    h.presenter.cmdEffekt_Click(AppendButton);
+    ASSERT_EQ(h.model.StepCount, 250);
+    h.model.clearDocument(0xFFFF);
+    h.user.messages.clear();
+    h.presenter.txtEffekt_Change(StepsField, "10");
+    h.presenter.cmdEffekt_Click(AppendButton);
+    ASSERT_EQ(h.user.messages.size(), 1u);
+    EXPECT_EQ(h.user.messages[0].text, StepLimitMessage);
+    EXPECT_EQ(h.user.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(h.view.status, StepLimitMessage);
+    EXPECT_EQ(h.model.StepCount, 250);
+    EXPECT_EQ(h.model.DocumentFlags, 0);
+}
+
+TEST(EffectsPresenter, CountsAgreeWithTheirNoun)
+{
+    const struct {
+        const char* steps;
+        const char* preview;
+        const char* appended;
+        const char* replaced;
+    } cases[] = {
+        {"1", "1 Schritt in der Vorschau.", "1 Schritt an die Sequenz angehängt; sie hat jetzt 1 Schritt.",
+         "Die Sequenz wurde durch 1 Schritt ersetzt."},
+        {"2", "2 Schritte in der Vorschau.", "2 Schritte an die Sequenz angehängt; sie hat jetzt 2 Schritte.",
+         "Die Sequenz wurde durch 2 Schritte ersetzt."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.steps);
+        EffectsHarness h;
+        ASSERT_TRUE(h.presenter.Form_Load());
+        h.presenter.txtEffekt_Change(StepsField, c.steps);
+        h.presenter.cmdEffekt_Click(PreviewButton);
+        EXPECT_EQ(h.view.status, c.preview);
+        h.presenter.cmdEffekt_Click(AppendButton);
+        EXPECT_EQ(h.view.status, c.appended);
+        h.presenter.cmdEffekt_Click(ReplaceButton);
+        EXPECT_EQ(h.view.status, c.replaced);
+    }
+}
+
+TEST(EffectsPresenter, ThePreviewFollowsTheKindAndItsSettings)
+{
+    EffectsHarness h;
+    ASSERT_TRUE(h.presenter.Form_Load());
+    const std::vector<Rgb> rainbow = h.view.frames.back();
+
+    // A new kind is shown at once, without waiting for a tick.
+    h.presenter.cboArt_Click(static_cast<int>(EffectKind::Plasma));
+    ASSERT_FALSE(h.presenter.preview().steps.empty());
+    EXPECT_EQ(h.view.frames.back(), displayOf(h.presenter.preview().steps[0]));
+    EXPECT_NE(h.view.frames.back(), rainbow);
+
+    // A picture without a file shows a dark wall, and the ticks keep it dark.
+    const std::vector<Rgb> dark(3, Rgb{0, 0, 0});
+    h.presenter.cboArt_Click(static_cast<int>(EffectKind::Picture));
+    EXPECT_EQ(h.view.frames.back(), dark);
+    EXPECT_EQ(h.view.status, "Bitte wählen Sie eine Bilddatei.");
+    for (int tick = 0; tick < 20; ++tick)
+        h.presenter.timVorschau_Timer();
+    EXPECT_EQ(h.view.frames.back(), dark);
+
+    // A picture follows its fit once the settings rest, and a bad file name
+    // leaves no stale picture behind.
+    PictureFolder folder;
+    ASSERT_TRUE(testing::writePng(folder.path("rb.png"), 2, 1, [](int x, int) {
+        return x == 0 ? testing::Pixel{255, 0, 0, 255} : testing::Pixel{0, 0, 255, 255};
+    }));
+    h.user.dialogResults = {folder.path("rb.png")};
+    h.presenter.cmdDatei_Click();
+    const std::vector<Rgb> fitted = h.view.frames.back();
+    EXPECT_NE(fitted, dark);
+    h.presenter.cboEinpassen_Click(static_cast<int>(PictureFit::Stretch));
+    for (int tick = 0; tick < 20; ++tick)
+        h.presenter.timVorschau_Timer();
+    EXPECT_EQ(h.view.frames.back(), (std::vector<Rgb>{{255, 0, 0}, {128, 0, 127}, {0, 0, 255}}));
+    h.presenter.txtEffekt_Change(PictureField, folder.path("missing.png"));
+    for (int tick = 0; tick < 20; ++tick)
+        h.presenter.timVorschau_Timer();
+    EXPECT_EQ(h.view.frames.back(), dark);
 }
 
 }  // namespace
