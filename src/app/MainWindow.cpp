@@ -399,14 +399,21 @@ void MainWindow::keepInsideWorkArea(QWidget* frame)
 
 QPoint MainWindow::cascadePosition(const QWidget* frame)
 {
-    std::vector<PixelPoint> taken;
-    for (const QMdiSubWindow* other : mdiArea_->subWindowList())
-        if (other != frame && !other->isHidden())
-            taken.push_back({other->x(), other->y()});
-    const int step = std::max(16, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame));
-    const QSize area = workAreaSize();
-    const PixelPoint corner =
-        CascadePosition(taken, step, frame->width(), frame->height(), area.width(), area.height());
+    const QSize size = workAreaSize();
+    CascadeArea area;
+    area.width = size.width();
+    area.height = size.height();
+    const auto rect = [](const QRect& r) { return PixelRect{r.x(), r.y(), r.width(), r.height()}; };
+    for (const QMdiSubWindow* other : mdiArea_->subWindowList()) {
+        if (other == frame || other->isHidden())
+            continue;
+        if (other == wallFrame_)
+            area.wall = rect(other->geometry());
+        else
+            area.open.push_back(rect(other->geometry()));
+    }
+    area.step = std::max(16, frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frame));
+    const PixelPoint corner = CascadePosition(area, frame->width(), frame->height());
     return {corner.x, corner.y};
 }
 

@@ -55,7 +55,7 @@ public:
     // is larger keeps its title bar and close button in reach.
     void keepInsideWorkArea(QWidget* frame);
     // Where a child window without a stored place opens: the next free step
-    // of a cascade from the work area's top-left corner.
+    // of a cascade beside the wall window (CascadePosition).
     QPoint cascadePosition(const QWidget* frame);
     // The colour and patch windows while they are open.
     ColourWindow* colourWindow() const;

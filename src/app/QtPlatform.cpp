@@ -5,9 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTreeView>
 #include <QUrl>
 
 #include <fcntl.h>
@@ -109,6 +112,9 @@ QString nameFilter(const FileDialogRequest& request)
     return both + QLatin1String(";;*");
 }
 
+// Room for a name column of useful width beside the size, type and date.
+constexpr QSize FileDialogSize(900, 520);
+
 QString initialPath(const FileDialogRequest& request)
 {
     QString folder = toQt(request.initialFolder);
@@ -156,25 +162,51 @@ void QtUserInteraction::setBusyPointer(bool busy)
     }
 }
 
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                            QFileDialog::AcceptMode mode)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, toQt(request.title), initialPath(request), nameFilter(request));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    if (mode == QFileDialog::AcceptOpen)
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    else
+        dialog->setDefaultSuffix(toQt(request.defaultExtension));
+    dialog->setViewMode(QFileDialog::Detail);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    dialog->resize(screen ? FileDialogSize.boundedTo(screen->availableGeometry().size()) : FileDialogSize);
+    // Qt gives the columns fixed widths (its own, or what the last dialog left
+    // in the user's settings) that cut sizes, types and dates; these follow
+    // what they show, and the name takes the rest.
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    return dialog;
+}
+
+namespace {
+
+std::optional<std::string> chosenFile(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    const auto dialog = makeFileDialog(parent, request, mode);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return fromQt(dialog->selectedFiles().first());
+}
+
+}  // namespace
+
 std::optional<std::string> QtUserInteraction::openFileDialog(const FileDialogRequest& request)
 {
-    // Qt's own dialog: it speaks German with the program, a desktop's may not.
-    const QString path = QFileDialog::getOpenFileName(parent_, toQt(request.title), initialPath(request),
-                                                      nameFilter(request), nullptr, QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty())
-        return std::nullopt;
-    return fromQt(path);
+    return chosenFile(parent_, request, QFileDialog::AcceptOpen);
 }
 
 std::optional<std::string> QtUserInteraction::saveFileDialog(const FileDialogRequest& request)
 {
-    QFileDialog dialog(parent_, toQt(request.title), initialPath(request), nameFilter(request));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setDefaultSuffix(toQt(request.defaultExtension));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return fromQt(dialog.selectedFiles().first());
+    return chosenFile(parent_, request, QFileDialog::AcceptSave);
 }
 
 void QtUserInteraction::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }

@@ -4,6 +4,7 @@
 #include "platform/OutputTimer.h"
 #include "platform/UserInteraction.h"
 
+#include <QFileDialog>
 #include <QLockFile>
 #include <QPointer>
 #include <QString>
@@ -16,6 +17,12 @@ namespace tinctara {
 
 QString toQt(const std::string& text);
 std::string fromQt(const QString& text);
+
+// Qt's own file dialog for a request (it speaks German with the program, a
+// desktop's may not), in the detail view and at a size where the sizes, types
+// and dates show whole.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                            QFileDialog::AcceptMode mode);
 
 // Message boxes, beep, busy pointer, file dialogs and event processing, by Qt.
 class QtUserInteraction : public UserInteraction {

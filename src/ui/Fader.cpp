@@ -1,6 +1,7 @@
 #include "Fader.h"
 
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleOptionSlider>
 
 namespace tinctara {
@@ -9,6 +10,7 @@ namespace {
 // The delays of Qt's own scroll bars.
 constexpr int FirstRepeatMs = 500;
 constexpr int RepeatMs = 50;
+constexpr int FocusFrameWidth = 2;
 }  // namespace
 
 Fader::Fader(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
@@ -112,6 +114,21 @@ void Fader::hideEvent(QHideEvent* event)
 {
     stop();
     QScrollBar::hideEvent(event);
+}
+
+void Fader::paintEvent(QPaintEvent* event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QRect r = rect();
+    const int w = FocusFrameWidth;
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), w), highlight);
+    painter.fillRect(QRect(r.left(), r.bottom() - w + 1, r.width(), w), highlight);
+    painter.fillRect(QRect(r.left(), r.top() + w, w, r.height() - 2 * w), highlight);
+    painter.fillRect(QRect(r.right() - w + 1, r.top() + w, w, r.height() - 2 * w), highlight);
 }
 
 }  // namespace tinctara

@@ -10,7 +10,9 @@ namespace tinctara {
 // desk. Dragging, the keys and the wheel follow the inverted appearance in Qt
 // already; the arrow buttons and clicks on the track do not, so this bar
 // handles them itself: the upper arrow and a click above the thumb raise the
-// value, held down they repeat until the thumb reaches the pointer.
+// value, held down they repeat until the thumb reaches the pointer. A scroll
+// bar shows no focus of its own; a fader with the focus has a frame in the
+// highlight colour, so that the user sees where the arrow keys go.
 class Fader : public QScrollBar {
     Q_OBJECT
 public:
@@ -22,6 +24,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QStyle::SubControl controlAt(const QPoint& position) const;

@@ -233,6 +233,86 @@ private slots:
         QCOMPARE(fader->value(), 255);
     }
 
+    // Tab reaches the faders; the one with the focus is framed in the
+    // highlight colour all round, the others are not.
+    void aFaderWithTheFocusShowsIt()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* fader = window->findChild<QScrollBar*>("ScrFarbe_0");
+        const QImage unfocused = fader->grab().toImage();
+        for (int tab = 0; tab < 20 && QApplication::focusWidget() != fader; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), fader);
+
+        const QImage focused = fader->grab().toImage();
+        const QColor highlight = fader->palette().color(QPalette::Highlight);
+        const int w = focused.width();
+        const int h = focused.height();
+        const QPoint edges[] = {{0, h / 2}, {1, h / 2}, {w - 1, h / 2}, {w - 2, h / 2},
+                                {w / 2, 0}, {w / 2, 1}, {w / 2, h - 1}, {w / 2, h - 2}};
+        for (const QPoint& at : edges) {
+            const QByteArray where = QByteArray::number(at.x()) + "," + QByteArray::number(at.y());
+            QVERIFY2(focused.pixelColor(at) == highlight, where.constData());
+            QVERIFY2(unfocused.pixelColor(at) != highlight, where.constData());
+        }
+        QCOMPARE(window->findChild<QScrollBar*>("ScrFarbe_1")->grab().toImage(), unfocused);
+
+        QTest::keyClick(fader, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != fader);
+        QCOMPARE(fader->grab().toImage(), unfocused);
+    }
+
+    // The keys of a fader with the focus, as a user expects of a fader whose
+    // top is 255; each change goes the mouse's way, into the mix, the value
+    // field and the selected element.
+    void keysOfAFocusedFader()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* fader = window->findChild<QScrollBar*>("ScrFarbe_2");
+        auto* field = window->findChild<QLineEdit*>("txtFarbe_2");
+        auto* lowest = window->findChild<QCheckBox*>("chkMindest");
+        struct Press {
+            const char* what;
+            Qt::Key key;
+            int from;
+            int expected;
+            bool minimumOne = false;
+        };
+        const Press presses[] = {
+            {"up", Qt::Key_Up, 100, 101},
+            {"right", Qt::Key_Right, 100, 101},
+            {"down", Qt::Key_Down, 100, 99},
+            {"left", Qt::Key_Left, 100, 99},
+            {"page up", Qt::Key_PageUp, 100, 110},
+            {"page down", Qt::Key_PageDown, 100, 90},
+            {"end: full", Qt::Key_End, 100, 255},
+            {"home: off", Qt::Key_Home, 100, 0},
+            {"page up near the top stops at 255", Qt::Key_PageUp, 250, 255},
+            {"page down near the bottom stops at 0", Qt::Key_PageDown, 4, 0},
+            {"up at the top", Qt::Key_Up, 255, 255},
+            {"home with the lowest value 1", Qt::Key_Home, 100, 1, true},
+            {"down from the lowest value 1", Qt::Key_Down, 1, 1, true},
+        };
+        for (const Press& p : presses) {
+            if (lowest->isChecked() != p.minimumOne)
+                QTest::mouseClick(lowest, Qt::LeftButton);
+            fader->setValue(p.from);
+            fader->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(fader, p.key);
+            QVERIFY2(fader->value() == p.expected, p.what);
+            QVERIFY2(model.MixColour[2] == p.expected, p.what);
+            QVERIFY2(field->text() == QString::number(p.expected), p.what);
+            QVERIFY2(model.colour(Blue, 2) == p.expected, p.what);
+        }
+    }
+
     void colourTableLoadReachesTheWindowAndClosingKeepsTheGeometry()
     {
         auto program = startProgram();

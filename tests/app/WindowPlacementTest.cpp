@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 
 #include <climits>
@@ -112,6 +113,66 @@ private slots:
             QVERIFY2(!corners.contains(frame->pos()), qPrintable(what + " opened on another window's corner"));
             QVERIFY2(area.contains(frame->geometry()), qPrintable(what));
             corners.append(frame->pos());
+        }
+    }
+
+    // At a first start F7, F6 and F5 open their windows beside the wall, each
+    // a step from the one before, so that no cell and no title bar is hidden;
+    // a stored place still wins.
+    void firstStartWindowsOpenBesideTheWall_data()
+    {
+        QTest::addColumn<bool>("sequencerStored");
+        QTest::newRow("no place stored") << false;
+        QTest::newRow("the sequencer's place stored over the wall") << true;
+    }
+
+    void firstStartWindowsOpenBesideTheWall()
+    {
+        QFETCH(bool, sequencerStored);
+        auto program = startWith([&](ShowModel& model) {
+            if (sequencerStored)
+                store(model, WindowNumber::Sequencer, 300, 300);
+        });
+        QVERIFY(program);
+        MainWindow& main = program->mainWindow();
+        // Room beside a small wall: the work area of the default main window.
+        main.resize(1024, 720);
+        testing::ProgramFixture::buildWall(*program, 3, 3);
+        WallWindow* wallWindow = main.wallWindow();
+        QVERIFY(wallWindow->isVisible());
+        const QRect wall = wallWindow->parentWidget()->geometry();
+
+        const struct {
+            Qt::Key key;
+            const char* window;
+        } opened[] = {{Qt::Key_F7, "frmColor"}, {Qt::Key_F6, "frmControl"}, {Qt::Key_F5, "frmElement"}};
+        QList<QWidget*> frames;
+        for (const auto& o : opened) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &main, o.key);
+            auto* child = main.findChild<QWidget*>(QString::fromLatin1(o.window));
+            QVERIFY2(child && child->isVisible(), o.window);
+            frames.append(child->parentWidget());
+        }
+
+        const QRect area = main.mdiArea()->viewport()->rect();
+        const int titleBar = frames[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, frames[0]);
+        const double dpi = main.screen()->logicalDotsPerInch();
+        for (int i = 0; i < frames.size(); ++i) {
+            const QRect frame = frames[i]->geometry();
+            const QByteArray what = opened[i].window;
+            QVERIFY2(area.contains(frame), what.constData());
+            if (sequencerStored && what == "frmControl") {
+                QCOMPARE(frame.topLeft(), QPoint(qRound(300 * dpi / 1440), qRound(300 * dpi / 1440)));
+                continue;
+            }
+            QVERIFY2(wall.right() + frame.width() < area.width(), what + ": no room to test in");
+            QVERIFY2(!frame.intersects(wall), what + " lies over the wall");
+            for (int j = 0; j < i; ++j) {
+                const QRect before = frames[j]->geometry();
+                const QRect titleOfBefore(before.topLeft(), QSize(before.width(), titleBar));
+                QVERIFY2(frame.topLeft() != before.topLeft(), what + " on another window's place");
+                QVERIFY2(!frame.intersects(titleOfBefore), what + " covers the title bar of " + opened[j].window);
+            }
         }
     }
 

@@ -32,10 +32,22 @@ PixelRect FitMainWindow(const PixelRect& stored, const PixelRect& available, int
 // put at the area's left or top edge.
 PixelRect KeepInsideArea(const PixelRect& frame, int areaWidth, int areaHeight);
 
-// Where a child window without a stored place opens: the first step of a
-// cascade (0,0), (step,step), ... whose corner no other window takes and at
-// which the frame fits into the area; the first step when none is free.
-PixelPoint CascadePosition(const std::vector<PixelPoint>& takenCorners, int step, int frameWidth, int frameHeight,
-                           int areaWidth, int areaHeight);
+// What a child window without a stored place is placed among, in the work
+// area's pixels.
+struct CascadeArea {
+    int width = 0;
+    int height = 0;
+    PixelRect wall;               // the wall window's frame; empty while it is not shown
+    std::vector<PixelRect> open;  // the other open windows' frames
+    int step = 24;                // a title bar's height
+};
+
+// Where a child window without a stored place opens: beside the wall window,
+// to its right or else below it, so that it hides no cell; each next window a
+// step further down and right, so that no window covers another's title bar.
+// Only where no place beside the wall fits the frame does it go over the wall,
+// as far to its right as the area allows. The frame always fits into the area
+// unless it is larger.
+PixelPoint CascadePosition(const CascadeArea& area, int frameWidth, int frameHeight);
 
 }  // namespace tinctara

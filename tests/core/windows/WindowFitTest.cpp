@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 namespace tinctara {
 namespace {
@@ -64,20 +65,69 @@ TEST(WindowFitTest, ChildWindowIsKeptInsideTheWorkArea)
     }
 }
 
-TEST(WindowFitTest, WindowsWithoutAPlaceCascade)
+// A child window without a stored place, 300 x 200 unless said, in a work area
+// of 1024 x 690 with title bars of 24 pixels.
+TEST(WindowFitTest, WindowsWithoutAPlaceCascadeBesideTheWall)
 {
-    // Nothing open: the corner of the work area.
-    EXPECT_EQ(CascadePosition({}, 24, 300, 200, 1024, 690), (PixelPoint{0, 0}));
-    // The wall at (0,0) and the colour window one step down: the third step.
-    EXPECT_EQ(CascadePosition({{0, 0}, {24, 24}}, 24, 300, 200, 1024, 690), (PixelPoint{48, 48}));
-    // A window a few pixels off a step still takes it.
-    EXPECT_EQ(CascadePosition({{3, 2}}, 24, 300, 200, 1024, 690), (PixelPoint{24, 24}));
-    // A gap in the cascade is filled first.
-    EXPECT_EQ(CascadePosition({{0, 0}, {48, 48}}, 24, 300, 200, 1024, 690), (PixelPoint{24, 24}));
-    // No step left at which the frame fits: back to the corner.
-    EXPECT_EQ(CascadePosition({{0, 0}, {24, 24}}, 24, 300, 650, 1024, 690), (PixelPoint{0, 0}));
-    // A frame larger than the area still opens at the corner.
-    EXPECT_EQ(CascadePosition({}, 24, 2000, 2000, 1024, 690), (PixelPoint{0, 0}));
+    struct Case {
+        const char* what;
+        PixelRect wall;
+        std::vector<PixelRect> open;
+        PixelPoint expected;
+        PixelPoint frame{300, 200};
+        PixelPoint area{1024, 690};
+    };
+    constexpr PixelRect WallAtLeft{0, 0, 400, 500};
+    const Case cases[] = {
+        // Without a wall: a cascade from the corner.
+        {"nothing open", {}, {}, {0, 0}},
+        {"two cascaded", {}, {{0, 0, 300, 200}, {24, 24, 300, 200}}, {48, 48}},
+        {"a window a few pixels below a step keeps its title bar", {}, {{3, 2, 300, 200}}, {48, 48}},
+        {"a gap would cover the title bar of the window after it", {}, {{0, 0, 300, 200}, {48, 48, 300, 200}}, {72, 72}},
+        {"no room further down: on along the lower edge",
+         {},
+         {{0, 0, 300, 650}, {24, 24, 300, 650}},
+         {336, 40},
+         {300, 650}},
+        {"larger than the area: the corner", {}, {}, {0, 0}, {2000, 2000}},
+
+        // The wall at the left: the windows open to its right.
+        {"wall at the left", WallAtLeft, {}, {400, 0}},
+        {"the second window a step down and right", WallAtLeft, {{400, 0, 300, 200}}, {424, 24}},
+        {"the third", WallAtLeft, {{400, 0, 300, 200}, {424, 24, 300, 200}}, {448, 48}},
+        {"a window placed by the user beside the wall is stepped over",
+         WallAtLeft,
+         {{410, 10, 300, 200}},
+         {448, 48}},
+        {"a wide window goes on down the right edge",
+         WallAtLeft,
+         {{400, 0, 600, 200}, {424, 24, 600, 200}},
+         {424, 48},
+         {600, 200}},
+        {"a tall wall lower down: level with its top", {0, 120, 400, 500}, {}, {400, 120}},
+        {"a low wall near the lower edge: as high up as the frame fits", {0, 600, 400, 90}, {}, {400, 490}},
+
+        // No room to the right.
+        {"wall as wide as the area: below it", {0, 0, 1024, 300}, {}, {0, 300}},
+        {"below it, the second a step on", {0, 0, 1024, 300}, {{0, 300, 300, 200}}, {24, 324}},
+        {"wall filling the area: over it at the right edge, its title bar free", {0, 0, 1024, 690}, {}, {724, 24}},
+        {"wall filling the area, the second below the first",
+         {0, 0, 1024, 690},
+         {{724, 24, 300, 200}},
+         {724, 48}},
+        {"small screen, no room beside the wall: as far right as it fits",
+         {0, 0, 300, 400},
+         {},
+         {240, 24},
+         {400, 300},
+         {640, 480}},
+        {"a wall far outside the area", {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, {}, {724, 490}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CascadeArea area{c.area.x, c.area.y, c.wall, c.open, 24};
+        EXPECT_EQ(CascadePosition(area, c.frame.x, c.frame.y), c.expected);
+    }
 }
 
 }  // namespace
