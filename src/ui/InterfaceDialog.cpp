@@ -101,9 +101,10 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
         lblNetwork_[n]->setBuddy(txtNetwork_[n]);
         // The captions change with the tab; the column takes the wider one, so
         // that the fields stand still.
+        const QFontMetrics metrics = lblNetwork_[n]->fontMetrics();
         int caption = 0;
         for (const auto& captions : P::NetworkLabels)
-            caption = std::max(caption, lblNetwork_[n]->fontMetrics().horizontalAdvance(QString::fromUtf8(captions[i])));
+            caption = std::max(caption, metrics.horizontalAdvance(QString::fromUtf8(captions[i])));
         lblNetwork_[n]->setMinimumWidth(caption);
         connect(txtNetwork_[n], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { presenter_->txtNetwork_Change(i, text.toStdString()); });
@@ -113,7 +114,7 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     for (int i = 0; i < P::NetworkFields; ++i)
         fitFieldToTexts(txtNetwork_[static_cast<std::size_t>(i)], widestNetworkTexts(i));
     // Every tab keeps the room of all four rows, so that the dialog opens big
-    // enough for the network tabs and keeps its size from tab to tab.
+    // enough for the network tabs and keeps its width from tab to tab.
     network_->setMinimumSize(network_->sizeHint());
     keepRoomWhenHidden(network_);
     network_->hide();

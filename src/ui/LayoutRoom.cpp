@@ -18,16 +18,16 @@ int fieldWidthFor(const QLineEdit& field, const QStringList& texts)
     // cursor after the last letter takes one more.
     constexpr int SideMargin = 2;
     constexpr int Cursor = 1;
-    const QMargins text = field.textMargins();
-    const QMargins contents = field.contentsMargins();
-    const int inner = widest + 2 * SideMargin + Cursor + text.left() + text.right() + contents.left() + contents.right();
+    const QMargins margins = field.textMargins() + field.contentsMargins();
+    const int inner = widest + 2 * SideMargin + Cursor + margins.left() + margins.right();
 
     QStyleOptionFrame option;
     option.initFrom(&field);
     option.lineWidth = field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field) : 0;
     option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, metrics.height()), &field).width();
+    const QSize needed(inner, metrics.height());
+    return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, needed, &field).width();
 }
 
 void fitFieldToTexts(QLineEdit* field, const QStringList& texts)
