@@ -32,6 +32,22 @@ class TestAndOptionsWindowTest : public QObject {
         return fixture_.start(StateFlag::AutoLoad);
     }
 
+    // The options window open over a 5 x 4 wall on the 7301B card, whose
+    // timing block has a break of 88 us.
+    std::unique_ptr<Program> startWithOptionsOpen()
+    {
+        auto program = startProgram();
+        if (!program)
+            return nullptr;
+        ShowModel& model = program->model();
+        testing::ProgramFixture::buildWall(*program, 5, 4);
+        model.InterfaceType = Interface::IsaCard7301AB;
+        const std::int16_t block[] = {60, 0, 0, 80, 0};
+        std::copy(std::begin(block), std::end(block), model.DmxTiming.begin());
+        program->mainWindow().action("mnuOptionen")->trigger();
+        return program;
+    }
+
 private slots:
     void faderDrivesTheTestLevelsAndClosingEndsTestMode()
     {
@@ -72,15 +88,10 @@ private slots:
 
     void optionsCheckAndApplyTheTiming()
     {
-        auto program = startProgram();
+        auto program = startWithOptionsOpen();
         QVERIFY(program);
         ShowModel& model = program->model();
-        testing::ProgramFixture::buildWall(*program, 5, 4);
-        model.InterfaceType = Interface::IsaCard7301AB;
-        const std::int16_t block[] = {60, 0, 0, 80, 0};
-        std::copy(std::begin(block), std::end(block), model.DmxTiming.begin());
         MainWindow& window = program->mainWindow();
-        window.action("mnuOptionen")->trigger();
         auto field = [&](int i) { return window.findChild<QLineEdit*>(QStringLiteral("txtDMX_%1").arg(i)); };
         QVERIFY(field(0));
         QCOMPARE(field(0)->text(), QStringLiteral("88"));
@@ -105,15 +116,9 @@ private slots:
     // control of the tab moves under the pointer when it comes or goes.
     void theTimingWarningMovesNoControl()
     {
-        auto program = startProgram();
+        auto program = startWithOptionsOpen();
         QVERIFY(program);
-        ShowModel& model = program->model();
-        testing::ProgramFixture::buildWall(*program, 5, 4);
-        model.InterfaceType = Interface::IsaCard7301AB;
-        const std::int16_t block[] = {60, 0, 0, 80, 0};
-        std::copy(std::begin(block), std::end(block), model.DmxTiming.begin());
         MainWindow& window = program->mainWindow();
-        window.action("mnuOptionen")->trigger();
         auto* tab = window.findChild<QWidget*>("fraDMX");
         auto* warning = window.findChild<QLabel*>("lblWarnung");
         auto* sync = window.findChild<QLineEdit*>("txtDMX_0");
