@@ -1,6 +1,7 @@
 #include "InterfaceDialog.h"
 
 #include "Accessibility.h"
+#include "LayoutRoom.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -15,11 +16,33 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tinctara {
 
 namespace {
 QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 constexpr QSize PictureSize(320, 240);
+
+// The widest text each network field has to show whole: an IPv4 address, the
+// largest universe or port address, the largest priority, a source name of
+// twenty capitals.
+QStringList widestNetworkTexts(int field)
+{
+    using P = InterfaceSelectionPresenter;
+    switch (field) {
+    case P::DestinationField:
+        return {QStringLiteral("255.255.255.255")};
+    case P::UniverseField:
+        return {QStringLiteral("63999"), QStringLiteral("32767")};
+    case P::PriorityField:
+        return {QStringLiteral("200")};
+    case P::SourceNameField:
+        return {QString(20, QLatin1Char('X'))};
+    default:
+        return {};
+    }
+}
 }  // namespace
 
 InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* parent)
@@ -76,11 +99,24 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
         txtNetwork_[n] = new QLineEdit(network_);
         nameControl(txtNetwork_[n], QStringLiteral("txtNetwork_%1").arg(i));
         lblNetwork_[n]->setBuddy(txtNetwork_[n]);
+        // The captions change with the tab; the column takes the wider one, so
+        // that the fields stand still.
+        const QFontMetrics metrics = lblNetwork_[n]->fontMetrics();
+        int caption = 0;
+        for (const auto& captions : P::NetworkLabels)
+            caption = std::max(caption, metrics.horizontalAdvance(QString::fromUtf8(captions[i])));
+        lblNetwork_[n]->setMinimumWidth(caption);
         connect(txtNetwork_[n], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { presenter_->txtNetwork_Change(i, text.toStdString()); });
         form->addRow(lblNetwork_[n], txtNetwork_[n]);
     }
     txtNetwork_[P::DestinationField]->setPlaceholderText(QStringLiteral("z. B. 192.168.1.20"));
+    for (int i = 0; i < P::NetworkFields; ++i)
+        fitFieldToTexts(txtNetwork_[static_cast<std::size_t>(i)], widestNetworkTexts(i));
+    // Every tab keeps the room of all four rows, so that the dialog opens big
+    // enough for the network tabs and keeps its width from tab to tab.
+    network_->setMinimumSize(network_->sizeHint());
+    keepRoomWhenHidden(network_);
     network_->hide();
 
     auto* texts = new QVBoxLayout;
@@ -174,7 +210,15 @@ bool InterfaceDialog::event(QEvent* event)
             return true;
         }
     }
-    return QDialog::event(event);
+    const bool handled = QDialog::event(event);
+    // A tab whose texts wrap into more lines than the dialog has room for
+    // makes it taller; else the layout would squeeze the fields under the text.
+    if (event->type() == QEvent::LayoutRequest && layout() && layout()->hasHeightForWidth()) {
+        const int needed = layout()->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), needed);
+    }
+    return handled;
 }
 
 void InterfaceDialog::showEvent(QShowEvent* event)

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "LayoutRoom.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -68,6 +69,9 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     connect(defaults, &QPushButton::clicked, this, [this] { presenter_->cmdDefaultDMX_Click(); });
     lblWarning_ = new QLabel(qt(Warning), dmx);
     lblWarning_->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    // The warning keeps its room while hidden: when it comes and goes, no
+    // field moves under the pointer.
+    keepRoomWhenHidden(lblWarning_);
     lblWarning_->hide();
     nameControl(lblWarning_, QStringLiteral("lblWarnung"));
 
@@ -80,6 +84,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
     dmxLayout->addLayout(options);
     dmxLayout->addWidget(defaults, 0, Qt::AlignLeft);
     dmxLayout->addWidget(lblWarning_);
+    dmxLayout->addStretch();  // a taller tab beside it leaves room below, not between the rows
     tabs->addTab(dmx, qt(Tabs[0]));
 
     auto* general = new QWidget;

@@ -1,6 +1,8 @@
 #include "RemoteOptionsTab.h"
 
 #include "Accessibility.h"
+#include "LayoutRoom.h"
+#include "remote/RemoteAccess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -72,9 +74,19 @@ RemoteOptionsTab::RemoteOptionsTab(SettingsStore& store, RemoteControl& remote, 
     lblUrl_ = new QLabel(this);
     lblUrl_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     nameControl(lblUrl_, QStringLiteral("lblUrl"));
+    keepRoomWhenHidden(lblUrl_);
     picQrCode_ = new QLabel(this);
     picQrCode_->setAlignment(Qt::AlignCenter);
     nameControl(picQrCode_, QStringLiteral("picQrCode"), QStringLiteral("QR-Code der Adresse"));
+    // Room for the code of the longest address at full module size, kept
+    // while the remote is off, so that the options window opens big enough
+    // to show any code whole.
+    RemoteSettings widest;
+    widest.address = "255.255.255.255";
+    widest.port = 65535;
+    widest.code.assign(AccessCodeLength, 'x');
+    picQrCode_->setMinimumSize(remoteQrCode(qt(remoteUrl(widest))).size());
+    keepRoomWhenHidden(picQrCode_);
     lblStatus_ = new QLabel(this);
     lblStatus_->setWordWrap(true);
     nameControl(lblStatus_, QStringLiteral("lblStatus"));
@@ -122,6 +134,7 @@ void RemoteOptionsTab::showUrl(std::string_view url)
     lblUrl_->setVisible(!url.empty());
     const QImage code = url.empty() ? QImage() : remoteQrCode(qt(url));
     picQrCode_->setPixmap(code.isNull() ? QPixmap() : QPixmap::fromImage(code));
+    picQrCode_->setMinimumSize(picQrCode_->minimumSize().expandedTo(code.size()));
     picQrCode_->setVisible(!code.isNull());
 }
 

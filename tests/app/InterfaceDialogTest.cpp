@@ -1,3 +1,4 @@
+#include "FieldRoom.h"
 #include "InterfaceDialog.h"
 #include "MainWindow.h"
 #include "Program.h"
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 using namespace tinctara;
 
@@ -154,6 +156,63 @@ private slots:
         QCOMPARE(program->networkOutput().openType(), 6);
         QCOMPARE(program->interfaces().statusText(6),
                  std::string("TINCTARA: sACN (E1.31) Universe 42 -> 127.0.0.1 opened"));
+    }
+
+    // At the size the dialog opens with, each network field shows the longest
+    // text it takes whole, at its full height, on both network tabs, and no
+    // text lies over the fields; the dialog keeps its width from tab to tab.
+    void networkFieldsShowTheirLongestTextsWhole()
+    {
+        QTemporaryDir folder;
+        auto program = startProgram(folder);
+        QVERIFY(program);
+        struct Row {
+            int tab;
+            const char* field;
+            QStringList texts;
+        };
+        const QString address = QStringLiteral("255.255.255.255");
+        const QString placeholder = QStringLiteral("z. B. 192.168.1.20");
+        const QStringList sourceNames{QStringLiteral("Tinctara Bühne links"), QStringLiteral("TINCTARA BÜHNE LINKS")};
+        const Row rows[] = {
+            {3, "txtNetwork_0", {address, placeholder}}, {3, "txtNetwork_1", {QStringLiteral("63999")}},
+            {3, "txtNetwork_2", {QStringLiteral("200")}}, {3, "txtNetwork_3", sourceNames},
+            {4, "txtNetwork_0", {address, placeholder}}, {4, "txtNetwork_1", {QStringLiteral("32767")}},
+        };
+        QStringList cut;
+        QSize opened;
+        QList<QSize> onNetworkTabs;
+        whenDialogShows([&](InterfaceDialog& dialog) {
+            opened = dialog.size();
+            auto* tabs = dialog.findChild<QTabBar*>(QStringLiteral("tabs_ifselect"));
+            for (const Row& row : rows) {
+                tabs->setCurrentIndex(row.tab);
+                QApplication::processEvents();  // the layout follows on posted events
+                onNetworkTabs << dialog.size();
+                auto* field = dialog.findChild<QLineEdit*>(QString::fromLatin1(row.field));
+                const QString where = tabs->tabText(row.tab) + " " + row.field;
+                if (!field->isVisible() || field->height() < field->sizeHint().height())
+                    cut << where + QStringLiteral(" height %1").arg(field->height());
+                for (const QString& text : row.texts)
+                    if (!testing::showsWhole(*field, text))
+                        cut << where + ": " + text;
+                if (row.field != std::string_view("txtNetwork_0"))
+                    continue;
+                const auto shown = dialog.findChild<QWidget*>(QStringLiteral("frame_ifselect"))
+                                       ->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+                for (const QWidget* one : shown)
+                    for (const QWidget* other : shown)
+                        if (one < other && one->isVisible() && other->isVisible() &&
+                            one->geometry().intersects(other->geometry()))
+                            cut << where + ": " + one->objectName() + " over " + other->objectName();
+            }
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+        });
+        program->mainWindow().action(QStringLiteral("mnuDMXInit"))->trigger();
+
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+        for (const QSize& size : onNetworkTabs)
+            QCOMPARE(size.width(), opened.width());
     }
 
     void cancelKeepsTheStoredChoice()

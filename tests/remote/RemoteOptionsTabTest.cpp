@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTcpServer>
 
@@ -58,6 +59,48 @@ private slots:
         on->click();
         QVERIFY(!server.running());
         QVERIFY(url->isHidden());
+    }
+
+    // At the size the options window opens with, the code stands whole in
+    // its label, at full module size: with the remote on from the start, and
+    // turned on on the tab.
+    void theQrCodeStandsWholeAtTheWindowsFirstSize()
+    {
+        for (const bool onAtStart : {true, false}) {
+            fixture_.reset();
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            const int port = probe.serverPort();
+            probe.close();
+            fixture_.settings.write("TINCTARA", "Remote", "Port", std::to_string(port));
+            fixture_.settings.write("TINCTARA", "Remote", "Enabled", onAtStart ? "1" : "0");
+            auto program = fixture_.start();
+            QVERIFY(program);
+
+            program->mainWindow().openWindow(WindowKind::Options);
+            auto* window = program->mainWindow().findChild<OptionsWindow*>(QStringLiteral("frmOptions"));
+            QVERIFY(window);
+            auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("tbsOptions"));
+            tabs->setCurrentIndex(tabs->count() - 1);
+            if (!onAtStart)
+                window->findChild<QCheckBox*>(QStringLiteral("chkRemote"))->click();
+            QVERIFY(program->remote().server().running());
+            QApplication::processEvents();
+
+            auto* url = window->findChild<QLabel*>(QStringLiteral("lblUrl"));
+            auto* qr = window->findChild<QLabel*>(QStringLiteral("picQrCode"));
+            const QPixmap code = qr->pixmap();
+            QVERIFY(!code.isNull());
+            QCOMPARE(code.size(), remoteQrCode(url->text()).size());
+            const QRect drawn =
+                QStyle::alignedRect(qr->layoutDirection(), qr->alignment(), code.size(), qr->contentsRect());
+            const QRegion hidden = QRegion(drawn).subtracted(qr->visibleRegion());
+            QVERIFY2(hidden.isEmpty(), qPrintable(QStringLiteral("remote on at start: %1, %2 of %3x%4 hidden")
+                                                      .arg(onAtStart)
+                                                      .arg(hidden.boundingRect().height())
+                                                      .arg(drawn.width())
+                                                      .arg(drawn.height())));
+        }
     }
 
     void theQrCodeHasItsQuietZoneAndDarkModules()

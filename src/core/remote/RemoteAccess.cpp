@@ -46,7 +46,7 @@ std::string makeAccessCode()
     constexpr unsigned Letters = sizeof Alphabet - 1;
     std::random_device source;  // the kernel's random source on Linux
     std::string code;
-    while (code.size() < 22) {
+    while (code.size() < AccessCodeLength) {
         const unsigned value = source();
         // Values past the last whole multiple of the alphabet would favour its first letters.
         if (value >= (0xFFFFFFFFu / Letters) * Letters)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,7 @@ namespace tinctara {
 
 // The access code a remote page must show: 22 letters and digits (about 130
 // bits) from the system's random source.
+inline constexpr std::size_t AccessCodeLength = 22;
 std::string makeAccessCode();
 
 // Compares a code without leaking by its timing how much of it was right.
