@@ -16,31 +16,14 @@ done
 [ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core is not installed (scripts/deps.sh installs it)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is not installed (scripts/deps.sh installs it)"
 
+. "$here/virtual-display.sh"
 work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
 cleanup() {
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x860x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -s "$work/display" ] || skip "no display server could start (Xvfb: $(tail -1 "$work/xvfb.log"))"
-export DISPLAY=":$(head -1 "$work/display")"
-
-# A window manager gives the program's windows the keyboard as on a desktop.
-if command -v openbox >/dev/null; then
-  openbox >/dev/null 2>&1 &
-  wm_pid=$!
-fi
+start_virtual_display "$work" || skip "$DISPLAY_PROBLEM"
 
 # The program works in a copy of its folder: its data, not its executables.
 mkdir "$work/home"

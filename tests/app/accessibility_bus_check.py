@@ -78,14 +78,15 @@ def press(node):
     action.doAction(0)
 
 
-def main():
-    program, home = sys.argv[1], sys.argv[2]
+def drive(program, home, body):
+    """Starts the program so that it joins the bus, runs body(pid) and ends
+    the program; 1 when a check failed."""
     # Qt joins the accessibility bus only when it is there at start (it does not
     # start it): asking for the desktop starts the bus and its registry first.
     pyatspi.Registry.getDesktop(0).childCount
     process = subprocess.Popen([program, "--home", home, "--hardware", "virtual"])
     try:
-        run(process.pid)
+        body(process.pid)
     finally:
         process.send_signal(signal.SIGTERM)
         try:
@@ -97,6 +98,11 @@ def main():
         return 1
     print("all checks passed")
     return 0
+
+
+def main():
+    program, home = sys.argv[1], sys.argv[2]
+    return drive(program, home, run)
 
 
 def run(pid):

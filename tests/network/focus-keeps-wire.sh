@@ -25,12 +25,13 @@ if [ "${TINCTARA_NETNS:-}" != 1 ]; then
 fi
 
 . "$here/ola-namespace.sh"
+. "$here/../app/virtual-display.sh"
 work=$(mktemp -d)
-xvfb_pid= wm_pid= recorder= capture=
+recorder= capture=
 cleanup() {
   for pid in $capture $recorder; do kill -INT "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   ola_stop
-  for pid in $wm_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
+  stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,20 +41,7 @@ ola_network_up
 ola_start "$work/ola"
 ola_patch_inputs
 
-Xvfb -displayfd 3 -screen 0 1280x860x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -s "$work/display" ] || skip "no display server could start (Xvfb: $(tail -1 "$work/xvfb.log"))"
-export DISPLAY=":$(head -1 "$work/display")"
-if command -v openbox >/dev/null; then  # gives the windows the keyboard as on a desktop
-  openbox >/dev/null 2>&1 &
-  wm_pid=$!
-  sleep 1
-fi
+start_virtual_display "$work" || skip "$DISPLAY_PROBLEM"
 
 # A copy of the program folder's data, and a settings store that sends sACN.
 mkdir "$work/home" "$work/config" "$work/config/TINCTARA"

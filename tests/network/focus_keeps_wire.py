@@ -5,8 +5,6 @@ Run by focus-keeps-wire.sh inside a D-Bus session on a virtual display:
     focus_keeps_wire.py PROGRAM HOME MARKS
 """
 import os
-import signal
-import subprocess
 import sys
 import time
 
@@ -44,17 +42,7 @@ def run(pid, marks):
 
 def main():
     program, home, marks = sys.argv[1:4]
-    bus.pyatspi.Registry.getDesktop(0).childCount  # starts the bus before the program joins it
-    process = subprocess.Popen([program, "--home", home, "--hardware", "virtual"])
-    try:
-        run(process.pid, marks)
-    finally:
-        process.send_signal(signal.SIGTERM)
-        try:
-            process.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            process.kill()
-    return 1 if bus.failures else 0
+    return bus.drive(program, home, lambda pid: run(pid, marks))
 
 
 if __name__ == "__main__":
