@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -62,6 +63,43 @@ private slots:
         failOnMessageBox();
     }
     void cleanup() { stopWatching_ = true; }
+
+    // A copy of a program folder keeps settings that name the original's
+    // shows: it loads its own copies, without a word, and saves into them;
+    // the original is never written.
+    void aCopiedProgramFolderLoadsAndSavesItsOwnShows()
+    {
+        const QString shipped = QCoreApplication::applicationDirPath();
+        QTemporaryDir original;
+        const QString copy = fixture_.path();
+        for (const char* name : {"config/DEMO.CFG", "sequence/DEMO.CSQ"})
+            for (const QString& folder : {original.path(), copy}) {
+                QDir().mkpath(QFileInfo(folder + "/" + name).absolutePath());
+                QVERIFY(QFile::copy(shipped + "/" + name, folder + "/" + name));
+            }
+        const std::string from = original.path().toStdString();
+        auto program =
+            fixture_.start(StateFlag::AutoLoad, false, {from + "/config/DEMO.CFG", "", from + "/sequence/DEMO.CSQ", ""});
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        QCOMPARE(QString::fromStdString(model.ConfigFileName), copy + "/config/DEMO.CFG");
+        QCOMPARE(QString::fromStdString(model.SequenceFileName), copy + "/sequence/DEMO.CSQ");
+        QVERIFY(model.hasState(StateFlag::SequencePresent));
+        QCOMPARE(unexpectedMessage_, QString());  // no "Suchpfad" message
+
+        model.blendTime(1) = 77;
+        model.setDocument(DocumentFlag::SequenceChanged);
+        model.setState(StateFlag::SilentFileOp);
+        QVERIFY(program->showFiles().save(DocumentKind::Sequence));
+        model.clearState(StateFlag::SilentFileOp);
+        auto bytes = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QVERIFY(bytes(copy + "/sequence/DEMO.CSQ") != bytes(shipped + "/sequence/DEMO.CSQ"));
+        QCOMPARE(bytes(original.path() + "/sequence/DEMO.CSQ"), bytes(shipped + "/sequence/DEMO.CSQ"));
+        QCOMPARE(QString::fromStdString(model.SequenceFileName), copy + "/sequence/DEMO.CSQ");
+    }
 
     void menusCaptionsAndShortcuts()
     {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <fstream>
 #include <memory>
 
@@ -28,10 +29,16 @@ public:
         settings.values.clear();
     }
 
+    // `files`: the settings file's [FILES] names (configuration, scene,
+    // sequence, colour table).
     std::unique_ptr<Program> start(std::uint32_t savedOptions = StateFlag::AutoLoad | StateFlag::AutoChannelCount,
-                                   bool show = true)
+                                   bool show = true, const std::array<std::string, 4>& files = {})
     {
         auto written = std::make_unique<ShowModel>();
+        written->ConfigFileName = files[0];
+        written->SceneFileName = files[1];
+        written->SequenceFileName = files[2];
+        written->ColourTableFileName = files[3];
         std::ofstream(filePath("TINCTARA.ini"), std::ios::binary) << settingsFileBytes(*written, savedOptions);
         ProgramSetup setup;
         setup.programFolder = folder_->path().toStdString();
