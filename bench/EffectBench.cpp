@@ -44,7 +44,8 @@ BENCHMARK(plasma250)->Unit(benchmark::kMillisecond);
 // compresses like a photo rather than like a flat area.
 std::string photoPng()
 {
-    const auto path = std::filesystem::temp_directory_path() / ("tinctara-bench-" + std::to_string(::getpid()) + ".png");
+    const auto path =
+        std::filesystem::temp_directory_path() / ("tinctara-bench-" + std::to_string(::getpid()) + ".png");
     constexpr int Width = 4000, Height = 3000;
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(Width) * Height * 3);
     std::uint32_t noise = 12345;

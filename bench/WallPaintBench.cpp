@@ -32,8 +32,8 @@ struct FadeWall {
     explicit FadeWall(bool numbered)
     {
         for (int index = 0; index < Side * Side; ++index)
-            window.addCell(WallCell{index, (index % Side) * CellTwips, (index / Side) * CellTwips, CellTwips,
-                                    CellTwips, numbered ? std::to_string(index + 1) : std::string()});
+            window.addCell(WallCell{index, (index % Side) * CellTwips, (index / Side) * CellTwips, CellTwips, CellTwips,
+                                    numbered ? std::to_string(index + 1) : std::string()});
     }
 
     // Every cell a step further along a rainbow, as in a crossfade.
@@ -42,8 +42,9 @@ struct FadeWall {
         for (int index = 0; index < Side * Side; ++index) {
             const int hue = (index * 7 + frame * 3) % 360;
             const QColor c = QColor::fromHsv(hue, 255, 255);
-            window.showElementColour(index, Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-                                                static_cast<std::uint8_t>(c.blue())});
+            window.showElementColour(index,
+                                     Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                                         static_cast<std::uint8_t>(c.blue())});
         }
     }
 };

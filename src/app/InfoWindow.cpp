@@ -25,9 +25,9 @@ QPixmap tinctaraLogo(int size)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor lamps[] = {QColor(230, 40, 40), QColor(40, 200, 60), QColor(50, 90, 230), QColor(250, 250, 235),
-                            QColor(250, 180, 30), QColor(180, 60, 220), QColor(30, 200, 210), QColor(255, 110, 150),
-                            QColor(120, 230, 90)};
+    const QColor lamps[] = {QColor(230, 40, 40),   QColor(40, 200, 60),   QColor(50, 90, 230),
+                            QColor(250, 250, 235), QColor(250, 180, 30),  QColor(180, 60, 220),
+                            QColor(30, 200, 210),  QColor(255, 110, 150), QColor(120, 230, 90)};
     const double cell = size / 3.0;
     for (int i = 0; i < 9; ++i) {
         const QRectF lamp((i % 3) * cell + cell * 0.1, (i / 3) * cell + cell * 0.1, cell * 0.8, cell * 0.8);

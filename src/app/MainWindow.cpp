@@ -136,7 +136,8 @@ void MainWindow::buildMenus()
     addUnavailable(load, "mnuLadenMemoryCard", "Memory Card");
     QMenu* save = addMenu(fileMenu_, "mnuSpeichern", "Speichern");
     addEntry(save, "mnuSpeichernKonfiguration", "&Konfiguration", {}, saveCommand(DocumentKind::Config));
-    addEntry(save, "mnuSpeichernSzene", "&Szene ", QKeySequence(Qt::CTRL | Qt::Key_S), saveCommand(DocumentKind::Scene));
+    addEntry(save, "mnuSpeichernSzene", "&Szene ", QKeySequence(Qt::CTRL | Qt::Key_S),
+             saveCommand(DocumentKind::Scene));
     addEntry(save, "mnuSpeichernSequenz", "Se&quenz", QKeySequence(Qt::CTRL | Qt::Key_Q),
              saveCommand(DocumentKind::Sequence));
     addEntry(save, "mnuSpeichernFarbtabelle", "&Farbtabelle", QKeySequence(Qt::CTRL | Qt::Key_F),
@@ -167,8 +168,8 @@ void MainWindow::buildMenus()
              [&p] { p.interfaces().mnuDMXInit(); });
     QAction* start = addEntry(dmx, "mnuDMXStart", "DMX Start", {},
                               [&p] { DmxStart(p.model(), p.view(), p.outputTimer(), p.ports()); });
-    QAction* stop = addEntry(dmx, "mnuDMXStop", "DMX Stop", {},
-                             [&p] { DmxStop(p.model(), p.view(), p.outputTimer(), p.ports()); });
+    QAction* stop =
+        addEntry(dmx, "mnuDMXStop", "DMX Stop", {}, [&p] { DmxStop(p.model(), p.view(), p.outputTimer(), p.ports()); });
     start->setCheckable(true);
     stop->setCheckable(true);
     start->setVisible(false);
@@ -229,10 +230,9 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         constexpr int Border = 4;
         frameExtra = QSize(2 * Border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * Border);
     }
-    const PixelRect fitted =
-        FitMainWindow({corner.x(), corner.y(), width, height}, {area.x(), area.y(), area.width(), area.height()},
-                      DefaultMainWindowSize.width(), DefaultMainWindowSize.height(), frameExtra.width(),
-                      frameExtra.height());
+    const PixelRect fitted = FitMainWindow(
+        {corner.x(), corner.y(), width, height}, {area.x(), area.y(), area.width(), area.height()},
+        DefaultMainWindowSize.width(), DefaultMainWindowSize.height(), frameExtra.width(), frameExtra.height());
     move(fitted.left, fitted.top);
     resize(fitted.width, fitted.height);
 }
@@ -292,8 +292,7 @@ void MainWindow::openWindow(WindowKind window)
 void MainWindow::openMemoryCardWindow()
 {
     if (!memoryCardFrame_) {
-        auto* window =
-            new MemoryCardWindow({program_.model(), program_.user(), program_.clock(), program_.pagestor()});
+        auto* window = new MemoryCardWindow({program_.model(), program_.user(), program_.clock(), program_.pagestor()});
         memoryCardFrame_ = addChild(window);
         memoryCardFrame_->setAttribute(Qt::WA_DeleteOnClose);
         memoryCardFrame_->adjustSize();
@@ -371,9 +370,9 @@ void MainWindow::openNewWallDialog()
 // frmIFS, modal: the init command goes on when the user has chosen.
 void MainWindow::openInterfaceDialog()
 {
-    InterfaceDialog dialog({program_.model(), program_.view(), program_.outputTimer(), program_.interfaces(),
-                            program_.settings(), *this},
-                           this);
+    InterfaceDialog dialog(
+        {program_.model(), program_.view(), program_.outputTimer(), program_.interfaces(), program_.settings(), *this},
+        this);
     dialog.exec();
 }
 
@@ -420,8 +419,7 @@ QPoint MainWindow::cascadePosition(const QWidget* frame)
 // A window the table has no place for (all four values 0, as on a first
 // start) joins the cascade; any window is kept inside the work area.
 void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const WindowPlacement& stored,
-                                  std::function<void()> activate,
-                                  std::function<void(const WindowPlacement&)> unload)
+                                  std::function<void()> activate, std::function<void(const WindowPlacement&)> unload)
 {
     QMdiSubWindow* frame = addChild(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -449,7 +447,10 @@ WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
             twipsFromPixels(r.height(), dpi), 0};
 }
 
-ColourWindow* MainWindow::colourWindow() const { return qobject_cast<ColourWindow*>(editingWindow(WindowKind::Colour)); }
+ColourWindow* MainWindow::colourWindow() const
+{
+    return qobject_cast<ColourWindow*>(editingWindow(WindowKind::Colour));
+}
 
 PatchWindow* MainWindow::patchWindow() const { return qobject_cast<PatchWindow*>(editingWindow(WindowKind::Patch)); }
 
@@ -473,9 +474,10 @@ void MainWindow::openColourWindow()
     if (!colourWindow()) {
         ShowBusy(program_.user());
         auto* window = new ColourWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
-        addEditingWindow(WindowKind::Colour, window, window->presenter().storedPlacement(),
-                         [window] { window->presenter().Form_Activate(); },
-                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
+        addEditingWindow(
+            WindowKind::Colour, window, window->presenter().storedPlacement(),
+            [window] { window->presenter().Form_Activate(); },
+            [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
     showChild(colourWindow());
 }
@@ -485,9 +487,10 @@ void MainWindow::openPatchWindow()
     if (!patchWindow()) {
         ShowBusy(program_.user());
         auto* window = new PatchWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
-        addEditingWindow(WindowKind::Patch, window, window->presenter().storedPlacement(),
-                         [window] { window->presenter().Form_Activate(); },
-                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
+        addEditingWindow(
+            WindowKind::Patch, window, window->presenter().storedPlacement(),
+            [window] { window->presenter().Form_Activate(); },
+            [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
     showChild(patchWindow());
 }
@@ -499,9 +502,9 @@ void MainWindow::openSequencer()
         if (!sequencer.Form_Load())
             return;  // no wall: the user was told
         auto* window = new SequencerWindow(sequencer, program_.sequencerState());
-        addEditingWindow(WindowKind::Sequencer, window, sequencer.storedPlacement(),
-                         [&sequencer] { sequencer.Form_Activate(); },
-                         [&sequencer](const WindowPlacement& p) { sequencer.Form_Unload(p); });
+        addEditingWindow(
+            WindowKind::Sequencer, window, sequencer.storedPlacement(), [&sequencer] { sequencer.Form_Activate(); },
+            [&sequencer](const WindowPlacement& p) { sequencer.Form_Unload(p); });
     }
     showChild(editingWindow(WindowKind::Sequencer));
 }
@@ -512,8 +515,9 @@ void MainWindow::openDmxTestWindow()
         DmxTestPresenter& test = program_.dmxTest();
         auto* window = new DmxTestWindow(test);
         test.Form_Load();
-        addEditingWindow(WindowKind::DmxTest, window, test.storedPlacement(), [&test] { test.Form_Activate(); },
-                         [&test](const WindowPlacement& p) { test.Form_Unload(p); });
+        addEditingWindow(
+            WindowKind::DmxTest, window, test.storedPlacement(), [&test] { test.Form_Activate(); },
+            [&test](const WindowPlacement& p) { test.Form_Unload(p); });
     }
     showChild(editingWindow(WindowKind::DmxTest));
 }
@@ -525,9 +529,10 @@ void MainWindow::openOptionsWindow()
         auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
         window->addPage(new RemoteOptionsTab(program_.settings(), program_.remote().server()),
                         QString::fromUtf8(RemoteOptionsText::Tab));
-        addEditingWindow(WindowKind::Options, window, window->presenter().storedPlacement(),
-                         [window] { window->presenter().Form_Activate(); },
-                         [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
+        addEditingWindow(
+            WindowKind::Options, window, window->presenter().storedPlacement(),
+            [window] { window->presenter().Form_Activate(); },
+            [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
     showChild(editingWindow(WindowKind::Options));
 }

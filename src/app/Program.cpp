@@ -27,22 +27,22 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     (void)accessibilityInstalled;
     engine_ = std::make_unique<OutputEngine>(*model_, view_, sender_,
                                              OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_, &sender_});
-    showFiles_ = std::make_unique<ShowFileCommands>(
-        ShowFileContext{*model_, view_, user_, sender_, setup_.programFolder});
+    showFiles_ =
+        std::make_unique<ShowFileCommands>(ShowFileContext{*model_, view_, user_, sender_, setup_.programFolder});
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
-    interfaces_ = std::make_unique<InterfaceRegistry>(
-        *model_, view_, user_, sender_, messages_,
-        InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system, setup_.programFolder, &networkOutput_,
-                          setup_.settings, &sender_});
+    interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, sender_, messages_,
+                                                      InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system,
+                                                                        setup_.programFolder, &networkOutput_,
+                                                                        setup_.settings, &sender_});
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
-    presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
-        *model_, view_, user_, sender_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings, *setup_.system,
-        messages_, setup_.programFolder});
-    sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
-        *model_, view_, user_, sender_, *engine_, *presenter_, *selection_, ports_});
+    presenter_ = std::make_unique<MainWindowPresenter>(
+        MainWindowServices{*model_, view_, user_, sender_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings,
+                           *setup_.system, messages_, setup_.programFolder});
+    sequencer_ = std::make_unique<SequencerPresenter>(
+        SequencerPresenter::Services{*model_, view_, user_, sender_, *engine_, *presenter_, *selection_, ports_});
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });

@@ -124,8 +124,8 @@ ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installe
     else
         problem = QStringLiteral("Weder der Programmordner %1 noch der Benutzerordner %2 kann beschrieben werden.")
                       .arg(dataFolder, shown);
-    problem += QStringLiteral(" Einstellungen und Shows werden aus %1 gelesen; Speichern ist nicht möglich.")
-                   .arg(dataFolder);
+    problem +=
+        QStringLiteral(" Einstellungen und Shows werden aus %1 gelesen; Speichern ist nicht möglich.").arg(dataFolder);
     return {dataFolder, problem};
 }
 

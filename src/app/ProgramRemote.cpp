@@ -51,8 +51,8 @@ ProgramRemote::ProgramRemote(Program& program, RemoteServerFactory factory)
           return loadRemoteModule(*presenter_, program_.clock(), problem);
       })
 {
-    closedColourWindow_ = std::make_unique<ClosedColourWindow>(ColourWindowPresenter::Services{
-        program.model(), program.view(), program.user(), program.selection()});
+    closedColourWindow_ = std::make_unique<ClosedColourWindow>(
+        ColourWindowPresenter::Services{program.model(), program.view(), program.user(), program.selection()});
     presenter_ = std::make_unique<RemotePresenter>(RemotePresenter::Services{
         program.model(), program.view(), program.selection(), program.wallPresenter(), program.sequencer(), *this});
 }

@@ -128,8 +128,8 @@ QString initialPath(const FileDialogRequest& request)
 
 }  // namespace
 
-MessageAnswer QtUserInteraction::messageBox(const std::string& text, const std::string& title,
-                                            MessageButtons buttons, MessageIcon icon)
+MessageAnswer QtUserInteraction::messageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                                            MessageIcon icon)
 {
     // A carriage return separates the lines of the program's questions.
     QString body = toQt(text);
@@ -218,8 +218,8 @@ void QtUserInteraction::processEventsFor(int milliseconds)
     wait.exec();
 }
 
-std::string QtSettingsStore::read(const std::string& application, const std::string& section,
-                                  const std::string& key, const std::string& defaultValue)
+std::string QtSettingsStore::read(const std::string& application, const std::string& section, const std::string& key,
+                                  const std::string& defaultValue)
 {
     QSettings settings(toQt(application), toQt(application));
     return fromQt(settings.value(toQt(section + "/" + key), toQt(defaultValue)).toString());
@@ -242,8 +242,8 @@ bool isPrivateFolder(const QString& path)
     if (fd < 0)
         return false;
     struct stat folder {};
-    const bool ok = fstat(fd, &folder) == 0 && S_ISDIR(folder.st_mode) && folder.st_uid == geteuid()
-                    && (folder.st_mode & 077) == 0;
+    const bool ok =
+        fstat(fd, &folder) == 0 && S_ISDIR(folder.st_mode) && folder.st_uid == geteuid() && (folder.st_mode & 077) == 0;
     ::close(fd);
     return ok;
 }

@@ -66,9 +66,9 @@ int main(int argc, char* argv[])
 {
     // Qt's own dialogs, not the desktop's, so that they speak German with the program.
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    const std::unique_ptr<QCoreApplication> application =
-        onlyAsksForText(argc, argv) ? std::make_unique<QCoreApplication>(argc, argv)
-                                    : std::make_unique<QApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> application = onlyAsksForText(argc, argv)
+                                                              ? std::make_unique<QCoreApplication>(argc, argv)
+                                                              : std::make_unique<QApplication>(argc, argv);
     QCoreApplication& app = *application;
     tinctara::loadGermanQtTranslations();  // without them Qt's texts stay English
     QCoreApplication::setApplicationName(QStringLiteral("TINCTARA"));
@@ -78,7 +78,8 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Tinctara: Lichtsteuerung für LED-Wände über DMX512"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Programmordner DIR statt des Ordners des Programms."),
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Programmordner DIR statt des Ordners des Programms."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption hardware(QStringLiteral("hardware"),
                                       QStringLiteral("Port-Zugriff: virtual (Vorgabe) oder direct."),

@@ -68,8 +68,7 @@ constexpr const char* Usage =
     "  tinctara-cli merger --config F --sequence F --out FILE\n"
     "      Loads the two files, opens an emulated 7301B at 0x120 by the card search and sends the\n"
     "      sequence to the play unit: 255 ticks, each saved as 529 bytes to FILE: the start code,\n"
-    "      card memory 3F0h..3FFh (the timing block) and 400h..5FFh (the channels).\n"
-    TINCTARA_EFFECT_USAGE
+    "      card memory 3F0h..3FFh (the timing block) and 400h..5FFh (the channels).\n" TINCTARA_EFFECT_USAGE
     "  tinctara-cli --help\n"
     "Every command takes --home DIR: the program folder with the show folders (default:\n"
     "TINCTARA_HOME, else the folder of tinctara-cli or, when installed, its share/tinctara).\n"
@@ -388,14 +387,12 @@ private:
     std::string private_;
 };
 
-int render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           const std::string& programFolder)
+int render(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
 {
-    const Arguments parsed =
-        parse(args, 1,
-              {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks", "--channels", "--import",
-               "--destination", "--universe"},
-              true);
+    const Arguments parsed = parse(args, 1,
+                                   {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks",
+                                    "--channels", "--import", "--destination", "--universe"},
+                                   true);
     if (!parsed.operands.empty())
         throw UsageError{"render takes no operands: " + parsed.operands.front()};
     const bool importYes = importAnswer(parsed);
@@ -444,7 +441,8 @@ int render(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                                   {"--sequence", Kind::Sequence},
                                                   {"--colours", Kind::ColourTable}};
     for (const auto& [option, kind] : order)
-        if (const auto found = parsed.options.find(option); found != parsed.options.end() && kindOf(found->second) != kind)
+        if (const auto found = parsed.options.find(option);
+            found != parsed.options.end() && kindOf(found->second) != kind)
             throw UsageError{std::string(option) + " takes a file of its kind: " + found->second};
 
     Session session(err, importYes, homeOf(parsed, programFolder));
@@ -672,8 +670,7 @@ int merger(const std::vector<std::string>& args, std::ostream& err, const std::s
 
 }  // namespace
 
-int runCli(
-const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const std::string& programFolder)
 {
     try {
         if (args.empty()) {

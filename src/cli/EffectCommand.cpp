@@ -85,9 +85,9 @@ struct Parsed {
 
 Parsed parseEffect(const std::vector<std::string>& args)
 {
-    static const std::set<std::string> valued{"--config", "--effect", "--out",     "--steps",     "--hold",
-                                              "--blend",  "--seed",   "--colour",  "--direction", "--text",
-                                              "--picture", "--fit",   "--gamma",   "--append",    "--home"};
+    static const std::set<std::string> valued{"--config",  "--effect", "--out",    "--steps",     "--hold",
+                                              "--blend",   "--seed",   "--colour", "--direction", "--text",
+                                              "--picture", "--fit",    "--gamma",  "--append",    "--home"};
     Parsed parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -96,7 +96,8 @@ Parsed parseEffect(const std::vector<std::string>& args)
             continue;
         }
         if (!valued.count(arg))
-            throw EffectUsageError{arg.rfind("--", 0) == 0 ? "unknown option " + arg : "effect takes no operands: " + arg};
+            throw EffectUsageError{arg.rfind("--", 0) == 0 ? "unknown option " + arg
+                                                           : "effect takes no operands: " + arg};
         if (i + 1 >= args.size())
             throw EffectUsageError{arg + " needs a value"};
         const std::string& value = args[++i];
@@ -144,11 +145,19 @@ EffectParameters parametersOf(const Parsed& parsed)
                                                {"centre", EffectDirection::Centre}});
     switch (p.direction) {
     case EffectDirection::Left:
-    case EffectDirection::Right: p.chase = ChasePattern::Column; break;
+    case EffectDirection::Right:
+        p.chase = ChasePattern::Column;
+        break;
     case EffectDirection::Up:
-    case EffectDirection::Down: p.chase = ChasePattern::Row; break;
-    case EffectDirection::Diagonal: p.chase = ChasePattern::Snake; break;
-    case EffectDirection::Centre: p.chase = ChasePattern::Lamp; break;
+    case EffectDirection::Down:
+        p.chase = ChasePattern::Row;
+        break;
+    case EffectDirection::Diagonal:
+        p.chase = ChasePattern::Snake;
+        break;
+    case EffectDirection::Centre:
+        p.chase = ChasePattern::Lamp;
+        break;
     }
     p.extractWhite = parsed.white;
     if (o.count("--text"))
@@ -156,8 +165,9 @@ EffectParameters parametersOf(const Parsed& parsed)
     if (o.count("--picture"))
         p.picture = o.at("--picture");
     if (o.count("--fit"))
-        p.fit = choice<PictureFit>("--fit", o.at("--fit"),
-                                   {{"fit", PictureFit::Fit}, {"fill", PictureFit::Fill}, {"stretch", PictureFit::Stretch}});
+        p.fit = choice<PictureFit>(
+            "--fit", o.at("--fit"),
+            {{"fit", PictureFit::Fit}, {"fill", PictureFit::Fill}, {"stretch", PictureFit::Stretch}});
     if (o.count("--gamma")) {
         const std::string& text = o.at("--gamma");
         double gamma = 0;

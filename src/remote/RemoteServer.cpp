@@ -22,22 +22,27 @@ QByteArray resource(const QString& name)
 const char* reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 431: return "Request Header Fields Too Large";
-    default: return "Service Unavailable";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 431:
+        return "Request Header Fields Too Large";
+    default:
+        return "Service Unavailable";
     }
 }
 
 }  // namespace
 
 RemoteServer::RemoteServer(RemoteActions& actions, Clock& clock, QObject* parent)
-    : QObject(parent),
-      actions_(actions),
-      clock_(clock),
+    : QObject(parent), actions_(actions), clock_(clock),
       webSockets_(QStringLiteral("Tinctara"), QWebSocketServer::NonSecureMode)
 {
     tcp_.setMaxPendingConnections(MaxPendingRequests);
@@ -141,8 +146,8 @@ void RemoteServer::readRequest(QTcpSocket* socket)
     // Peeked, not read: a WebSocket handshake reads the same bytes again.
     const QByteArray bytes = socket->peek(MaxRequestHead + 1);
     bool complete = false;
-    const auto head = parseRequestHead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                                       &complete);
+    const auto head =
+        parseRequestHead(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &complete);
     if (!complete) {
         if (bytes.size() > static_cast<qsizetype>(MaxRequestHead))
             respond(socket, 431, "text/plain", "");
@@ -152,9 +157,8 @@ void RemoteServer::readRequest(QTcpSocket* socket)
         respond(socket, bytes.size() > static_cast<qsizetype>(MaxRequestHead) ? 431 : 400, "text/plain", "");
         return;
     }
-    const RemoteGate gate{settings_.code,
-                          settings_.address + ":" + std::to_string(settings_.port),
-                          connectionCount(), MaxConnections};
+    const RemoteGate gate{settings_.code, settings_.address + ":" + std::to_string(settings_.port), connectionCount(),
+                          MaxConnections};
     switch (gate.judge(*head)) {
     case RemoteVerdict::WebSocket: {
         socket->disconnect(this);
@@ -210,8 +214,8 @@ void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& typ
     response += "X-Content-Type-Options: nosniff\r\n";
     response += "X-Frame-Options: DENY\r\n";
     response += "Content-Security-Policy: default-src 'none'; script-src 'self'; style-src 'self'; "
-                "img-src 'self'; connect-src 'self' ws://" + authority +
-                "; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n";
+                "img-src 'self'; connect-src 'self' ws://" +
+                authority + "; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n";
     if (status == 405)
         response += "Allow: GET\r\n";
     response += "Connection: close\r\n\r\n";

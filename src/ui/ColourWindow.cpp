@@ -153,7 +153,8 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     userColours->setSpacing(3);
     for (int index = 0; index < UserColours; ++index) {
         auto* field = new QPushButton(this);
-        nameControl(field, QStringLiteral("txtUserColor_%1").arg(index), QStringLiteral("Benutzerfarbe %1").arg(index + 1));
+        nameControl(field, QStringLiteral("txtUserColor_%1").arg(index),
+                    QStringLiteral("Benutzerfarbe %1").arg(index + 1));
         // Reached by Tab, but a click leaves the focus where it is.
         field->setFocusPolicy(Qt::TabFocus);
         field->setFixedSize(28, 22);

@@ -118,8 +118,8 @@ void DmxTestWindow::setLook(const TestWindowLook& look)
     lblStatus_->setText(qt(look.status));
     cmdDMX_->setText(qt(look.buttonCaption));
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, look.testModeBackground ? QColor(255, 80, 80)
-                                                               : QApplication::palette().color(QPalette::Button));
+    colours.setColor(QPalette::Window,
+                     look.testModeBackground ? QColor(255, 80, 80) : QApplication::palette().color(QPalette::Button));
     setPalette(colours);
 }
 

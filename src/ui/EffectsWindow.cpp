@@ -42,22 +42,23 @@ int pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * 
 // Keeps the frame's place in the window table whenever it moves, shows or closes.
 class PlacementKeeper : public QObject {
 public:
-    PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter) : QObject(frame), frame_(frame), presenter_(presenter)
+    PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter)
+        : QObject(frame), frame_(frame), presenter_(presenter)
     {
         frame->installEventFilter(this);
     }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         const QEvent::Type type = event->type();
-        if (watched == frame_ && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
-                                  type == QEvent::Close)) {
+        if (watched == frame_ &&
+            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::Close)) {
             // Still open as the program closes (its windows go without a
             // close event): it opens again at the next start.
             const int state = type == QEvent::Close ? 0 : EffectsText::OpenAtClose;
             const double dpi = screenDpi(frame_);
             const QRect r = frame_->geometry();
-            presenter_.Form_Unload({twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi),
-                                    twips(r.height(), dpi), state});
+            presenter_.Form_Unload(
+                {twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi), twips(r.height(), dpi), state});
         }
         return false;
     }
@@ -95,8 +96,8 @@ void EffectPreview::paintEvent(QPaintEvent*)
         return;
     // Cells of the wall's shape, as large as the widget allows.
     const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
-    const double cell = std::min(static_cast<double>(width()) / wall_.columns,
-                                 static_cast<double>(height()) / (wall_.rows * aspect));
+    const double cell =
+        std::min(static_cast<double>(width()) / wall_.columns, static_cast<double>(height()) / (wall_.rows * aspect));
     const double cellHeight = cell * aspect;
     const double left = (width() - cell * wall_.columns) / 2;
     const double top = (height() - cellHeight * wall_.rows) / 2;
@@ -299,10 +300,7 @@ void EffectsWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
 }
 
-void EffectsWindow::setStatus(std::string_view text)
-{
-    lblStatus_->setText(qt(text));
-}
+void EffectsWindow::setStatus(std::string_view text) { lblStatus_->setText(qt(text)); }
 
 void EffectsWindow::setField(int index, std::string_view text)
 {
@@ -341,14 +339,8 @@ void EffectsWindow::setColourChoices(const std::vector<std::string>& names)
     updating_ = false;
 }
 
-void EffectsWindow::setPreviewWall(const EffectWall& wall)
-{
-    picVorschau_->setWall(wall);
-}
+void EffectsWindow::setPreviewWall(const EffectWall& wall) { picVorschau_->setWall(wall); }
 
-void EffectsWindow::showPreview(const std::vector<Rgb>& colours)
-{
-    picVorschau_->setColours(colours);
-}
+void EffectsWindow::showPreview(const std::vector<Rgb>& colours) { picVorschau_->setColours(colours); }
 
 }  // namespace tinctara

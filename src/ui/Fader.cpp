@@ -30,8 +30,8 @@ QStyle::SubControl Fader::controlAt(const QPoint& position) const
 void Fader::mousePressEvent(QMouseEvent* event)
 {
     stop();
-    const QStyle::SubControl control = event->button() == Qt::LeftButton ? controlAt(event->position().toPoint())
-                                                                         : QStyle::SC_None;
+    const QStyle::SubControl control =
+        event->button() == Qt::LeftButton ? controlAt(event->position().toPoint()) : QStyle::SC_None;
     QStyleOptionSlider option;
     initStyleOption(&option);
     const bool pageJumps = style()->styleHint(QStyle::SH_ScrollBar_LeftClickAbsolutePosition, &option, this);

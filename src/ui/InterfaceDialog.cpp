@@ -195,10 +195,7 @@ void InterfaceDialog::setNetworkField(int field, std::string_view text)
         txtNetwork_[static_cast<std::size_t>(field)]->setText(qt(text));
 }
 
-void InterfaceDialog::closeDialog()
-{
-    accept();
-}
+void InterfaceDialog::closeDialog() { accept(); }
 
 // Ctrl+Tab would otherwise move the focus; it goes to the tab strip instead.
 bool InterfaceDialog::event(QEvent* event)

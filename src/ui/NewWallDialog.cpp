@@ -56,7 +56,8 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     totals->addRow(label(6), field(6));
     // Each field is read by the caption beside it.
     for (int index = 0; index < 7; ++index)
-        findChild<QLabel*>(QStringLiteral("lblfeld_%1").arg(index))->setBuddy(txtfeld_[static_cast<std::size_t>(index)]);
+        findChild<QLabel*>(QStringLiteral("lblfeld_%1").arg(index))
+            ->setBuddy(txtfeld_[static_cast<std::size_t>(index)]);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     nameControl(ok, QStringLiteral("cmdOK"));

@@ -57,8 +57,9 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
     for (int plane = Red; plane <= White; ++plane) {
         const QString colour = QString::fromUtf8(ColourNames[plane - 1]);
         grid->addWidget(label(colour), plane + 1, 0);
-        grid->addWidget(field(plane, QStringLiteral("DMX Kanal %1").arg(colour), "DMX Kanal für die entsprechende Farbe"),
-                        plane + 1, 1);
+        grid->addWidget(
+            field(plane, QStringLiteral("DMX Kanal %1").arg(colour), "DMX Kanal für die entsprechende Farbe"),
+            plane + 1, 1);
     }
     auto* correctionHeading = label(QStringLiteral("Farbkorrektur"));
     grid->addWidget(correctionHeading, 0, 2);

@@ -138,10 +138,7 @@ void RemoteOptionsTab::showUrl(std::string_view url)
     picQrCode_->setVisible(!code.isNull());
 }
 
-void RemoteOptionsTab::setStatus(std::string_view text)
-{
-    lblStatus_->setText(qt(text));
-}
+void RemoteOptionsTab::setStatus(std::string_view text) { lblStatus_->setText(qt(text)); }
 
 bool RemoteOptionsTab::eventFilter(QObject* watched, QEvent* event)
 {

@@ -63,7 +63,8 @@ void installWallCellAccessible()
 }  // namespace
 
 WallCellWidget::WallCellWidget(int index, WallWindowPresenter& presenter, WallCanvas& canvas)
-    : QWidget(canvas.cellLayer()), index_(index), presenter_(presenter), canvas_(canvas), caption_(QString::number(index + 1))
+    : QWidget(canvas.cellLayer()), index_(index), presenter_(presenter), canvas_(canvas),
+      caption_(QString::number(index + 1))
 {
     installWallCellAccessible();
     nameControl(this, QStringLiteral("lblWand_%1").arg(index), QStringLiteral("Element %1").arg(index + 1));
@@ -144,7 +145,7 @@ void WallCellWidget::mousePressEvent(QMouseEvent* event)
     }
     const MouseButton button = event->button() == Qt::RightButton  ? MouseButton::Right
                                : event->button() == Qt::LeftButton ? MouseButton::Left
-                                                                    : MouseButton::Middle;
+                                                                   : MouseButton::Middle;
     presenter_.lblWand_MouseDown(index_, button, event->modifiers() & Qt::ControlModifier);
 }
 
@@ -156,8 +157,8 @@ void WallCellWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void WallCellWidget::keyPressEvent(QKeyEvent* event)
 {
-    const int next = presenter_.lblWand_KeyDown(index_, programKeyCode(event),
-                                                event->modifiers() & Qt::ControlModifier);
+    const int next =
+        presenter_.lblWand_KeyDown(index_, programKeyCode(event), event->modifiers() & Qt::ControlModifier);
     if (next < 0) {
         QWidget::keyPressEvent(event);  // function keys go on to the window
         return;
@@ -229,7 +230,8 @@ void mergeBars(std::vector<QRect>& bars, bool horizontal, std::vector<QRect>& in
         std::size_t j = i + 1;
         for (; j < bars.size() && line(bars[j]) == at && from(bars[j]) <= end + 1; ++j)
             end = std::max(end, to(bars[j]));
-        into.push_back(horizontal ? QRect(QPoint(start, at), QPoint(end, at)) : QRect(QPoint(at, start), QPoint(at, end)));
+        into.push_back(horizontal ? QRect(QPoint(start, at), QPoint(end, at))
+                                  : QRect(QPoint(at, start), QPoint(at, end)));
         i = j;
     }
 }
@@ -356,7 +358,9 @@ void WallCanvas::flush(When when)
     const bool exact = dirty_.size() <= ExactRegionCells;
     QRegion region;
     QRect bounds;
-    const Announcer announce = announcer_ ? announcer_ : QAccessible::isActive() ? &QAccessible::updateAccessibility : nullptr;
+    const Announcer announce = announcer_                ? announcer_
+                               : QAccessible::isActive() ? &QAccessible::updateAccessibility
+                                                         : nullptr;
     for (const int index : dirty_) {
         WallCellWidget* c = cells_[static_cast<std::size_t>(index)];
         unsigned char& mark = marks_[static_cast<std::size_t>(index)];
@@ -437,7 +441,7 @@ void WallCanvas::paintEvent(QPaintEvent* event)
         // as it showed through before.
         const QWidget* below = parentWidget() ? parentWidget() : this;
         const QBrush background = below->palette().brush(below->backgroundRole());
-        for (const QRect& r : region & gaps_)
+        for (const QRect& r : region& gaps_)
             painter.fillRect(r, background);
     }
     if (overlapping_) {
@@ -458,7 +462,8 @@ void WallCanvas::paintEvent(QPaintEvent* event)
         if (oneRect ? !bounds.intersects(r) : !region.intersects(r))
             continue;
         visible_.push_back(c);
-        painter.fillRect(r.adjusted(1, 1, -1, -1), c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
+        painter.fillRect(r.adjusted(1, 1, -1, -1),
+                         c->highlighted() ? c->palette().color(QPalette::Highlight) : c->colour());
     }
     painter.setPen(Qt::NoPen);
     painter.setBrush(CellBorder);

@@ -121,12 +121,12 @@ private:
     // the 121 cells.
     QWidget* cellLayer_ = nullptr;
     std::vector<WallCellWidget*> cells_;
-    QRegion gaps_;  // what the cells leave free of the canvas
-    bool overlapping_ = false;  // rounding made neighbouring cells share pixels
+    QRegion gaps_;                          // what the cells leave free of the canvas
+    bool overlapping_ = false;              // rounding made neighbouring cells share pixels
     std::vector<WallCellWidget*> visible_;  // the cells of one paint
-    std::vector<QRect> borderBars_;  // the cells' borders, merged along rows and columns
-    std::vector<int> dirty_;            // cells to repaint, in the order they changed
-    std::vector<unsigned char> marks_;  // per cell: the Change bits since the last pass
+    std::vector<QRect> borderBars_;         // the cells' borders, merged along rows and columns
+    std::vector<int> dirty_;                // cells to repaint, in the order they changed
+    std::vector<unsigned char> marks_;      // per cell: the Change bits since the last pass
     QTimer flushTimer_;
     bool collecting_ = false;
     int focusCell_ = 0;

@@ -174,7 +174,9 @@ private slots:
             option.upsideDown = fader->invertedAppearance();
             return fader->style()->subControlRect(QStyle::CC_ScrollBar, &option, control, fader).center();
         };
-        auto click = [&](QStyle::SubControl control) { QTest::mouseClick(fader, Qt::LeftButton, {}, centreOf(control)); };
+        auto click = [&](QStyle::SubControl control) {
+            QTest::mouseClick(fader, Qt::LeftButton, {}, centreOf(control));
+        };
         auto wheel = [fader](int degrees) {
             const QPointF at(fader->width() / 2.0, fader->height() / 2.0);
             QWheelEvent event(at, fader->mapToGlobal(at), {}, QPoint(0, degrees * 8), Qt::NoButton, Qt::NoModifier,
@@ -203,10 +205,30 @@ private slots:
             {"lower arrow", [&] { click(QStyle::SC_ScrollBarAddLine); }, -1},
             {"track above the thumb", [&] { click(QStyle::SC_ScrollBarSubPage); }, +10},
             {"track below the thumb", [&] { click(QStyle::SC_ScrollBarAddPage); }, -10},
-            {"key up", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_Up); }, +1},
-            {"key down", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_Down); }, -1},
-            {"page up", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_PageUp); }, +10},
-            {"page down", [&] { fader->setFocus(); QTest::keyClick(fader, Qt::Key_PageDown); }, -10},
+            {"key up",
+             [&] {
+                 fader->setFocus();
+                 QTest::keyClick(fader, Qt::Key_Up);
+             },
+             +1},
+            {"key down",
+             [&] {
+                 fader->setFocus();
+                 QTest::keyClick(fader, Qt::Key_Down);
+             },
+             -1},
+            {"page up",
+             [&] {
+                 fader->setFocus();
+                 QTest::keyClick(fader, Qt::Key_PageUp);
+             },
+             +10},
+            {"page down",
+             [&] {
+                 fader->setFocus();
+                 QTest::keyClick(fader, Qt::Key_PageDown);
+             },
+             -10},
             {"wheel turned away", [&] { wheel(15); }, +1000},
             {"wheel turned back", [&] { wheel(-15); }, -1000},
             {"thumb dragged up", [&] { drag(-40); }, +1000},

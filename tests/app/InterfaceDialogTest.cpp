@@ -175,9 +175,9 @@ private slots:
         const QString placeholder = QStringLiteral("z. B. 192.168.1.20");
         const QStringList sourceNames{QStringLiteral("Tinctara Bühne links"), QStringLiteral("TINCTARA BÜHNE LINKS")};
         const Row rows[] = {
-            {3, "txtNetwork_0", {address, placeholder}}, {3, "txtNetwork_1", {QStringLiteral("63999")}},
+            {3, "txtNetwork_0", {address, placeholder}},  {3, "txtNetwork_1", {QStringLiteral("63999")}},
             {3, "txtNetwork_2", {QStringLiteral("200")}}, {3, "txtNetwork_3", sourceNames},
-            {4, "txtNetwork_0", {address, placeholder}}, {4, "txtNetwork_1", {QStringLiteral("32767")}},
+            {4, "txtNetwork_0", {address, placeholder}},  {4, "txtNetwork_1", {QStringLiteral("32767")}},
         };
         QStringList cut;
         QSize opened;

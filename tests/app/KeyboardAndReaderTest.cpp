@@ -97,39 +97,50 @@ private slots:
         QTest::addColumn<QStringList>("order");
         QTest::addColumn<QStringList>("filled");  // fields that must hold a value to be left
 
-        QTest::newRow("colour") << "mnuColorFenster" << "frmColor"
-                                << numbered("txtFarbe_%1", 0, 3) + QStringList{"cmdColor_1"}
-                                       + numbered("ScrFarbe_%1", 0, 3)
-                                       + QStringList{"cmdColor_0", "cmdColor_3", "chkCHange", "chkMindest",
-                                                     "txtFarbNr", "txtFarbName"}
-                                       + numbered("txtUserColor_%1", 0, 19)
+        QTest::newRow("colour") << "mnuColorFenster"
+                                << "frmColor"
+                                << numbered("txtFarbe_%1", 0, 3) + QStringList{"cmdColor_1"} +
+                                       numbered("ScrFarbe_%1", 0, 3) +
+                                       QStringList{"cmdColor_0", "cmdColor_3", "chkCHange",
+                                                   "chkMindest", "txtFarbNr",  "txtFarbName"} +
+                                       numbered("txtUserColor_%1", 0, 19)
                                 << QStringList{};
-        QTest::newRow("patch") << "mnuPatchfenster" << "frmElement"
-                               << QStringList{"txtElement_0", "txtElement_1", "txtElement_2", "txtElement_3",
-                                              "txtElement_4", "txtElement_5", "txtElement_6", "txtElement_7",
+        QTest::newRow("patch") << "mnuPatchfenster"
+                               << "frmElement"
+                               << QStringList{"txtElement_0", "txtElement_1",       "txtElement_2", "txtElement_3",
+                                              "txtElement_4", "txtElement_5",       "txtElement_6", "txtElement_7",
                                               "txtElement_8", "cmdColorCorrektion", "cmdOK"}
                                << QStringList{"txtElement_0"};
-        QTest::newRow("sequencer") << "mnuSequenzer" << "frmControl"
+        QTest::newRow("sequencer") << "mnuSequenzer"
+                                   << "frmControl"
                                    << numbered("txtSequence_%1", 0, 2) + numbered("cmdSequence_%1", 0, 6)
                                    << QStringList{};
         QStringList dmx;
         for (int row = 0; row < 8; ++row)
             dmx << QStringLiteral("txtPatch_%1").arg(row) << QStringLiteral("ScrDMX_%1").arg(row)
                 << QStringLiteral("txtDMX_%1").arg(row);  // the level sent, read-only but readable
-        QTest::newRow("DMX test") << "mnuDMXTestfenster" << "frmDMX" << dmx + QStringList{"cmdDMX_0"}
-                                  << numbered("txtPatch_%1", 0, 7);
-        QTest::newRow("options") << "mnuOptionen" << "frmOptions"
-                                 << QStringList{"qt_tabwidget_tabbar", "OptDMXSend_0", "cckAutoDMXmax",
-                                                "cmdDefaultDMX", "cmdOK", "cmdApply", "cmdCancel"}
+        QTest::newRow("DMX test") << "mnuDMXTestfenster"
+                                  << "frmDMX" << dmx + QStringList{"cmdDMX_0"} << numbered("txtPatch_%1", 0, 7);
+        QTest::newRow("options") << "mnuOptionen"
+                                 << "frmOptions" << QStringList{"qt_tabwidget_tabbar",
+                                                                "OptDMXSend_0",
+                                                                "cckAutoDMXmax",
+                                                                "cmdDefaultDMX",
+                                                                "cmdOK",
+                                                                "cmdApply",
+                                                                "cmdCancel"}
                                  << QStringList{};
-        QTest::newRow("new wall") << "mnuNeueWand" << "frmNeueWand"
+        QTest::newRow("new wall") << "mnuNeueWand"
+                                  << "frmNeueWand"
                                   << numbered("txtfeld_%1", 0, 6) + QStringList{"cmdOK", "cmdAbbrechen"}
                                   << QStringList{};
-        QTest::newRow("memory card") << "mnuSpeichernMemoryCard" << "frmFiles"
-                                     << QStringList{"txtDisplay"} + numbered("cmdFiles_%1", 0, 3)
-                                            + QStringList{"cmdStop"}
+        QTest::newRow("memory card") << "mnuSpeichernMemoryCard"
+                                     << "frmFiles"
+                                     << QStringList{"txtDisplay"} + numbered("cmdFiles_%1", 0, 3) +
+                                            QStringList{"cmdStop"}
                                      << QStringList{};
-        QTest::newRow("info") << "mnuInfo" << "frmInfo" << QStringList{"cmdInfo"} << QStringList{};
+        QTest::newRow("info") << "mnuInfo"
+                              << "frmInfo" << QStringList{"cmdInfo"} << QStringList{};
     }
 
     void tabVisitsEveryControlOfEachWindowInReadingOrder()
@@ -178,8 +189,8 @@ private slots:
         auto program = startWithWall();
         QVERIFY(program);
         MainWindow& main = program->mainWindow();
-        for (const char* action : {"mnuColorFenster", "mnuPatchfenster", "mnuSequenzer", "mnuDMXTestfenster",
-                                   "mnuOptionen", "mnuNeueWand"})
+        for (const char* action :
+             {"mnuColorFenster", "mnuPatchfenster", "mnuSequenzer", "mnuDMXTestfenster", "mnuOptionen", "mnuNeueWand"})
             main.action(QString::fromLatin1(action))->trigger();
         QCoreApplication::processEvents();
 
@@ -190,8 +201,8 @@ private slots:
             if (!control.contains(QRegularExpression(R"(^(txt|lbl|cmd|chk|cck|Opt|fra)|^Scr\w+_\d)")))
                 continue;
             auto* label = qobject_cast<QLabel*>(widget);
-            const bool showsText = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget)
-                                   || (label && (!label->text().isEmpty() || control == "lblStatus"));
+            const bool showsText = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QGroupBox*>(widget) ||
+                                   (label && (!label->text().isEmpty() || control == "lblStatus"));
             if (showsText && !control.startsWith("txtUserColor"))
                 QVERIFY2(widget->accessibleName().isEmpty(), qPrintable(control));
             if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSlider*>(widget))
@@ -227,9 +238,12 @@ private slots:
             {"frmColor", "ScrFarbe_1", QStringLiteral("Grün")},
             {"frmDMX", "txtPatch_2", QStringLiteral("DMX Kanal 3")},
             {"frmDMX", "ScrDMX_2", QStringLiteral("DMX Kanal 3")},
-            {"frmControl", "txtSequence_0", readName(main.findChild<QWidget*>("frmControl")->findChild<QLabel*>("lblSequence_1"))},
-            {"frmNeueWand", "txtfeld_0", readName(main.findChild<QWidget*>("frmNeueWand")->findChild<QLabel*>("lblfeld_0"))},
-            {"frmOptions", "txtDMX_0", readName(main.findChild<QWidget*>("frmOptions")->findChild<QLabel*>("lblDMX_0"))},
+            {"frmControl", "txtSequence_0",
+             readName(main.findChild<QWidget*>("frmControl")->findChild<QLabel*>("lblSequence_1"))},
+            {"frmNeueWand", "txtfeld_0",
+             readName(main.findChild<QWidget*>("frmNeueWand")->findChild<QLabel*>("lblfeld_0"))},
+            {"frmOptions", "txtDMX_0",
+             readName(main.findChild<QWidget*>("frmOptions")->findChild<QLabel*>("lblDMX_0"))},
         };
         for (const auto& read : reads) {
             QWidget* control = main.findChild<QWidget*>(read.window)->findChild<QWidget*>(read.control);

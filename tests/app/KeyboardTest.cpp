@@ -68,8 +68,14 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("sequencer blend") << "mnuSequenzer" << "frmControl" << "txtSequence_1" << "80";
-        QTest::newRow("DMX test channel") << "mnuDMXTestfenster" << "frmDMX" << "txtPatch_0" << "40";
+        QTest::newRow("sequencer blend") << "mnuSequenzer"
+                                         << "frmControl"
+                                         << "txtSequence_1"
+                                         << "80";
+        QTest::newRow("DMX test channel") << "mnuDMXTestfenster"
+                                          << "frmDMX"
+                                          << "txtPatch_0"
+                                          << "40";
     }
 
     void ctrlShortcutsLeaveEveryValueFieldAlone()
@@ -100,11 +106,21 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QString>("status");
-        QTest::newRow("a channel") << "12" << "12" << "";
-        QTest::newRow("the last channel") << "512" << "512" << "";
-        QTest::newRow("0") << "0" << "3" << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
-        QTest::newRow("600") << "600" << "3" << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
-        QTest::newRow("a letter") << "x" << "3" << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
+        QTest::newRow("a channel") << "12"
+                                   << "12"
+                                   << "";
+        QTest::newRow("the last channel") << "512"
+                                          << "512"
+                                          << "";
+        QTest::newRow("0") << "0"
+                           << "3"
+                           << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
+        QTest::newRow("600") << "600"
+                             << "3"
+                             << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
+        QTest::newRow("a letter") << "x"
+                                  << "3"
+                                  << "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.";
     }
 
     void tabLeavesTheDmxChannelFieldThroughItsCheck()

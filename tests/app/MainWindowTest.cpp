@@ -78,8 +78,8 @@ private slots:
                 QVERIFY(QFile::copy(shipped + "/" + name, folder + "/" + name));
             }
         const std::string from = original.path().toStdString();
-        auto program =
-            fixture_.start(StateFlag::AutoLoad, false, {from + "/config/DEMO.CFG", "", from + "/sequence/DEMO.CSQ", ""});
+        auto program = fixture_.start(StateFlag::AutoLoad, false,
+                                      {from + "/config/DEMO.CFG", "", from + "/sequence/DEMO.CSQ", ""});
         QVERIFY(program);
         ShowModel& model = program->model();
         QCOMPARE(QString::fromStdString(model.ConfigFileName), copy + "/config/DEMO.CFG");
@@ -292,8 +292,8 @@ private slots:
         QVERIFY(folder != QDir::tempPath());
         QFileInfo info(folder);
         QCOMPARE(info.ownerId(), uint(geteuid()));
-        QCOMPARE(int(info.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther |
-                                           QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup)),
+        QCOMPARE(int(info.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                                           QFile::WriteGroup | QFile::ExeGroup)),
                  0);
         {
             LinuxSystemInfo first;

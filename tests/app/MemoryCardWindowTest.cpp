@@ -24,8 +24,7 @@ private:
     // 7301B at 0x120, with a 2 x 1 wall and a sequence of three steps.
     std::unique_ptr<Program> startProgram()
     {
-        std::ofstream(fixture_.filePath("hardware.ini"))
-            << "[isa]\ncard = 7301B 0x120\n[memorycard]\nsize = 32K\n";
+        std::ofstream(fixture_.filePath("hardware.ini")) << "[isa]\ncard = 7301B 0x120\n[memorycard]\nsize = 32K\n";
         auto program = fixture_.start();
         if (!program)
             return nullptr;
@@ -69,8 +68,9 @@ private slots:
         QCOMPARE(int(slot3[511]), 128);
 
         QTest::mouseClick(button(window, "cmdFiles_1"), Qt::LeftButton);
-        QVERIFY(window->findChild<QPlainTextEdit*>("txtDisplay")->toPlainText().contains(
-            QStringLiteral("Adr 0-9      :  10 |   0 |")));
+        QVERIFY(window->findChild<QPlainTextEdit*>("txtDisplay")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Adr 0-9      :  10 |   0 |")));
 
         QTest::mouseClick(button(window, "cmdFiles_2"), Qt::LeftButton);
         QTRY_VERIFY(!program->mainWindow().findChild<MemoryCardWindow*>("frmFiles"));

@@ -31,7 +31,9 @@ private slots:
         auto* dialog = program->mainWindow().findChild<NewWallDialog*>("frmNeueWand");
         QVERIFY(dialog);
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
-        auto field = [dialog](int index) { return dialog->findChild<QLineEdit*>(QStringLiteral("txtfeld_%1").arg(index)); };
+        auto field = [dialog](int index) {
+            return dialog->findChild<QLineEdit*>(QStringLiteral("txtfeld_%1").arg(index));
+        };
         auto* status = dialog->findChild<QLabel*>("lblStatus");
         QList<int> heights;
         for (int index = 0; index <= 6; ++index)

@@ -88,7 +88,9 @@ private slots:
         fader(0)->setValue(200);  // "sofort übernehmen" paints the selection at once
 
         window.action("mnuSequenzer")->trigger();
-        auto button = [&](int index) { return window.findChild<QPushButton*>(QStringLiteral("cmdSequence_%1").arg(index)); };
+        auto button = [&](int index) {
+            return window.findChild<QPushButton*>(QStringLiteral("cmdSequence_%1").arg(index));
+        };
         auto* blend = window.findChild<QLineEdit*>(QStringLiteral("txtSequence_1"));
         QVERIFY(button(1) && blend);
         blend->setFocus();
@@ -103,7 +105,7 @@ private slots:
         QTest::mouseClick(button(6), Qt::LeftButton);  // ZERO: step 1, red on the wall
         QTest::mouseClick(button(2), Qt::LeftButton);  // PLAY
         QVERIFY(model.hasState(StateFlag::SequencePlaying));
-        program.outputTimer().setEnabled(false);  // the test is the clock
+        program.outputTimer().setEnabled(false);      // the test is the clock
         for (int tick = 0; tick < 1 + 1 + 5; ++tick)  // load, one hold tick, half of the fade
             program.engine().AutoXmit();
         QCOMPARE(transmitted(1, 4), (std::vector<int>{100, 0, 50, 0}));  // halfway from red 200 to blue 100

@@ -41,9 +41,9 @@ private:
     void makeDataFolder(const QString& data)
     {
         const QByteArray folder = QFile::encodeName(data);
-        put(data + "/TINCTARA.ini", "ini-Datei von TINCTARA 98\r\n[FILES]\r\n" + folder + "/config/DEMO.CFG\r\n\r\n" +
-                                        folder + "/sequence/DEMO.CSQ\r\n" + folder +
-                                        "/Farbtbl/DEMO.CCT\r\n[WINDOWSPOS]\r\n 0\r\n",
+        put(data + "/TINCTARA.ini",
+            "ini-Datei von TINCTARA 98\r\n[FILES]\r\n" + folder + "/config/DEMO.CFG\r\n\r\n" + folder +
+                "/sequence/DEMO.CSQ\r\n" + folder + "/Farbtbl/DEMO.CCT\r\n[WINDOWSPOS]\r\n 0\r\n",
             ReadOnly);
         put(data + "/TINCT_D.MSG", "96=Auswahl\r\n", ReadOnly);
         put(data + "/hardware.ini", "[isa]\n", ReadOnly);
@@ -54,9 +54,14 @@ private:
         put(data + "/sequence/DEMO.CSQ", "csq", ReadOnly);
         put(data + "/Farbtbl/DEMO.CCT", "cct", ReadOnly);
         put(data + "/config/readme.txt", "not a show");
-        put(data + "/tinctara", "\x7f" "ELF", ReadOnly | QFileDevice::ExeOwner);
-        put(data + "/libpagestor.so", "\x7f" "ELF");
-        put(data + "/lib/libdmxcrd32.so.1", "\x7f" "ELF");
+        put(data + "/tinctara",
+            "\x7f"
+            "ELF",
+            ReadOnly | QFileDevice::ExeOwner);
+        put(data + "/libpagestor.so", "\x7f"
+                                      "ELF");
+        put(data + "/lib/libdmxcrd32.so.1", "\x7f"
+                                            "ELF");
         put(data + "/CMakeFiles/x.cmake", "build");
     }
 
@@ -83,9 +88,9 @@ private slots:
             QVERIFY2(QFileInfo(perUser + "/" + name).isDir(), name);
 
         const QByteArray user = QFile::encodeName(perUser);
-        QCOMPARE(contents(perUser + "/TINCTARA.ini"),
-                 "ini-Datei von TINCTARA 98\r\n[FILES]\r\n" + user + "/config/DEMO.CFG\r\n\r\n" + user +
-                     "/sequence/DEMO.CSQ\r\n" + user + "/Farbtbl/DEMO.CCT\r\n[WINDOWSPOS]\r\n 0\r\n");
+        QCOMPARE(contents(perUser + "/TINCTARA.ini"), "ini-Datei von TINCTARA 98\r\n[FILES]\r\n" + user +
+                                                          "/config/DEMO.CFG\r\n\r\n" + user + "/sequence/DEMO.CSQ\r\n" +
+                                                          user + "/Farbtbl/DEMO.CCT\r\n[WINDOWSPOS]\r\n 0\r\n");
         QCOMPARE(contents(data + "/config/DEMO.CFG"), QByteArray("cfg"));
     }
 

@@ -33,7 +33,7 @@ private slots:
 
         QTest::mouseClick(window->findChild<QPushButton*>("cmdSequence_1"), Qt::LeftButton);  // REC
         QCOMPARE(program->model().StepCount, 1);
-        program->model().DocumentFlags = 0;  // nothing to ask about
+        program->model().DocumentFlags = 0;                                                   // nothing to ask about
         QTest::mouseClick(window->findChild<QPushButton*>("cmdSequence_5"), Qt::LeftButton);  // CLR ALL
         QCOMPARE(program->model().StepCount, 0);
         QCOMPARE(frame->windowTitle(), QString());

@@ -65,8 +65,10 @@ class WindowPlacementTest : public QObject {
             const char* menu;
             const char* window;
         };
-        const Entry entries[] = {{"mnuColorFenster", "frmColor"},   {"mnuPatchfenster", "frmElement"},
-                                 {"mnuSequenzer", "frmControl"},    {"mnuDMXTestfenster", "frmDMX"},
+        const Entry entries[] = {{"mnuColorFenster", "frmColor"},
+                                 {"mnuPatchfenster", "frmElement"},
+                                 {"mnuSequenzer", "frmControl"},
+                                 {"mnuDMXTestfenster", "frmDMX"},
                                  {"mnuOptionen", "frmOptions"}};
         QList<QMdiSubWindow*> frames;
         for (const Entry& entry : entries) {
@@ -81,8 +83,8 @@ private slots:
     void storedPlacesOutsideTheWorkAreaAreMovedIn()
     {
         auto program = startWith([](ShowModel& model) {
-            store(model, WindowNumber::Colour, 2000000, 300);      // far to the right
-            store(model, WindowNumber::Patch, 14000, 150);         // past the edge, as the sample show's
+            store(model, WindowNumber::Colour, 2000000, 300);       // far to the right
+            store(model, WindowNumber::Patch, 14000, 150);          // past the edge, as the sample show's
             store(model, WindowNumber::Sequencer, -50000, -50000);  // above and left of the area
             store(model, WindowNumber::DmxTest, 300, INT_MAX);
             store(model, WindowNumber::Options, INT_MIN, 600);

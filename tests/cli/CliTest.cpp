@@ -42,10 +42,7 @@ std::vector<std::string> lines(const std::string& text)
     return result;
 }
 
-std::string data(const char* name)
-{
-    return fixture(name).string();
-}
+std::string data(const char* name) { return fixture(name).string(); }
 
 TEST(CliCheck, PrintsWhatTheProgramWouldShowAndHowTheLoadsEnded)
 {
@@ -118,15 +115,15 @@ TEST(CliResave, SpeedIsTheBlendTimeOfStepOne)
 
 TEST(CliRender, PrintsTheLevelsTheInterfaceHoldsAfterEachTick)
 {
-    const CliRun usb = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface", "usb",
-                         "--ticks", "2", "--channels", "1-8"});
+    const CliRun usb = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface",
+                            "usb", "--ticks", "2", "--channels", "1-8"});
     EXPECT_EQ(usb.exit, 0);
     // Correction of element 2 red is 5 in the configuration.
     EXPECT_EQ(lines(usb.out), (std::vector<std::string>{"1,1,21,41,61,0,22,42,62", "2,1,21,41,61,0,22,42,62"}));
     EXPECT_NE(usb.err.find("status: Scene SRC22.CSC erfolgreich geladen!"), std::string::npos);
 
     const CliRun library = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface",
-                             "library", "--channels", "15-16"});
+                                "library", "--channels", "15-16"});
     EXPECT_EQ(lines(library.out), std::vector<std::string>{"1,44,54"});
 
     std::string silence = "1";
@@ -139,8 +136,8 @@ TEST(CliRender, IsaCardIsFoundByTheSearchAndItsMemoryReadBack)
 {
     // The build's program folder: firmware, hardware.ini and the emulated libraries.
     const std::string program = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    const CliRun isa = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface", "isa",
-                         "--channels", "1-8", "--ticks", "2", "--home", program});
+    const CliRun isa = run({"render", "--config", data("DEMO22.CFG"), "--scene", data("SRC22.CSC"), "--interface",
+                            "isa", "--channels", "1-8", "--ticks", "2", "--home", program});
     EXPECT_EQ(isa.exit, 0) << isa.err;
     EXPECT_EQ(lines(isa.out), (std::vector<std::string>{"1,1,21,41,61,0,22,42,62", "2,1,21,41,61,0,22,42,62"}));
     EXPECT_NE(isa.err.find("KELVARTECH 7301B card found at address120h"), std::string::npos) << isa.err;
@@ -158,8 +155,8 @@ TEST(CliRender, AnEmptyHomeIsNeverWritten)
          {std::vector<std::string>{"check", "--home", home.string(), "--config", data("DEMO22.CFG")},
           std::vector<std::string>{"render", "--home", home.string(), "--config", data("DEMO22.CFG"), "--scene",
                                    data("SRC22.CSC"), "--interface", "isa", "--ticks", "2", "--channels", "1-2"},
-          std::vector<std::string>{"card-image", "--home", home.string(), "--config", data("DEMO22.CFG"),
-                                   "--sequence", data("SHOW22.CSQ"), "--card-size", "64K", "--out",
+          std::vector<std::string>{"card-image", "--home", home.string(), "--config", data("DEMO22.CFG"), "--sequence",
+                                   data("SHOW22.CSQ"), "--card-size", "64K", "--out",
                                    (home.parent_path() / (home.filename().string() + ".BIN")).string()}}) {
         const CliRun r = run(command);
         EXPECT_TRUE(std::filesystem::is_empty(home)) << command[0] << ": " << r.err;
@@ -170,8 +167,8 @@ TEST(CliRender, AnEmptyHomeIsNeverWritten)
 
 TEST(CliRender, PlayFadesThroughTheSequence)
 {
-    const CliRun none = run({"render", "--config", data("DEMO22.CFG"), "--sequence", data("SHOW22.CSQ"), "--play",
-                          "--ticks", "3"});
+    const CliRun none =
+        run({"render", "--config", data("DEMO22.CFG"), "--sequence", data("SHOW22.CSQ"), "--play", "--ticks", "3"});
     EXPECT_EQ(none.exit, 0);
     // Step 1 is on the wall; the first tick loads it (blend 20), the second holds, the third fades.
     const auto out = lines(none.out);
@@ -181,8 +178,8 @@ TEST(CliRender, PlayFadesThroughTheSequence)
     EXPECT_NE(out[2], "3,11,0,0,1,12,0,0,2,13,0,0,3,14,0,0,4");
 
     const CliRun withoutSequence = run({"render", "--config", data("DEMO22.CFG"), "--play", "--ticks", "2"});
-    EXPECT_EQ(lines(withoutSequence.out), (std::vector<std::string>{"1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0",
-                                                                    "2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}));
+    EXPECT_EQ(lines(withoutSequence.out),
+              (std::vector<std::string>{"1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0", "2,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0"}));
     EXPECT_NE(withoutSequence.err.find("status: Es wurde noch keine Sequenz programmiert !"), std::string::npos);
 }
 
@@ -196,14 +193,18 @@ TEST(CliRender, AFailedLoadEndsWithItsMessagesAndNoTicks)
         std::vector<std::string> args;
         const char* message;
     } cases[] = {
-        {"element count mismatch", {"--config", h.file("C.CFG", config), "--scene", data("SRC22.CSC")},
+        {"element count mismatch",
+         {"--config", h.file("C.CFG", config), "--scene", data("SRC22.CSC")},
          "message: Fehler beim laden der Konfigurationsdatei ! Anzahl der berechneten Elemente stimmt nicht "
          "überein mit den gespeicherten."},
-        {"empty scene", {"--config", data("DEMO22.CFG"), "--scene", h.file("E.CSC", "")},
+        {"empty scene",
+         {"--config", data("DEMO22.CFG"), "--scene", h.file("E.CSC", "")},
          "message: Fehler beim laden der Scene!"},
-        {"blank sequence", {"--config", data("DEMO22.CFG"), "--sequence", h.file("B.CSQ", " \r\n"), "--play"},
+        {"blank sequence",
+         {"--config", data("DEMO22.CFG"), "--sequence", h.file("B.CSQ", " \r\n"), "--play"},
          "message: Fehler beim Laden der Sequenz"},
-        {"colour count", {"--colours", h.file("T.CCT", "Farbtabelle von TINCTARA 99\r\n[Config]\r\nUserColors =  16\r\n")},
+        {"colour count",
+         {"--colours", h.file("T.CCT", "Farbtabelle von TINCTARA 99\r\n[Config]\r\nUserColors =  16\r\n")},
          "message: Fehler beim Laden der Farbtabelle! Beim Erstellen der Datei wurde eine andere Anzahl an Farben "
          "benutzt."},
     };
@@ -277,10 +278,7 @@ TEST(CliRender, ExitCodes)
     }
 }
 
-TEST(CliPlatform, TextsStayOnOneLine)
-{
-    EXPECT_EQ(escaped("a.CFG\rSie haben\n"), "a.CFG\\rSie haben\\n");
-}
+TEST(CliPlatform, TextsStayOnOneLine) { EXPECT_EQ(escaped("a.CFG\rSie haben\n"), "a.CFG\\rSie haben\\n"); }
 
 TEST(CliCheck, FindsShowsInTheProgramFoldersFallBackFolders)
 {
@@ -305,9 +303,9 @@ namespace {
 TEST(CliCheck, ShippedSampleShowsLoad)
 {
     const auto programFolder = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    const CliRun r = run({"check", "--config", "DEMO.CFG", "ROT.CSC", "REGENBOGEN.CSC", "WARMWEISS.CSC", "DEMO.CSQ",
-                          "DEMO.CCT"},
-                         programFolder);
+    const CliRun r =
+        run({"check", "--config", "DEMO.CFG", "ROT.CSC", "REGENBOGEN.CSC", "WARMWEISS.CSC", "DEMO.CSQ", "DEMO.CCT"},
+            programFolder);
     EXPECT_EQ(r.exit, 0) << r.out;
     EXPECT_EQ(lines(r.out).back(), "ok");
     EXPECT_EQ(r.out.find("Importieren"), std::string::npos);

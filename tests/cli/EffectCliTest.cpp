@@ -65,9 +65,9 @@ std::vector<int> bytes(const std::string& data, std::size_t from, std::size_t co
 // generated pictures as it holds recorded ones.
 TEST_F(EffectCli, EffectToSequenceFileToCardImage)
 {
-    const CliRun effect = run({"effect", "--config", Config, "--effect", "chase", "--steps", "2", "--hold", "3",
-                            "--blend", "7", "--colour", "200,0,0,50", "--colour", "0,0,0,0", "--direction", "right",
-                            "--out", path("CHASE.CSQ")});
+    const CliRun effect =
+        run({"effect", "--config", Config, "--effect", "chase", "--steps", "2", "--hold", "3", "--blend", "7",
+             "--colour", "200,0,0,50", "--colour", "0,0,0,0", "--direction", "right", "--out", path("CHASE.CSQ")});
     ASSERT_EQ(effect.exit, ExitOk) << effect.out << effect.err;
     EXPECT_NE(effect.out.find("status: Sequenz erfolgreich abgespeichert.\nok\n"), std::string::npos) << effect.out;
     const std::string file = readBytes(path("CHASE.CSQ"));
@@ -81,7 +81,7 @@ TEST_F(EffectCli, EffectToSequenceFileToCardImage)
     EXPECT_NE(file.find("[HOLDBLEND]\r\n 3, 7, 3, 7\r\n"), std::string::npos);
 
     const CliRun card = run({"card-image", "--config", Config, "--sequence", path("CHASE.CSQ"), "--card-size", "32K",
-                          "--out", path("card.bin")});
+                             "--out", path("card.bin")});
     ASSERT_EQ(card.exit, ExitOk) << card.err;
     const std::string image = readBytes(path("card.bin"));
     ASSERT_EQ(image.size(), 32768u);
@@ -95,7 +95,7 @@ TEST_F(EffectCli, EffectToSequenceFileToCardImage)
 TEST_F(EffectCli, AppendKeepsTheStepsAndStopsAtTheLimit)
 {
     CliRun r = run({"effect", "--config", Config, "--effect", "rainbow", "--steps", "2", "--append", Sequence, "--out",
-                 path("MORE.CSQ")});
+                    path("MORE.CSQ")});
     ASSERT_EQ(r.exit, ExitOk) << r.out;
     EXPECT_NE(readBytes(path("MORE.CSQ")).find("Sequencenmax =    5\r\n"), std::string::npos);
 

@@ -56,7 +56,9 @@ TEST(CliCardImage, TheThreeStepSequenceOnA32KCard)
     ASSERT_EQ(r.exit, 0) << r.err;
     ASSERT_EQ(r.file.size(), 32768u);
     EXPECT_NE(r.err.find("status: Fertig mit Schreiben. Bis Adresse  30720 geschrieben.\n"), std::string::npos);
-    auto slot = [&](int k, std::size_t offset, std::size_t count) { return bytes(r.file, (k - 1) * 512u + offset, count); };
+    auto slot = [&](int k, std::size_t offset, std::size_t count) {
+        return bytes(r.file, (k - 1) * 512u + offset, count);
+    };
     // Patched levels less the configuration's corrections (12 - 5 and 4 - 4).
     EXPECT_EQ(slot(1, 0, 16), (std::vector<int>{11, 0, 0, 1, 7, 0, 0, 2, 13, 0, 0, 3, 14, 0, 0, 0}));
     EXPECT_EQ(slot(4, 0, 16), slot(1, 0, 16));

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     {
         Server server(ServerOptions{}, bus);
-        server.adopt(pair[0]); // closed by the server
+        server.adopt(pair[0]);  // closed by the server
         size_t at = 0;
         while (at + 3 <= size) {
             const uint8_t flags = data[at];

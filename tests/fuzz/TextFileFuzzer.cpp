@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (sections.files.values)
         for (const std::string& name : *sections.files.values)
             keepable = keepable && name.find_first_of(",\r\n\"[") == std::string::npos &&
-                       (name.empty() || (name.front() != ' ' && name.front() != '\t' && name.back() != ' ' &&
-                                         name.back() != '\t'));
+                       (name.empty() ||
+                        (name.front() != ' ' && name.front() != '\t' && name.back() != ' ' && name.back() != '\t'));
     if (keepable) {
         const SettingsFileSections again = parseSettingsFile(settingsFileBytes(*model, word));
         if (!again.dmxTiming.values || *again.dmxTiming.values != model->DmxTiming || !again.windowPositions.values ||

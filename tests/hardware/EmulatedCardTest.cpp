@@ -53,11 +53,11 @@ TEST(EmulatedCard, IdentityByteFollowsModelAndImage)
         std::uint8_t identity;
     };
     const Case cases[] = {
-        {CardModel::Isa7301A, "FWISA12A.BIN", 0x80},    {CardModel::Isa7301A, "FWISA16B.BIN", 0},
-        {CardModel::Isa7301BLC, "FWISA12A.BIN", 0x80},  {CardModel::Isa7301BLC, "FWISA17C.BIN", 0},
-        {CardModel::Isa7301B, "FWISA12A.BIN", 1},       {CardModel::Isa7301B, "FWISA16B.BIN", 1},
-        {CardModel::Isa7301B, "FWISA17C.BIN", 0},       {CardModel::Isa7301C, "FWISA17C.BIN", 5},
-        {CardModel::Isa7301C, "FWISA12A.BIN", 0},       {CardModel::Isa7301B, nullptr, 0},
+        {CardModel::Isa7301A, "FWISA12A.BIN", 0x80},   {CardModel::Isa7301A, "FWISA16B.BIN", 0},
+        {CardModel::Isa7301BLC, "FWISA12A.BIN", 0x80}, {CardModel::Isa7301BLC, "FWISA17C.BIN", 0},
+        {CardModel::Isa7301B, "FWISA12A.BIN", 1},      {CardModel::Isa7301B, "FWISA16B.BIN", 1},
+        {CardModel::Isa7301B, "FWISA17C.BIN", 0},      {CardModel::Isa7301C, "FWISA17C.BIN", 5},
+        {CardModel::Isa7301C, "FWISA12A.BIN", 0},      {CardModel::Isa7301B, nullptr, 0},
     };
     for (const auto& c : cases) {
         VirtualBus bus({{c.model, 0x140}});
@@ -122,8 +122,8 @@ TEST(EmulatedCard, TransmitsChannelMemoryWithTheCountAndStartCodeOfItsTimingBloc
         {CardModel::Isa7301B, {60, 0, 0, 228, 1}, 485, 0},  // 484 channels
         {CardModel::Isa7301B, {60, 7, 0, 44, 1}, 301, 7},   // 300 channels, start code 7
         {CardModel::Isa7301B, {60, 0, 0, 80, 0}, 81, 0},
-        {CardModel::Isa7301B, {60, 0, 0, 0, 9}, 513, 0},    // never more than a universe
-        {CardModel::Isa7301A, {60, 7, 0, 80, 0}, 513, 0},   // fixed timing: the block is not read
+        {CardModel::Isa7301B, {60, 0, 0, 0, 9}, 513, 0},   // never more than a universe
+        {CardModel::Isa7301A, {60, 7, 0, 80, 0}, 513, 0},  // fixed timing: the block is not read
         {CardModel::Isa7301C, {}, 513, 0},
     };
     for (const auto& c : cases) {
@@ -144,19 +144,18 @@ TEST(EmulatedCard, TransmitsChannelMemoryWithTheCountAndStartCodeOfItsTimingBloc
 
 TEST(HardwareIni, CardsBackendAndLinesPassedOver)
 {
-    const HardwareConfig config = parseHardwareConfig(
-        "; comment\r\n"
-        "[Ports]\r\n"
-        "Backend = Direct\r\n"
-        "[isa]\r\n"
-        "card = 7301b-lc 140h\r\n"
-        "card = 7301C 0x100\r\n"
-        "card = 7301B 0x142\r\n"     // overlaps the card at 140h
-        "card = 9999 0x160\r\n"      // no such model
-        "card = 7301A\r\n"           // no base
-        "[usb]\r\n"
-        "device = USBLNK2\r\n"
-        "garbage\r\n");
+    const HardwareConfig config = parseHardwareConfig("; comment\r\n"
+                                                      "[Ports]\r\n"
+                                                      "Backend = Direct\r\n"
+                                                      "[isa]\r\n"
+                                                      "card = 7301b-lc 140h\r\n"
+                                                      "card = 7301C 0x100\r\n"
+                                                      "card = 7301B 0x142\r\n"  // overlaps the card at 140h
+                                                      "card = 9999 0x160\r\n"   // no such model
+                                                      "card = 7301A\r\n"        // no base
+                                                      "[usb]\r\n"
+                                                      "device = USBLNK2\r\n"
+                                                      "garbage\r\n");
     EXPECT_TRUE(config.direct);
     ASSERT_EQ(config.cards.size(), 2u);
     EXPECT_EQ(config.cards[0].model, CardModel::Isa7301BLC);
@@ -186,8 +185,8 @@ TEST(DirectPorts, WithoutThePrivilegeItSaysSoAndActsAsAnEmptyBus)
         if (setgid(65534) != 0 || setuid(65534) != 0)
             _exit(3);
         DirectPorts ports;
-        const bool ok = !ports.usable() && ports.problem().find("ioperm") != std::string::npos &&
-                        ports.read(0x120) == 0xFF;
+        const bool ok =
+            !ports.usable() && ports.problem().find("ioperm") != std::string::npos && ports.read(0x120) == 0xFF;
         ports.write(0x80, 1);  // goes nowhere
         _exit(ok ? 0 : 1);
     }

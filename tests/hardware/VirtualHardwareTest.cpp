@@ -81,8 +81,8 @@ struct VirtualHardware {
     LoadedDmxCardLibrary cardLibrary{libraryFolders(folder.string())};
     SteppingClock clock;
     FakeSystemInfo system;
-    InterfaceRegistry registry{model, view, user, timer, messages,
-                               InterfaceHardware{ports, usb, clock, system, folder.string()}};
+    InterfaceRegistry registry{model, view,     user,
+                               timer, messages, InterfaceHardware{ports, usb, clock, system, folder.string()}};
     OutputEngine engine{model, view, timer, OutputDevices{ports, usb, cardLibrary}};
 };
 

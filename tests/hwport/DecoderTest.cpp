@@ -35,7 +35,7 @@ TEST(RangeWithin, EdgesAndWrapping)
         {17, 0, 16, false},
         {15, 1, 16, true},
         {15, 2, 16, false},
-        {top - 15, 32, 0x100000000ull, false}, // the sum wraps to 16
+        {top - 15, 32, 0x100000000ull, false},  // the sum wraps to 16
         {top - 15, 32, top, false},
         {top, 1, top, false},
         {top, 0, top, true},
@@ -55,7 +55,7 @@ protected:
         EXPECT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
         client_ = pair[0];
         peer_ = pair[1];
-        server_.adopt(client_); // the server closes it
+        server_.adopt(client_);  // the server closes it
     }
     ~Decoder() override { ::close(peer_); }
 
@@ -75,7 +75,7 @@ protected:
     static std::vector<unsigned char> mapRequest(uint64_t physical, uint32_t length)
     {
         std::vector<unsigned char> in(24, 0);
-        p::put32(in.data(), 1); // bus kind: ISA
+        p::put32(in.data(), 1);  // bus kind: ISA
         p::put32(in.data() + 8, uint32_t(physical));
         p::put32(in.data() + 12, uint32_t(physical >> 32));
         p::put32(in.data() + 20, length);
@@ -98,11 +98,11 @@ TEST_F(Decoder, MapRangesAtTheirEdges)
         uint32_t status;
     };
     const Case cases[] = {
-        {top - 15, 32, p::BadArgument},          // wraps to 16 past zero
+        {top - 15, 32, p::BadArgument},  // wraps to 16 past zero
         {top, 1, p::BadArgument},
         {top - 0xFFF, 0x1000, p::BadArgument},
-        {0x100000000ull, 1, p::BadArgument},     // beyond 32-bit physical addresses
-        {0xFFFFFFFFull, 1, p::Failed},           // an address, but not on this bus
+        {0x100000000ull, 1, p::BadArgument},  // beyond 32-bit physical addresses
+        {0xFFFFFFFFull, 1, p::Failed},        // an address, but not on this bus
         {0xFFFFFFFFull, 2, p::BadArgument},
         {0, 0, p::BadArgument},
         {0, uint32_t(memory), p::Ok},
@@ -127,8 +127,8 @@ TEST_F(Decoder, VirtualMemoryRefusesWrappingRanges)
         bool granted;
     };
     const Case cases[] = {
-        {top - 15, 32, false}, {top, 1, false}, {memory - 16, 16, true}, {memory - 16, 17, false},
-        {memory, 0, false},    {0, 1, true},
+        {top - 15, 32, false},    {top, 1, false},    {memory - 16, 16, true},
+        {memory - 16, 17, false}, {memory, 0, false}, {0, 1, true},
     };
     for (const Case& c : cases) {
         const int fd = bus_.physicalMemory(c.physical, c.length);
@@ -146,10 +146,13 @@ TEST_F(Decoder, PortRangesAtTheirEdges)
         uint32_t status;
     };
     const Case cases[] = {
-        {p::PortInByte, 0xFFFF, p::Ok},       {p::PortInByte, 0x10000, p::BadArgument},
-        {p::PortInWord, 0xFFFE, p::Ok},       {p::PortInWord, 0xFFFF, p::BadArgument},
-        {p::PortInLong, 0xFFFC, p::Ok},       {p::PortInLong, 0xFFFD, p::BadArgument},
-        {p::PortInLong, 0xFFFFFFFF, p::BadArgument}, // would wrap in 32 bits
+        {p::PortInByte, 0xFFFF, p::Ok},
+        {p::PortInByte, 0x10000, p::BadArgument},
+        {p::PortInWord, 0xFFFE, p::Ok},
+        {p::PortInWord, 0xFFFF, p::BadArgument},
+        {p::PortInLong, 0xFFFC, p::Ok},
+        {p::PortInLong, 0xFFFD, p::BadArgument},
+        {p::PortInLong, 0xFFFFFFFF, p::BadArgument},  // would wrap in 32 bits
         {p::PortOutLong, 0xFFFFFFFE, p::BadArgument},
         {p::PortOutByte, 0xFFFF, p::Ok},
     };
@@ -160,8 +163,9 @@ TEST_F(Decoder, PortRangesAtTheirEdges)
         EXPECT_EQ(request(c.n, in, out ? 0 : 4).status, c.status) << c.n << " at " << std::hex << c.port;
     }
     // A FIFO names its port once, whatever its count.
-    for (const auto& [port, status] : {std::pair{0xFFFCu, uint32_t(p::Ok)}, std::pair{0xFFFDu, uint32_t(p::BadArgument)},
-                                       std::pair{0xFFFFFFFFu, uint32_t(p::BadArgument)}}) {
+    for (const auto& [port, status] :
+         {std::pair{0xFFFCu, uint32_t(p::Ok)}, std::pair{0xFFFDu, uint32_t(p::BadArgument)},
+          std::pair{0xFFFFFFFFu, uint32_t(p::BadArgument)}}) {
         std::vector<unsigned char> in(8 + 4 * 2, 0);
         p::put32(in.data(), port);
         p::put32(in.data() + 4, 2);
@@ -169,5 +173,5 @@ TEST_F(Decoder, PortRangesAtTheirEdges)
     }
 }
 
-} // namespace
-} // namespace hwport::testing
+}  // namespace
+}  // namespace hwport::testing

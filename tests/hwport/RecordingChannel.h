@@ -16,7 +16,7 @@ namespace hwport::testing {
 
 struct SentRequest {
     uint32_t code;
-    uint32_t function; // 0 for codes outside the table
+    uint32_t function;  // 0 for codes outside the table
     std::vector<unsigned char> in;
     size_t outLength;
     bool withDescriptor;
@@ -50,8 +50,8 @@ public:
     }
 
     std::vector<SentRequest> sent;
-    std::map<uint32_t, uint32_t> portValues; // answers to port reads
-    std::vector<unsigned char> identify;     // answer to the disk request; empty: refused
+    std::map<uint32_t, uint32_t> portValues;  // answers to port reads
+    std::vector<unsigned char> identify;      // answer to the disk request; empty: refused
     bool deviceExists = true;
     bool serviceStarts = false;
     int opens = 0;
@@ -67,27 +67,31 @@ public:
         return result;
     }
 
-    ControlResult answer(uint32_t code, const void* in, size_t inLength, void* out,
-                         size_t outLength, int sendFd)
+    ControlResult answer(uint32_t code, const void* in, size_t inLength, void* out, size_t outLength, int sendFd)
     {
         namespace p = protocol;
         const auto function = p::functionOf(code);
         const auto* input = static_cast<const unsigned char*>(in);
-        sent.push_back(SentRequest{code, function.value_or(0),
-                                   std::vector<unsigned char>(input, input + inLength), outLength,
-                                   sendFd >= 0});
+        sent.push_back(SentRequest{code, function.value_or(0), std::vector<unsigned char>(input, input + inLength),
+                                   outLength, sendFd >= 0});
         ControlResult result{true, outLength, -1};
         auto* output = static_cast<unsigned char*>(out);
         switch (function.value_or(0)) {
-        case p::PortInByte: case p::PortInWord: case p::PortInLong:
+        case p::PortInByte:
+        case p::PortInWord:
+        case p::PortInLong:
             p::put32(output, portValues[p::get32(input)]);
             break;
-        case p::FifoInByte: case p::FifoInWord: case p::FifoInLong:
+        case p::FifoInByte:
+        case p::FifoInWord:
+        case p::FifoInLong:
             std::memmove(output, input, p::fifoHeaderSize);
             for (size_t i = p::fifoHeaderSize; i < outLength; ++i)
                 output[i] = uint8_t(i);
             break;
-        case p::FifoOutByte: case p::FifoOutWord: case p::FifoOutLong:
+        case p::FifoOutByte:
+        case p::FifoOutWord:
+        case p::FifoOutLong:
             std::memmove(output, input, inLength);
             break;
         case p::MapMemory:
@@ -126,8 +130,8 @@ private:
 class RecordingChannel final : public Channel {
 public:
     explicit RecordingChannel(Recorder& recorder) : recorder_(recorder) {}
-    ControlResult control(uint32_t code, const void* in, size_t inLength, void* out,
-                          size_t outLength, int sendFd) override
+    ControlResult control(uint32_t code, const void* in, size_t inLength, void* out, size_t outLength,
+                          int sendFd) override
     {
         return recorder_.answer(code, in, inLength, out, outLength, sendFd);
     }
@@ -157,4 +161,4 @@ private:
     Recorder& recorder_;
 };
 
-} // namespace hwport::testing
+}  // namespace hwport::testing

@@ -108,36 +108,101 @@ TEST_F(RequestTest, NullConnectionIsNotActiveEverywhere)
         {"CloseHWPORT32", [&] { return CloseHWPORT32(n); }, 0},
         {"GetActiveHW", [&] { return GetActiveHW(n); }, 0},
         {"GetHardAccess", [&] { return GetHardAccess(n); }, 1},
-        {"SetHardAccess", [&] { SetHardAccess(n, 0); return 0; }, 0},
+        {"SetHardAccess",
+         [&] {
+             SetHardAccess(n, 0);
+             return 0;
+         },
+         0},
         {"DebugCode", [&] { return DebugCode(n); }, 0},
         {"GetPortByte", [&] { return GetPortByte(n, 0x378); }, 0xFF},
         {"GetPortWord", [&] { return GetPortWord(n, 0x378); }, 0xFFFF},
         {"GetPortLong", [&] { return GetPortLong(n, 0x378); }, 0xFFFFFFFF},
-        {"SetPortByte", [&] { SetPortByte(n, 0x378, 1); SetPortWord(n, 0x378, 1); SetPortLong(n, 0x378, 1); return 0; }, 0},
-        {"FIFOs", [&] { ReadPortFIFO(n, block); ReadPortWFIFO(n, block); ReadPortLFIFO(n, block);
-                         WritePortFIFO(n, block); WritePortWFIFO(n, block); WritePortLFIFO(n, block); return 0; }, 0},
+        {"SetPortByte",
+         [&] {
+             SetPortByte(n, 0x378, 1);
+             SetPortWord(n, 0x378, 1);
+             SetPortLong(n, 0x378, 1);
+             return 0;
+         },
+         0},
+        {"FIFOs",
+         [&] {
+             ReadPortFIFO(n, block);
+             ReadPortWFIFO(n, block);
+             ReadPortLFIFO(n, block);
+             WritePortFIFO(n, block);
+             WritePortWFIFO(n, block);
+             WritePortLFIFO(n, block);
+             return 0;
+         },
+         0},
         {"MapPhysToLinear", [&] { return MapPhysToLinear(n, 0x408, 6); }, 0},
-        {"UnmapMemory", [&] { UnmapMemory(n, 0x1000); return 0; }, 0},
+        {"UnmapMemory",
+         [&] {
+             UnmapMemory(n, 0x1000);
+             return 0;
+         },
+         0},
         {"GetMem", [&] { return GetMem(n, uintptr_t(block), 0); }, 0},
         {"GetMemW", [&] { return GetMemW(n, uintptr_t(block), 0); }, 0},
         {"GetMemL", [&] { return GetMemL(n, uintptr_t(block), 0); }, 0},
-        {"SetMem", [&] { SetMem(n, uintptr_t(block), 0, 9); SetMemW(n, uintptr_t(block), 0, 9);
-                          SetMemL(n, uintptr_t(block), 0, 9); return block[0]; }, 3},
+        {"SetMem",
+         [&] {
+             SetMem(n, uintptr_t(block), 0, 9);
+             SetMemW(n, uintptr_t(block), 0, 9);
+             SetMemL(n, uintptr_t(block), 0, 9);
+             return block[0];
+         },
+         3},
         {"GetLockedMemory", [&] { return GetLockedMemory(n); }, 0},
-        {"MaskIRQ", [&] { MaskIRQ(n, 3); UnmaskIRQ(n, 3, nullptr); UnmaskDelphiIRQ(n, nullptr, 3, nullptr); return 0; }, 0},
+        {"MaskIRQ",
+         [&] {
+             MaskIRQ(n, 3);
+             UnmaskIRQ(n, 3, nullptr);
+             UnmaskDelphiIRQ(n, nullptr, 3, nullptr);
+             return 0;
+         },
+         0},
         {"GetIRQCounter", [&] { return GetIRQCounter(n, 3); }, 0},
         {"IsIRQMasked", [&] { return IsIRQMasked(n, 3); }, 1},
-        {"Keyboard", [&] { PutScanCode(n, 1); HookKeyboard(n, nullptr); HookDelphiKeyboard(n, nullptr, nullptr);
-                            UnhookKeyboard(n); PulseKeyboard(n); PulseKeyboardLocal(n); return 0; }, 0},
+        {"Keyboard",
+         [&] {
+             PutScanCode(n, 1);
+             HookKeyboard(n, nullptr);
+             HookDelphiKeyboard(n, nullptr, nullptr);
+             UnhookKeyboard(n);
+             PulseKeyboard(n);
+             PulseKeyboardLocal(n);
+             return 0;
+         },
+         0},
         {"GetScanCode", [&] { return GetScanCode(n); }, 0},
         {"GetLPTNumber", [&] { return GetLPTNumber(n); }, 1},
-        {"SetLPTNumber", [&] { SetLPTNumber(n, 1); return 0; }, 0},
+        {"SetLPTNumber",
+         [&] {
+             SetLPTNumber(n, 1);
+             return 0;
+         },
+         0},
         {"GetLPTNumPorts", [&] { return GetLPTNumPorts(n); }, 0},
         {"GetLPTBasePort", [&] { return GetLPTBasePort(n); }, 0},
         {"GetPin", [&] { return GetPin(n, 11); }, 0},
-        {"LPT status", [&] { return GetLPTAckwl(n) + GetLPTBusy(n) + GetLPTPaperEnd(n) + GetLPTSlct(n) + GetLPTError(n); }, 0},
-        {"LPT control", [&] { SetPin(n, 1, 1); LPTInit(n); LPTSlctIn(n); LPTStrobe(n); LPTAutofd(n, 1);
-                               ForceIrqLPT(n, 1); SetLPTReadMode(n); SetLPTWriteMode(n); return 0; }, 0},
+        {"LPT status",
+         [&] { return GetLPTAckwl(n) + GetLPTBusy(n) + GetLPTPaperEnd(n) + GetLPTSlct(n) + GetLPTError(n); }, 0},
+        {"LPT control",
+         [&] {
+             SetPin(n, 1, 1);
+             LPTInit(n);
+             LPTSlctIn(n);
+             LPTStrobe(n);
+             LPTAutofd(n, 1);
+             ForceIrqLPT(n, 1);
+             SetLPTReadMode(n);
+             SetLPTWriteMode(n);
+             return 0;
+         },
+         0},
         {"LPTPrintChar", [&] { return LPTPrintChar(n, 'A'); }, 0},
         {"GetLastPciBus", [&] { return GetLastPciBus(n); }, 0},
         {"GetHardwareMechanism", [&] { return GetHardwareMechanism(n); }, 0},
@@ -157,12 +222,9 @@ TEST_F(RequestTest, FifoBlockTravelsWholeInOneRequest)
         size_t bytes;
     };
     const Case cases[] = {
-        {ReadPortFIFO, p::FifoInByte, 3, 11},
-        {ReadPortWFIFO, p::FifoInWord, 3, 14},
-        {ReadPortLFIFO, p::FifoInLong, 3, 20},
-        {WritePortFIFO, p::FifoOutByte, 3, 11},
-        {WritePortWFIFO, p::FifoOutWord, 3, 14},
-        {WritePortLFIFO, p::FifoOutLong, 3, 20},
+        {ReadPortFIFO, p::FifoInByte, 3, 11},    {ReadPortWFIFO, p::FifoInWord, 3, 14},
+        {ReadPortLFIFO, p::FifoInLong, 3, 20},   {WritePortFIFO, p::FifoOutByte, 3, 11},
+        {WritePortWFIFO, p::FifoOutWord, 3, 14}, {WritePortLFIFO, p::FifoOutLong, 3, 20},
     };
     HwPort32Connection* c = openWith();
     for (const Case& test : cases) {
@@ -291,11 +353,10 @@ TEST_F(RequestTest, PinsFollowTheirPolarity)
         uint32_t level;
     };
     const Read reads[] = {
-        {11, 0x379, 0x00, 1}, {11, 0x379, 0x80, 0},  // busy: inverted
-        {10, 0x379, 0x40, 1}, {10, 0x379, 0x00, 0},  // acknowledge
-        {1, 0x37A, 0x01, 0}, {1, 0x37A, 0x00, 1},    // strobe: inverted
-        {9, 0x378, 0x80, 1}, {16, 0x37A, 0x04, 1},
-        {0, 0x378, 0xFF, 0}, {18, 0x378, 0xFF, 0},   // no such pins
+        {11, 0x379, 0x00, 1}, {11, 0x379, 0x80, 0},                                             // busy: inverted
+        {10, 0x379, 0x40, 1}, {10, 0x379, 0x00, 0},                                             // acknowledge
+        {1, 0x37A, 0x01, 0},  {1, 0x37A, 0x00, 1},                                              // strobe: inverted
+        {9, 0x378, 0x80, 1},  {16, 0x37A, 0x04, 1}, {0, 0x378, 0xFF, 0}, {18, 0x378, 0xFF, 0},  // no such pins
     };
     for (const Read& test : reads) {
         recorder_.portValues[test.port] = test.value;
@@ -309,8 +370,8 @@ TEST_F(RequestTest, PinsFollowTheirPolarity)
         uint32_t written;
     };
     const Write writes[] = {
-        {1, 1, 0x37A, 0x00}, {1, 0, 0x37A, 0x01},   // level equal to "inverted" clears the bit
-        {2, 1, 0x378, 0x01}, {9, 1, 0x378, 0x81},   // data bits accumulate in the shadow
+        {1, 1, 0x37A, 0x00}, {1, 0, 0x37A, 0x01},  // level equal to "inverted" clears the bit
+        {2, 1, 0x378, 0x01}, {9, 1, 0x378, 0x81},  // data bits accumulate in the shadow
         {2, 0, 0x378, 0x80}, {17, 0, 0x37A, 0x09},
     };
     for (const Write& test : writes) {
@@ -336,7 +397,7 @@ TEST_F(RequestTest, InterruptLinesOutsideOneToFifteenStayMasked)
     EXPECT_TRUE(recorder_.sentOf(p::UnmaskIrq).empty());
 
     UnmaskIRQ(c, 5, callback);
-    UnmaskIRQ(c, 5, callback); // already armed
+    UnmaskIRQ(c, 5, callback);  // already armed
     const auto unmasks = recorder_.sentOf(p::UnmaskIrq);
     ASSERT_EQ(unmasks.size(), 1u);
     EXPECT_EQ(unmasks[0].in.size(), 12u);
@@ -374,13 +435,13 @@ TEST_F(RequestTest, MappingIsReusedWithoutARequest)
 
     const size_t mark = recorder_.sent.size();
     UnmapMemory(c, first);
-    UnmapMemory(c, first); // now unknown: ignored
+    UnmapMemory(c, first);  // now unknown: ignored
     const auto sent = sentSince(mark);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].function, uint32_t(p::UnmapMemory));
     EXPECT_EQ(GetMem(c, first, 0), 0) << "an unmapped address reads 0 instead of faulting";
 
-    uint32_t mapped = 2; // the BIOS table and `longer`
+    uint32_t mapped = 2;  // the BIOS table and `longer`
     for (uint32_t i = 0; mapped < maxMappings; ++i, ++mapped)
         ASSERT_NE(MapPhysToLinear(c, 0x10000 * (i + 1), 16), 0u);
     EXPECT_EQ(MapPhysToLinear(c, 0xF8000, 16), 0u) << "the table holds 16 mappings";
@@ -425,7 +486,7 @@ TEST_F(RequestTest, MemoryWritesNeedABaseOfAtLeast100)
 
 TEST_F(RequestTest, DirectAccessOnlyWhereAllowed)
 {
-    HwPort32Connection* c = openWith(); // the environment does not allow it
+    HwPort32Connection* c = openWith();  // the environment does not allow it
     SetHardAccess(c, 0);
     EXPECT_EQ(GetHardAccess(c), 1u);
     const size_t mark = recorder_.sent.size();
@@ -438,7 +499,10 @@ TEST_F(RequestTest, DirectAccessOnlyWhereAllowed)
 TEST_F(RequestTest, DiskIdentificationFillsTheRecord)
 {
     std::vector<unsigned char> identify(512, 0);
-    auto word = [&identify](int w, uint16_t v) { identify[2 * w] = uint8_t(v); identify[2 * w + 1] = uint8_t(v >> 8); };
+    auto word = [&identify](int w, uint16_t v) {
+        identify[2 * w] = uint8_t(v);
+        identify[2 * w + 1] = uint8_t(v >> 8);
+    };
     word(1, 1024);
     word(3, 16);
     word(6, 63);
@@ -484,5 +548,5 @@ TEST_F(RequestTest, PciRequestCarriesMechanismBusDeviceFunction)
     EXPECT_EQ(recorder_.sentOf(p::PciMechanism).size(), 1u);
 }
 
-} // namespace
-} // namespace hwport
+}  // namespace
+}  // namespace hwport

@@ -109,8 +109,7 @@ bool RawClient::hello(int timeoutMs)
     return recv(fd_, &reply, sizeof reply, 0) == ssize_t(sizeof reply) && reply.op == p::OpHello;
 }
 
-RawClient::Reply RawClient::control(uint32_t code, const std::vector<unsigned char>& in,
-                                    uint32_t outLength, int sendFd)
+RawClient::Reply RawClient::control(uint32_t code, const std::vector<unsigned char>& in, uint32_t outLength, int sendFd)
 {
     p::RequestHeader header{p::magic, p::OpControl, code, uint32_t(in.size()), outLength};
     std::vector<unsigned char> message(sizeof header);
@@ -160,4 +159,4 @@ RawClient::Reply RawClient::receive()
     return reply;
 }
 
-} // namespace hwport::testing
+}  // namespace hwport::testing

@@ -42,8 +42,7 @@ public:
         uint32_t status = 0;
         std::vector<unsigned char> data;
     };
-    Reply control(uint32_t code, const std::vector<unsigned char>& in, uint32_t outLength,
-                  int sendFd = -1);
+    Reply control(uint32_t code, const std::vector<unsigned char>& in, uint32_t outLength, int sendFd = -1);
     // Sends bytes as they are, header and all.
     Reply sendRaw(const std::vector<unsigned char>& message);
 
@@ -55,4 +54,4 @@ private:
 // Waits until path exists, at most timeoutMs.
 bool waitForFile(const std::string& path, int timeoutMs);
 
-} // namespace hwport::testing
+}  // namespace hwport::testing

@@ -66,7 +66,7 @@ TEST_F(ServiceIo, OpenStartsTheServiceWhichOutlivesClose)
     {
         Connection c;
         ASSERT_EQ(GetActiveHW(c), 1u);
-        struct stat socketFile{};
+        struct stat socketFile {};
         ASSERT_EQ(stat(socketPath().c_str(), &socketFile), 0);
         EXPECT_EQ(socketFile.st_mode & 0777, 0600u) << "only its user may open the door";
         EXPECT_EQ(socketFile.st_uid, getuid());
@@ -108,7 +108,7 @@ TEST_F(ServiceIo, FifoBlocksRoundTrip)
         {WritePortFIFO, ReadPortFIFO, 1, 3},
         {WritePortWFIFO, ReadPortWFIFO, 2, 3},
         {WritePortLFIFO, ReadPortLFIFO, 4, 3},
-        {WritePortFIFO, ReadPortFIFO, 1, 65536}, // more than one message
+        {WritePortFIFO, ReadPortFIFO, 1, 65536},  // more than one message
     };
     for (const Case& test : cases) {
         std::vector<unsigned char> out(8 + size_t(test.count) * test.width);
@@ -176,11 +176,11 @@ TEST_F(ServiceIo, InterruptReachesTheCallbackOnTheDispatchThread)
     ASSERT_EQ(IsIRQMasked(c, 7), 0u);
 
     ForceIrqLPT(c, 1);
-    LPTStrobe(c); // acknowledge from the plug: IRQ 7
+    LPTStrobe(c);  // acknowledge from the plug: IRQ 7
     ASSERT_TRUE(events.waitFor(1));
     SetLPTNumber(c, 2);
     ForceIrqLPT(c, 1);
-    LPTStrobe(c); // the second port interrupts on line 5
+    LPTStrobe(c);  // the second port interrupts on line 5
     ASSERT_TRUE(events.waitFor(2));
     {
         std::lock_guard lock(events.mutex);
@@ -204,7 +204,7 @@ TEST_F(ServiceIo, KeyboardHookDeliversScanCodes)
     Events events;
     current = &events;
     HookKeyboard(c, [](uint32_t code) { current->add(code); });
-    PutScanCode(c, 0x11E); // only the low byte travels
+    PutScanCode(c, 0x11E);  // only the low byte travels
     ASSERT_TRUE(events.waitFor(1));
     PutScanCode(c, 0x9E);
     ASSERT_TRUE(events.waitFor(2));
@@ -223,7 +223,7 @@ TEST_F(ServiceIo, KeyboardHookDeliversScanCodes)
     HookDelphiKeyboard(c, &tag, [](void* data, uint32_t code) { current->add(code, data); });
     PutScanCode(c, 0x1F);
     ASSERT_TRUE(events.waitFor(5));
-    CloseHWPORT32(c); // unhooks
+    CloseHWPORT32(c);  // unhooks
     std::lock_guard lock(events.mutex);
     EXPECT_EQ(events.values.back(), 0x1Fu);
     EXPECT_EQ(events.data.back(), &tag);
@@ -325,7 +325,10 @@ TEST_F(ServiceIo, MappedMemoryLivesInTheCallersAddressSpace)
 // Requests the library would never send: the service refuses them untouched.
 TEST_F(ServiceIo, ServiceRefusesMalformedRequests)
 {
-    { Connection start; ASSERT_EQ(GetActiveHW(start), 1u); }
+    {
+        Connection start;
+        ASSERT_EQ(GetActiveHW(start), 1u);
+    }
     RawClient raw(socketPath());
     ASSERT_TRUE(raw.hello());
 
@@ -352,7 +355,8 @@ TEST_F(ServiceIo, ServiceRefusesMalformedRequests)
         {"short port read", p::fullCode(p::PortInByte), {0x00, 0x03}, 4, p::BadLength},
         {"short port write", p::fullCode(p::PortOutByte), {0x00, 0x03, 0, 0, 0x55, 0}, 0, p::BadLength},
         {"port read answer too short", p::fullCode(p::PortInLong), bytes({0x300}), 2, p::BadLength},
-        {"FIFO shorter than its count", p::fullCode(p::FifoOutByte), bytes({0x300, 100, 0x55555555}), 108, p::BadLength},
+        {"FIFO shorter than its count", p::fullCode(p::FifoOutByte), bytes({0x300, 100, 0x55555555}), 108,
+         p::BadLength},
         {"FIFO answer shorter", p::fullCode(p::FifoInByte), bytes({0x310, 4, 0}), 8, p::BadLength},
         {"FIFO without header", p::fullCode(p::FifoInByte), {1, 2, 3}, 3, p::BadLength},
         {"port past 0xFFFF", p::fullCode(p::PortOutLong), bytes({0xFFFE, 1}), 0, p::BadArgument},
@@ -379,7 +383,7 @@ TEST_F(ServiceIo, ServiceRefusesMalformedRequests)
     p::RequestHeader header{p::magic, p::OpControl, p::fullCode(p::PortOutByte), 8, 0};
     std::vector<unsigned char> lying(sizeof header);
     std::memcpy(lying.data(), &header, sizeof header);
-    lying.insert(lying.end(), {0x00, 0x03, 0, 0}); // says 8 bytes, brings 4
+    lying.insert(lying.end(), {0x00, 0x03, 0, 0});  // says 8 bytes, brings 4
     EXPECT_EQ(raw.sendRaw(lying).status, uint32_t(p::BadMessage));
     EXPECT_EQ(raw.sendRaw({1, 2, 3}).status, uint32_t(p::BadMessage));
 
@@ -406,7 +410,7 @@ TEST_F(ServiceIo, ServiceRefusesAnotherUser)
         if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
             _exit(126);
         if (access(HWPORT32D_PATH, X_OK) != 0)
-            _exit(125); // the build folder is closed to other users
+            _exit(125);  // the build folder is closed to other users
         execl(HWPORT32D_PATH, HWPORT32D_PATH, "--device", deviceName, "--foreground", "--virtual",
               static_cast<char*>(nullptr));
         _exit(127);
@@ -422,7 +426,7 @@ TEST_F(ServiceIo, ServiceRefusesAnotherUser)
         listening = waitForFile(socketPath(), 10);
     }
     if (listening) {
-        struct stat socketFile{};
+        struct stat socketFile {};
         ASSERT_EQ(stat(socketPath().c_str(), &socketFile), 0);
         EXPECT_EQ(socketFile.st_uid, nobody);
         EXPECT_EQ(socketFile.st_mode & 0777, 0600u);
@@ -440,7 +444,10 @@ TEST_F(ServiceIo, ServiceRefusesAnotherUser)
 
     // And the other way round: a service of root, a client as nobody.
     ASSERT_EQ(chown(runtimeDir_.c_str(), 0, 0), 0);
-    { Connection start; ASSERT_EQ(GetActiveHW(start), 1u); }
+    {
+        Connection start;
+        ASSERT_EQ(GetActiveHW(start), 1u);
+    }
     const pid_t client = fork();
     ASSERT_GE(client, 0);
     if (client == 0) {
@@ -453,5 +460,5 @@ TEST_F(ServiceIo, ServiceRefusesAnotherUser)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "nobody reached root's socket";
 }
 
-} // namespace
-} // namespace hwport::testing
+}  // namespace
+}  // namespace hwport::testing

@@ -83,17 +83,13 @@ TEST(StartUp, RuntimeFolderMustBeTheUsersOwnWithMode0700)
     struct Case {
         const char* name;
         mode_t mode;
-        bool otherOwner; // root only
+        bool otherOwner;  // root only
         bool link;
         int status;
     };
     const Case cases[] = {
-        {"own0700", 0700, false, false, 0},
-        {"own0755", 0755, false, false, 1},
-        {"own0710", 0710, false, false, 1},
-        {"own0777", 0777, false, false, 1},
-        {"own1700", 01700, false, false, 1},
-        {"link", 0700, false, true, 1},
+        {"own0700", 0700, false, false, 0},  {"own0755", 0755, false, false, 1},  {"own0710", 0710, false, false, 1},
+        {"own0777", 0777, false, false, 1},  {"own1700", 01700, false, false, 1}, {"link", 0700, false, true, 1},
         {"other0700", 0700, true, false, 1},
     };
     for (const Case& c : cases) {
@@ -169,7 +165,7 @@ TEST_F(FallbackFolder, AFolderPreCreatedInTmpDoesNotBlockTheService)
         SetPortByte(c, 0x301, 0x5A);
         EXPECT_EQ(GetPortByte(c, 0x301), 0x5A);
     }
-    struct stat folder{};
+    struct stat folder {};
     ASSERT_EQ(lstat(runtimeDir_.c_str(), &folder), 0);
     EXPECT_EQ(folder.st_uid, getuid());
     EXPECT_EQ(folder.st_mode & 07777, 0700u);
@@ -233,7 +229,9 @@ TEST(StartUp, SocketSwappedForALinkDuringStartUpHandsNothingOver)
     ASSERT_EQ(mkdir(runtime.c_str(), 0700), 0);
     ASSERT_EQ(chown(runtime.c_str(), user.uid, user.gid), 0);
     const std::string target = parent + "/root-file";
-    { std::ofstream(target) << "root's\n"; }
+    {
+        std::ofstream(target) << "root's\n";
+    }
     ASSERT_EQ(chmod(target.c_str(), 0644), 0);
 
     for (const bool swap : {false, true}) {
@@ -249,7 +247,7 @@ TEST(StartUp, SocketSwappedForALinkDuringStartUpHandsNothingOver)
             const std::string fds = std::to_string(told[1]) + "," + std::to_string(go[0]);
             setenv("HWPORT32_TEST_PAUSE_AFTER_BIND", fds.c_str(), 1);
             setenv("HWPORT32_TEST_KEEP_ROOT", "1", 1);
-            setenv("HWPORT32_IDLE_EXIT", "30", 1); // gone by itself should the test stop early
+            setenv("HWPORT32_IDLE_EXIT", "30", 1);  // gone by itself should the test stop early
             setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
             // The leak checker cannot stop the threads of a process whose ids
             // changed (it is no longer dumpable, as it should be).
@@ -257,18 +255,18 @@ TEST(StartUp, SocketSwappedForALinkDuringStartUpHandsNothingOver)
             const std::string options = (asan != nullptr ? std::string(asan) + ":" : std::string()) + "detect_leaks=0";
             setenv("ASAN_OPTIONS", options.c_str(), 1);
             // Real ids of the user, effective and saved ids root's.
-            if (setgroups(0, nullptr) != 0 || setresgid(user.gid, user.gid, user.gid) != 0
-                || setresuid(user.uid, 0, 0) != 0)
+            if (setgroups(0, nullptr) != 0 || setresgid(user.gid, user.gid, user.gid) != 0 ||
+                setresuid(user.uid, 0, 0) != 0)
                 _exit(126);
-            execl(HWPORT32D_TESTHOOKS_PATH, HWPORT32D_TESTHOOKS_PATH, "--device", "race", "--virtual",
-                  "--foreground", static_cast<char*>(nullptr));
+            execl(HWPORT32D_TESTHOOKS_PATH, HWPORT32D_TESTHOOKS_PATH, "--device", "race", "--virtual", "--foreground",
+                  static_cast<char*>(nullptr));
             _exit(127);
         }
         ::close(told[1]);
         ::close(go[0]);
         const bool bound = readByte(told[0], 10000);
         const std::string socket = p::socketPath(runtime, "race");
-        struct stat node{};
+        struct stat node {};
         if (bound) {
             // Made with its final owner and mode: nothing to change by path.
             ASSERT_EQ(lstat(socket.c_str(), &node), 0);
@@ -299,7 +297,7 @@ TEST(StartUp, SocketSwappedForALinkDuringStartUpHandsNothingOver)
         else
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-        struct stat file{};
+        struct stat file {};
         ASSERT_EQ(stat(target.c_str(), &file), 0);
         EXPECT_EQ(file.st_uid, 0u) << "the file behind the link changed owner";
         EXPECT_EQ(file.st_gid, 0u);
@@ -319,8 +317,7 @@ TEST_F(ServiceTest, LibraryTriesTheSystemServiceFirst)
     const pid_t system = fork();
     ASSERT_GE(system, 0);
     if (system == 0) {
-        execl(HWPORT32D_PATH, HWPORT32D_PATH, "--system", "--group", "root", "--virtual",
-              static_cast<char*>(nullptr));
+        execl(HWPORT32D_PATH, HWPORT32D_PATH, "--system", "--group", "root", "--virtual", static_cast<char*>(nullptr));
         _exit(127);
     }
     // Ended however the test ends: it holds the test's output open.
@@ -340,7 +337,7 @@ TEST_F(ServiceTest, LibraryTriesTheSystemServiceFirst)
             usleep(20000);
     }
     ASSERT_TRUE(listening) << "the system service does not listen";
-    struct stat node{};
+    struct stat node {};
     ASSERT_EQ(lstat(systemSocket.c_str(), &node), 0);
     EXPECT_EQ(node.st_mode & 0777, 0660u) << "the group may connect";
     if (geteuid() == 0) {
@@ -388,5 +385,5 @@ TEST_F(ServiceTest, LibraryTriesTheSystemServiceFirst)
     fs::remove_all(systemDir);
 }
 
-} // namespace
-} // namespace hwport::testing
+}  // namespace
+}  // namespace hwport::testing

@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 /* The POSIX way to turn a dlsym result into a function pointer. */
-#define LOOKUP(handle, name) \
-    name##_t name##_p = NULL; \
+#define LOOKUP(handle, name)                                                                                           \
+    name##_t name##_p = NULL;                                                                                          \
     *(void**)(&name##_p) = dlsym(handle, #name)
 
 typedef HwPort32Connection* (*OpenHWPORT32_t)(HwPort32Connection*, const char*, const char*);
@@ -89,8 +89,8 @@ int main(int argc, char** argv)
     LOOKUP(library, SetPortByte);
     LOOKUP(library, GetPortByte);
     LOOKUP(library, GetLPTNumPorts);
-    check(OpenHWPORT32_p && CloseHWPORT32_p && GetActiveHW_p && SetPortByte_p && GetPortByte_p
-              && GetLPTNumPorts_p, "all functions found");
+    check(OpenHWPORT32_p && CloseHWPORT32_p && GetActiveHW_p && SetPortByte_p && GetPortByte_p && GetLPTNumPorts_p,
+          "all functions found");
     if (failures == 0) {
         check(GetActiveHW_p(NULL) == 0, "null connection is not active");
         check(GetPortByte_p(NULL, 0x378) == 0xFF, "null connection reads 255");

@@ -47,7 +47,8 @@ private slots:
         RemoteControl& server = program->remote().server();
         QVERIFY(server.running());
         const std::string code = server.current().code;
-        QCOMPARE(url->text(), QStringLiteral("http://127.0.0.1:%1/?code=%2").arg(port).arg(QString::fromStdString(code)));
+        QCOMPARE(url->text(),
+                 QStringLiteral("http://127.0.0.1:%1/?code=%2").arg(port).arg(QString::fromStdString(code)));
         QVERIFY(!qr->pixmap().isNull());
         QCOMPARE(fixture_.settings.read("TINCTARA", "Remote", "Enabled", ""), std::string("1"));
 

@@ -57,7 +57,8 @@ QByteArray upgrade(int port, const QByteArray& target, const QByteArray& extra =
 {
     return get(port, target,
                "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
-               "Sec-WebSocket-Version: 13\r\n" + extra);
+               "Sec-WebSocket-Version: 13\r\n" +
+                   extra);
 }
 
 // A page's connection: keeps every message it is sent.
@@ -69,7 +70,10 @@ struct Page {
         QNetworkRequest request(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?code=%2").arg(port).arg(code)));
         socket.open(request);
     }
-    bool waitOpen() { return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000); }
+    bool waitOpen()
+    {
+        return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; }, 3000);
+    }
     // The status replies received so far.
     QStringList statuses() const { return messages.filter(QStringLiteral("\"t\":\"status\"")); }
     QString waitStatus(int count = 1)
@@ -131,8 +135,8 @@ private slots:
         QVERIFY(get(port_, "/?code=wrong").startsWith("HTTP/1.1 403 "));
         QVERIFY(get(port_, "/remote.js").startsWith("HTTP/1.1 403 "));
         QVERIFY(get(port_, "/?code=" + code, "Origin: http://evil.example\r\n").startsWith("HTTP/1.1 403 "));
-        QVERIFY(rawRequest(port_, "GET /?code=" + code + " HTTP/1.1\r\nHost: evil.example:" +
-                                      QByteArray::number(port_) + "\r\n\r\n")
+        QVERIFY(rawRequest(port_, "GET /?code=" + code +
+                                      " HTTP/1.1\r\nHost: evil.example:" + QByteArray::number(port_) + "\r\n\r\n")
                     .startsWith("HTTP/1.1 403 "));
         const QByteArray page = get(port_, "/?code=" + code);
         QVERIFY2(page.startsWith("HTTP/1.1 200 "), page.left(200).constData());
@@ -278,12 +282,14 @@ private slots:
             QVERIFY(pages.back()->waitOpen());
         }
         server().stop();
-        QVERIFY(QTest::qWaitFor([&] {
-            for (const auto& page : pages)
-                if (page->socket.state() != QAbstractSocket::UnconnectedState)
-                    return false;
-            return true;
-        }, 2000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                for (const auto& page : pages)
+                    if (page->socket.state() != QAbstractSocket::UnconnectedState)
+                        return false;
+                return true;
+            },
+            2000));
         QCOMPARE(rawRequest(port_, "GET / HTTP/1.1\r\n\r\n"), QByteArray("no connection"));
     }
 

@@ -112,7 +112,7 @@ public:
     std::optional<std::string> saveFileDialog(const FileDialogRequest& request) override;
     void processEvents() override { ++eventRounds; }
 
-    std::deque<MessageAnswer> answers;  // empty: the first button's answer
+    std::deque<MessageAnswer> answers;                     // empty: the first button's answer
     std::deque<std::optional<std::string>> dialogResults;  // empty: cancelled
     std::vector<ShownMessage> messages;
     std::vector<FileDialogRequest> dialogs;

@@ -26,10 +26,7 @@ DmxSender::DmxSender(SenderDevices devices, GridClock* clock, TickRequests* requ
 {
 }
 
-DmxSender::~DmxSender()
-{
-    stopThread();
-}
+DmxSender::~DmxSender() { stopThread(); }
 
 void DmxSender::stopThread()
 {
@@ -114,15 +111,9 @@ void DmxSender::transmit(OutgoingFrame& frame)
     }
 }
 
-void DmxSender::setEnabled(bool enabled)
-{
-    setState(enabled, false);
-}
+void DmxSender::setEnabled(bool enabled) { setState(enabled, false); }
 
-void DmxSender::pauseTicks()
-{
-    setState(false, true);
-}
+void DmxSender::pauseTicks() { setState(false, true); }
 
 void DmxSender::setState(bool enabled, bool keepWire)
 {

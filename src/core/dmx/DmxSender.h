@@ -100,10 +100,10 @@ private:
     TickRequests* requests_;
 
     std::array<OutgoingFrame, 3> slots_;
-    unsigned back_ = 0;                  // the UI thread's slot
-    unsigned front_ = 1;                 // the sender's slot
-    std::atomic<unsigned> middle_{2};    // the slot in between, | Fresh when newer than the front
-    int lastPublished_ = 0;              // UI thread: the type of the last frame handed over
+    unsigned back_ = 0;                // the UI thread's slot
+    unsigned front_ = 1;               // the sender's slot
+    std::atomic<unsigned> middle_{2};  // the slot in between, | Fresh when newer than the front
+    int lastPublished_ = 0;            // UI thread: the type of the last frame handed over
     unsigned opens_ = 0;
 
     std::atomic<bool> tickRequested_{false};

@@ -85,10 +85,7 @@ const std::string& InterfaceRegistry::statusText(int type) const
     return type >= 0 && type < InterfaceKinds ? InterfaceStatusText[type] : noText;
 }
 
-void InterfaceRegistry::setStatusLine(const std::string& text)
-{
-    view_.setTitle(model_.OsName + text);
-}
+void InterfaceRegistry::setStatusLine(const std::string& text) { view_.setTitle(model_.OsName + text); }
 
 std::unique_lock<std::mutex> InterfaceRegistry::lockDevices()
 {

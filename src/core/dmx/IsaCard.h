@@ -13,7 +13,7 @@ namespace tinctara {
 // three ports relative to the card's base port: address low byte (B+0), address
 // high byte (B+1) and data (B+2). B+3 and B+0 double as run and halt strobes.
 namespace IsaCardMemory {
-inline constexpr std::uint16_t TimingBlock = 0x3F0;   // DmxTiming values 0..9 (0..15 for the play unit)
+inline constexpr std::uint16_t TimingBlock = 0x3F0;  // DmxTiming values 0..9 (0..15 for the play unit)
 inline constexpr std::uint16_t IdentityByte = 0x3F9;
 inline constexpr std::uint16_t ProbeCell = 0x3FF;
 inline constexpr std::uint16_t FirstChannel = 0x400;  // channel c at 0x3FF + c

@@ -13,15 +13,9 @@ namespace {
 constexpr const char* Application = "TINCTARA";
 constexpr const char* Section = "Interface";
 
-bool isSacn(int type)
-{
-    return type == Interface::SacnNetwork;
-}
+bool isSacn(int type) { return type == Interface::SacnNetwork; }
 
-std::string key(int type, const char* name)
-{
-    return std::string(isSacn(type) ? "Sacn" : "ArtNet") + name;
-}
+std::string key(int type, const char* name) { return std::string(isSacn(type) ? "Sacn" : "ArtNet") + name; }
 
 // A whole number, or -1 for text that is none (so that the check names it).
 int wholeNumber(const std::string& text)
@@ -162,10 +156,7 @@ std::string checkNetworkSettings(int type, const NetworkDmxSettings& values)
     return {};
 }
 
-NetworkOutput::~NetworkOutput()
-{
-    close();
-}
+NetworkOutput::~NetworkOutput() { close(); }
 
 bool NetworkOutput::open(int type, const NetworkDmxSettings& settings, std::string& error)
 {

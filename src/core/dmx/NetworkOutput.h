@@ -14,7 +14,7 @@ namespace tinctara {
 // What the user set for a network kind, kept in the per-user settings store
 // beside "Type".
 struct NetworkDmxSettings {
-    std::string destination;  // IPv4 address; empty: the kind's default
+    std::string destination;           // IPv4 address; empty: the kind's default
     int universe = SacnFirstUniverse;  // sACN: 1..63999; Art-Net: the port-address 0..32767
     int priority = SacnDefaultPriority;
     std::string sourceName = "Tinctara";

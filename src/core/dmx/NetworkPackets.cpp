@@ -92,7 +92,7 @@ SacnPacket::SacnPacket()
 {
     using namespace E131;
     std::uint8_t* b = bytes_.data();
-    put16(b, 0x0010);  // preamble size
+    put16(b, 0x0010);      // preamble size
     put16(b + 2, 0x0000);  // postamble size
     std::memcpy(b + 4, "ASC-E1.17\0\0\0", 12);
     put16(b + RootFlagsLength, FlagsPdu | (Size - RootFlagsLength));

@@ -24,8 +24,8 @@ std::uint32_t sacnMulticastAddress(int universe);
 
 // An Art-Net port-address (15 bits) and its three parts.
 struct ArtNetAddress {
-    int net = 0;     // 0..127
-    int subNet = 0;  // 0..15
+    int net = 0;       // 0..127
+    int subNet = 0;    // 0..15
     int universe = 0;  // 0..15
 };
 ArtNetAddress splitPortAddress(int portAddress);

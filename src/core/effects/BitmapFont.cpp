@@ -141,10 +141,7 @@ std::optional<Glyph> glyph(std::uint32_t codePoint)
     return packed(*found);
 }
 
-Glyph box()
-{
-    return {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F};
-}
+Glyph box() { return {0x1F, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1F}; }
 
 std::vector<std::uint32_t> codePoints(const std::string& utf8)
 {
@@ -154,7 +151,10 @@ std::vector<std::uint32_t> codePoints(const std::string& utf8)
     for (std::size_t i = 0; i < size;) {
         const unsigned char lead = bytes[i];
         int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        std::uint32_t point = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+        std::uint32_t point = length == 1   ? lead
+                              : length == 2 ? (lead & 0x1F)
+                              : length == 3 ? (lead & 0x0F)
+                                            : (lead & 0x07);
         bool valid = length != 0 && i + length <= size;
         for (int k = 1; valid && k < length; ++k) {
             if ((bytes[i + k] & 0xC0) != 0x80)

@@ -15,10 +15,7 @@ namespace {
 
 constexpr double Tau = 2 * std::numbers::pi;
 
-std::uint8_t byteOf(double value)
-{
-    return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 255.0)));
-}
+std::uint8_t byteOf(double value) { return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 255.0))); }
 
 Rgbw mix(Rgbw a, Rgbw b, double t)
 {
@@ -26,10 +23,7 @@ Rgbw mix(Rgbw a, Rgbw b, double t)
     return {m(a.red, b.red), m(a.green, b.green), m(a.blue, b.blue), m(a.white, b.white)};
 }
 
-double fraction(double value)
-{
-    return value - std::floor(value);
-}
+double fraction(double value) { return value - std::floor(value); }
 
 // Fully saturated hue h in [0, 1): red, yellow, green, cyan, blue, magenta.
 Rgbw hue(double h)
@@ -40,12 +34,18 @@ Rgbw hue(double h)
     const std::uint8_t up = byteOf(255 * rise);
     const std::uint8_t down = byteOf(255 * (1 - rise));
     switch (index) {
-    case 0: return {255, up, 0, 0};
-    case 1: return {down, 255, 0, 0};
-    case 2: return {0, 255, up, 0};
-    case 3: return {0, down, 255, 0};
-    case 4: return {up, 0, 255, 0};
-    default: return {255, 0, down, 0};
+    case 0:
+        return {255, up, 0, 0};
+    case 1:
+        return {down, 255, 0, 0};
+    case 2:
+        return {0, 255, up, 0};
+    case 3:
+        return {0, down, 255, 0};
+    case 4:
+        return {up, 0, 255, 0};
+    default:
+        return {255, 0, down, 0};
     }
 }
 
@@ -78,11 +78,16 @@ double alongDirection(const EffectWall& wall, int element, EffectDirection direc
 {
     const Cell cell = cellOf(wall, element);
     switch (direction) {
-    case EffectDirection::Right: return cell.x;
-    case EffectDirection::Left: return -cell.x;
-    case EffectDirection::Down: return cell.y;
-    case EffectDirection::Up: return -cell.y;
-    case EffectDirection::Diagonal: return (cell.x + cell.y) / 2;
+    case EffectDirection::Right:
+        return cell.x;
+    case EffectDirection::Left:
+        return -cell.x;
+    case EffectDirection::Down:
+        return cell.y;
+    case EffectDirection::Up:
+        return -cell.y;
+    case EffectDirection::Diagonal:
+        return (cell.x + cell.y) / 2;
     case EffectDirection::Centre: {
         const ElementPosition p = wall.positions[element - 1];
         const double dx = (p.column - 0.5) / std::max(wall.columns, 1) - 0.5;
@@ -347,11 +352,21 @@ EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& p, i
     std::vector<std::uint16_t> holds;  // per picture of a timed animation
     bool timed = false;                // the source gave frame delays (GIF)
     switch (p.kind) {
-    case EffectKind::Rainbow: rainbow(wall, p, steps, pictures); break;
-    case EffectKind::Plasma: plasma(wall, p, steps, pictures); break;
-    case EffectKind::Chase: chase(wall, p, steps, pictures); break;
-    case EffectKind::Twinkle: twinkle(wall, p, steps, pictures); break;
-    case EffectKind::Text: runningText(wall, p, steps, pictures, result.refusal); break;
+    case EffectKind::Rainbow:
+        rainbow(wall, p, steps, pictures);
+        break;
+    case EffectKind::Plasma:
+        plasma(wall, p, steps, pictures);
+        break;
+    case EffectKind::Chase:
+        chase(wall, p, steps, pictures);
+        break;
+    case EffectKind::Twinkle:
+        twinkle(wall, p, steps, pictures);
+        break;
+    case EffectKind::Text:
+        runningText(wall, p, steps, pictures, result.refusal);
+        break;
     case EffectKind::Picture: {
         if (limit < 1) {
             if (truncated)
@@ -398,8 +413,8 @@ EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& p, i
     return result;
 }
 
-ApplyOutcome ApplyEffect(ShowModel& model, UserInteraction& user, const std::vector<EffectStep>& steps,
-                         ApplyMode mode, bool moreThanGiven)
+ApplyOutcome ApplyEffect(ShowModel& model, UserInteraction& user, const std::vector<EffectStep>& steps, ApplyMode mode,
+                         bool moreThanGiven)
 {
     ApplyOutcome outcome;
     if (model.hasState(StateFlag::SequencePlaying)) {

@@ -39,24 +39,24 @@ enum class PictureFit { Fit, Fill, Stretch };
 // steps: nothing depends on the clock or on a random device.
 struct EffectParameters {
     EffectKind kind = EffectKind::Rainbow;
-    int steps = 60;              // pictures wanted, 1..250 (a still picture gives one)
-    std::uint16_t hold = 0;      // ticks, per step
-    std::uint16_t blend = 2;     // ticks, per step
+    int steps = 60;           // pictures wanted, 1..250 (a still picture gives one)
+    std::uint16_t hold = 0;   // ticks, per step
+    std::uint16_t blend = 2;  // ticks, per step
     std::uint32_t seed = 1;
     // The effect's colours in order: gradient stops, palette, foreground and
     // background. Empty: each effect's own defaults.
     std::vector<Rgbw> colours;
     EffectDirection direction = EffectDirection::Right;
-    bool extractWhite = false;   // RGB content: white = min(R, G, B) taken out
-    double width = 1.0;          // gradient: one cycle over this share of the wall
-    double speed = 1.0;          // cycles (lamps for the chase, columns for text) per sequence or step
-    double scale = 1.0;          // plasma: size of the field's waves
+    bool extractWhite = false;  // RGB content: white = min(R, G, B) taken out
+    double width = 1.0;         // gradient: one cycle over this share of the wall
+    double speed = 1.0;         // cycles (lamps for the chase, columns for text) per sequence or step
+    double scale = 1.0;         // plasma: size of the field's waves
     ChasePattern chase = ChasePattern::Column;
-    int tail = 2;                // chase: lamps of fading tail
-    double density = 0.1;        // twinkle: share of lamps that start a flash per step
-    int fadeSteps = 4;           // twinkle: steps a flash takes to fade out
-    std::string text;            // running text, UTF-8
-    std::string picture;         // picture file, animated GIF, or folder of numbered PNG files
+    int tail = 2;          // chase: lamps of fading tail
+    double density = 0.1;  // twinkle: share of lamps that start a flash per step
+    int fadeSteps = 4;     // twinkle: steps a flash takes to fade out
+    std::string text;      // running text, UTF-8
+    std::string picture;   // picture file, animated GIF, or folder of numbered PNG files
     PictureFit fit = PictureFit::Fit;
     double gamma = 1.0;
 };
@@ -80,15 +80,16 @@ struct EffectResult {
 };
 
 inline constexpr int MaxEffectSteps = 250;  // what the sequencer records at most
-inline constexpr const char* StepLimitMessage = "In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.";
+inline constexpr const char* StepLimitMessage =
+    "In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.";
 inline constexpr const char* NoElementMessage = "Es ist kein Element auf der Wand vorhanden.";
 inline constexpr const char* StopFirstMessage = "Sie müssen die Sequenz erst anhalten!";
 
 // Makes the steps of an effect. Never throws for bad input: a refusal says why.
 // `maxSteps` bounds what is made (pictures of an animation beyond it are not
 // even decoded); `truncated` is set when the source had more.
-EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& parameters,
-                            int maxSteps = MaxEffectSteps, bool* truncated = nullptr);
+EffectResult GenerateEffect(const EffectWall& wall, const EffectParameters& parameters, int maxSteps = MaxEffectSteps,
+                            bool* truncated = nullptr);
 
 // Takes white = min(R, G, B) out of the colour into its white plane (white
 // levels add up, capped at 255). The display colour stays the same.
@@ -97,9 +98,9 @@ Rgbw extractWhite(Rgbw colour);
 enum class ApplyMode { Replace, Append };
 
 struct ApplyOutcome {
-    bool applied = false;    // false: refused, the sequence is as it was
+    bool applied = false;  // false: refused, the sequence is as it was
     int stepsTaken = 0;
-    bool limited = false;    // steps were left out at the 250-step limit
+    bool limited = false;  // steps were left out at the 250-step limit
 };
 
 // Puts the steps into the sequence as REC would, one after another: replacing
@@ -108,7 +109,7 @@ struct ApplyOutcome {
 // `moreThanGiven` says the source had more steps than it was asked for.
 // Refused while a sequence plays (the user is told). Afterwards the last new
 // step is the current step and on the wall, as after REC.
-ApplyOutcome ApplyEffect(ShowModel& model, UserInteraction& user, const std::vector<EffectStep>& steps,
-                         ApplyMode mode, bool moreThanGiven = false);
+ApplyOutcome ApplyEffect(ShowModel& model, UserInteraction& user, const std::vector<EffectStep>& steps, ApplyMode mode,
+                         bool moreThanGiven = false);
 
 }  // namespace tinctara

@@ -24,15 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string quoted(const std::string& path)
-{
-    return "\"" + path + "\"";
-}
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-std::string notFound(const std::string& path)
-{
-    return "Die Bilddatei " + quoted(path) + " wurde nicht gefunden.";
-}
+std::string notFound(const std::string& path) { return "Die Bilddatei " + quoted(path) + " wurde nicht gefunden."; }
 
 std::string unreadable(const std::string& path)
 {
@@ -151,10 +145,7 @@ struct StbFree {
 // libpng reports errors by longjmp, so the two steps that may fail run in
 // functions of their own that hold nothing with a destructor.
 
-[[noreturn]] void pngError(png_structp png, png_const_charp)
-{
-    png_longjmp(png, 1);
-}
+[[noreturn]] void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 void pngWarning(png_structp, png_const_charp) {}
 
@@ -343,10 +334,7 @@ DecodeOutcome decodeStill(const std::string& path, RowSink* rows, const FrameSin
     return outcome;
 }
 
-DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
-{
-    return decodeStill(path, nullptr, &sink);
-}
+DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink) { return decodeStill(path, nullptr, &sink); }
 
 // --- GIF ---------------------------------------------------------------------
 
@@ -428,7 +416,8 @@ GifSurvey surveyGif(const std::string& path, int maxFrames)
             if (std::min(survey.frames, maxFrames) * screen > MaxAnimationPixels) {
                 survey.refusal = "Die Animation " + quoted(path) + " ist zu groß: " + std::to_string(gif->SWidth) +
                                  " x " + std::to_string(gif->SHeight) + " Bildpunkte in " +
-                                 counted(survey.frames, "Bild", "Bildern") + ", höchstens 1000 Megapixel in allen Bildern sind möglich.";
+                                 counted(survey.frames, "Bild", "Bildern") +
+                                 ", höchstens 1000 Megapixel in allen Bildern sind möglich.";
                 return survey;
             }
         } else if (record == EXTENSION_RECORD_TYPE) {
@@ -448,10 +437,7 @@ GifSurvey surveyGif(const std::string& path, int maxFrames)
 
 // GIF delays are hundredths of a second; 0 and 1 are shown at 100 ms, as
 // browsers do, since such files rely on it.
-int delayOf(int centiseconds)
-{
-    return (centiseconds <= 1 ? 10 : centiseconds) * 10;
-}
+int delayOf(int centiseconds) { return (centiseconds <= 1 ? 10 : centiseconds) * 10; }
 
 DecodeOutcome decodeGif(const std::string& path, int maxFrames, const FrameSink& sink)
 {
@@ -597,8 +583,9 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
         outcome.refusal = "Der Ordner " + quoted(folder) + " enthält keine nummerierten PNG-Dateien.";
         return outcome;
     }
-    std::sort(files.begin(), files.end(),
-              [](const Numbered& a, const Numbered& b) { return std::tie(a.number, a.name) < std::tie(b.number, b.name); });
+    std::sort(files.begin(), files.end(), [](const Numbered& a, const Numbered& b) {
+        return std::tie(a.number, a.name) < std::tie(b.number, b.name);
+    });
     outcome.available = static_cast<int>(files.size());
     outcome.more = outcome.available > maxFrames;
     if (outcome.more)

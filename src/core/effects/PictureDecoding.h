@@ -9,8 +9,8 @@ namespace tinctara {
 // Pictures are decoded by Debian's libraries (libpng for PNG, stb_image for
 // JPEG and BMP, giflib for animated GIF); this is only the glue and the limits.
 
-inline constexpr long long MaxPicturePixels = 100'000'000;          // one picture
-inline constexpr long long MaxAnimationPixels = 1'000'000'000;      // all frames to be decoded
+inline constexpr long long MaxPicturePixels = 100'000'000;      // one picture
+inline constexpr long long MaxAnimationPixels = 1'000'000'000;  // all frames to be decoded
 
 // One decoded picture: width x height pixels, row by row, each of `channels`
 // bytes: 4 R, G, B, A; 3 R, G, B; 2 grey, A; 1 grey (pictures keep the
@@ -37,10 +37,10 @@ public:
 };
 
 struct DecodeOutcome {
-    std::string refusal;   // German text; empty when the frames were delivered
-    bool more = false;     // the source had frames beyond `maxFrames`
-    int frames = 0;        // frames delivered
-    int available = 0;     // frames of an animated GIF or folder, counted beyond `maxFrames` too
+    std::string refusal;  // German text; empty when the frames were delivered
+    bool more = false;    // the source had frames beyond `maxFrames`
+    int frames = 0;       // frames delivered
+    int available = 0;    // frames of an animated GIF or folder, counted beyond `maxFrames` too
 };
 
 // A single picture file (PNG, JPEG, BMP, the first frame of a GIF), row by

@@ -29,7 +29,8 @@ PictureMapper::Span PictureMapper::spanOf(int cell, double offset, double scale,
 // share of each end pixel. The inner pixels are summed in integers: this loop
 // runs once per pixel of pictures of many megapixels.
 template <int N>
-void PictureMapper::sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vector<std::array<double, 3>>& sums)
+void PictureMapper::sumRow(const std::uint8_t* line, const std::vector<Span>& spans,
+                           std::vector<std::array<double, 3>>& sums)
 {
     constexpr int alphaAt = N == 4 ? 3 : N == 2 ? 1 : -1;
     constexpr int greenAt = N >= 3 ? 1 : 0;
@@ -62,7 +63,10 @@ void PictureMapper::sumRow(const std::uint8_t* line, const std::vector<Span>& sp
 }
 
 
-PictureMapper::PictureMapper(const EffectWall& wall, PictureFit fit, double gamma) : wall_(wall), fit_(fit), gamma_(gamma) {}
+PictureMapper::PictureMapper(const EffectWall& wall, PictureFit fit, double gamma)
+    : wall_(wall), fit_(fit), gamma_(gamma)
+{
+}
 
 void PictureMapper::begin(int width, int height, int channels)
 {
@@ -111,10 +115,18 @@ void PictureMapper::row(int y, const std::uint8_t* line)
     if (firstRow > lastRow)
         return;
     switch (channels_) {
-    case 1: sumRow<1>(line, spansX_, rowSums_); break;
-    case 2: sumRow<2>(line, spansX_, rowSums_); break;
-    case 3: sumRow<3>(line, spansX_, rowSums_); break;
-    default: sumRow<4>(line, spansX_, rowSums_); break;
+    case 1:
+        sumRow<1>(line, spansX_, rowSums_);
+        break;
+    case 2:
+        sumRow<2>(line, spansX_, rowSums_);
+        break;
+    case 3:
+        sumRow<3>(line, spansX_, rowSums_);
+        break;
+    default:
+        sumRow<4>(line, spansX_, rowSums_);
+        break;
     }
     for (int r = firstRow; r <= lastRow; ++r) {
         const Span& span = spansY_[r];

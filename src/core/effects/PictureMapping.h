@@ -42,7 +42,8 @@ private:
     };
     static Span spanOf(int cell, double offset, double scale, int pixels);
     template <int N>
-    static void sumRow(const std::uint8_t* line, const std::vector<Span>& spans, std::vector<std::array<double, 3>>& sums);
+    static void sumRow(const std::uint8_t* line, const std::vector<Span>& spans,
+                       std::vector<std::array<double, 3>>& sums);
 
     const EffectWall& wall_;
     PictureFit fit_;

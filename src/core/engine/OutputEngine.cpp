@@ -18,10 +18,7 @@ namespace {
 inline constexpr int MonitorRows = 8;
 
 // A blend time of 0 can only come from a file; such a fade is one tick long.
-std::uint16_t effectiveBlendTime(std::uint16_t blendTime)
-{
-    return blendTime == 0 ? 1 : blendTime;
-}
+std::uint16_t effectiveBlendTime(std::uint16_t blendTime) { return blendTime == 0 ? 1 : blendTime; }
 
 // Decimal text of a counter into a fixed buffer: labels change every tick and
 // a tick must not allocate.
@@ -41,16 +38,11 @@ const char* labelText(char (&buffer)[N], std::string_view prefix, long value)
 }  // namespace
 
 OutputEngine::OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer, OutputDevices devices)
-    : model_(model),
-      view_(view),
-      timer_(timer),
-      devices_(devices),
-      isaCard_(devices.ports, model.CardBaseAddress),
-      byteFrame_(model.DmxFrame),
-      wideFrame_(model.DmxFrameWide),
-      ownSender_(devices.sender ? nullptr
-                                : std::make_unique<DmxSender>(SenderDevices{devices.usb, devices.cardLibrary,
-                                                                            devices.network})),
+    : model_(model), view_(view), timer_(timer), devices_(devices), isaCard_(devices.ports, model.CardBaseAddress),
+      byteFrame_(model.DmxFrame), wideFrame_(model.DmxFrameWide),
+      ownSender_(devices.sender
+                     ? nullptr
+                     : std::make_unique<DmxSender>(SenderDevices{devices.usb, devices.cardLibrary, devices.network})),
       sender_(devices.sender ? *devices.sender : *ownSender_)
 {
 }
@@ -189,15 +181,9 @@ int OutputEngine::monitorLevel(int channel)
     }
 }
 
-void OutputEngine::MitKarte(FrameDestination& destination)
-{
-    advanceSequence(destination, true);
-}
+void OutputEngine::MitKarte(FrameDestination& destination) { advanceSequence(destination, true); }
 
-void OutputEngine::OhneKarte()
-{
-    advanceSequence(noDestination_, false);
-}
+void OutputEngine::OhneKarte() { advanceSequence(noDestination_, false); }
 
 void OutputEngine::advanceSequence(FrameDestination& destination, bool withInterface)
 {

@@ -96,9 +96,9 @@ SaveOutcome SaveColourTable(ShowFileContext& context)
     const std::string proposed = model.hasDocument(DocumentFlag::ColourTableChanged)
                                      ? fileNamePart(model.ColourTableFileName)
                                      : std::string("*.CCT");
-    const auto path = askSavePath(context, model.ColourTableFileName,
-                                  {"Farbtabelle Speichern", joinPath(context.programFolder, "Farbtbl"), proposed,
-                                   "*.CCT", "CCT"});
+    const auto path =
+        askSavePath(context, model.ColourTableFileName,
+                    {"Farbtabelle Speichern", joinPath(context.programFolder, "Farbtbl"), proposed, "*.CCT", "CCT"});
     if (!path)
         return SaveOutcome::Cancelled;
 

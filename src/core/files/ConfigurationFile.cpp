@@ -134,8 +134,9 @@ LoadOutcome LoadConfiguration(ShowFileContext& context)
         tell(context, "Während eine Sequenz abgespielt wird, kann nicht geladen werden!");
         return LoadOutcome::Refused;
     }
-    const auto path = askOpenPath(context, model.ConfigFileName,
-                                  {"Configuration Laden", folderOf(model.ConfigFileName), "TINCTARA.CFG", "*.CFG", "CFG"});
+    const auto path =
+        askOpenPath(context, model.ConfigFileName,
+                    {"Configuration Laden", folderOf(model.ConfigFileName), "TINCTARA.CFG", "*.CFG", "CFG"});
     if (!path)
         return LoadOutcome::Cancelled;
     try {

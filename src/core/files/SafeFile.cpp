@@ -23,10 +23,7 @@ std::string folderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-const char* folderForCalls(const std::string& folder)
-{
-    return folder.empty() ? "." : folder.c_str();
-}
+const char* folderForCalls(const std::string& folder) { return folder.empty() ? "." : folder.c_str(); }
 
 // The file a save replaces: `path` with the links of its last part followed,
 // so that a link to a show file keeps pointing at it. A link to a file that
@@ -62,7 +59,8 @@ bool writeAll(int fd, std::string_view bytes)
 
 bool isTemporaryName(std::string_view name)
 {
-    if (name.size() != SaveTemporaryPrefix.size() + 6 || name.substr(0, SaveTemporaryPrefix.size()) != SaveTemporaryPrefix)
+    if (name.size() != SaveTemporaryPrefix.size() + 6 ||
+        name.substr(0, SaveTemporaryPrefix.size()) != SaveTemporaryPrefix)
         return false;
     const auto suffix = name.substr(SaveTemporaryPrefix.size());
     return std::all_of(suffix.begin(), suffix.end(), [](char c) {

@@ -143,9 +143,9 @@ LoadOutcome LoadScene(ShowFileContext& context)
     if (!path)
         return LoadOutcome::Cancelled;
     if (model.hasState(StateFlag::SequencePlaying)) {
-        const MessageAnswer answer = context.user.messageBox("Sequenzer läuft, darf ich ihn anhalten ?",
-                                                             model.VersionText, MessageButtons::YesNoCancel,
-                                                             MessageIcon::None);
+        const MessageAnswer answer =
+            context.user.messageBox("Sequenzer läuft, darf ich ihn anhalten ?", model.VersionText,
+                                    MessageButtons::YesNoCancel, MessageIcon::None);
         if (answer == MessageAnswer::No)
             return LoadOutcome::Cancelled;
         if (answer == MessageAnswer::Yes) {
@@ -167,8 +167,9 @@ SaveOutcome SaveScene(ShowFileContext& context)
     ShowModel& model = context.model;
     const std::string proposed =
         model.hasState(StateFlag::SequencePresent) ? std::string("*.csc") : fileNamePart(model.SceneFileName);
-    const auto path = askSavePath(context, model.SceneFileName,
-                                  {"Scene Speichern", joinPath(context.programFolder, "scenen"), proposed, "*.CSC", "CSC"});
+    const auto path =
+        askSavePath(context, model.SceneFileName,
+                    {"Scene Speichern", joinPath(context.programFolder, "scenen"), proposed, "*.CSC", "CSC"});
     if (!path)
         return SaveOutcome::Cancelled;
 

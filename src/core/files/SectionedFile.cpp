@@ -12,15 +12,9 @@ namespace tinctara {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool isLineEnd(char c)
-{
-    return c == '\r' || c == '\n';
-}
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 std::string_view trimmed(std::string_view text)
 {

@@ -72,9 +72,15 @@ public:
 
 private:
     template <typename T>
-    static constexpr long long lowest() { return static_cast<long long>(std::numeric_limits<T>::min()); }
+    static constexpr long long lowest()
+    {
+        return static_cast<long long>(std::numeric_limits<T>::min());
+    }
     template <typename T>
-    static constexpr long long highest() { return static_cast<long long>(std::numeric_limits<T>::max()); }
+    static constexpr long long highest()
+    {
+        return static_cast<long long>(std::numeric_limits<T>::max());
+    }
     template <typename T>
     static bool store(std::optional<long long> value, T& target)
     {

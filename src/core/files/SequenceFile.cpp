@@ -20,10 +20,7 @@ constexpr const char* HeaderWithElementNumbers = "Sequence von TINCTARA 98";
 constexpr int StoredSelectionGroups = 10;  // memory slots 0..9: F2 to F10
 constexpr int ImportTableElements = 250;
 
-int selectionIndex(int slot, int group)
-{
-    return SelectionGroups * slot + group;
-}
+int selectionIndex(int slot, int group) { return SelectionGroups * slot + group; }
 
 // Shows the normal pointer again however the load ends.
 struct BusyPointer {

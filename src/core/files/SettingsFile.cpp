@@ -108,10 +108,7 @@ SettingsFileSections sectionsOf(const ShowFileReader& reader)
 
 }  // namespace
 
-SettingsFileSections parseSettingsFile(std::string bytes)
-{
-    return sectionsOf(ShowFileReader(std::move(bytes)));
-}
+SettingsFileSections parseSettingsFile(std::string bytes) { return sectionsOf(ShowFileReader(std::move(bytes))); }
 
 SettingsFileSections readSettingsFile(const std::string& path)
 {

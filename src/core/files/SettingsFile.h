@@ -18,8 +18,8 @@ struct SettingsOptions {
 // How one section of TINCTARA.ini was read.
 template <typename Values>
 struct SettingsSection {
-    bool failed = false;            // missing, cut short or a value out of range
-    std::optional<Values> values;   // empty when failed or when the file ends after its first line
+    bool failed = false;           // missing, cut short or a value out of range
+    std::optional<Values> values;  // empty when failed or when the file ends after its first line
 };
 
 struct SettingsFileSections {

@@ -10,10 +10,7 @@ namespace tinctara {
 
 namespace {
 
-std::size_t lastSeparator(std::string_view path)
-{
-    return path.find_last_of("/\\");
-}
+std::size_t lastSeparator(std::string_view path) { return path.find_last_of("/\\"); }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b)
 {

@@ -23,7 +23,7 @@ inline constexpr int UserColourNameLength = 20;
 inline constexpr int WallNameLength = 20;
 inline constexpr int SelectionGroups = 14;
 inline constexpr int WindowSlots = 10;
-inline constexpr int WindowFields = 5;        // left, top, width, height, state
+inline constexpr int WindowFields = 5;  // left, top, width, height, state
 inline constexpr int DmxTimingValues = 16;
 
 enum Plane { Red = 1, Green = 2, Blue = 3, White = 4 };
@@ -45,7 +45,10 @@ struct ShowModel {
         return (step - 1) + StepSlots * ((element - 1) + PatchSlots * (plane - 1));
     }
     static constexpr int userColourIndex(int colour, int plane) { return (colour - 1) + UserColours * (plane - 1); }
-    static constexpr int selectionMemoryIndex(int element, int group) { return SelectionGroups * (element - 1) + group; }
+    static constexpr int selectionMemoryIndex(int element, int group)
+    {
+        return SelectionGroups * (element - 1) + group;
+    }
     static constexpr int windowPositionIndex(int window, int field) { return (window - 1) + WindowSlots * (field - 1); }
     static constexpr int blendIndex(int element, int plane) { return (element - 1) * Planes + (plane - 1); }
 
@@ -55,14 +58,23 @@ struct ShowModel {
     std::uint16_t patch(int element, int plane) const { return PatchTable[patchIndex(element, plane)]; }
     std::uint8_t& correction(int element, int plane) { return CorrectionTable[patchIndex(element, plane)]; }
     std::uint8_t correction(int element, int plane) const { return CorrectionTable[patchIndex(element, plane)]; }
-    std::uint8_t& stepColour(int step, int element, int plane) { return SequenceColours[sequenceIndex(step, element, plane)]; }
-    std::uint8_t stepColour(int step, int element, int plane) const { return SequenceColours[sequenceIndex(step, element, plane)]; }
+    std::uint8_t& stepColour(int step, int element, int plane)
+    {
+        return SequenceColours[sequenceIndex(step, element, plane)];
+    }
+    std::uint8_t stepColour(int step, int element, int plane) const
+    {
+        return SequenceColours[sequenceIndex(step, element, plane)];
+    }
     std::uint16_t& holdTime(int step) { return SequenceTimes[step - 1][0]; }
     std::uint16_t holdTime(int step) const { return SequenceTimes[step - 1][0]; }
     std::uint16_t& blendTime(int step) { return SequenceTimes[step - 1][1]; }
     std::uint16_t blendTime(int step) const { return SequenceTimes[step - 1][1]; }
     std::int32_t& windowPosition(int window, int field) { return WindowPositions[windowPositionIndex(window, field)]; }
-    std::int32_t windowPosition(int window, int field) const { return WindowPositions[windowPositionIndex(window, field)]; }
+    std::int32_t windowPosition(int window, int field) const
+    {
+        return WindowPositions[windowPositionIndex(window, field)];
+    }
 
     // Elements the per-element tables can hold: ElementCount, cut to the 250
     // slots of the patch and blend tables.
@@ -92,7 +104,7 @@ struct ShowModel {
     std::array<std::uint8_t, Planes> MixColour{};
 
     // --- patch and correction -------------------------------------------------
-    std::array<std::uint16_t, Planes * PatchSlots> PatchTable{};      // 0 = not patched
+    std::array<std::uint16_t, Planes * PatchSlots> PatchTable{};  // 0 = not patched
     std::array<std::uint8_t, Planes * PatchSlots> CorrectionTable{};
 
     // --- selection ------------------------------------------------------------
@@ -102,7 +114,7 @@ struct ShowModel {
     std::int16_t ContextElement = 0;  // element last right-clicked (1-based)
 
     // --- colour table -----------------------------------------------------------
-    std::array<std::string, UserColours> ColourNames{};  // each UserColourNameLength characters
+    std::array<std::string, UserColours> ColourNames{};             // each UserColourNameLength characters
     std::array<std::uint8_t, UserColours * Planes> ColourLevels{};  // plane-major
 
     // --- sequence store -----------------------------------------------------------

@@ -59,24 +59,12 @@ void TestModeOff(ShowModel& model, ShowView& view)
     model.clearState(StateFlag::TestMode);
 }
 
-void DisableChildWindows(const ShowModel& model, ShowView& view)
-{
-    setChildWindowsEnabled(model, view, false);
-}
+void DisableChildWindows(const ShowModel& model, ShowView& view) { setChildWindowsEnabled(model, view, false); }
 
-void EnableChildWindows(const ShowModel& model, ShowView& view)
-{
-    setChildWindowsEnabled(model, view, true);
-}
+void EnableChildWindows(const ShowModel& model, ShowView& view) { setChildWindowsEnabled(model, view, true); }
 
-void ShowBusy(UserInteraction& user)
-{
-    user.setBusyPointer(true);
-}
+void ShowBusy(UserInteraction& user) { user.setBusyPointer(true); }
 
-void ShowIdle(UserInteraction& user)
-{
-    user.setBusyPointer(false);
-}
+void ShowIdle(UserInteraction& user) { user.setBusyPointer(false); }
 
 }  // namespace tinctara

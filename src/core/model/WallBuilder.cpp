@@ -24,8 +24,8 @@ void ApplyChannelCountRule(ShowModel& model, UserInteraction& user)
     } else if (model.ElementCount > model.ChannelCount) {
         // Compares elements with channels, as the program always has; the
         // warning's text names the real channel total.
-        user.messageBox("ACHTUNG! Sie haben " + std::to_string(model.ElementCount) +
-                            " die jeweils 4 und insgesamt " + std::to_string(channels) + " Kanäle belegen.",
+        user.messageBox("ACHTUNG! Sie haben " + std::to_string(model.ElementCount) + " die jeweils 4 und insgesamt " +
+                            std::to_string(channels) + " Kanäle belegen.",
                         "", MessageButtons::Ok, MessageIcon::None);
     }
 }

@@ -11,10 +11,7 @@
 
 namespace tinctara {
 
-UdpSocket::~UdpSocket()
-{
-    close();
-}
+UdpSocket::~UdpSocket() { close(); }
 
 bool UdpSocket::open(std::uint32_t address, std::uint16_t port, std::string& error)
 {
@@ -67,8 +64,8 @@ std::uint32_t UdpSocket::directedBroadcast()
     std::uint32_t found = 0;
     for (const ifaddrs* entry = list; entry && !found; entry = entry->ifa_next) {
         const unsigned flags = entry->ifa_flags;
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !entry->ifa_broadaddr ||
-            !(flags & IFF_UP) || !(flags & IFF_BROADCAST) || (flags & IFF_LOOPBACK))
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !entry->ifa_broadaddr || !(flags & IFF_UP) ||
+            !(flags & IFF_BROADCAST) || (flags & IFF_LOOPBACK))
             continue;
         found = ntohl(reinterpret_cast<const sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr);
     }

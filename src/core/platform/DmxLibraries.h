@@ -9,8 +9,7 @@ namespace tinctara {
 class UsbDmxLibrary {
 public:
     virtual ~UsbDmxLibrary() = default;
-    virtual std::int32_t hardCommand(std::int32_t command, std::int32_t parameter,
-                                     std::uint8_t* buffer) = 0;
+    virtual std::int32_t hardCommand(std::int32_t command, std::int32_t parameter, std::uint8_t* buffer) = 0;
 };
 
 // The driver library of the PCMCIA and PCI cards: two send calls taking the card

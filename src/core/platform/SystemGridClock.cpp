@@ -15,10 +15,7 @@ EventFdTickRequests::EventFdTickRequests() : fd_(eventfd(0, EFD_NONBLOCK | EFD_C
         throw std::runtime_error("eventfd");
 }
 
-EventFdTickRequests::~EventFdTickRequests()
-{
-    ::close(fd_);
-}
+EventFdTickRequests::~EventFdTickRequests() { ::close(fd_); }
 
 void EventFdTickRequests::requestTick()
 {

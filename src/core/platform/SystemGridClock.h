@@ -19,7 +19,8 @@ public:
     }
     void sleepUntil(std::int64_t deadline) override
     {
-        const timespec until{static_cast<time_t>(deadline / 1'000'000'000), static_cast<long>(deadline % 1'000'000'000)};
+        const timespec until{static_cast<time_t>(deadline / 1'000'000'000),
+                             static_cast<long>(deadline % 1'000'000'000)};
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
         }
     }

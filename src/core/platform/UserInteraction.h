@@ -13,8 +13,8 @@ enum class MessageAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 struct FileDialogRequest {
     std::string title;
     std::string initialFolder;
-    std::string fileName;        // proposed file name (save) or pattern (open)
-    std::string filter;          // e.g. "Konfiguration (*.CFG)|*.CFG"
+    std::string fileName;  // proposed file name (save) or pattern (open)
+    std::string filter;    // e.g. "Konfiguration (*.CFG)|*.CFG"
     std::string defaultExtension;
 };
 
@@ -25,8 +25,8 @@ public:
     virtual ~UserInteraction() = default;
 
     // An empty title means the program's own title.
-    virtual MessageAnswer messageBox(const std::string& text, const std::string& title,
-                                     MessageButtons buttons, MessageIcon icon) = 0;
+    virtual MessageAnswer messageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                                     MessageIcon icon) = 0;
     virtual void beep() = 0;
     virtual void setBusyPointer(bool busy) = 0;
     // Empty when the user cancelled the dialog.

@@ -140,9 +140,8 @@ bool RemoteGate::sameOrigin(const RequestHead& head) const
     // names that site in Origin; a Host other than ours is a rebound name.
     // Browsers leave the default port 80 out of both.
     const std::string ours = lower(authority);
-    const std::string plain = ours.size() > 3 && ours.compare(ours.size() - 3, 3, ":80") == 0
-                                  ? ours.substr(0, ours.size() - 3)
-                                  : ours;
+    const std::string plain =
+        ours.size() > 3 && ours.compare(ours.size() - 3, 3, ":80") == 0 ? ours.substr(0, ours.size() - 3) : ours;
     const std::string host = lower(head.header("host"));
     if (host != ours && host != plain)
         return false;

@@ -40,13 +40,13 @@ std::optional<RequestHead> parseRequestHead(std::string_view bytes, bool* comple
 
 // What the server does with a request.
 enum class RemoteVerdict {
-    Page,           // 200 with the page or one of its files
-    WebSocket,      // hand over to the WebSocket handshake
-    Forbidden,      // 403: no or a wrong code, another origin or host
-    NotFound,       // 404
-    BadMethod,      // 405
-    Busy,           // 503: all connections taken
-    BadRequest,     // 400
+    Page,        // 200 with the page or one of its files
+    WebSocket,   // hand over to the WebSocket handshake
+    Forbidden,   // 403: no or a wrong code, another origin or host
+    NotFound,    // 404
+    BadMethod,   // 405
+    Busy,        // 503: all connections taken
+    BadRequest,  // 400
 };
 
 struct RemoteGate {

@@ -100,10 +100,9 @@ bool MemoryCard::writeByte(std::uint32_t address, std::uint8_t value)
             return false;
         if (attempt < SilentAttempts)
             continue;
-        const MessageAnswer answer =
-            s_.user.messageBox("Fehler beim Schreiben von Adresse " + std::to_string(address) +
-                                   " Versuch Nr.:" + numberForm(attempt),
-                               "", MessageButtons::AbortRetryIgnore, MessageIcon::None);
+        const MessageAnswer answer = s_.user.messageBox("Fehler beim Schreiben von Adresse " + std::to_string(address) +
+                                                            " Versuch Nr.:" + numberForm(attempt),
+                                                        "", MessageButtons::AbortRetryIgnore, MessageIcon::None);
         if (answer == MessageAnswer::Abort) {
             MemoryCardAbort = 1;
             return false;
@@ -258,10 +257,10 @@ bool MemoryCard::writeCard()
     const int slots = memoryCardCapacity(MemoryCardSize);
     const ShowModel& model = s_.model;
     if (model.StepCount > slots) {
-        const MessageAnswer answer = s_.user.messageBox(
-            "Sequenz kann nicht komplett auf die Memorykarte gespeichert werden.Soll so ich bis " + numberForm(slots) +
-                " Scenen abspeichern?",
-            "SAVE OPTIONS", MessageButtons::OkCancel, MessageIcon::None);
+        const MessageAnswer answer =
+            s_.user.messageBox("Sequenz kann nicht komplett auf die Memorykarte gespeichert werden.Soll so ich bis " +
+                                   numberForm(slots) + " Scenen abspeichern?",
+                               "SAVE OPTIONS", MessageButtons::OkCancel, MessageIcon::None);
         if (answer == MessageAnswer::Cancel) {
             status("Schreiben wurde abgebrochen!");
             MemoryCardAbort = 0;

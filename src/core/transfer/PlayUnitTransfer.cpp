@@ -27,8 +27,8 @@ void PlayUnitTransfer::mnuSequenceToMerger()
         return;
     }
     if (model.hasState(StateFlag::SequencePlaying)) {
-        s_.user.messageBox("Während eine Sequenz abgespielt wird, kann nicht gesendet werden!", "",
-                           MessageButtons::Ok, MessageIcon::None);
+        s_.user.messageBox("Während eine Sequenz abgespielt wird, kann nicht gesendet werden!", "", MessageButtons::Ok,
+                           MessageIcon::None);
         return;
     }
     // A second start would save the transfer's own timing as the one to restore.

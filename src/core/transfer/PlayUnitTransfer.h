@@ -23,8 +23,8 @@ public:
         ShowModel& model;
         ShowView& view;
         UserInteraction& user;
-        OutputTimer& outputTimer;   // AutoXmit
-        OutputTimer& transferTimer; // timSendToMerger, 50 ms
+        OutputTimer& outputTimer;    // AutoXmit
+        OutputTimer& transferTimer;  // timSendToMerger, 50 ms
         PortIo& ports;
     };
 

@@ -13,8 +13,18 @@
 namespace tinctara {
 
 // The controls the presenter moves the focus to.
-enum class ColourControl { ValueField0, ValueField1, ValueField2, ValueField3, Fader0, Fader1, Fader2, Fader3,
-                           ApplyButton, NameField };
+enum class ColourControl {
+    ValueField0,
+    ValueField1,
+    ValueField2,
+    ValueField3,
+    Fader0,
+    Fader1,
+    Fader2,
+    Fader3,
+    ApplyButton,
+    NameField
+};
 
 // What the colour window shows.
 class ColourWindowView {

@@ -95,8 +95,8 @@ void DmxTestPresenter::cmdDMX_Click()
 
 bool DmxTestPresenter::txtPatch_KeyPress(int row, int characterCode)
 {
-    const bool accepted = (characterCode >= '0' && characterCode <= '9') || characterCode == 8 ||
-                          characterCode == 13 || characterCode == 16;
+    const bool accepted = (characterCode >= '0' && characterCode <= '9') || characterCode == 8 || characterCode == 13 ||
+                          characterCode == 16;
     if (!accepted) {
         channels_[row] = "";
         if (view_)

@@ -16,10 +16,7 @@ namespace {
 // ticks: typing a path or a gamma would otherwise decode it at every key.
 constexpr int PictureSettleTicks = 6;
 
-std::string stepsText(long long count)
-{
-    return counted(count, "Schritt", "Schritte");
-}
+std::string stepsText(long long count) { return counted(count, "Schritt", "Schritte"); }
 
 bool stillPicture(int kind)
 {
@@ -167,10 +164,17 @@ void EffectsPresenter::cmdDatei_Click()
 void EffectsPresenter::cmdEffekt_Click(int index)
 {
     switch (index) {
-    case PreviewButton: regenerate(); break;
-    case AppendButton: apply(ApplyMode::Append); break;
-    case ReplaceButton: apply(ApplyMode::Replace); break;
-    default: break;
+    case PreviewButton:
+        regenerate();
+        break;
+    case AppendButton:
+        apply(ApplyMode::Append);
+        break;
+    case ReplaceButton:
+        apply(ApplyMode::Replace);
+        break;
+    default:
+        break;
     }
 }
 
@@ -190,8 +194,8 @@ void EffectsPresenter::showKind()
     view_.setFieldEnabled(TailField, kind == EffectKind::Chase);
     view_.setFieldEnabled(DensityField, kind == EffectKind::Twinkle);
     view_.setFieldEnabled(GammaField, pictures);
-    view_.setChoicesEnabled(kind == EffectKind::Rainbow || kind == EffectKind::Chase,
-                            kind == EffectKind::Chase, pictures, !pictures);
+    view_.setChoicesEnabled(kind == EffectKind::Rainbow || kind == EffectKind::Chase, kind == EffectKind::Chase,
+                            pictures, !pictures);
 }
 
 std::vector<Rgbw> EffectsPresenter::chosenColours() const
@@ -203,7 +207,9 @@ std::vector<Rgbw> EffectsPresenter::chosenColours() const
             colours.push_back({m[0], m[1], m[2], m[3]});
         } else if (choice >= 2 && choice <= UserColours + 1) {
             const int colour = choice - 1;
-            const auto level = [&](int plane) { return s_.model.ColourLevels[ShowModel::userColourIndex(colour, plane)]; };
+            const auto level = [&](int plane) {
+                return s_.model.ColourLevels[ShowModel::userColourIndex(colour, plane)];
+            };
             colours.push_back({level(Red), level(Green), level(Blue), level(White)});
         }
     }
@@ -215,9 +221,9 @@ bool EffectsPresenter::readParameters(EffectParameters& p, std::string& problem)
     struct Range {
         double low, high;
     };
-    static constexpr Range ranges[EffectsText::Fields] = {{1, 250},  {0, 65535}, {0, 65535}, {0, 4294967295.0},
-                                                          {0, 0},    {0, 0},     {1, 1000},  {1, 100},
-                                                          {0, 100},  {0, 100},   {0.1, 10}};
+    static constexpr Range ranges[EffectsText::Fields] = {{1, 250}, {0, 65535}, {0, 65535}, {0, 4294967295.0},
+                                                          {0, 0},   {0, 0},     {1, 1000},  {1, 100},
+                                                          {0, 100}, {0, 100},   {0.1, 10}};
     double values[EffectsText::Fields] = {};
     for (int i = 0; i < EffectsText::Fields; ++i) {
         if (i == TextField || i == PictureField)

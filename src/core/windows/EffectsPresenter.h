@@ -19,11 +19,11 @@ inline constexpr int WindowSlot = 8;  // the first spare slot of the window tabl
 // Its state value: the window was open when the program closed and opens again.
 inline constexpr int OpenAtClose = 1;
 inline constexpr int Kinds = 7;
-inline constexpr const char* KindNames[Kinds] = {"Regenbogen / Farbverlauf", "Plasma", "Lauflicht", "Funkeln",
-                                                 "Lauftext", "Bild", "Animation"};
+inline constexpr const char* KindNames[Kinds] = {
+    "Regenbogen / Farbverlauf", "Plasma", "Lauflicht", "Funkeln", "Lauftext", "Bild", "Animation"};
 inline constexpr int Directions = 6;
 inline constexpr const char* DirectionNames[Directions] = {"nach links", "nach rechts", "nach oben",
-                                                           "nach unten", "diagonal",   "aus der Mitte"};
+                                                           "nach unten", "diagonal",    "aus der Mitte"};
 inline constexpr int Patterns = 4;
 inline constexpr const char* PatternNames[Patterns] = {"Lampe", "Reihe", "Spalte", "Schlange"};
 inline constexpr int Fits = 3;
@@ -31,8 +31,8 @@ inline constexpr const char* FitNames[Fits] = {"Einpassen", "Füllen", "Strecken
 
 // txtEffekt(0..10) with their headings.
 inline constexpr int Fields = 11;
-inline constexpr const char* FieldHeadings[Fields] = {"Schritte", "Haltezeit", "Blendezeit", "Startwert",
-                                                      "Text",     "Bilddatei", "Breite (%)", "Tempo",
+inline constexpr const char* FieldHeadings[Fields] = {"Schritte", "Haltezeit",  "Blendezeit", "Startwert",
+                                                      "Text",     "Bilddatei",  "Breite (%)", "Tempo",
                                                       "Schweif",  "Dichte (%)", "Gamma"};
 inline constexpr const char* FieldDefaults[Fields] = {"60", "0", "2", "1", "TINCTARA", "", "100", "1", "2", "10", "1"};
 inline constexpr int ColourChoices = 2;  // cboFarbe(0..1)
@@ -49,8 +49,17 @@ inline constexpr const char* FileButton = "&Datei...";
 }  // namespace EffectsText
 
 enum EffectsField {
-    StepsField = 0, EffectHoldField = 1, EffectBlendField = 2, SeedField = 3, TextField = 4, PictureField = 5,
-    WidthField = 6, SpeedField = 7, TailField = 8, DensityField = 9, GammaField = 10
+    StepsField = 0,
+    EffectHoldField = 1,
+    EffectBlendField = 2,
+    SeedField = 3,
+    TextField = 4,
+    PictureField = 5,
+    WidthField = 6,
+    SpeedField = 7,
+    TailField = 8,
+    DensityField = 9,
+    GammaField = 10
 };
 enum EffectsButton { PreviewButton = 0, AppendButton = 1, ReplaceButton = 2 };
 

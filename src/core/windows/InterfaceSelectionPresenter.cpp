@@ -8,15 +8,9 @@ namespace {
 
 constexpr int KeyTab = 9;
 
-bool isNetwork(std::int16_t type)
-{
-    return type == Interface::SacnNetwork || type == Interface::ArtNetNetwork;
-}
+bool isNetwork(std::int16_t type) { return type == Interface::SacnNetwork || type == Interface::ArtNetNetwork; }
 
-std::size_t networkIndex(std::int16_t type)
-{
-    return type == Interface::SacnNetwork ? 0 : 1;
-}
+std::size_t networkIndex(std::int16_t type) { return type == Interface::SacnNetwork ? 0 : 1; }
 
 std::string trimmed(const std::string& text)
 {
@@ -191,9 +185,6 @@ void InterfaceSelectionPresenter::cmdOK_Click()
     view_.closeDialog();
 }
 
-void InterfaceSelectionPresenter::cmdCancel_Click()
-{
-    view_.closeDialog();
-}
+void InterfaceSelectionPresenter::cmdCancel_Click() { view_.closeDialog(); }
 
 }  // namespace tinctara

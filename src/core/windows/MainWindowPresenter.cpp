@@ -23,10 +23,7 @@ MainWindowPresenter::MainWindowPresenter(MainWindowServices services)
 {
 }
 
-void MainWindowPresenter::setTitle(const std::string& text)
-{
-    services_.view.setTitle(model_.OsName + text);
-}
+void MainWindowPresenter::setTitle(const std::string& text) { services_.view.setTitle(model_.OsName + text); }
 
 bool MainWindowPresenter::checkOsVersion()
 {
@@ -34,8 +31,8 @@ bool MainWindowPresenter::checkOsVersion()
     const unsigned major = version & 0xFF;
     const unsigned minor = (version >> 8) & 0xFF;
     if (major < 4) {
-        services_.user.messageBox("Das Programm ist mit dieser Windows Version nicht lauffähig", "",
-                                  MessageButtons::Ok, MessageIcon::None);
+        services_.user.messageBox("Das Programm ist mit dieser Windows Version nicht lauffähig", "", MessageButtons::Ok,
+                                  MessageIcon::None);
         return false;
     }
     if (major == 4) {
@@ -139,9 +136,9 @@ void MainWindowPresenter::LoadINI()
         WindowKind window;
     };
     static constexpr Reopen reopenOrder[] = {
-        {StateFlag::WallWindowOpen, WindowKind::Wall},         {StateFlag::ColourWindowOpen, WindowKind::Colour},
+        {StateFlag::WallWindowOpen, WindowKind::Wall},           {StateFlag::ColourWindowOpen, WindowKind::Colour},
         {StateFlag::SequencerWindowOpen, WindowKind::Sequencer}, {StateFlag::DmxTestWindowOpen, WindowKind::DmxTest},
-        {StateFlag::PatchWindowOpen, WindowKind::Patch},       {StateFlag::OptionsWindowOpen, WindowKind::Options},
+        {StateFlag::PatchWindowOpen, WindowKind::Patch},         {StateFlag::OptionsWindowOpen, WindowKind::Options},
     };
     for (const auto& entry : reopenOrder)
         if (SavedOptions & entry.flag)

@@ -38,7 +38,8 @@ void NewWallPresenter::setField(int index, std::string text)
 std::int64_t NewWallPresenter::fieldValue(int index) const
 {
     const double value = roundHalfEven(numericValue(fields_[index]));
-    return static_cast<std::int64_t>(std::clamp(value, 0.0, static_cast<double>(std::numeric_limits<std::int32_t>::max())));
+    return static_cast<std::int64_t>(
+        std::clamp(value, 0.0, static_cast<double>(std::numeric_limits<std::int32_t>::max())));
 }
 
 std::string NewWallPresenter::storedValue(int index) const

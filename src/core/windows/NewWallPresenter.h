@@ -24,8 +24,13 @@ public:
 
 namespace NewWallText {
 inline constexpr int Fields = 7;
-inline constexpr const char* Labels[Fields] = {"Name der Wand :", "Horizontal :", "Vertikal :", "Breite :", "Höhe :",
-                                               " Relative Grösse zum Original :", " Anzahl der Elemente insgesamt:"};
+inline constexpr const char* Labels[Fields] = {"Name der Wand :",
+                                               "Horizontal :",
+                                               "Vertikal :",
+                                               "Breite :",
+                                               "Höhe :",
+                                               " Relative Grösse zum Original :",
+                                               " Anzahl der Elemente insgesamt:"};
 inline constexpr const char* DistributionFrame = " Verteilung der Elemente";
 inline constexpr const char* SizeFrame = " Größe der Elemente in cm";
 inline constexpr const char* Defaults[Fields] = {"Wandname", "10", "5", "600", "1200", "100", "50"};

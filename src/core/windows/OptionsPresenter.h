@@ -13,7 +13,7 @@ namespace tinctara {
 namespace OptionsText {
 inline constexpr int DmxFields = 7;
 inline constexpr const char* FieldLabels[DmxFields] = {
-    "Start Sync Dauer (us) :", "Leerlaufzeit am Ende (us) :", "StartByte  (0-255) :", "InterDigit Zeit (us) :",
+    "Start Sync Dauer (us) :", "Leerlaufzeit am Ende (us) :", "StartByte  (0-255) :",   "InterDigit Zeit (us) :",
     "Anzahl Sendekanäle :",    "Sende Repeat (ms) :",         "Länge der DMX Sendung :"};
 inline constexpr const char* Tabs[4] = {"DMX Einstellungen", "Allgemeine Programmeinstellungen", "Beispiel 3",
                                         "Beispiel 4"};
@@ -24,8 +24,15 @@ inline constexpr int OutputPeriodMs = 50;
 // makes the default break of 88 us the 60 of the 7301B's default block.
 }  // namespace OptionsText
 
-enum OptionsField { BreakField = 0, IdleField = 1, StartByteField = 2, InterDigitField = 3, ChannelsField = 4,
-                    RepeatField = 5, LengthField = 6 };
+enum OptionsField {
+    BreakField = 0,
+    IdleField = 1,
+    StartByteField = 2,
+    InterDigitField = 3,
+    ChannelsField = 4,
+    RepeatField = 5,
+    LengthField = 6
+};
 
 // What the options window shows.
 class OptionsView {

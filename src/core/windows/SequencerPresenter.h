@@ -20,9 +20,9 @@ namespace SequencerText {
 inline constexpr const char* Caption = "SEQUENZER";
 inline constexpr int Buttons = 7;
 inline constexpr const char* ButtonCaptions[Buttons] = {"<", "REC", "PLAY", "STOP", ">", "CLR ALL", "ZERO"};
-inline constexpr const char* ButtonTips[Buttons] = {"Eine Szene zurück", "Szene in der Sequenz speichern",
-                                                    "Sequenz abspielen", "Sequenz stoppen", "Eine Szene vor",
-                                                    "Komplette Sequenz löschen", "Auf Anfang"};
+inline constexpr const char* ButtonTips[Buttons] = {
+    "Eine Szene zurück", "Szene in der Sequenz speichern", "Sequenz abspielen", "Sequenz stoppen",
+    "Eine Szene vor",    "Komplette Sequenz löschen",      "Auf Anfang"};
 // txtSequence(0) step, (1) blend, (2) hold; the headings lblSequence(1), (0), (2).
 inline constexpr const char* FieldHeadings[3] = {"SZENE", "Blendezeit", "Haltezeit"};
 inline constexpr const char* FieldTips[3] = {"Nr der Szene im Sequenzer",

@@ -28,9 +28,10 @@ PixelRect FitMainWindow(const PixelRect& stored, const PixelRect& available, int
         height = defaultHeight;
     }
     // What still sticks out by the frame alone is cut.
-    width = std::clamp<std::int64_t>(width, 1, std::max<std::int64_t>(1, std::int64_t{available.width} - frameExtraWidth));
-    height =
-        std::clamp<std::int64_t>(height, 1, std::max<std::int64_t>(1, std::int64_t{available.height} - frameExtraHeight));
+    width =
+        std::clamp<std::int64_t>(width, 1, std::max<std::int64_t>(1, std::int64_t{available.width} - frameExtraWidth));
+    height = std::clamp<std::int64_t>(height, 1,
+                                      std::max<std::int64_t>(1, std::int64_t{available.height} - frameExtraHeight));
     PixelRect fitted;
     fitted.width = static_cast<int>(width);
     fitted.height = static_cast<int>(height);

@@ -33,15 +33,9 @@ std::int32_t send(int universe, const std::int32_t* handle, const std::uint32_t*
 }  // namespace
 
 // The card handle by reference and 512 levels (32 bits each, 0..255).
-CARD_EXPORT std::int32_t DMXSEND(std::int32_t* handle, const std::uint32_t* levels)
-{
-    return send(0, handle, levels);
-}
+CARD_EXPORT std::int32_t DMXSEND(std::int32_t* handle, const std::uint32_t* levels) { return send(0, handle, levels); }
 
-CARD_EXPORT std::int32_t DMXSEND2(std::int32_t* handle, const std::uint32_t* levels)
-{
-    return send(1, handle, levels);
-}
+CARD_EXPORT std::int32_t DMXSEND2(std::int32_t* handle, const std::uint32_t* levels) { return send(1, handle, levels); }
 
 // Read-back of what DMXSEND (universe 1) or DMXSEND2 (universe 2) was given
 // last: copies up to size levels, and returns the number of sends; the handle

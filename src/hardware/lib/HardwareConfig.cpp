@@ -14,15 +14,14 @@ namespace tinctara::hardware {
 
 namespace {
 
-constexpr const char* DefaultText =
-    "[ports]\n"
-    "backend = virtual\n"
-    "[isa]\n"
-    "card = 7301B 0x120\n"
-    "[usb]\n"
-    "device = USBDMX1\n"
-    "[memorycard]\n"
-    "size = 1M\n";
+constexpr const char* DefaultText = "[ports]\n"
+                                    "backend = virtual\n"
+                                    "[isa]\n"
+                                    "card = 7301B 0x120\n"
+                                    "[usb]\n"
+                                    "device = USBDMX1\n"
+                                    "[memorycard]\n"
+                                    "size = 1M\n";
 
 std::string lower(std::string text)
 {
@@ -147,7 +146,8 @@ HardwareConfig parseHardwareConfig(const std::string& text)
             const auto model = modelOf(modelWord);
             const auto base = portNumber(baseWord);
             if (!model || !base || !extra.empty()) {
-                passOver("card braucht ein Modell (7301A, 7301B, 7301B-LC, 7301C) und eine Basisadresse, nicht \"" + value + "\"");
+                passOver("card braucht ein Modell (7301A, 7301B, 7301B-LC, 7301C) und eine Basisadresse, nicht \"" +
+                         value + "\"");
                 continue;
             }
             const bool overlaps = std::any_of(config.cards.begin(), config.cards.end(), [&](const CardEntry& card) {
@@ -173,10 +173,7 @@ HardwareConfig parseHardwareConfig(const std::string& text)
     return config;
 }
 
-HardwareConfig defaultHardwareConfig()
-{
-    return parseHardwareConfig(DefaultText);
-}
+HardwareConfig defaultHardwareConfig() { return parseHardwareConfig(DefaultText); }
 
 HardwareConfig readHardwareConfig(const std::string& folder)
 {

@@ -114,10 +114,7 @@ int IsaCardDevice::channelCount() const
     return std::min(Channels, high * 256 + ((low - 1) & 0xFF) + 1);
 }
 
-std::uint8_t IsaCardDevice::startCode() const
-{
-    return model_ == CardModel::Isa7301B ? memory_[TimingBlock + 1] : 0;
-}
+std::uint8_t IsaCardDevice::startCode() const { return model_ == CardModel::Isa7301B ? memory_[TimingBlock + 1] : 0; }
 
 std::size_t IsaCardDevice::frame(std::uint8_t* out, std::size_t size) const
 {

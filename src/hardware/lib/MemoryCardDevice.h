@@ -33,7 +33,10 @@ public:
     const std::string& problem() const { return problem_; }
 
 private:
-    std::uint32_t address() const { return (static_cast<std::uint32_t>(page_) << 16 | high_ << 8 | low_) & (size_ - 1); }
+    std::uint32_t address() const
+    {
+        return (static_cast<std::uint32_t>(page_) << 16 | high_ << 8 | low_) & (size_ - 1);
+    }
 
     std::uint32_t size_;
     std::uint16_t port_;

@@ -54,7 +54,8 @@ int configureLocked(const std::string& folder, const char* backend, const Hardwa
         else if (std::strcmp(backend, "virtual") == 0)
             direct = false;
         else
-            next->problem += std::string("unbekannter Port-Zugriff \"") + backend + "\"; der virtuelle Bus wird benutzt\n";
+            next->problem +=
+                std::string("unbekannter Port-Zugriff \"") + backend + "\"; der virtuelle Bus wird benutzt\n";
     }
     if (direct) {
         auto ports = std::make_unique<DirectPorts>();
@@ -151,8 +152,7 @@ PORTIO_EXPORT int PortIoSetting(const char* section, const char* key, char* valu
     return found ? copyText(*found, value, size) : -1;
 }
 
-PORTIO_EXPORT int VirtualIsaCardMemory(unsigned int base, unsigned int address, unsigned char* out,
-                                       unsigned int length)
+PORTIO_EXPORT int VirtualIsaCardMemory(unsigned int base, unsigned int address, unsigned char* out, unsigned int length)
 {
     std::lock_guard guard(busLock);
     IsaCardDevice* card = cardAt(base);

@@ -75,7 +75,7 @@ typedef struct HwPort32HddInfo {
     char firmware[9];
     char reserved;
     uint32_t bufferType;
-    uint32_t bufferSize;   /* bytes */
+    uint32_t bufferSize; /* bytes */
     uint32_t cylinders;
     uint32_t heads;
     uint32_t sectorsPerTrack;
@@ -87,8 +87,7 @@ typedef void (*HwPort32KeyCallback)(uint32_t scanCode);
 typedef void (*HwPort32KeyDataCallback)(void* data, uint32_t scanCode);
 
 /* Connection */
-HWPORT32_API HwPort32Connection* OpenHWPORT32(HwPort32Connection* connection,
-                                              const char* driverName,
+HWPORT32_API HwPort32Connection* OpenHWPORT32(HwPort32Connection* connection, const char* driverName,
                                               const char* deviceName);
 HWPORT32_API uint32_t CloseHWPORT32(HwPort32Connection* connection);
 HWPORT32_API uint32_t GetActiveHW(HwPort32Connection* connection);
@@ -111,24 +110,19 @@ HWPORT32_API void WritePortWFIFO(HwPort32Connection* connection, void* block);
 HWPORT32_API void WritePortLFIFO(HwPort32Connection* connection, void* block);
 
 /* Physical memory */
-HWPORT32_API uintptr_t MapPhysToLinear(HwPort32Connection* connection, uint32_t physical,
-                                       uint32_t length);
+HWPORT32_API uintptr_t MapPhysToLinear(HwPort32Connection* connection, uint32_t physical, uint32_t length);
 HWPORT32_API void UnmapMemory(HwPort32Connection* connection, uintptr_t linear);
 HWPORT32_API uint8_t GetMem(HwPort32Connection* connection, uintptr_t base, uint32_t offset);
-HWPORT32_API void SetMem(HwPort32Connection* connection, uintptr_t base, uint32_t offset,
-                         uint32_t value);
+HWPORT32_API void SetMem(HwPort32Connection* connection, uintptr_t base, uint32_t offset, uint32_t value);
 HWPORT32_API uint16_t GetMemW(HwPort32Connection* connection, uintptr_t base, uint32_t offset);
-HWPORT32_API void SetMemW(HwPort32Connection* connection, uintptr_t base, uint32_t offset,
-                          uint32_t value);
+HWPORT32_API void SetMemW(HwPort32Connection* connection, uintptr_t base, uint32_t offset, uint32_t value);
 HWPORT32_API uint32_t GetMemL(HwPort32Connection* connection, uintptr_t base, uint32_t offset);
-HWPORT32_API void SetMemL(HwPort32Connection* connection, uintptr_t base, uint32_t offset,
-                          uint32_t value);
+HWPORT32_API void SetMemL(HwPort32Connection* connection, uintptr_t base, uint32_t offset, uint32_t value);
 HWPORT32_API uintptr_t GetLockedMemory(HwPort32Connection* connection);
 
 /* Interrupts */
 HWPORT32_API void MaskIRQ(HwPort32Connection* connection, uint32_t line);
-HWPORT32_API void UnmaskIRQ(HwPort32Connection* connection, uint32_t line,
-                            HwPort32IrqCallback callback);
+HWPORT32_API void UnmaskIRQ(HwPort32Connection* connection, uint32_t line, HwPort32IrqCallback callback);
 HWPORT32_API void UnmaskDelphiIRQ(HwPort32Connection* connection, void* data, uint32_t line,
                                   HwPort32IrqDataCallback callback);
 HWPORT32_API uint32_t GetIRQCounter(HwPort32Connection* connection, uint32_t line);
@@ -137,8 +131,7 @@ HWPORT32_API uint32_t IsIRQMasked(HwPort32Connection* connection, uint32_t line)
 /* Keyboard */
 HWPORT32_API void PutScanCode(HwPort32Connection* connection, uint32_t code);
 HWPORT32_API void HookKeyboard(HwPort32Connection* connection, HwPort32KeyCallback callback);
-HWPORT32_API void HookDelphiKeyboard(HwPort32Connection* connection, void* data,
-                                     HwPort32KeyDataCallback callback);
+HWPORT32_API void HookDelphiKeyboard(HwPort32Connection* connection, void* data, HwPort32KeyDataCallback callback);
 HWPORT32_API void UnhookKeyboard(HwPort32Connection* connection);
 HWPORT32_API uint32_t GetScanCode(HwPort32Connection* connection);
 HWPORT32_API void PulseKeyboard(HwPort32Connection* connection);
@@ -169,8 +162,8 @@ HWPORT32_API void SetLPTWriteMode(HwPort32Connection* connection);
 HWPORT32_API uint32_t GetLastPciBus(HwPort32Connection* connection);
 HWPORT32_API uint32_t GetHardwareMechanism(HwPort32Connection* connection);
 /* buffer receives 256 bytes of configuration space; returns 1 when all came back. */
-HWPORT32_API uint32_t GetPciDeviceInfo(HwPort32Connection* connection, uint32_t bus,
-                                       uint32_t device, uint32_t function, void* buffer);
+HWPORT32_API uint32_t GetPciDeviceInfo(HwPort32Connection* connection, uint32_t bus, uint32_t device, uint32_t function,
+                                       void* buffer);
 /* Returns 1 when the drive answered; otherwise the record is zeroed and 0 returned. */
 HWPORT32_API uint32_t GetHDDInfo(HwPort32Connection* connection, uint32_t drive, uint32_t flag,
                                  HwPort32HddInfo* record);

@@ -10,15 +10,15 @@ namespace hwport {
 struct ControlResult {
     bool ok = false;
     size_t returned = 0;
-    int fd = -1; // a descriptor handed back with the answer; the receiver closes it
+    int fd = -1;  // a descriptor handed back with the answer; the receiver closes it
 };
 
 class Channel {
 public:
     virtual ~Channel() = default;
     // sendFd, when not -1, travels with the request (events, for example).
-    virtual ControlResult control(uint32_t code, const void* in, size_t inLength, void* out,
-                                  size_t outLength, int sendFd = -1) = 0;
+    virtual ControlResult control(uint32_t code, const void* in, size_t inLength, void* out, size_t outLength,
+                                  int sendFd = -1) = 0;
     // Reads queued keyboard records; returns the number of bytes.
     virtual size_t read(void* out, size_t outLength) = 0;
 };
@@ -45,4 +45,4 @@ struct Environment {
 // The socket opener and the platform facts of this machine.
 Environment systemEnvironment();
 
-} // namespace hwport
+}  // namespace hwport

@@ -17,8 +17,8 @@ uint32_t requestCode(const Connection& c, uint32_t n)
     return c.win9x ? ((code >> 2) & 0xFFu) : code;
 }
 
-ControlResult request(Connection& c, uint32_t n, const void* in, size_t inLength, void* out,
-                      size_t outLength, int sendFd)
+ControlResult request(Connection& c, uint32_t n, const void* in, size_t inLength, void* out, size_t outLength,
+                      int sendFd)
 {
     if (c.channel == nullptr)
         return {};
@@ -93,8 +93,7 @@ void resetState(Connection& c, const char* driverName, const Environment& enviro
     c.keyboardEvent = -1;
 }
 
-Channel* openDevice(Connection& c, const char* driverName, const char* deviceName,
-                    const Environment& environment)
+Channel* openDevice(Connection& c, const char* driverName, const char* deviceName, const Environment& environment)
 {
     DeviceOpener* opener = environment.opener;
     if (opener == nullptr || driverName == nullptr || deviceName == nullptr)
@@ -117,10 +116,10 @@ Channel* openDevice(Connection& c, const char* driverName, const char* deviceNam
     return opener->open(deviceName);
 }
 
-} // namespace
+}  // namespace
 
-HwPort32Connection* open(HwPort32Connection* connection, const char* driverName,
-                         const char* deviceName, const Environment& environment)
+HwPort32Connection* open(HwPort32Connection* connection, const char* driverName, const char* deviceName,
+                         const Environment& environment)
 {
     if (connection == nullptr) {
         void* memory = std::aligned_alloc(16, HWPORT32_CONNECTION_SIZE);
@@ -150,14 +149,13 @@ HwPort32Connection* open(HwPort32Connection* connection, const char* driverName,
     return connection;
 }
 
-} // namespace hwport
+}  // namespace hwport
 
 using namespace hwport;
 
 extern "C" {
 
-HwPort32Connection* OpenHWPORT32(HwPort32Connection* connection, const char* driverName,
-                                 const char* deviceName)
+HwPort32Connection* OpenHWPORT32(HwPort32Connection* connection, const char* driverName, const char* deviceName)
 {
     return hwport::open(connection, driverName, deviceName, systemEnvironment());
 }
@@ -217,4 +215,4 @@ uint32_t DebugCode(HwPort32Connection* connection)
     return c == nullptr ? 0 : c->debugCode;
 }
 
-} // extern "C"
+}  // extern "C"

@@ -26,7 +26,7 @@ constexpr uint16_t defaultLptBase = 0x378;
 struct MapEntry {
     uint32_t physical;
     uint32_t length;
-    uint32_t handle;   // the service's name for the mapping
+    uint32_t handle;  // the service's name for the mapping
     uint32_t reserved;
     uintptr_t linear;
 };
@@ -41,13 +41,13 @@ struct IrqLine {
 };
 
 struct Connection {
-    Channel* channel; // the device handle; null when not open
+    Channel* channel;  // the device handle; null when not open
     uint32_t win9x;
     uint32_t ntAbove4;
     uint32_t openedDirectly;
     uint32_t serviceRunning;
     uint32_t directAccessAllowed;
-    uint32_t directPortLimit; // ports below this use direct instructions when HardAccess is 0
+    uint32_t directPortLimit;  // ports below this use direct instructions when HardAccess is 0
     char driverName[64];
 
     uint32_t active;
@@ -73,7 +73,7 @@ struct Connection {
     pthread_t dispatchThread;
     uint32_t dispatchRunning;
     uint32_t dispatchStop;
-    uint32_t dispatchGeneration; // a thread ends when this moves past its own
+    uint32_t dispatchGeneration;  // a thread ends when this moves past its own
 
     pthread_t keyboardThread;
     AnyFunction keyboardCallback;
@@ -93,10 +93,7 @@ static_assert(std::is_trivially_copyable_v<Connection> && std::is_standard_layou
 static_assert(sizeof(Connection) <= HWPORT32_CONNECTION_SIZE);
 static_assert(alignof(Connection) <= 16);
 
-inline Connection* record(HwPort32Connection* connection)
-{
-    return reinterpret_cast<Connection*>(connection);
-}
+inline Connection* record(HwPort32Connection* connection) { return reinterpret_cast<Connection*>(connection); }
 
 // Null and closed connections are both "not active".
 inline Connection* activeRecord(HwPort32Connection* connection)
@@ -111,8 +108,8 @@ inline Connection* activeRecord(HwPort32Connection* connection)
 // on the short-code platform.
 uint32_t requestCode(const Connection& c, uint32_t n);
 
-ControlResult request(Connection& c, uint32_t n, const void* in, size_t inLength, void* out,
-                      size_t outLength, int sendFd = -1);
+ControlResult request(Connection& c, uint32_t n, const void* in, size_t inLength, void* out, size_t outLength,
+                      int sendFd = -1);
 
 // Called by port reads and writes of the current parallel base + 0..2.
 void noteParallelRead(Connection& c, uint32_t port, uint32_t value);
@@ -131,7 +128,7 @@ void unhookKeyboard(Connection& c);
 // Raises the calling library thread to real-time priority where allowed.
 void raiseThreadPriority();
 
-HwPort32Connection* open(HwPort32Connection* connection, const char* driverName,
-                         const char* deviceName, const Environment& environment);
+HwPort32Connection* open(HwPort32Connection* connection, const char* driverName, const char* deviceName,
+                         const Environment& environment);
 
-} // namespace hwport
+}  // namespace hwport

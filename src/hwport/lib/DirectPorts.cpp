@@ -26,9 +26,12 @@ uint32_t directIn(uint32_t port, uint32_t width)
 {
     const auto p = static_cast<unsigned short>(port);
     switch (width) {
-    case 1: return inb(p);
-    case 2: return inw(p);
-    default: return inl(p);
+    case 1:
+        return inb(p);
+    case 2:
+        return inw(p);
+    default:
+        return inl(p);
     }
 }
 
@@ -36,9 +39,15 @@ void directOut(uint32_t port, uint32_t width, uint32_t value)
 {
     const auto p = static_cast<unsigned short>(port);
     switch (width) {
-    case 1: outb(static_cast<unsigned char>(value), p); break;
-    case 2: outw(static_cast<unsigned short>(value), p); break;
-    default: outl(value, p); break;
+    case 1:
+        outb(static_cast<unsigned char>(value), p);
+        break;
+    case 2:
+        outw(static_cast<unsigned short>(value), p);
+        break;
+    default:
+        outl(value, p);
+        break;
     }
 }
 
@@ -73,4 +82,4 @@ void directOutString(uint32_t, uint32_t, const void*, uint32_t) {}
 
 #endif
 
-} // namespace hwport
+}  // namespace hwport

@@ -15,4 +15,4 @@ void directOut(uint32_t port, uint32_t width, uint32_t value);
 void directInString(uint32_t port, uint32_t width, void* data, uint32_t count);
 void directOutString(uint32_t port, uint32_t width, const void* data, uint32_t count);
 
-} // namespace hwport
+}  // namespace hwport

@@ -43,8 +43,8 @@ uint32_t sharedCounter(const Connection& c, uint32_t line)
 // reopened meanwhile has a new thread, which the old one must leave alone.
 bool stopping(const Connection& c, uint32_t generation)
 {
-    return __atomic_load_n(&c.dispatchStop, __ATOMIC_ACQUIRE) != 0
-           || __atomic_load_n(&c.dispatchGeneration, __ATOMIC_ACQUIRE) != generation;
+    return __atomic_load_n(&c.dispatchStop, __ATOMIC_ACQUIRE) != 0 ||
+           __atomic_load_n(&c.dispatchGeneration, __ATOMIC_ACQUIRE) != generation;
 }
 
 void deliver(Connection& c, uint32_t line, uint32_t generation)
@@ -71,7 +71,7 @@ void* dispatchMain(void* argument)
     Connection& c = *start->connection;
     const uint32_t generation = start->generation;
     raiseThreadPriority();
-    signal(start->ready); // start lives on the opener's stack: not touched after this
+    signal(start->ready);  // start lives on the opener's stack: not touched after this
 
     pollfd fds[lineCount];
     for (uint32_t i = 0; i < lineCount; ++i)
@@ -89,7 +89,7 @@ void* dispatchMain(void* argument)
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 bool startDispatchThread(Connection& c)
 {
@@ -122,9 +122,9 @@ void stopDispatchThread(Connection& c)
     if (!c.dispatchRunning)
         return;
     __atomic_store_n(&c.dispatchStop, 1u, __ATOMIC_RELEASE);
-    signal(c.irq[0].event); // line 0 is never armed; its event only wakes the thread
+    signal(c.irq[0].event);  // line 0 is never armed; its event only wakes the thread
     if (pthread_equal(pthread_self(), c.dispatchThread))
-        pthread_detach(c.dispatchThread); // closed from inside a callback
+        pthread_detach(c.dispatchThread);  // closed from inside a callback
     else
         pthread_join(c.dispatchThread, nullptr);
     c.dispatchRunning = 0;
@@ -141,15 +141,14 @@ void maskAllLines(Connection& c)
     }
 }
 
-} // namespace hwport
+}  // namespace hwport
 
 using namespace hwport;
 namespace p = hwport::protocol;
 
 namespace {
 
-void unmask(HwPort32Connection* connection, uint32_t line, AnyFunction callback, void* data,
-            bool hasData)
+void unmask(HwPort32Connection* connection, uint32_t line, AnyFunction callback, void* data, bool hasData)
 {
     Connection* c = activeRecord(connection);
     if (c == nullptr || line < 1 || line > 15 || !c->irq[line].masked)
@@ -170,7 +169,7 @@ void unmask(HwPort32Connection* connection, uint32_t line, AnyFunction callback,
         irq.masked = 0;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -191,8 +190,7 @@ void UnmaskIRQ(HwPort32Connection* connection, uint32_t line, HwPort32IrqCallbac
     unmask(connection, line, reinterpret_cast<AnyFunction>(callback), nullptr, false);
 }
 
-void UnmaskDelphiIRQ(HwPort32Connection* connection, void* data, uint32_t line,
-                     HwPort32IrqDataCallback callback)
+void UnmaskDelphiIRQ(HwPort32Connection* connection, void* data, uint32_t line, HwPort32IrqDataCallback callback)
 {
     unmask(connection, line, reinterpret_cast<AnyFunction>(callback), data, true);
 }
@@ -219,4 +217,4 @@ uint32_t IsIRQMasked(HwPort32Connection* connection, uint32_t line)
     return c->irq[line].masked;
 }
 
-} // extern "C"
+}  // extern "C"

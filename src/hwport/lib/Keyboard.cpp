@@ -47,8 +47,8 @@ void call(const Connection& c, uint32_t code)
 // meanwhile has a new thread, which the old one must leave alone.
 bool stopping(const Connection& c, uint32_t generation)
 {
-    return __atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != 0
-           || __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) != generation;
+    return __atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) != 0 ||
+           __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) != generation;
 }
 
 void deliverRecords(Connection& c, uint32_t generation)
@@ -56,12 +56,11 @@ void deliverRecords(Connection& c, uint32_t generation)
     unsigned char records[p::maxKeyboardRead];
     const size_t length = c.channel->read(records, sizeof records);
     constexpr size_t flagOffset = 4;
-    for (size_t at = 0; at + p::keyboardRecordSize <= length && !stopping(c, generation);
-         at += p::keyboardRecordSize) {
+    for (size_t at = 0; at + p::keyboardRecordSize <= length && !stopping(c, generation); at += p::keyboardRecordSize) {
         const unsigned char* record = records + at;
         uint32_t code = record[flagOffset - 2];
         if (record[flagOffset] & 0x01)
-            code += 0x80; // key released
+            code += 0x80;  // key released
         call(c, code);
     }
 }
@@ -104,8 +103,8 @@ void* keyboardMain(void* argument)
     }
     // Unhooked from inside a callback: that call told the driver already, and
     // the connection may be closing or hooked anew under us.
-    if (__atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) == stopRequested
-        && __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) == generation)
+    if (__atomic_load_n(&c.keyboardStop, __ATOMIC_ACQUIRE) == stopRequested &&
+        __atomic_load_n(&c.keyboardGeneration, __ATOMIC_ACQUIRE) == generation)
         request(c, p::KeyboardUnhook, nullptr, 0, nullptr, 0);
     return nullptr;
 }
@@ -133,12 +132,12 @@ void hook(HwPort32Connection* connection, AnyFunction callback, void* data, bool
         }
         c->keyboardHooked = 1;
         if ((ready.revents & POLLIN) == 0)
-            unhookKeyboard(*c); // the thread must not outlive start
+            unhookKeyboard(*c);  // the thread must not outlive start
     }
     ::close(start.ready);
 }
 
-} // namespace
+}  // namespace
 
 void unhookKeyboard(Connection& c)
 {
@@ -157,7 +156,7 @@ void unhookKeyboard(Connection& c)
     c.keyboardHooked = 0;
 }
 
-} // namespace hwport
+}  // namespace hwport
 
 using namespace hwport;
 namespace p = hwport::protocol;
@@ -216,4 +215,4 @@ void PulseKeyboardLocal(HwPort32Connection* connection)
     signal(c->keyboardEvent);
 }
 
-} // extern "C"
+}  // extern "C"

@@ -37,8 +37,8 @@ bool isOwnMemory(const Connection& c, uintptr_t address, size_t size)
     for (uint32_t i = 0; i < c.mapCount; ++i)
         if (within(c.maps[i].linear, c.maps[i].length, address, size))
             return true;
-    return c.lockedMemory != nullptr
-           && within(reinterpret_cast<uintptr_t>(c.lockedMemory), c.lockedSize, address, size);
+    return c.lockedMemory != nullptr &&
+           within(reinterpret_cast<uintptr_t>(c.lockedMemory), c.lockedSize, address, size);
 }
 
 // Reads of our own mappings go straight to the memory (device memory must
@@ -109,7 +109,7 @@ void sendUnmap(Connection& c, uint32_t handle)
     request(c, p::UnmapMemory, in, sizeof in, nullptr, 0);
 }
 
-} // namespace
+}  // namespace
 
 void unmapAll(Connection& c)
 {
@@ -150,7 +150,7 @@ void freeLockedMemory(Connection& c)
     c.lockedSize = 0;
 }
 
-} // namespace hwport
+}  // namespace hwport
 
 using namespace hwport;
 namespace p = hwport::protocol;
@@ -171,7 +171,7 @@ uintptr_t MapPhysToLinear(HwPort32Connection* connection, uint32_t physical, uin
         return 0;
 
     unsigned char in[24] = {};
-    p::put32(in, 1); // bus kind
+    p::put32(in, 1);  // bus kind
     p::put32(in + 8, physical);
     p::put32(in + 20, length);
     unsigned char out[4] = {};
@@ -183,8 +183,8 @@ uintptr_t MapPhysToLinear(HwPort32Connection* connection, uint32_t physical, uin
         return 0;
     }
     const uintptr_t delta = physical & (pageSize() - 1);
-    void* memory = mmap(nullptr, size_t(delta) + length, PROT_READ | PROT_WRITE, MAP_SHARED,
-                        result.fd, off_t(physical - delta));
+    void* memory =
+        mmap(nullptr, size_t(delta) + length, PROT_READ | PROT_WRITE, MAP_SHARED, result.fd, off_t(physical - delta));
     ::close(result.fd);
     if (memory == MAP_FAILED) {
         sendUnmap(*c, handle);
@@ -251,4 +251,4 @@ uintptr_t GetLockedMemory(HwPort32Connection* connection)
     return c == nullptr ? 0 : reinterpret_cast<uintptr_t>(c->lockedMemory);
 }
 
-} // extern "C"
+}  // extern "C"

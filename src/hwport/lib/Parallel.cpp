@@ -12,18 +12,17 @@ struct PinLine {
 
 // Pins 1..17 of the 25-pin connector; index 0 is unused.
 constexpr PinLine pins[18] = {
-    {0, 0, 0},
-    {2, 0x01, 1},                                                   // 1 strobe
-    {0, 0x01, 0}, {0, 0x02, 0}, {0, 0x04, 0}, {0, 0x08, 0},         // 2..5 data
-    {0, 0x10, 0}, {0, 0x20, 0}, {0, 0x40, 0}, {0, 0x80, 0},         // 6..9 data
-    {1, 0x40, 0},                                                   // 10 acknowledge
-    {1, 0x80, 1},                                                   // 11 busy
-    {1, 0x20, 0},                                                   // 12 paper end
-    {1, 0x10, 0},                                                   // 13 select
-    {2, 0x02, 1},                                                   // 14 auto feed
-    {1, 0x08, 0},                                                   // 15 error
-    {2, 0x04, 0},                                                   // 16 init
-    {2, 0x08, 1},                                                   // 17 select in
+    {0, 0, 0},    {2, 0x01, 1},                              // 1 strobe
+    {0, 0x01, 0}, {0, 0x02, 0}, {0, 0x04, 0}, {0, 0x08, 0},  // 2..5 data
+    {0, 0x10, 0}, {0, 0x20, 0}, {0, 0x40, 0}, {0, 0x80, 0},  // 6..9 data
+    {1, 0x40, 0},                                            // 10 acknowledge
+    {1, 0x80, 1},                                            // 11 busy
+    {1, 0x20, 0},                                            // 12 paper end
+    {1, 0x10, 0},                                            // 13 select
+    {2, 0x02, 1},                                            // 14 auto feed
+    {1, 0x08, 0},                                            // 15 error
+    {2, 0x04, 0},                                            // 16 init
+    {2, 0x08, 1},                                            // 17 select in
 };
 
 bool validPin(uint32_t pin) { return pin >= 1 && pin <= 17; }
@@ -53,7 +52,7 @@ void writeControl(HwPort32Connection* connection, Connection& c, uint8_t setBits
     SetPortByte(connection, c.lptBase + 2u, control);
 }
 
-} // namespace
+}  // namespace
 
 void noteParallelRead(Connection& c, uint32_t port, uint32_t value)
 {
@@ -83,7 +82,7 @@ void readBiosParallelTable(Connection& c)
     c.lptNumber = 1;
 }
 
-} // namespace hwport
+}  // namespace hwport
 
 using namespace hwport;
 
@@ -97,7 +96,7 @@ Connection* parallelRecord(HwPort32Connection* connection)
     return c != nullptr && c->lptBase != 0 ? c : nullptr;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" {
 
@@ -244,4 +243,4 @@ void SetLPTWriteMode(HwPort32Connection* connection)
         writeControl(connection, *c, 0, 0x20);
 }
 
-} // extern "C"
+}  // extern "C"

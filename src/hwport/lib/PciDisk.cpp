@@ -15,10 +15,7 @@ uint32_t ask16(Connection& c, uint32_t n)
     return p::get16(out);
 }
 
-uint16_t identifyWord(const unsigned char* identify, uint32_t word)
-{
-    return p::get16(identify + 2 * word);
-}
+uint16_t identifyWord(const unsigned char* identify, uint32_t word) { return p::get16(identify + 2 * word); }
 
 // Identify texts keep two characters per word, high byte first.
 void identifyText(const unsigned char* identify, uint32_t firstWord, uint32_t words, char* text)
@@ -31,8 +28,8 @@ void identifyText(const unsigned char* identify, uint32_t firstWord, uint32_t wo
     text[2 * words] = '\0';
 }
 
-} // namespace
-} // namespace hwport
+}  // namespace
+}  // namespace hwport
 
 using namespace hwport;
 namespace p = hwport::protocol;
@@ -55,24 +52,22 @@ uint32_t GetHardwareMechanism(HwPort32Connection* connection)
     return c->pciMechanism;
 }
 
-uint32_t GetPciDeviceInfo(HwPort32Connection* connection, uint32_t bus, uint32_t device,
-                          uint32_t function, void* buffer)
+uint32_t GetPciDeviceInfo(HwPort32Connection* connection, uint32_t bus, uint32_t device, uint32_t function,
+                          void* buffer)
 {
     Connection* c = activeRecord(connection);
     if (c == nullptr || buffer == nullptr)
         return 0;
     if (!c->pciMechanismKnown)
         GetHardwareMechanism(connection);
-    const unsigned char in[4] = {uint8_t(c->pciMechanism), uint8_t(bus), uint8_t(device),
-                                 uint8_t(function)};
+    const unsigned char in[4] = {uint8_t(c->pciMechanism), uint8_t(bus), uint8_t(device), uint8_t(function)};
     unsigned char config[256] = {};
     const ControlResult result = request(*c, p::PciDeviceInfo, in, sizeof in, config, sizeof config);
     std::memcpy(buffer, config, sizeof config);
     return result.ok && result.returned == sizeof config ? 1 : 0;
 }
 
-uint32_t GetHDDInfo(HwPort32Connection* connection, uint32_t drive, uint32_t flag,
-                    HwPort32HddInfo* record)
+uint32_t GetHDDInfo(HwPort32Connection* connection, uint32_t drive, uint32_t flag, HwPort32HddInfo* record)
 {
     Connection* c = activeRecord(connection);
     if (c == nullptr || record == nullptr)
@@ -95,4 +90,4 @@ uint32_t GetHDDInfo(HwPort32Connection* connection, uint32_t drive, uint32_t fla
     return 1;
 }
 
-} // extern "C"
+}  // extern "C"

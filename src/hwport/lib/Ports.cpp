@@ -11,10 +11,7 @@ namespace {
 
 namespace p = protocol;
 
-uint32_t widthMask(uint32_t width)
-{
-    return width == 1 ? 0xFFu : width == 2 ? 0xFFFFu : 0xFFFFFFFFu;
-}
+uint32_t widthMask(uint32_t width) { return width == 1 ? 0xFFu : width == 2 ? 0xFFFFu : 0xFFFFFFFFu; }
 
 bool useDirect(const Connection& c, uint32_t port, uint32_t width)
 {
@@ -41,8 +38,7 @@ uint32_t portIn(HwPort32Connection* connection, uint32_t port, uint32_t width, u
     return value;
 }
 
-void portOut(HwPort32Connection* connection, uint32_t port, uint32_t width, uint32_t value,
-             uint32_t n)
+void portOut(HwPort32Connection* connection, uint32_t port, uint32_t width, uint32_t value, uint32_t n)
 {
     Connection* c = record(connection);
     if (c == nullptr)
@@ -103,38 +99,20 @@ void fifo(HwPort32Connection* connection, void* block, uint32_t n, bool input)
     }
 }
 
-} // namespace
-} // namespace hwport
+}  // namespace
+}  // namespace hwport
 
 using namespace hwport;
 namespace p = hwport::protocol;
 
 extern "C" {
 
-uint8_t GetPortByte(HwPort32Connection* c, uint32_t port)
-{
-    return uint8_t(portIn(c, port, 1, p::PortInByte));
-}
-uint16_t GetPortWord(HwPort32Connection* c, uint32_t port)
-{
-    return uint16_t(portIn(c, port, 2, p::PortInWord));
-}
-uint32_t GetPortLong(HwPort32Connection* c, uint32_t port)
-{
-    return portIn(c, port, 4, p::PortInLong);
-}
-void SetPortByte(HwPort32Connection* c, uint32_t port, uint32_t value)
-{
-    portOut(c, port, 1, value, p::PortOutByte);
-}
-void SetPortWord(HwPort32Connection* c, uint32_t port, uint32_t value)
-{
-    portOut(c, port, 2, value, p::PortOutWord);
-}
-void SetPortLong(HwPort32Connection* c, uint32_t port, uint32_t value)
-{
-    portOut(c, port, 4, value, p::PortOutLong);
-}
+uint8_t GetPortByte(HwPort32Connection* c, uint32_t port) { return uint8_t(portIn(c, port, 1, p::PortInByte)); }
+uint16_t GetPortWord(HwPort32Connection* c, uint32_t port) { return uint16_t(portIn(c, port, 2, p::PortInWord)); }
+uint32_t GetPortLong(HwPort32Connection* c, uint32_t port) { return portIn(c, port, 4, p::PortInLong); }
+void SetPortByte(HwPort32Connection* c, uint32_t port, uint32_t value) { portOut(c, port, 1, value, p::PortOutByte); }
+void SetPortWord(HwPort32Connection* c, uint32_t port, uint32_t value) { portOut(c, port, 2, value, p::PortOutWord); }
+void SetPortLong(HwPort32Connection* c, uint32_t port, uint32_t value) { portOut(c, port, 4, value, p::PortOutLong); }
 void ReadPortFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoInByte, true); }
 void ReadPortWFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoInWord, true); }
 void ReadPortLFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoInLong, true); }
@@ -142,4 +120,4 @@ void WritePortFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoO
 void WritePortWFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoOutWord, false); }
 void WritePortLFIFO(HwPort32Connection* c, void* block) { fifo(c, block, p::FifoOutLong, false); }
 
-} // extern "C"
+}  // extern "C"

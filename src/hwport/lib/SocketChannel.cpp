@@ -84,8 +84,8 @@ public:
     explicit SocketChannel(int socket) : socket_(socket), buffer_(sizeof(p::ReplyHeader) + p::maxPayload) {}
     ~SocketChannel() override { ::close(socket_); }
 
-    ControlResult control(uint32_t code, const void* in, size_t inLength, void* out,
-                          size_t outLength, int sendFd) override
+    ControlResult control(uint32_t code, const void* in, size_t inLength, void* out, size_t outLength,
+                          int sendFd) override
     {
         return exchange(p::OpControl, code, in, inLength, out, outLength, sendFd);
     }
@@ -96,25 +96,25 @@ public:
     }
 
 private:
-    ControlResult exchange(uint32_t op, uint32_t code, const void* in, size_t inLength, void* out,
-                           size_t outLength, int sendFd)
+    ControlResult exchange(uint32_t op, uint32_t code, const void* in, size_t inLength, void* out, size_t outLength,
+                           int sendFd)
     {
         ControlResult result;
-        if (inLength > p::maxPayload || outLength > p::maxPayload || (inLength > 0 && in == nullptr)
-            || (outLength > 0 && out == nullptr))
+        if (inLength > p::maxPayload || outLength > p::maxPayload || (inLength > 0 && in == nullptr) ||
+            (outLength > 0 && out == nullptr))
             return result;
         std::lock_guard lock(mutex_);
         p::RequestHeader header{p::magic, op, code, uint32_t(inLength), uint32_t(outLength)};
-        if (!p::sendMessage(socket_, &header, sizeof header, in, inLength, sendFd, 0)
-            || !waitReadable(socket_, replyTimeoutMs))
+        if (!p::sendMessage(socket_, &header, sizeof header, in, inLength, sendFd, 0) ||
+            !waitReadable(socket_, replyTimeoutMs))
             return result;
         int fd = -1;
         const ssize_t n = receive(socket_, buffer_.data(), buffer_.size(), &fd);
         p::ReplyHeader reply{};
         if (n >= ssize_t(sizeof reply))
             std::memcpy(&reply, buffer_.data(), sizeof reply);
-        if (n < ssize_t(sizeof reply) || reply.magic != p::magic || reply.op != op
-            || reply.outLength > outLength || size_t(n) != sizeof reply + reply.outLength) {
+        if (n < ssize_t(sizeof reply) || reply.magic != p::magic || reply.op != op || reply.outLength > outLength ||
+            size_t(n) != sizeof reply + reply.outLength) {
             if (fd >= 0)
                 ::close(fd);
             return result;
@@ -144,7 +144,7 @@ public:
             return nullptr;
         if (!virtualBusSelected()) {
             const std::string system = p::socketPath(p::systemRuntimeDir(), deviceName);
-            struct stat node{};
+            struct stat node {};
             if (lstat(system.c_str(), &node) == 0 && S_ISSOCK(node.st_mode)) {
                 if (Channel* channel = connectTo(system, true))
                     return channel;
@@ -161,8 +161,8 @@ public:
         if (program.size() < 2 || access(program.c_str(), X_OK) != 0)
             return false;
         std::string deviceArgument = deviceName;
-        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--device"),
-                        deviceArgument.data(), nullptr};
+        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--device"), deviceArgument.data(),
+                        nullptr};
         pid_t pid = 0;
         if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0)
             return false;
@@ -197,8 +197,8 @@ private:
         const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
         if (fd < 0)
             return nullptr;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-            || !trusted(fd, systemService) || !hello(fd)) {
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || !trusted(fd, systemService) ||
+            !hello(fd)) {
             ::close(fd);
             return nullptr;
         }
@@ -224,8 +224,7 @@ private:
             return false;
         p::ReplyHeader reply{};
         const ssize_t n = receive(fd, &reply, sizeof reply, nullptr);
-        return n == ssize_t(sizeof reply) && reply.magic == p::magic && reply.op == p::OpHello
-               && reply.status == p::Ok;
+        return n == ssize_t(sizeof reply) && reply.magic == p::magic && reply.op == p::OpHello && reply.status == p::Ok;
     }
 
     static std::string libraryFolder()
@@ -245,7 +244,7 @@ bool virtualBusSelected()
     return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
 }
 
-} // namespace
+}  // namespace
 
 Environment systemEnvironment()
 {
@@ -259,4 +258,4 @@ Environment systemEnvironment()
     return environment;
 }
 
-} // namespace hwport
+}  // namespace hwport

@@ -73,10 +73,17 @@ inline std::optional<uint32_t> functionOf(uint32_t code)
 constexpr uint32_t fifoElementSize(uint32_t n)
 {
     switch (n) {
-    case FifoInByte: case FifoOutByte: return 1;
-    case FifoInWord: case FifoOutWord: return 2;
-    case FifoInLong: case FifoOutLong: return 4;
-    default: return 0;
+    case FifoInByte:
+    case FifoOutByte:
+        return 1;
+    case FifoInWord:
+    case FifoOutWord:
+        return 2;
+    case FifoInLong:
+    case FifoOutLong:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -89,23 +96,46 @@ struct Sizes {
 inline std::optional<Sizes> fixedSizes(uint32_t n)
 {
     switch (n) {
-    case MapMemory: return Sizes{24, 4};
-    case UnmapMemory: return Sizes{4, 0};
-    case LockMemory: return Sizes{16, 16};
-    case FreeMemory: return Sizes{4, 4};
-    case IrqCounter: case MaskIrq: return Sizes{2, 4};
-    case UnmaskIrq: return Sizes{12, 0};
-    case PortInByte: case PortInWord: case PortInLong: return Sizes{4, 4};
-    case PortOutByte: case PortOutWord: case PortOutLong: return Sizes{8, 0};
-    case LastPciBus: case PciMechanism: return Sizes{0, 2};
-    case PciDeviceInfo: return Sizes{4, 256};
-    case HddIdentify: return Sizes{4, 512};
-    case PutScanCode: return Sizes{4, 0};
-    case KeyboardUnhook: return Sizes{0, 0};
-    case KeyboardHook: return Sizes{4, 0};
-    case ReadScanCode: return Sizes{0, 1};
-    case PulseKeyboard: return Sizes{0, 0};
-    default: return std::nullopt;
+    case MapMemory:
+        return Sizes{24, 4};
+    case UnmapMemory:
+        return Sizes{4, 0};
+    case LockMemory:
+        return Sizes{16, 16};
+    case FreeMemory:
+        return Sizes{4, 4};
+    case IrqCounter:
+    case MaskIrq:
+        return Sizes{2, 4};
+    case UnmaskIrq:
+        return Sizes{12, 0};
+    case PortInByte:
+    case PortInWord:
+    case PortInLong:
+        return Sizes{4, 4};
+    case PortOutByte:
+    case PortOutWord:
+    case PortOutLong:
+        return Sizes{8, 0};
+    case LastPciBus:
+    case PciMechanism:
+        return Sizes{0, 2};
+    case PciDeviceInfo:
+        return Sizes{4, 256};
+    case HddIdentify:
+        return Sizes{4, 512};
+    case PutScanCode:
+        return Sizes{4, 0};
+    case KeyboardUnhook:
+        return Sizes{0, 0};
+    case KeyboardHook:
+        return Sizes{4, 0};
+    case ReadScanCode:
+        return Sizes{0, 1};
+    case PulseKeyboard:
+        return Sizes{0, 0};
+    default:
+        return std::nullopt;
     }
 }
 
@@ -115,7 +145,7 @@ constexpr uint32_t fifoHeaderSize = 8;
 constexpr uint32_t keyboardRecordSize = 12;
 constexpr uint32_t maxKeyboardRead = 12000;
 
-constexpr uint32_t magic = 0x31505748; // "HWP1"
+constexpr uint32_t magic = 0x31505748;  // "HWP1"
 
 enum Op : uint32_t {
     OpControl = 1,
@@ -180,8 +210,8 @@ inline bool isPlainName(const char* name)
     size_t length = 0;
     for (const char* p = name; *p; ++p, ++length) {
         const char c = *p;
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-                        || c == '_' || c == '-' || c == '.';
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                        c == '-' || c == '.';
         if (!ok || length >= 63)
             return false;
     }
@@ -200,8 +230,8 @@ inline std::string fallbackRuntimeDir()
         passwd entry{};
         passwd* found = nullptr;
         char text[4096];
-        if (getpwuid_r(getuid(), &entry, text, sizeof text, &found) == 0 && found != nullptr
-            && found->pw_dir != nullptr && found->pw_dir[0] == '/')
+        if (getpwuid_r(getuid(), &entry, text, sizeof text, &found) == 0 && found != nullptr &&
+            found->pw_dir != nullptr && found->pw_dir[0] == '/')
             home = found->pw_dir;
     }
     while (home.size() > 1 && home.back() == '/')
@@ -247,8 +277,8 @@ inline std::string pidPath(const std::string& runtimeDir, const std::string& dev
 
 // Sends a header and its payload as one message, with a descriptor attached
 // when fd >= 0 (SCM_RIGHTS). True when the whole message went out.
-inline bool sendMessage(int socket, const void* header, size_t headerLength, const void* payload,
-                        size_t payloadLength, int fd, int flags)
+inline bool sendMessage(int socket, const void* header, size_t headerLength, const void* payload, size_t payloadLength,
+                        int fd, int flags)
 {
     iovec iov[2] = {{const_cast<void*>(header), headerLength}, {const_cast<void*>(payload), payloadLength}};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
@@ -271,4 +301,4 @@ inline bool sendMessage(int socket, const void* header, size_t headerLength, con
     return sent == ssize_t(headerLength + payloadLength);
 }
 
-} // namespace hwport::protocol
+}  // namespace hwport::protocol

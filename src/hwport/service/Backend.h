@@ -51,4 +51,4 @@ protected:
     EventSink* sink_ = nullptr;
 };
 
-} // namespace hwport::service
+}  // namespace hwport::service

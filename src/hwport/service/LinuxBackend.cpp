@@ -68,7 +68,7 @@ bool controllerReady()
 }
 #endif
 
-} // namespace
+}  // namespace
 
 LinuxBackend::LinuxBackend()
 {
@@ -130,17 +130,13 @@ uint16_t LinuxBackend::lastPciBus()
     unsigned last = 0;
     for (const std::string& name : listDirectory("/sys/bus/pci/devices")) {
         unsigned domain = 0, bus = 0, device = 0, function = 0;
-        if (std::sscanf(name.c_str(), "%x:%x:%x.%x", &domain, &bus, &device, &function) == 4
-            && domain == 0)
+        if (std::sscanf(name.c_str(), "%x:%x:%x.%x", &domain, &bus, &device, &function) == 4 && domain == 0)
             last = std::max(last, bus);
     }
     return uint16_t(last);
 }
 
-uint16_t LinuxBackend::pciMechanism()
-{
-    return listDirectory("/sys/bus/pci/devices").empty() ? 0 : 1;
-}
+uint16_t LinuxBackend::pciMechanism() { return listDirectory("/sys/bus/pci/devices").empty() ? 0 : 1; }
 
 void LinuxBackend::pciConfig(uint32_t bus, uint32_t device, uint32_t function, unsigned char* out)
 {
@@ -148,8 +144,7 @@ void LinuxBackend::pciConfig(uint32_t bus, uint32_t device, uint32_t function, u
     if (bus > 255 || device > 31 || function > 7)
         return;
     char path[64];
-    std::snprintf(path, sizeof path, "/sys/bus/pci/devices/0000:%02x:%02x.%x/config", bus, device,
-                  function);
+    std::snprintf(path, sizeof path, "/sys/bus/pci/devices/0000:%02x:%02x.%x/config", bus, device, function);
     // Configuration space beyond the first 64 bytes is read only for the
     // administration privilege, which the kernel checks at the read.
     privilege::Raised root;
@@ -162,7 +157,7 @@ void LinuxBackend::pciConfig(uint32_t bus, uint32_t device, uint32_t function, u
 
 bool LinuxBackend::identify(uint32_t drive, uint32_t flag, unsigned char* out)
 {
-    (void)flag; // the kernel picks the identify command that fits the drive
+    (void)flag;  // the kernel picks the identify command that fits the drive
     std::vector<std::string> disks;
     for (const std::string& name : listDirectory("/sys/block"))
         if (name.rfind("sd", 0) == 0 || name.rfind("hd", 0) == 0)
@@ -201,7 +196,7 @@ std::array<uint64_t, 16> LinuxBackend::readInterruptCounts() const
     std::array<uint64_t, 16> counts{};
     std::ifstream file("/proc/interrupts");
     std::string line;
-    std::getline(file, line); // CPU header
+    std::getline(file, line);  // CPU header
     while (std::getline(file, line)) {
         std::istringstream in(line);
         std::string label;
@@ -288,4 +283,4 @@ void LinuxBackend::readable(int fd)
     }
 }
 
-} // namespace hwport::service
+}  // namespace hwport::service

@@ -44,4 +44,4 @@ private:
     std::vector<int> keyboards_;
 };
 
-} // namespace hwport::service
+}  // namespace hwport::service

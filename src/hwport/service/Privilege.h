@@ -44,7 +44,7 @@ public:
     ~Raised()
     {
         if (lowered_ != uid_t(-1) && seteuid(lowered_) != 0)
-            _exit(70); // never go on as root by accident
+            _exit(70);  // never go on as root by accident
     }
     Raised(const Raised&) = delete;
     Raised& operator=(const Raised&) = delete;
@@ -53,4 +53,4 @@ private:
     uid_t lowered_ = uid_t(-1);
 };
 
-} // namespace hwport::service::privilege
+}  // namespace hwport::service::privilege

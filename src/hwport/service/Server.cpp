@@ -69,11 +69,10 @@ bool send(int socket, uint32_t op, uint32_t status, const std::vector<unsigned c
     return p::sendMessage(socket, &header, sizeof header, data.data(), data.size(), fd, MSG_DONTWAIT);
 }
 
-} // namespace
+}  // namespace
 
 Server::Server(ServerOptions options, Backend& backend)
-    : options_(std::move(options)), backend_(backend),
-      buffer_(sizeof(p::RequestHeader) + p::maxPayload + 1)
+    : options_(std::move(options)), backend_(backend), buffer_(sizeof(p::RequestHeader) + p::maxPayload + 1)
 {
     backend_.attach(this);
 }
@@ -107,8 +106,7 @@ bool Server::answers(const std::string& path)
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     const int probe = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    const bool live = probe >= 0
-                      && connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool live = probe >= 0 && connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     if (probe >= 0)
         ::close(probe);
     return live;
@@ -159,14 +157,15 @@ bool Server::openFolder(std::string& problem)
         mkdir(dir.c_str(), 0700);
     }
     folder_ = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    struct stat folder{};
+    struct stat folder {};
     const bool system = options_.admittedGroup != gid_t(-1);
-    const bool fits = folder_ >= 0 && fstat(folder_, &folder) == 0 && S_ISDIR(folder.st_mode)
-                      && (system ? folder.st_uid == geteuid() && (folder.st_mode & 022) == 0
-                                 : folder.st_uid == options_.allowedUid && (folder.st_mode & 07777) == 0700);
+    const bool fits = folder_ >= 0 && fstat(folder_, &folder) == 0 && S_ISDIR(folder.st_mode) &&
+                      (system ? folder.st_uid == geteuid() && (folder.st_mode & 022) == 0
+                              : folder.st_uid == options_.allowedUid && (folder.st_mode & 07777) == 0700);
     if (!fits) {
-        problem = system ? "runtime folder " + dir + " must be a folder of the service's user that no one else can write"
-                         : "runtime folder " + dir + " must be a folder owned by the user with mode 0700";
+        problem = system
+                      ? "runtime folder " + dir + " must be a folder of the service's user that no one else can write"
+                      : "runtime folder " + dir + " must be a folder owned by the user with mode 0700";
         if (folder_ >= 0)
             ::close(folder_);
         folder_ = -1;
@@ -190,7 +189,7 @@ void pauseAfterBind()
     char answer = 0;
     (void)!::read(go, &answer, 1);
 }
-} // namespace
+}  // namespace
 #endif
 
 bool Server::bindSocket(std::string& problem)
@@ -203,7 +202,7 @@ bool Server::bindSocket(std::string& problem)
     }
     std::memcpy(address.sun_path, socketPath_.c_str(), socketPath_.size() + 1);
 
-    struct stat existing{};
+    struct stat existing {};
     if (fstatat(folder_, socketName_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISSOCK(existing.st_mode)) {
             problem = socketPath_ + " exists and is not a socket";
@@ -242,11 +241,11 @@ bool Server::bindSocket(std::string& problem)
     pauseAfterBind();
 #endif
     // What the path names now must still be a socket made by us.
-    struct stat made{};
-    if (fstatat(folder_, socketName_.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISSOCK(made.st_mode)
-        || made.st_uid != geteuid()) {
+    struct stat made {};
+    if (fstatat(folder_, socketName_.c_str(), &made, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISSOCK(made.st_mode) ||
+        made.st_uid != geteuid()) {
         problem = socketPath_ + " was replaced while the service started";
-        ownFiles_ = false; // not ours to remove any more
+        ownFiles_ = false;  // not ours to remove any more
         return false;
     }
     if (::listen(listen_, 16) != 0) {
@@ -343,8 +342,7 @@ void Server::run(const volatile int& stop)
                     gone.push_back(client->fd);
             }
             for (int fd : gone) {
-                auto it = std::find_if(clients_.begin(), clients_.end(),
-                                       [fd](const auto& c) { return c->fd == fd; });
+                auto it = std::find_if(clients_.begin(), clients_.end(), [fd](const auto& c) { return c->fd == fd; });
                 if (it != clients_.end())
                     drop(**it);
             }
@@ -370,8 +368,8 @@ void Server::accept()
         socklen_t length = sizeof peer;
         // Every connection is checked: only the user who started us (or,
         // for the system service, members of its group) gets in.
-        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0
-            || !admits(peer.uid, peer.gid) || clients_.size() >= maxClients) {
+        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || !admits(peer.uid, peer.gid) ||
+            clients_.size() >= maxClients) {
             ::close(fd);
             continue;
         }
@@ -441,9 +439,9 @@ Server::Answer Server::handle(int clientFd, const unsigned char* message, size_t
     p::RequestHeader header{};
     if (length >= sizeof header)
         std::memcpy(&header, message, sizeof header);
-    const bool wellFormed = length >= sizeof header && !truncated && header.magic == p::magic
-                            && header.inLength <= p::maxPayload && header.outLength <= p::maxPayload
-                            && length == sizeof header + header.inLength;
+    const bool wellFormed = length >= sizeof header && !truncated && header.magic == p::magic &&
+                            header.inLength <= p::maxPayload && header.outLength <= p::maxPayload &&
+                            length == sizeof header + header.inLength;
     if (!wellFormed) {
         answer.status = p::BadMessage;
     } else {
@@ -463,8 +461,8 @@ Server::Answer Server::handle(int clientFd, const unsigned char* message, size_t
     return answer;
 }
 
-Server::Answer Server::control(Client& client, uint32_t code, const unsigned char* in,
-                               uint32_t inLength, uint32_t outLength, int& fd)
+Server::Answer Server::control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength,
+                               uint32_t outLength, int& fd)
 {
     Answer answer;
     const std::optional<uint32_t> function = p::functionOf(code);
@@ -506,7 +504,9 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
     };
 
     switch (n) {
-    case p::PortInByte: case p::PortInWord: case p::PortInLong: {
+    case p::PortInByte:
+    case p::PortInWord:
+    case p::PortInLong: {
         const uint32_t width = n == p::PortInByte ? 1 : n == p::PortInWord ? 2 : 4;
         const uint32_t port = p::get32(in);
         if (!p::rangeWithin(port, width, portSpace))
@@ -514,7 +514,9 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         value32(backend_.portIn(port, width));
         break;
     }
-    case p::PortOutByte: case p::PortOutWord: case p::PortOutLong: {
+    case p::PortOutByte:
+    case p::PortOutWord:
+    case p::PortOutLong: {
         const uint32_t width = n == p::PortOutByte ? 1 : n == p::PortOutWord ? 2 : 4;
         const uint32_t port = p::get32(in);
         if (!p::rangeWithin(port, width, portSpace))
@@ -522,8 +524,12 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         backend_.portOut(port, width, p::get32(in + 4));
         break;
     }
-    case p::FifoInByte: case p::FifoInWord: case p::FifoInLong:
-    case p::FifoOutByte: case p::FifoOutWord: case p::FifoOutLong: {
+    case p::FifoInByte:
+    case p::FifoInWord:
+    case p::FifoInLong:
+    case p::FifoOutByte:
+    case p::FifoOutWord:
+    case p::FifoOutLong: {
         const uint32_t port = p::get32(in);
         const uint32_t count = p::get32(in + 4);
         if (!p::rangeWithin(port, element, portSpace))
@@ -550,8 +556,8 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         const uint32_t busKind = p::get32(in), busNumber = p::get32(in + 4);
         const uint64_t physical = uint64_t(p::get32(in + 12)) << 32 | p::get32(in + 8);
         const uint32_t space = p::get32(in + 16), length = p::get32(in + 20);
-        if (busKind != 1 || busNumber != 0 || space != 0 || length == 0 || length > maxMapLength
-            || !p::rangeWithin(physical, length, physicalSpace) || client.mappings.size() >= maxMappings)
+        if (busKind != 1 || busNumber != 0 || space != 0 || length == 0 || length > maxMapLength ||
+            !p::rangeWithin(physical, length, physicalSpace) || client.mappings.size() >= maxMappings)
             return fail(p::BadArgument);
         answer.fd = backend_.physicalMemory(physical, length);
         if (answer.fd < 0)
@@ -572,9 +578,8 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         const int memory = memfd_create("hwport32-locked", MFD_CLOEXEC);
         if (memory < 0)
             return fail(p::Failed);
-        void* mapped = ftruncate(memory, size) == 0
-                           ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0)
-                           : MAP_FAILED;
+        void* mapped = ftruncate(memory, size) == 0 ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0)
+                                                    : MAP_FAILED;
         if (mapped == MAP_FAILED) {
             ::close(memory);
             return fail(p::Failed);
@@ -602,7 +607,8 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         updateWatches();
         break;
     }
-    case p::IrqCounter: case p::MaskIrq: {
+    case p::IrqCounter:
+    case p::MaskIrq: {
         const uint32_t line = p::get16(in);
         if (line >= 16)
             return fail(p::BadArgument);
@@ -629,7 +635,8 @@ Server::Answer Server::control(Client& client, uint32_t code, const unsigned cha
         updateWatches();
         break;
     }
-    case p::LastPciBus: case p::PciMechanism: {
+    case p::LastPciBus:
+    case p::PciMechanism: {
         const uint16_t v = n == p::LastPciBus ? backend_.lastPciBus() : backend_.pciMechanism();
         answer.data.resize(2);
         p::put16(answer.data.data(), v);
@@ -710,8 +717,7 @@ void Server::interrupt(uint32_t line, uint32_t count)
         l.count += count;
         auto it = client->locked.find(l.lockedHandle);
         if (it != client->locked.end())
-            __atomic_store_n(reinterpret_cast<uint32_t*>(it->second.memory) + line, l.count,
-                             __ATOMIC_RELEASE);
+            __atomic_store_n(reinterpret_cast<uint32_t*>(it->second.memory) + line, l.count, __ATOMIC_RELEASE);
         signalEvent(l.event);
     }
 }
@@ -743,8 +749,8 @@ void Server::drop(Client& client)
     closeFd(client.keyboardEvent);
     for (auto& [handle, block] : client.locked)
         munmap(block.memory, block.size);
-    clients_.erase(std::find_if(clients_.begin(), clients_.end(),
-                                [&client](const auto& c) { return c.get() == &client; }));
+    clients_.erase(
+        std::find_if(clients_.begin(), clients_.end(), [&client](const auto& c) { return c.get() == &client; }));
     updateWatches();
 }
 
@@ -762,4 +768,4 @@ void Server::updateWatches()
     backend_.watchKeyboard(keyboard);
 }
 
-} // namespace hwport::service
+}  // namespace hwport::service

@@ -24,7 +24,7 @@ struct ServerOptions {
     gid_t admittedGroup = gid_t(-1);
     // A socket handed over by the service manager, already listening.
     int inheritedSocket = -1;
-    int idleExitSeconds = 0; // 0: run until told to stop
+    int idleExitSeconds = 0;  // 0: run until told to stop
 };
 
 class Server final : public EventSink {
@@ -47,7 +47,7 @@ public:
         uint32_t op = 0;
         uint32_t status = 0;
         std::vector<unsigned char> data;
-        int fd = -1; // sent with the answer, then closed
+        int fd = -1;  // sent with the answer, then closed
     };
     // Takes a connected descriptor as a client without the credential check:
     // for the tests and the fuzzer, which have no listening socket.
@@ -86,9 +86,9 @@ private:
     };
 
     void accept();
-    bool serve(Client& client); // false: the client is gone
-    Answer control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength,
-                   uint32_t outLength, int& fd);
+    bool serve(Client& client);  // false: the client is gone
+    Answer control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength, uint32_t outLength,
+                   int& fd);
     Answer readKeys(Client& client, uint32_t outLength);
     void drop(Client& client);
     void updateWatches();
@@ -100,7 +100,7 @@ private:
     ServerOptions options_;
     Backend& backend_;
     int listen_ = -1;
-    int folder_ = -1;   // the checked runtime folder; files are made relative to it
+    int folder_ = -1;  // the checked runtime folder; files are made relative to it
     bool ownFiles_ = false;
     std::string socketName_;
     std::string pidName_;
@@ -109,4 +109,4 @@ private:
     std::vector<unsigned char> buffer_;
 };
 
-} // namespace hwport::service
+}  // namespace hwport::service

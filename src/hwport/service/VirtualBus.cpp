@@ -42,12 +42,12 @@ struct PciFunction {
 };
 
 constexpr PciFunction pciFunctions[] = {
-    {0, 0, 0, 0x0001, 0x06, 0x00, 0, 0},         // host bridge
-    {0, 3, 0, 0x0512, 0x07, 0x80, 0xE001, 10},   // I/O card, ports at 0xE000
-    {1, 0, 0, 0x0002, 0x03, 0x00, 0xF0000000, 11}, // display, behind the bridge
+    {0, 0, 0, 0x0001, 0x06, 0x00, 0, 0},            // host bridge
+    {0, 3, 0, 0x0512, 0x07, 0x80, 0xE001, 10},      // I/O card, ports at 0xE000
+    {1, 0, 0, 0x0002, 0x03, 0x00, 0xF0000000, 11},  // display, behind the bridge
 };
 
-} // namespace
+}  // namespace
 
 VirtualBus::VirtualBus(const std::string& parallelTable)
 {
@@ -108,14 +108,17 @@ uint8_t VirtualBus::byteIn(uint32_t port)
     }
     if (ParallelPort* p = parallelAt(port)) {
         switch (port - p->base) {
-        case 0: return p->data;
+        case 0:
+            return p->data;
         // A loopback plug: data lines 0..4 drive error, select, paper end,
         // acknowledge and busy. Busy reads inverted, as on real ports.
-        case 1: return uint8_t(((p->data & 0x1F) << 3) ^ 0x80);
-        default: return p->control;
+        case 1:
+            return uint8_t(((p->data & 0x1F) << 3) ^ 0x80);
+        default:
+            return p->control;
         }
     }
-    return 0xFF; // nothing answers
+    return 0xFF;  // nothing answers
 }
 
 void VirtualBus::byteOut(uint32_t port, uint8_t value)
@@ -131,8 +134,11 @@ void VirtualBus::byteOut(uint32_t port, uint8_t value)
     }
     if (ParallelPort* p = parallelAt(port)) {
         switch (port - p->base) {
-        case 0: p->data = value; break;
-        case 1: break; // status is read-only
+        case 0:
+            p->data = value;
+            break;
+        case 1:
+            break;  // status is read-only
         default: {
             // The end of a strobe pulse comes back as acknowledge, which
             // interrupts when the port's interrupt is enabled.
@@ -177,7 +183,7 @@ void VirtualBus::pciConfig(uint32_t bus, uint32_t device, uint32_t function, uns
         std::memset(out, 0, 256);
         putWord(out, 0, pciVendor);
         putWord(out, 1, f.deviceId);
-        out[0x08] = 0x01; // revision
+        out[0x08] = 0x01;  // revision
         out[0x0A] = f.subclass;
         out[0x0B] = f.classCode;
         for (int i = 0; i < 4; ++i)
@@ -193,13 +199,13 @@ bool VirtualBus::identify(uint32_t drive, uint32_t flag, unsigned char* out)
     if (drive != 0)
         return false;
     std::memset(out, 0, 512);
-    putWord(out, 0, 0x0040);   // fixed drive
-    putWord(out, 1, 16383);    // cylinders
-    putWord(out, 3, 16);       // heads
-    putWord(out, 6, 63);       // sectors per track
+    putWord(out, 0, 0x0040);  // fixed drive
+    putWord(out, 1, 16383);   // cylinders
+    putWord(out, 3, 16);      // heads
+    putWord(out, 6, 63);      // sectors per track
     putText(out, 10, 10, "VD2026120800001");
-    putWord(out, 20, 3);       // buffer type
-    putWord(out, 21, 512);     // buffer size in sectors
+    putWord(out, 20, 3);    // buffer type
+    putWord(out, 21, 512);  // buffer size in sectors
     putText(out, 23, 4, "1.21");
     putText(out, 27, 20, "TINCTARA VIRTUAL DISK");
     return true;
@@ -211,4 +217,4 @@ void VirtualBus::putScanCode(uint8_t code)
         sink_->key(uint8_t(code & 0x7F), (code & 0x80) != 0);
 }
 
-} // namespace hwport::service
+}  // namespace hwport::service

@@ -54,4 +54,4 @@ private:
     std::deque<uint8_t> fifo_;
 };
 
-} // namespace hwport::service
+}  // namespace hwport::service

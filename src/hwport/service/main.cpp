@@ -44,9 +44,8 @@ bool flagSet(const char* name)
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]\n"
-                 "       hwport32d --system [--device NAME] [--group NAME] [--virtual] [--foreground]\n");
+    std::fprintf(stderr, "usage: hwport32d --device NAME [--virtual] [--foreground] [--idle-exit SECONDS]\n"
+                         "       hwport32d --system [--device NAME] [--group NAME] [--virtual] [--foreground]\n");
     return 2;
 }
 
@@ -110,7 +109,7 @@ void tellStarter(int& readyWrite, char status)
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -156,7 +155,7 @@ int main(int argc, char** argv)
         }
         options.admittedGroup = members->gr_gid;
         options.inheritedSocket = inheritedSocket();
-        foreground = true; // the service manager keeps it
+        foreground = true;  // the service manager keeps it
     }
     // Descriptors of whoever started us (a test runner's pipes, say) must not
     // stay open for the life of a detached service.
@@ -204,8 +203,8 @@ int main(int argc, char** argv)
     }
 
     // Someone already serves this device: the starter can connect right away.
-    if (options.inheritedSocket < 0
-        && service::Server::answers(protocol::socketPath(options.runtimeDir, options.device)))
+    if (options.inheritedSocket < 0 &&
+        service::Server::answers(protocol::socketPath(options.runtimeDir, options.device)))
         return 0;
 
     int readyWrite = -1;
@@ -220,7 +219,7 @@ int main(int argc, char** argv)
     sigaddset(&blocked, SIGINT);
     sigaddset(&blocked, SIGHUP);
     sigprocmask(SIG_BLOCK, &blocked, nullptr);
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);

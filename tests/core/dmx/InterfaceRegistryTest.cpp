@@ -20,8 +20,13 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
     };
     const Case cases[] = {
         {"7301A or 7301B-LC", 1, {0x80}, true, "A", "7301A / 7301B-LC card found at address 120h", false},
-        {"7301B counts after its second load", 1, {1, 1}, true, "AB",
-         "TINCTARA: KELVARTECH 7301B card found at address120h", true},
+        {"7301B counts after its second load",
+         1,
+         {1, 1},
+         true,
+         "AB",
+         "TINCTARA: KELVARTECH 7301B card found at address120h",
+         true},
         {"7301B failing its second load", 1, {1, 0}, false, "AB", "7301B DMX Interface not found", false},
         {"unknown card", 1, {7}, false, "A", "7301B DMX Interface not found", false},
         {"7301C", 2, {5}, true, "C", "TINCTARA: KELVARTECH 7301C card found at address120h", false},
@@ -38,8 +43,8 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
         EXPECT_EQ(h.timer.enabled, c.present) << c.name;
         EXPECT_EQ(h.sender.openCount(), c.present ? 1u : 0u) << c.name;
         EXPECT_EQ(h.model.CardBaseAddress, c.present ? 0x120 : 0) << c.name;
-        EXPECT_EQ(h.view.lastTitle(), c.present ? "Linux:  QOR DMX TINCTARA"
-                                                : "Linux: QOR DMX TINCTARA:  Interface Initialization failed")
+        EXPECT_EQ(h.view.lastTitle(),
+                  c.present ? "Linux:  QOR DMX TINCTARA" : "Linux: QOR DMX TINCTARA:  Interface Initialization failed")
             << c.name;
         if (c.timingQueued) {
             const std::array<std::int16_t, 9> block{60, 0, 0, 0, 1, 0, 0, 0, 0};
@@ -156,8 +161,8 @@ TEST(InterfaceRegistry, DelayLastsUntilTheNextSecondAndNoLonger)
         std::int64_t elapsed = 0;
     } standing;
     testing::FakeSystemInfo system;
-    InterfaceRegistry registry{h.model, h.view, h.user, h.timer, h.messages,
-                               InterfaceHardware{h.bus, h.usb, standing, system, "."}};
+    InterfaceRegistry registry{h.model, h.view,     h.user,
+                               h.timer, h.messages, InterfaceHardware{h.bus, h.usb, standing, system, "."}};
     registry.delay();
     EXPECT_GT(standing.elapsed, 1000);
     EXPECT_LT(standing.elapsed, 1500);

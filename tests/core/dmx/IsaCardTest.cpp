@@ -122,8 +122,12 @@ TEST(IsaCard, FirmwareUploadWritesEachByteAndReadsItBack)
     std::vector<Access> expected;
     const std::string bytes = "xyz";
     for (std::uint8_t i = 0; i < 3; ++i) {
-        expected.insert(expected.end(), {{true, 0x120, i}, {true, 0x121, 0}, {true, 0x122, std::uint8_t(bytes[i])},
-                                         {true, 0x120, i}, {true, 0x121, 0}, {false, 0x122, std::uint8_t(bytes[i])}});
+        expected.insert(expected.end(), {{true, 0x120, i},
+                                         {true, 0x121, 0},
+                                         {true, 0x122, std::uint8_t(bytes[i])},
+                                         {true, 0x120, i},
+                                         {true, 0x121, 0},
+                                         {false, 0x122, std::uint8_t(bytes[i])}});
     }
     EXPECT_EQ(upload, expected);
 }

@@ -167,8 +167,8 @@ TEST(NetworkSettings, StoredBesideTheTypeWithACidMadeOnce)
 
     EXPECT_EQ(readNetworkSettings(store, Interface::ArtNetNetwork).universe, 0);
     store.values["TINCTARA/Interface/ArtNetUniverse"] = "zwei";
-    EXPECT_FALSE(checkNetworkSettings(Interface::ArtNetNetwork, readNetworkSettings(store, Interface::ArtNetNetwork))
-                     .empty())
+    EXPECT_FALSE(
+        checkNetworkSettings(Interface::ArtNetNetwork, readNetworkSettings(store, Interface::ArtNetNetwork)).empty())
         << "a universe that is no number is refused, not taken as 0";
     store.values["TINCTARA/Interface/SacnCid"] = "not a cid";
     EXPECT_NE(installationCid(store), cid) << "a damaged CID is made anew";
@@ -179,8 +179,9 @@ struct NetworkHarness : testing::RegistryHarness {
     RecordingSocket socket;
     NetworkOutput output{socket};
     testing::FakeSettingsStore settings;
-    InterfaceRegistry networkRegistry{model, view, user, timer, messages,
-                                      InterfaceHardware{bus, usb, clock, system, folder.string(), &output, &settings}};
+    InterfaceRegistry networkRegistry{
+        model, view,     user,
+        timer, messages, InterfaceHardware{bus, usb, clock, system, folder.string(), &output, &settings}};
     testing::RecordingCardLibrary cardLibrary;
     OutputEngine engine{model, view, timer, OutputDevices{bus, usb, cardLibrary, &output}};
 };
@@ -194,8 +195,7 @@ TEST(NetworkInterfaces, OpenPortOpensTheStoredSettings)
         std::string status;
     };
     const Case cases[] = {
-        {Interface::SacnNetwork, "SacnUniverse", "3", true,
-         "TINCTARA: sACN (E1.31) Universe 3 -> 127.0.0.1 opened"},
+        {Interface::SacnNetwork, "SacnUniverse", "3", true, "TINCTARA: sACN (E1.31) Universe 3 -> 127.0.0.1 opened"},
         {Interface::SacnNetwork, "SacnPriority", "201", false,
          "sACN (E1.31) Interface not ready: sACN-Priorität muss zwischen 0 und 200 liegen"},
         {Interface::ArtNetNetwork, "ArtNetDestination", "127.0.0.1", true,

@@ -9,15 +9,9 @@
 namespace tinctara {
 namespace {
 
-unsigned be16(const std::uint8_t* at)
-{
-    return static_cast<unsigned>(at[0] << 8 | at[1]);
-}
+unsigned be16(const std::uint8_t* at) { return static_cast<unsigned>(at[0] << 8 | at[1]); }
 
-std::uint32_t be32(const std::uint8_t* at)
-{
-    return static_cast<std::uint32_t>(be16(at)) << 16 | be16(at + 2);
-}
+std::uint32_t be32(const std::uint8_t* at) { return static_cast<std::uint32_t>(be16(at)) << 16 | be16(at + 2); }
 
 std::array<std::uint8_t, 512> rampSlots()
 {
@@ -153,8 +147,8 @@ TEST(ArtDmxPacket, PortAddressArithmetic)
         int portAddress;
         ArtNetAddress parts;
     };
-    const Case cases[] = {{0, {0, 0, 0}}, {2, {0, 0, 2}}, {0x0010, {0, 1, 0}}, {0x0123, {1, 2, 3}},
-                          {0x7FFF, {127, 15, 15}}};
+    const Case cases[] = {
+        {0, {0, 0, 0}}, {2, {0, 0, 2}}, {0x0010, {0, 1, 0}}, {0x0123, {1, 2, 3}}, {0x7FFF, {127, 15, 15}}};
     for (const auto& c : cases) {
         const ArtNetAddress parts = splitPortAddress(c.portAddress);
         EXPECT_EQ(parts.net, c.parts.net) << c.portAddress;

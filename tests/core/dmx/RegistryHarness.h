@@ -98,8 +98,9 @@ public:
     int ticks = 0;
     RecordingCardLibrary cardLibrary;
     DmxSender sender{SenderDevices{usb, cardLibrary}};
-    InterfaceRegistry registry{model, view, user, timer, messages,
-                               InterfaceHardware{bus, usb, clock, system, folder.string(), nullptr, nullptr, &sender}};
+    InterfaceRegistry registry{
+        model, view,     user,
+        timer, messages, InterfaceHardware{bus, usb, clock, system, folder.string(), nullptr, nullptr, &sender}};
 };
 
 }  // namespace tinctara::testing

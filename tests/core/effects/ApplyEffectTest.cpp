@@ -34,9 +34,9 @@ struct ApplyHarness {
     {
         std::vector<EffectStep> result;
         for (int i = 1; i <= count; ++i)
-            result.push_back({std::vector<Rgbw>(static_cast<std::size_t>(elements),
-                                                Rgbw{static_cast<std::uint8_t>(i), 1, 2, 3}),
-                              static_cast<std::uint16_t>(i), 5});
+            result.push_back(
+                {std::vector<Rgbw>(static_cast<std::size_t>(elements), Rgbw{static_cast<std::uint8_t>(i), 1, 2, 3}),
+                 static_cast<std::uint16_t>(i), 5});
         return result;
     }
 

@@ -78,7 +78,9 @@ TEST_F(PictureEffects, EachLampTakesTheAverageOfItsArea)
     EXPECT_EQ(mapPicture({rgb, 2, 1, 3}, grid(2, 1), PictureFit::Stretch, 1.0), (std::vector<Rgbw>{Red, Blue}));
 
     // Transparent pixels count as black.
-    ASSERT_TRUE(testing::writePng(path("half.png"), 2, 1, [](int x, int) { return x ? Pixel{255, 0, 0, 0} : RedPixel; }));
+    ASSERT_TRUE(testing::writePng(path("half.png"), 2, 1, [](int x, int) {
+        return x ? Pixel{255, 0, 0, 0} : RedPixel;
+    }));
     EXPECT_EQ(picture(path("half.png"), 1, 1).steps[0].lamps, (std::vector<Rgbw>{{128, 0, 0, 0}}));
 }
 
@@ -89,7 +91,8 @@ RgbaView decodedRb()
         std::vector<std::uint8_t> p;
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x)
-                p.insert(p.end(), {static_cast<std::uint8_t>(x < 2 ? 255 : 0), 0, static_cast<std::uint8_t>(x < 2 ? 0 : 255), 255});
+                p.insert(p.end(), {static_cast<std::uint8_t>(x < 2 ? 255 : 0), 0,
+                                   static_cast<std::uint8_t>(x < 2 ? 0 : 255), 255});
         return p;
     }();
     return {pixels.data(), 4, 2};
@@ -100,11 +103,12 @@ TEST_F(PictureEffects, FitFillAndStretch)
     // 4 x 2 pixels, left half red, right half blue.
     ASSERT_TRUE(testing::writePng(path("rb.png"), 4, 2, [](int x, int) { return x < 2 ? RedPixel : BluePixel; }));
     // Fit on 4 x 4: the picture fills rows 2 and 3, black above and below.
-    const std::vector<Rgbw> fitted{Black, Black, Black, Black, Red, Red, Blue, Blue,
+    const std::vector<Rgbw> fitted{Black, Black, Black, Black, Red,   Red,   Blue,  Blue,
                                    Red,   Red,   Blue,  Blue,  Black, Black, Black, Black};
     EXPECT_EQ(picture(path("rb.png"), 4, 4, PictureFit::Fit).steps[0].lamps, fitted);
     // Fill on 2 x 2: the picture covers the wall and its outer columns are cut.
-    EXPECT_EQ(picture(path("rb.png"), 2, 2, PictureFit::Fill).steps[0].lamps, (std::vector<Rgbw>{Red, Blue, Red, Blue}));
+    EXPECT_EQ(picture(path("rb.png"), 2, 2, PictureFit::Fill).steps[0].lamps,
+              (std::vector<Rgbw>{Red, Blue, Red, Blue}));
     // Stretch on 2 x 2: one lamp column per colour as well, from all pixels.
     EXPECT_EQ(picture(path("rb.png"), 2, 2, PictureFit::Stretch).steps[0].lamps,
               (std::vector<Rgbw>{Red, Blue, Red, Blue}));
@@ -115,8 +119,7 @@ TEST_F(PictureEffects, FitFillAndStretch)
     const std::vector<Rgbw> halfRed{{128, 0, 0, 0}, {0, 0, 128, 0}};
     EXPECT_EQ(mapPicture(decodedRb(), tall, PictureFit::Fit, 1.0), halfRed);
     // Stretch on 1 x 1: the average of all.
-    EXPECT_EQ(picture(path("rb.png"), 1, 1, PictureFit::Stretch).steps[0].lamps,
-              (std::vector<Rgbw>{{128, 0, 128, 0}}));
+    EXPECT_EQ(picture(path("rb.png"), 1, 1, PictureFit::Stretch).steps[0].lamps, (std::vector<Rgbw>{{128, 0, 128, 0}}));
 }
 
 // PNG kinds other than 8-bit RGBA: a palette with a transparent entry and
@@ -228,7 +231,8 @@ TEST_F(PictureEffects, BadPicturesAreRefusedWithAReason)
     testing::writeAll(path("huge.png"), testing::pngHeaderOnly(30000, 30000));
     // A JPEG whose frame header (after an APP0 segment) states 20000 x 6000.
     testing::writeAll(path("huge.jpg"), std::string("\xFF\xD8\xFF\xE0\x00\x04\x00\x00"
-                                                    "\xFF\xC0\x00\x11\x08\x17\x70\x4E\x20\x03", 18));
+                                                    "\xFF\xC0\x00\x11\x08\x17\x70\x4E\x20\x03",
+                                                    18));
     ASSERT_TRUE(testing::writeJpeg(path("good.jpg"), 64, 64, Pixel{9, 9, 9, 255}));
     const std::string jpeg = testing::readAll(path("good.jpg"));
     testing::writeAll(path("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
@@ -347,10 +351,12 @@ TEST_F(PictureEffects, BadAnimations)
         EXPECT_TRUE(result.steps.empty()) << file;
         return result.refusal;
     };
-    EXPECT_EQ(refusal(path("header.gif")), "Die Bilddatei \"" + path("header.gif") +
-                                               "\" ist beschädigt oder in keinem bekannten Format (PNG, JPEG, GIF, BMP).");
-    EXPECT_EQ(refusal(path("huge.gif")), "Das Bild \"" + path("huge.gif") +
-                                             "\" ist mit 30000 x 30000 Bildpunkten zu groß: höchstens 100 Megapixel sind möglich.");
+    EXPECT_EQ(refusal(path("header.gif")),
+              "Die Bilddatei \"" + path("header.gif") +
+                  "\" ist beschädigt oder in keinem bekannten Format (PNG, JPEG, GIF, BMP).");
+    EXPECT_EQ(refusal(path("huge.gif")),
+              "Das Bild \"" + path("huge.gif") +
+                  "\" ist mit 30000 x 30000 Bildpunkten zu groß: höchstens 100 Megapixel sind möglich.");
     EXPECT_EQ(refusal(path("empty")), "Der Ordner \"" + path("empty") + "\" enthält keine nummerierten PNG-Dateien.");
     EXPECT_EQ(refusal(path("none.gif")), "Die Bilddatei \"" + path("none.gif") + "\" wurde nicht gefunden.");
 }

@@ -49,8 +49,8 @@ struct GifFrame {
 };
 
 // A GIF with a global palette of up to 256 colours (R, G, B triples).
-inline bool writeGif(const std::filesystem::path& path, int width, int height,
-                     const std::vector<GifColorType>& palette, const std::vector<GifFrame>& frames)
+inline bool writeGif(const std::filesystem::path& path, int width, int height, const std::vector<GifColorType>& palette,
+                     const std::vector<GifFrame>& frames)
 {
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
@@ -117,7 +117,7 @@ inline std::string pngHeaderOnly(std::uint32_t width, std::uint32_t height)
     be32(width);
     be32(height);
     bytes += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA
-    be32(0);                                           // checksum, not looked at for the size
+    be32(0);                                          // checksum, not looked at for the size
     return bytes;
 }
 

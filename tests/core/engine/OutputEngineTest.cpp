@@ -34,7 +34,7 @@ TEST(OutputEngine, StepCycleLoadHoldFadeAndLoop)
     const std::vector<std::string> expectedLabels{
         "Blend 4", "Hold  2", "Hold  1", "Blend 3", "Blend 2", "Blend 1", "Blend 0",  // step 1: 7 ticks
         "Blend 4", "Hold  2", "Hold  1", "Blend 3", "Blend 2", "Blend 1", "Blend 0",  // step 2
-        "Blend 4"};                                                                    // step 1 again
+        "Blend 4"};                                                                   // step 1 again
     EXPECT_EQ(labels, expectedLabels);
     const std::vector<int> expectedSteps{2, 2, 2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 2};
     EXPECT_EQ(steps, expectedSteps);

@@ -88,21 +88,41 @@ TEST(ColourTableFile, FailureTable)
         std::string bytes;
         LoadOutcome outcome;
         std::vector<std::string> messages;
-        int red1;               // level of colour 1 red afterwards (start: 0)
-        const char* name1;      // name of colour 1 afterwards
+        int red1;           // level of colour 1 red afterwards (start: 0)
+        const char* name1;  // name of colour 1 afterwards
     };
     const Case cases[] = {
-        {"16 colours", table("UserColors =  16", levels(7), names("Neu")), LoadOutcome::Failed, {countMessage}, 0,
+        {"16 colours",
+         table("UserColors =  16", levels(7), names("Neu")),
+         LoadOutcome::Failed,
+         {countMessage},
+         0,
          "Farbe1              "},
         {"no [Config]", table("", levels(7), names("Neu")), LoadOutcome::Failed, {}, 0, "Farbe1              "},
         {"no [Names]", table("UserColors =  20", levels(7), ""), LoadOutcome::Failed, {}, 7, "Farbe1              "},
-        {"no [VALUES]", table("UserColors =  20", "", names("Neu")), LoadOutcome::Failed, {}, 0,
+        {"no [VALUES]",
+         table("UserColors =  20", "", names("Neu")),
+         LoadOutcome::Failed,
+         {},
+         0,
          "Farbe1              "},
-        {"level above 255", table("UserColors =  20", " 7, 300", names("Neu")), LoadOutcome::Failed, {}, 7,
+        {"level above 255",
+         table("UserColors =  20", " 7, 300", names("Neu")),
+         LoadOutcome::Failed,
+         {},
+         7,
          "Farbe1              "},
-        {"nineteen names", table("UserColors =  20", levels(7), names("Neu").substr(0, names("Neu").rfind("Neu"))),
-         LoadOutcome::Failed, {}, 7, "Neu1                "},
-        {"all there", table("UserColors =  20", levels(7), names("Neu")), LoadOutcome::Loaded, {}, 7,
+        {"nineteen names",
+         table("UserColors =  20", levels(7), names("Neu").substr(0, names("Neu").rfind("Neu"))),
+         LoadOutcome::Failed,
+         {},
+         7,
+         "Neu1                "},
+        {"all there",
+         table("UserColors =  20", levels(7), names("Neu")),
+         LoadOutcome::Loaded,
+         {},
+         7,
          "Neu1                "},
     };
     for (const auto& c : cases) {

@@ -78,32 +78,39 @@ TEST(ConfigurationFile, FailuresReportTheirSectionAndKeepWhatWasRead)
         std::string bytes;
         const char* message;
         bool nameCleared;
-        int elementsAfter;   // the wall as it stands after the load
+        int elementsAfter;  // the wall as it stands after the load
         int patchOfElement1Red;
     };
     const Case cases[] = {
         {"no [Config]", configuration(""), "Fehler beim laden der Konfiguration im Abschnitt [Config]", true, 9, 1},
         {"columns out of a byte", configuration("ElementeMax =  4\r\nXmax =  300\r\nYmax =  2\r\n 1\r\n 1\r\n 80\r\n"),
          "Fehler beim laden der Konfiguration im Abschnitt [Config]", true, 9, 1},
-        {"wall above 121 elements", configuration("ElementeMax =  400\r\nXmax =  20\r\nYmax =  20\r\n 1\r\n 1\r\n 80\r\n"),
+        {"wall above 121 elements",
+         configuration("ElementeMax =  400\r\nXmax =  20\r\nYmax =  20\r\n 1\r\n 1\r\n 80\r\n"),
          "Fehler beim laden der Konfiguration im Abschnitt [Config]", true, 9, 1},
         {"[DMXINI] too short", configuration(Wall22, " 1, 2\r\n", "", ""),
          "Fehler beim laden der DMX-Werte in der Konfigurationsdatei", true, 4, 1},
         {"no [Patching]", configuration(Wall22, " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n", ""),
          "Fehler beim laden der Patchingtabelle in der Konfigurationsdatei", true, 4, 1},
-        {"negative channel", configuration("ElementeMax =  4\r\nXmax =  2\r\nYmax =  2\r\n 6\r\n 1\r\n 80\r\n",
-                                           " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
-                                           " 9,-1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n"),
+        {"negative channel",
+         configuration("ElementeMax =  4\r\nXmax =  2\r\nYmax =  2\r\n 6\r\n 1\r\n 80\r\n",
+                       " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
+                       " 9,-1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n"),
          "Fehler beim laden der Patchingtabelle in der Konfigurationsdatei", true, 4, 9},
-        {"correction too large", configuration("ElementeMax =  4\r\nXmax =  2\r\nYmax =  2\r\n 6\r\n 1\r\n 80\r\n",
-                                               " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
-                                               " 9, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n",
-                                               " 0, 0, 0, 300\r\n"),
+        {"correction too large",
+         configuration("ElementeMax =  4\r\nXmax =  2\r\nYmax =  2\r\n 6\r\n 1\r\n 80\r\n",
+                       " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
+                       " 9, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16\r\n", " 0, 0, 0, 300\r\n"),
          "Fehler beim laden der Farbkorekturtabelle in der Konfigurationsdatei", true, 4, 9},
-        {"stored count differs", configuration("ElementeMax =  20\r\nXmax =  4\r\nYmax =  4\r\n 6\r\n 1\r\n 80\r\n",
-                                               " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
-                                               " 9, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64\r\n",
-                                               " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n"),
+        {"stored count differs",
+         configuration(
+             "ElementeMax =  20\r\nXmax =  4\r\nYmax =  4\r\n 6\r\n 1\r\n 80\r\n",
+             " 60, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n",
+             " 9, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, "
+             "29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, "
+             "55, 56, 57, 58, 59, 60, 61, 62, 63, 64\r\n",
+             " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "
+             "0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0\r\n"),
          "Fehler beim laden der Konfigurationsdatei ! Anzahl der berechneten Elemente stimmt nicht überein mit den "
          "gespeicherten.",
          false, 16, 9},
@@ -136,9 +143,9 @@ TEST(ConfigurationFile, RefusesWhilePlayingAndReportsMissingFile)
     h.model.clearState(StateFlag::SequencePlaying);
     const std::string gone = h.path("gone/MISSING.CFG");
     EXPECT_EQ(h.loadConfiguration(gone), LoadOutcome::NotFound);
-    EXPECT_EQ(h.messageTexts(), (std::vector<std::string>{
-                                    "Während eine Sequenz abgespielt wird, kann nicht geladen werden!",
-                                    "Die Datei " + gone + " konnte nicht gefunden werden."}));
+    EXPECT_EQ(h.messageTexts(),
+              (std::vector<std::string>{"Während eine Sequenz abgespielt wird, kann nicht geladen werden!",
+                                        "Die Datei " + gone + " konnte nicht gefunden werden."}));
 }
 
 TEST(ConfigurationFile, WithoutNameKeepsTheWallName)

@@ -107,11 +107,17 @@ public:
     LoadOutcome loadConfiguration(const std::string& p) { return silently(model.ConfigFileName, p, LoadConfiguration); }
     LoadOutcome loadScene(const std::string& p) { return silently(model.SceneFileName, p, LoadScene); }
     LoadOutcome loadSequence(const std::string& p) { return silently(model.SequenceFileName, p, LoadSequence); }
-    LoadOutcome loadColourTable(const std::string& p) { return silently(model.ColourTableFileName, p, LoadColourTable); }
+    LoadOutcome loadColourTable(const std::string& p)
+    {
+        return silently(model.ColourTableFileName, p, LoadColourTable);
+    }
     SaveOutcome saveConfiguration(const std::string& p) { return silently(model.ConfigFileName, p, SaveConfiguration); }
     SaveOutcome saveScene(const std::string& p) { return silently(model.SceneFileName, p, SaveScene); }
     SaveOutcome saveSequence(const std::string& p) { return silently(model.SequenceFileName, p, SaveSequence); }
-    SaveOutcome saveColourTable(const std::string& p) { return silently(model.ColourTableFileName, p, SaveColourTable); }
+    SaveOutcome saveColourTable(const std::string& p)
+    {
+        return silently(model.ColourTableFileName, p, SaveColourTable);
+    }
 
     std::vector<std::string> messageTexts() const
     {

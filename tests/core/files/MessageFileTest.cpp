@@ -23,7 +23,8 @@ TEST(MessageFile, LineRules)
                      "151=zu gross\r\n"
                      "-1=negativ\r\n"
                      "=ohne Nummer\r\n"
-                     "43=Gr\xF6\xDF" "e",  // open last line, umlauts as single bytes
+                     "43=Gr\xF6\xDF"
+                     "e",  // open last line, umlauts as single bytes
                      table);
     EXPECT_EQ(table[121], "Erster Text");
     EXPECT_EQ(table[44], " Wort=");

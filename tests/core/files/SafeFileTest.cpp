@@ -138,14 +138,15 @@ TEST(SafeFile, LeftoverTemporaryFilesAreRemovedByTheNextSave)
         writeBytes(folder.path / name, std::string(1000, 'x'));
         fs::last_write_time(folder.path / name, fs::file_time_type::clock::now() - minutes);
     };
-    age(".tinctara-save-Ab12Cd", std::chrono::minutes(30));  // left over: removed
-    age(".tinctara-save-Zz99yY", std::chrono::minutes(6));   // left over: removed
-    age(".tinctara-save-Ef34Gh", std::chrono::minutes(1));   // a save may still be writing it
-    age(".tinctara-save-short", std::chrono::minutes(30));   // not our pattern
-    age(".tinctara-save-Ab12Cd7", std::chrono::minutes(30)); // not our pattern
+    age(".tinctara-save-Ab12Cd", std::chrono::minutes(30));   // left over: removed
+    age(".tinctara-save-Zz99yY", std::chrono::minutes(6));    // left over: removed
+    age(".tinctara-save-Ef34Gh", std::chrono::minutes(1));    // a save may still be writing it
+    age(".tinctara-save-short", std::chrono::minutes(30));    // not our pattern
+    age(".tinctara-save-Ab12Cd7", std::chrono::minutes(30));  // not our pattern
     age("notes.tmp", std::chrono::minutes(30));
     fs::create_directory(folder.path / ".tinctara-save-Dir123");
-    fs::last_write_time(folder.path / ".tinctara-save-Dir123", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    fs::last_write_time(folder.path / ".tinctara-save-Dir123",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
 
     // A bare file name saves into the current folder and cleans up there.
     const fs::path previous = fs::current_path();

@@ -10,10 +10,7 @@ using testing::readBytes;
 using Colours = std::array<int, 4>;
 
 // Fixture scenes: element k of the source wall holds (k, k + 20, k + 40, k + 60).
-Colours source(int k)
-{
-    return {k, k + 20, k + 40, k + 60};
-}
+Colours source(int k) { return {k, k + 20, k + 40, k + 60}; }
 
 const Colours Black{0, 0, 0, 0};
 
@@ -53,9 +50,10 @@ TEST(SceneFile, SaveWritesOtherFilesAndPlanesInNumberForm)
     h.model.ConfigFileName = "/shows/config/A.CFG";
     const std::string out = h.path("BLUE.CSC");
     ASSERT_EQ(h.saveScene(out), SaveOutcome::Saved);
-    EXPECT_EQ(readBytes(out), "Scene von TINCTARA 99\r\n[Config]\r\nElementeMax =  1\r\n[WALL]\r\nXmax =  1\r\nYmax =  1\r\n"
-                              "[OTHERFILES]\r\n/shows/Farbtbl/B\xFChne.CCT\r\n/shows/config/A.CFG\r\n[VALUES]\r\n"
-                              " 0, 0, 255, 0\r\n");
+    EXPECT_EQ(readBytes(out),
+              "Scene von TINCTARA 99\r\n[Config]\r\nElementeMax =  1\r\n[WALL]\r\nXmax =  1\r\nYmax =  1\r\n"
+              "[OTHERFILES]\r\n/shows/Farbtbl/B\xFChne.CCT\r\n/shows/config/A.CFG\r\n[VALUES]\r\n"
+              " 0, 0, 255, 0\r\n");
 }
 
 TEST(SceneFile, ImportLaysTheSourceWallOntoTheWallAsItStands)
@@ -121,17 +119,32 @@ TEST(SceneFile, SectionsThatAreMissingOrDoNotFit)
     const std::string head = "Scene von TINCTARA 99\r\n";
     const Case cases[] = {
         // no [WALL]: made on a 4 x 4 wall, which is the wall here, so no question
-        {"no [WALL]", head + "[Config]\r\nElementeMax =  16\r\n[VALUES]\r\n 1, 2, 3, 4\r\n", LoadOutcome::Failed,
-         {"Fehler beim laden der Scenenwerte."}, {1, 2, 3, 4}},
-        {"no [Config]: nothing read", head + "[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 4\r\n",
-         LoadOutcome::Loaded, {}, {5, 5, 5, 5}},
-        {"no [VALUES]", head + "[Config]\r\nElementeMax =  16\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n",
-         LoadOutcome::Failed, {"Fehler beim laden der Scenenwerte."}, {5, 5, 5, 5}},
-        {"level above 255", head + "[Config]\r\nElementeMax =  16\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 256\r\n",
-         LoadOutcome::Failed, {"Fehler beim laden der Scenenwerte."}, {1, 2, 3, 5}},
+        {"no [WALL]",
+         head + "[Config]\r\nElementeMax =  16\r\n[VALUES]\r\n 1, 2, 3, 4\r\n",
+         LoadOutcome::Failed,
+         {"Fehler beim laden der Scenenwerte."},
+         {1, 2, 3, 4}},
+        {"no [Config]: nothing read",
+         head + "[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 4\r\n",
+         LoadOutcome::Loaded,
+         {},
+         {5, 5, 5, 5}},
+        {"no [VALUES]",
+         head + "[Config]\r\nElementeMax =  16\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n",
+         LoadOutcome::Failed,
+         {"Fehler beim laden der Scenenwerte."},
+         {5, 5, 5, 5}},
+        {"level above 255",
+         head + "[Config]\r\nElementeMax =  16\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 256\r\n",
+         LoadOutcome::Failed,
+         {"Fehler beim laden der Scenenwerte."},
+         {1, 2, 3, 5}},
         // a count that does not fit a byte makes [Config] unreadable: no values are read
-        {"count above 255", head + "[Config]\r\nElementeMax =  400\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 4\r\n",
-         LoadOutcome::Loaded, {}, {5, 5, 5, 5}},
+        {"count above 255",
+         head + "[Config]\r\nElementeMax =  400\r\n[WALL]\r\nXmax =  4\r\nYmax =  4\r\n[VALUES]\r\n 1, 2, 3, 4\r\n",
+         LoadOutcome::Loaded,
+         {},
+         {5, 5, 5, 5}},
     };
     for (const auto& c : cases) {
         FileHarness h;
@@ -152,7 +165,8 @@ TEST(SceneFile, SourceWallLargerThanTheImportTableCountsAsFourByFour)
     for (int k = 1; k <= 16; ++k)
         values += (k > 1 ? ", " : " ") + std::to_string(k) + ", 0, 0, 0";
     const std::string bytes = "Scene von TINCTARA 99\r\n[Config]\r\nElementeMax =  16\r\n[WALL]\r\nXmax =  20\r\n"
-                              "Ymax =  20\r\n[VALUES]\r\n" + values + "\r\n";
+                              "Ymax =  20\r\n[VALUES]\r\n" +
+                              values + "\r\n";
     ASSERT_EQ(h.loadScene(h.file("BIG.CSC", bytes)), LoadOutcome::Loaded);
     EXPECT_EQ(h.model.SourceColumns, 4);
     EXPECT_EQ(h.model.SourceRows, 4);

@@ -26,14 +26,14 @@ TEST(FieldCursor, SplitsAtCommasAndLineEnds)
     };
     const Case cases[] = {
         {"a,b\r\nc", {"a", "b", "c"}},
-        {" 0, 255, 17\r\n", {"0", "255", "17"}},                       // blanks before a field are skipped
-        {"Name  \r\nx", {"Name", "x"}},                                // blanks after it are dropped
-        {"a\nb\rc", {"a", "b", "c"}},                                  // LF or CR alone end a line too
-        {"\"x, y\" tail,z", {"x, y", "z"}},                            // a quoted field keeps its comma
-        {"\"open", {"open"}},                                          // an unclosed quote runs to the end
-        {"n1   ,n2   ,", {"n1", "n2"}},                                // the colour table's open last line
-        {"1, 2,\r\n3", {"1", "2", "3"}},                               // a trailing comma adds no field
-        {"\r\n\r\nx", {"", "", "x"}},                                  // empty lines are empty fields
+        {" 0, 255, 17\r\n", {"0", "255", "17"}},  // blanks before a field are skipped
+        {"Name  \r\nx", {"Name", "x"}},           // blanks after it are dropped
+        {"a\nb\rc", {"a", "b", "c"}},             // LF or CR alone end a line too
+        {"\"x, y\" tail,z", {"x, y", "z"}},       // a quoted field keeps its comma
+        {"\"open", {"open"}},                     // an unclosed quote runs to the end
+        {"n1   ,n2   ,", {"n1", "n2"}},           // the colour table's open last line
+        {"1, 2,\r\n3", {"1", "2", "3"}},          // a trailing comma adds no field
+        {"\r\n\r\nx", {"", "", "x"}},             // empty lines are empty fields
     };
     for (const auto& c : cases)
         EXPECT_EQ(fieldsOf(c.bytes), c.fields) << c.bytes;
@@ -78,7 +78,7 @@ TEST(Section, ReadsValuesByTheirRules)
         {"ElementeMax =  121", true, 3, 0, 255, 121},
         {"ElementeMax = 121", true, 3, 0, 255, 121},  // one blank or two: the same value
         {"Xmax =  4", true, 3, 0, 255, 4},
-        {"Xmax = 1000", true, 3, 0, 255, 0},          // only the last three characters count
+        {"Xmax = 1000", true, 3, 0, 255, 0},  // only the last three characters count
         {"Speed =   20", true, 4, -32768, 32767, 20},
         {"Speed =   2500", true, 4, -32768, 32767, 2500},
         {"Speed =   65000", true, 4, -32768, 32767, 5000},
@@ -88,8 +88,8 @@ TEST(Section, ReadsValuesByTheirRules)
         {"-1", false, 0, 0, 255, std::nullopt},
         {"-1", false, 0, -32768, 32767, -1},
         {" 65535", false, 0, 0, 65535, 65535},
-        {" 2.5", false, 0, 0, 255, 2},                 // rounded, halves to even
-        {"abc", false, 0, 0, 255, 0},                   // no number at all reads as 0
+        {" 2.5", false, 0, 0, 255, 2},  // rounded, halves to even
+        {"abc", false, 0, 0, 255, 0},   // no number at all reads as 0
         {"99999999999999999999999", false, 0, 0, 2147483647, std::nullopt},
     };
     for (const auto& c : cases) {

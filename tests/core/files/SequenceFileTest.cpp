@@ -12,10 +12,7 @@ using Colours = std::array<int, 4>;
 
 // SHOW22.CSQ: 3 steps of a 2 x 2 wall; element k of step s is (10 s + k, 0, 255 on
 // step 2 else 0, k); times (1, 20), (40000, 65535), (3, 5); F3 holds elements 2 and 4.
-Colours fixtureStep(int s, int k)
-{
-    return {10 * s + k, 0, s == 2 ? 255 : 0, k};
-}
+Colours fixtureStep(int s, int k) { return {10 * s + k, 0, s == 2 ? 255 : 0, k}; }
 
 int memory(const ShowModel& model, int element, int group)
 {
@@ -63,7 +60,7 @@ TEST(SequenceFile, FixtureLoadsStepsTimesAndSelectionsAndSavesToTheSameBytes)
     EXPECT_EQ(h.model.blendTime(2), 65535);
     EXPECT_EQ(h.model.blendTime(3), 5);
     EXPECT_EQ(h.element(1), fixtureStep(1, 1));  // step 1 on the wall
-    EXPECT_EQ(memory(h.model, 2, 2), 1);  // element slot 1 of F3 is element 2
+    EXPECT_EQ(memory(h.model, 2, 2), 1);         // element slot 1 of F3 is element 2
     EXPECT_EQ(memory(h.model, 4, 2), 1);
     EXPECT_EQ(memory(h.model, 3, 2), 0);
     EXPECT_EQ(h.model.CurrentStep, 1);
@@ -175,23 +172,44 @@ TEST(SequenceFile, FailureTable)
     std::string shortSteps = sequenceFile(2, 2, 2, -1, false);
     shortSteps.replace(shortSteps.find(" 2, 4, 0, 0"), 11, " 2, 4");
     std::string noWallNoConfig = sequenceFile(2, 2, 2);
-    noWallNoConfig.erase(noWallNoConfig.find("[Config]"), noWallNoConfig.find("[OTHERFILES]") - noWallNoConfig.find("[Config]"));
+    noWallNoConfig.erase(noWallNoConfig.find("[Config]"),
+                         noWallNoConfig.find("[OTHERFILES]") - noWallNoConfig.find("[Config]"));
     std::string tooWide = sequenceFile(2, 2, 1);
     tooWide.replace(tooWide.find("=    4"), 6, "=    251");
     const Case cases[] = {
         {"all there", sequenceFile(2, 2, 2), LoadOutcome::Loaded, {}, true, true},
         {"no [Sequence]", noSteps, LoadOutcome::Failed, {"Fehler beim Laden der Sequenzdaten."}, false, false},
-        {"[Sequence] too short", shortSteps, LoadOutcome::Failed, {"Fehler beim Laden der Sequenzdaten."}, false, false},
-        {"more elements than the step store holds", tooWide, LoadOutcome::Failed,
+        {"[Sequence] too short",
+         shortSteps,
+         LoadOutcome::Failed,
+         {"Fehler beim Laden der Sequenzdaten."},
+         false,
+         false},
+        {"more elements than the step store holds",
+         tooWide,
+         LoadOutcome::Failed,
          {"Sequenz wurde auf einer Wand mit einer anderen Anzahl an Elementen erstellt. Soll ich Importieren ?",
           "Fehler beim Laden der Sequenzdaten."},
-         false, false},
-        {"no [HOLDBLEND]", sequenceFile(2, 2, 2, -1, false), LoadOutcome::Loaded,
-         {"Keine Blend- und Haltezeiten gefunden , nehme Standartwerte."}, true, true},
-        {"no [WALL] and no [Config]: no steps known", noWallNoConfig, LoadOutcome::Failed,
-         {"Datei enthielt keine Sequenzerdaten oder ist beschädigt."}, true, false},
-        {"zero steps", sequenceFile(2, 2, 0), LoadOutcome::Failed,
-         {"Datei enthielt keine Sequenzerdaten oder ist beschädigt."}, true, false},
+         false,
+         false},
+        {"no [HOLDBLEND]",
+         sequenceFile(2, 2, 2, -1, false),
+         LoadOutcome::Loaded,
+         {"Keine Blend- und Haltezeiten gefunden , nehme Standartwerte."},
+         true,
+         true},
+        {"no [WALL] and no [Config]: no steps known",
+         noWallNoConfig,
+         LoadOutcome::Failed,
+         {"Datei enthielt keine Sequenzerdaten oder ist beschädigt."},
+         true,
+         false},
+        {"zero steps",
+         sequenceFile(2, 2, 0),
+         LoadOutcome::Failed,
+         {"Datei enthielt keine Sequenzerdaten oder ist beschädigt."},
+         true,
+         false},
     };
     for (const auto& c : cases) {
         FileHarness h;

@@ -46,21 +46,20 @@ TEST(SettingsFile, ExactLayout)
     model->ConfigFileName = "Grün.CFG";
     model->WindowPositions[49] = 3;
     const std::string bytes = settingsFileBytes(*model, 0x30000);
-    const std::string expected =
-        "ini-Datei von TINCTARA 98\r\n"
-        "[DMXINI]\r\n"
-        " 0, 255, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,-2\r\n"
-        "[OPTIONS]\r\n"
-        " 196608\r\n"
-        " 80\r\n"
-        "[FILES]\r\n"
-        "Gr\xFCn.CFG\r\n"
-        "\r\n"
-        "\r\n"
-        "\r\n"
-        "[WINDOWSPOS]\r\n"
-        " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,"
-        " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3\r\n";
+    const std::string expected = "ini-Datei von TINCTARA 98\r\n"
+                                 "[DMXINI]\r\n"
+                                 " 0, 255, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,-2\r\n"
+                                 "[OPTIONS]\r\n"
+                                 " 196608\r\n"
+                                 " 80\r\n"
+                                 "[FILES]\r\n"
+                                 "Gr\xFCn.CFG\r\n"
+                                 "\r\n"
+                                 "\r\n"
+                                 "\r\n"
+                                 "[WINDOWSPOS]\r\n"
+                                 " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,"
+                                 " 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3\r\n";
     EXPECT_EQ(bytes, expected);
 }
 
@@ -124,22 +123,22 @@ TEST(SettingsFile, WindowTableIsListedWindowByWindow)
 
 TEST(SettingsFile, NamesBelowAFolderMoveToItsCopy)
 {
-    const std::string before =
-        "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
-        " [files] \r\n"
-        "/usr/share/tinctara/config/DEMO.CFG\r\n"
-        "\r\n"
-        "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
-        "/home/licht/Farbtbl/M\xFC" "de.CCT\r\n"
-        "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
-    const std::string after =
-        "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
-        " [files] \r\n"
-        "/home/b\xE4r/.local/share/tinctara/config/DEMO.CFG\r\n"
-        "\r\n"
-        "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
-        "/home/licht/Farbtbl/M\xFC" "de.CCT\r\n"
-        "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
+    const std::string before = "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
+                               " [files] \r\n"
+                               "/usr/share/tinctara/config/DEMO.CFG\r\n"
+                               "\r\n"
+                               "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
+                               "/home/licht/Farbtbl/M\xFC"
+                               "de.CCT\r\n"
+                               "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
+    const std::string after = "ini-Datei von TINCTARA 98\r\n[DMXINI]\r\n 1, 2\r\n[OPTIONS]\r\n 0\r\n 80\r\n"
+                              " [files] \r\n"
+                              "/home/b\xE4r/.local/share/tinctara/config/DEMO.CFG\r\n"
+                              "\r\n"
+                              "/usr/share/tinctara-old/sequence/A.CSQ\r\n"
+                              "/home/licht/Farbtbl/M\xFC"
+                              "de.CCT\r\n"
+                              "[WINDOWSPOS]\r\n/usr/share/tinctara/config/not a name\r\n";
     EXPECT_EQ(moveSettingsFileNames(before, "/usr/share/tinctara", "/home/bär/.local/share/tinctara"), after);
     EXPECT_EQ(moveSettingsFileNames(after, "/usr/share/tinctara", "/elsewhere"), after);
     // A header that reads like the marker is not the section.

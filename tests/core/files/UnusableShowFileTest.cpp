@@ -68,8 +68,8 @@ TEST(UnusableShowFile, EmptyBlankAndOversizedFilesFailWithTheKindsMessage)
             EXPECT_EQ((h.*kind.load)(path), LoadOutcome::Failed) << kind.name << ", " << content.name;
             EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5))
                 << kind.name << ", " << content.name << ": refused before reading";
-            EXPECT_EQ(h.messageTexts(), std::vector<std::string>{kind.anyOtherFailure}) << kind.name << ", "
-                                                                                        << content.name;
+            EXPECT_EQ(h.messageTexts(), std::vector<std::string>{kind.anyOtherFailure})
+                << kind.name << ", " << content.name;
             EXPECT_EQ(h.model.ElementCount, 4) << kind.name << ", " << content.name << ": the wall stays";
             if (kind.nameCleared) {
                 EXPECT_EQ(h.model.*kind.currentName, "") << kind.name << ", " << content.name;

@@ -106,7 +106,7 @@ TEST(Selection, RecallLeavesSlotsBeyondTheWallAlone)
     SelectionHarness h(2, 2);
     h.model.SelectionMemory[ShowModel::selectionMemoryIndex(2, 3)] = 1;
     h.model.SelectionMemory[ShowModel::selectionMemoryIndex(9, 3)] = 1;  // from a larger wall
-    h.selection.functionKey(115, false);  // F4
+    h.selection.functionKey(115, false);                                 // F4
     EXPECT_EQ(h.selected(), (std::vector<int>{2}));
     EXPECT_TRUE(h.user.messages.empty());
 }

@@ -83,10 +83,8 @@ TEST(SequencePlayback, StopPutsTheStepOfTheStepFieldOnTheWall)
         int stoppedOn;
     };
     const Case cases[] = {
-        {" 2", 3, 2},
-        {"3", 1, 3},
-        {"7", 2, 2},   // no such step: stays where it is
-        {"", 0, 1},    // nothing shown and no step: the first
+        {" 2", 3, 2}, {"3", 1, 3}, {"7", 2, 2},  // no such step: stays where it is
+        {"", 0, 1},                              // nothing shown and no step: the first
         {"-1", 9, 1},
     };
     for (const auto& c : cases) {

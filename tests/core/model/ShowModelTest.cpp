@@ -94,9 +94,10 @@ TEST(ChildWindows, OnlyOpenWindowsAreDisabledAndEnabled)
     model.setState(StateFlag::ColourWindowOpen | StateFlag::DmxTestWindowOpen | StateFlag::WallWindowOpen);
     DisableChildWindows(model, view);
     EnableChildWindows(model, view);
-    const std::vector<std::pair<ChildWindow, bool>> expected{
-        {ChildWindow::Colour, false}, {ChildWindow::DmxTest, false},
-        {ChildWindow::Colour, true},  {ChildWindow::DmxTest, true}};
+    const std::vector<std::pair<ChildWindow, bool>> expected{{ChildWindow::Colour, false},
+                                                             {ChildWindow::DmxTest, false},
+                                                             {ChildWindow::Colour, true},
+                                                             {ChildWindow::DmxTest, true}};
     EXPECT_EQ(view.childWindowCalls, expected);
 }
 

@@ -26,8 +26,8 @@ TEST(RemoteAccess, CodesAreLongRandomAndComparedWhole)
         bool same;
     };
     const Case cases[] = {
-        {"abcDEF123", "abcDEF123", true}, {"abcDEF123", "abcDEF124", false}, {"abcDEF123", "abcDEF12", false},
-        {"abcDEF123", "abcDEF1234", false}, {"abcDEF123", "", false}, {"", "", false},  // no code set: nobody
+        {"abcDEF123", "abcDEF123", true},   {"abcDEF123", "abcDEF124", false}, {"abcDEF123", "abcDEF12", false},
+        {"abcDEF123", "abcDEF1234", false}, {"abcDEF123", "", false},          {"", "", false},  // no code set: nobody
         {"abcDEF123", "ABCdef123", false},
     };
     for (const auto& c : cases)
@@ -103,8 +103,7 @@ TEST(RemoteAccess, EveryRequestIsJudgedByCodeOriginHostAndPath)
     // All connections taken: no upgrade.
     RemoteGate full = gate;
     full.connections = 16;
-    EXPECT_EQ(full.judge(*parseRequestHead(request("/ws?code=GoodCode1234567890abcd", Upgrade))),
-              RemoteVerdict::Busy);
+    EXPECT_EQ(full.judge(*parseRequestHead(request("/ws?code=GoodCode1234567890abcd", Upgrade))), RemoteVerdict::Busy);
 }
 
 TEST(RemoteAccess, MalformedOrOversizedHeadsAreNotRead)
@@ -120,9 +119,9 @@ TEST(RemoteAccess, MalformedOrOversizedHeadsAreNotRead)
         return text + "\r\n";
     }();
     const std::string tooLarge = "GET /" + std::string(MaxRequestHead, 'a') + " HTTP/1.1\r\n\r\n";
-    for (const std::string& bytes : {std::string("GET\r\n\r\n"), std::string("GET / FTP/1.0\r\n\r\n"),
-                                     std::string("GET nothing HTTP/1.1\r\n\r\n"),
-                                     std::string("GET / HTTP/1.1\r\nno colon here\r\n\r\n"), tooMany, tooLarge})
+    for (const std::string& bytes :
+         {std::string("GET\r\n\r\n"), std::string("GET / FTP/1.0\r\n\r\n"), std::string("GET nothing HTTP/1.1\r\n\r\n"),
+          std::string("GET / HTTP/1.1\r\nno colon here\r\n\r\n"), tooMany, tooLarge})
         EXPECT_FALSE(parseRequestHead(bytes)) << bytes.substr(0, 40);
 
     const auto head = parseRequestHead("GET /ws?a=1&code=xyz&code=other HTTP/1.1\r\nHOST:  h:1 \r\n\r\n");

@@ -111,9 +111,26 @@ TEST(RemotePresenter, MalformedActionsAreRefusedWithoutEffect)
     h.act("tap 1");
     const auto colours = h.model.ElementColours;
     const auto selection = h.model.SelectionFlags;
-    for (const char* message : {"", "tap", "tap 0", "tap 7", "tap 256", "tap -1", "tap 1x", "tap 99999999999",
-                                "user 0", "user 21", "mix 1 2 3", "mix 1 2 3 256", "mix a b c d",
-                                "mix 1 2 3 4 5", "rec", "clear", "PLAY", "jump", "jump 123456", "all 1"}) {
+    for (const char* message : {"",
+                                "tap",
+                                "tap 0",
+                                "tap 7",
+                                "tap 256",
+                                "tap -1",
+                                "tap 1x",
+                                "tap 99999999999",
+                                "user 0",
+                                "user 21",
+                                "mix 1 2 3",
+                                "mix 1 2 3 256",
+                                "mix a b c d",
+                                "mix 1 2 3 4 5",
+                                "rec",
+                                "clear",
+                                "PLAY",
+                                "jump",
+                                "jump 123456",
+                                "all 1"}) {
         const auto reply = h.act(message);
         EXPECT_FALSE(reply.done) << message;
         EXPECT_EQ(reply.status, RemoteText::Unknown) << message;
@@ -136,12 +153,11 @@ TEST(RemotePresenter, AnOpenQuestionOrATransferRefusesEveryAction)
         const auto step = h.model.CurrentStep;
         const std::size_t titles = h.view.titles.size();
         const bool timer = h.timer.enabled;
-        for (const char* message : {"tap 2", "all", "none", "user 4", "mix 1 2 3 4", "play", "stop", "back",
-                                    "forward", "jump 1", "nonsense"}) {
+        for (const char* message : {"tap 2", "all", "none", "user 4", "mix 1 2 3 4", "play", "stop", "back", "forward",
+                                    "jump 1", "nonsense"}) {
             const auto reply = h.act(message);
             EXPECT_FALSE(reply.done) << message;
-            EXPECT_EQ(reply.status, question ? "Eine Frage wartet am Rechner." : RemoteText::Transferring)
-                << message;
+            EXPECT_EQ(reply.status, question ? "Eine Frage wartet am Rechner." : RemoteText::Transferring) << message;
         }
         EXPECT_EQ(h.model.ElementColours, colours);
         EXPECT_EQ(h.model.SelectionFlags, selection);
@@ -201,8 +217,7 @@ TEST(RemotePresenter, UpdatesCarryOnlyWhatChanged)
     EXPECT_NE(full.find("[5,\"000000\",0]"), std::string::npos) << full;
     EXPECT_NE(full.find("\"title\":\"Linux: QOR DMX TINCTARA\""), std::string::npos) << full;
     // Show text is escaped for JSON and for HTML alike.
-    EXPECT_NE(full.find("[\"Lila \\u003cb\\u003e\\u0026\\\"\",\"c8f0ff\",40,80,120,160]"), std::string::npos)
-        << full;
+    EXPECT_NE(full.find("[\"Lila \\u003cb\\u003e\\u0026\\\"\",\"c8f0ff\",40,80,120,160]"), std::string::npos) << full;
 
     EXPECT_EQ(remoteUpdate(&first, h.remote.state()), "");
     h.setElement(2, 200, 0, 0, 100);

@@ -7,8 +7,12 @@ namespace {
 
 TEST(Windows1252, UmlautsAreSingleBytesInFiles)
 {
-    EXPECT_EQ(utf8ToWindows1252("Größe Kanäle über"), "Gr\xF6\xDF" "e Kan\xE4le \xFC" "ber");
-    EXPECT_EQ(windows1252ToUtf8("Gr\xF6\xDF" "e"), "Größe");
+    EXPECT_EQ(utf8ToWindows1252("Größe Kanäle über"), "Gr\xF6\xDF"
+                                                      "e Kan\xE4le \xFC"
+                                                      "ber");
+    EXPECT_EQ(windows1252ToUtf8("Gr\xF6\xDF"
+                                "e"),
+              "Größe");
     EXPECT_EQ(windows1252ToUtf8("\x80 \x96"), "€ –");
     EXPECT_EQ(utf8ToWindows1252("€ –"), "\x80 \x96");
 }
@@ -25,7 +29,8 @@ TEST(Windows1252, UnrepresentableAndMalformedTextBecomesQuestionMarks)
 {
     EXPECT_EQ(utf8ToWindows1252("a\xE2\x98\x83z"), "a?z");  // a snowman
     EXPECT_EQ(utf8ToWindows1252("a\xC3"), "a?");            // cut sequence
-    EXPECT_EQ(utf8ToWindows1252("\xFF\xC3(x"), "?" "?(x");
+    EXPECT_EQ(utf8ToWindows1252("\xFF\xC3(x"), "?"
+                                               "?(x");
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ public:
     std::uint32_t size;
     std::uint16_t port;
     std::vector<std::uint8_t> memory;
-    bool present = true;          // the library could be loaded
+    bool present = true;  // the library could be loaded
     std::uint32_t brokenLines = 0;
     std::set<std::uint32_t> failingCells;
     std::uint8_t low = 0, high = 0, page = 0;

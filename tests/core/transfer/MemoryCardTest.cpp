@@ -85,17 +85,51 @@ TEST(MemoryCardDetection, NoCardAddressFaultNoPortAndNoLibrary)
         int beeps;
     };
     const Case cases[] = {
-        {"nothing at the port, Ignore", 0, 0, 512, true, MessageAnswer::Ignore, "Keine Memorykarte gefunden!",
-         {"Fehler beim Schreiben von Adresse 0 Versuch Nr.: 20"}, 0},
-        {"nothing at the port, Abort", 0, 0, 512, true, MessageAnswer::Abort,
-         "Es Konnte keine Karte angesprochen werden", {"Fehler beim Schreiben von Adresse 0 Versuch Nr.: 20"}, 1},
-        {"address line 9 broken", 131072, 1u << 9, 512, true, MessageAnswer::Ignore,
+        {"nothing at the port, Ignore",
+         0,
+         0,
+         512,
+         true,
+         MessageAnswer::Ignore,
+         "Keine Memorykarte gefunden!",
+         {"Fehler beim Schreiben von Adresse 0 Versuch Nr.: 20"},
+         0},
+        {"nothing at the port, Abort",
+         0,
+         0,
+         512,
+         true,
+         MessageAnswer::Abort,
+         "Es Konnte keine Karte angesprochen werden",
+         {"Fehler beim Schreiben von Adresse 0 Versuch Nr.: 20"},
+         1},
+        {"address line 9 broken",
+         131072,
+         1u << 9,
+         512,
+         true,
+         MessageAnswer::Ignore,
          "E/A -Fehler. Kann Karte nicht ansprechen",
-         {"E/A -Fehler. Bitte überprüfen Sie ob eine andere Karte auf Adresse 512 ist."}, 1},
-        {"port 0", 32768, 0, 0, true, MessageAnswer::Ignore, "Es wurde noch keine Schittstellenkarte initialisiert!",
-         {}, 1},
-        {"library missing", 32768, 0, 512, false, MessageAnswer::Ignore,
-         "Es wurde noch keine Schittstellenkarte initialisiert!", {}, 1},
+         {"E/A -Fehler. Bitte überprüfen Sie ob eine andere Karte auf Adresse 512 ist."},
+         1},
+        {"port 0",
+         32768,
+         0,
+         0,
+         true,
+         MessageAnswer::Ignore,
+         "Es wurde noch keine Schittstellenkarte initialisiert!",
+         {},
+         1},
+        {"library missing",
+         32768,
+         0,
+         512,
+         false,
+         MessageAnswer::Ignore,
+         "Es wurde noch keine Schittstellenkarte initialisiert!",
+         {},
+         1},
     };
     for (const Case& c : cases) {
         CardBench b(c.size);
@@ -123,8 +157,8 @@ TEST(MemoryCardWrite, ThreeStepsOnA32KCard)
 {
     CardBench b(32768);
     b.threeSteps();
-    b.show.model.correction(1, Red) = 30;     // 10 - 30 is stored as 0
-    b.show.model.patch(2, White) = 600;       // no place on the card
+    b.show.model.correction(1, Red) = 30;  // 10 - 30 is stored as 0
+    b.show.model.patch(2, White) = 600;    // no place on the card
     b.show.model.patch(2, Blue) = 0;
     ASSERT_TRUE(b.memoryCard.writeCard());
 
@@ -139,10 +173,11 @@ TEST(MemoryCardWrite, ThreeStepsOnA32KCard)
     EXPECT_TRUE(std::all_of(b.card.memory.begin() + 60 * 512, b.card.memory.end(), [](auto v) { return v == 0; }));
 
     const std::vector<std::string> first(b.log.texts.begin(), b.log.texts.begin() + 7);
-    EXPECT_EQ(first, (std::vector<std::string>{" 32KB grosse Memorykarte gefunden.", "Schreibe Daten in Memory Karte",
-                                               "Schreibe Szene (Lichtbild) Nr.:  0", "Schreibe Szene (Lichtbild) Nr.:  1",
-                                               "Schreibe Szene (Lichtbild) Nr.:  2", "Schreibe letzte Szene (Lichtbild) ",
-                                               "Fülle Lichtbild  mit Null auf   4"}));
+    EXPECT_EQ(first,
+              (std::vector<std::string>{" 32KB grosse Memorykarte gefunden.", "Schreibe Daten in Memory Karte",
+                                        "Schreibe Szene (Lichtbild) Nr.:  0", "Schreibe Szene (Lichtbild) Nr.:  1",
+                                        "Schreibe Szene (Lichtbild) Nr.:  2", "Schreibe letzte Szene (Lichtbild) ",
+                                        "Fülle Lichtbild  mit Null auf   4"}));
     EXPECT_EQ(b.log.last(), "Fertig mit Schreiben. Bis Adresse  30720 geschrieben.");
     EXPECT_EQ(b.log.progress.back(), (std::pair<std::int64_t, std::int64_t>{30720, 30720}));
     EXPECT_EQ(b.user.busyPointer, (std::vector<bool>{true, false}));
@@ -212,7 +247,10 @@ TEST(MemoryCardWrite, AFailingByteAsksFromTheTwentiethAttempt)
     };
     const Case cases[] = {
         {{MessageAnswer::Abort}, false, "Abbruch beim Schreiben. Bis Adresse  6 geschrieben.", 1},
-        {{MessageAnswer::Retry, MessageAnswer::Ignore}, true, "Fertig mit Schreiben. Bis Adresse  30720 geschrieben.", 2},
+        {{MessageAnswer::Retry, MessageAnswer::Ignore},
+         true,
+         "Fertig mit Schreiben. Bis Adresse  30720 geschrieben.",
+         2},
     };
     for (const Case& c : cases) {
         CardBench b(32768);

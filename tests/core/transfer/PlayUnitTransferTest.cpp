@@ -53,8 +53,9 @@ TEST(PlayUnitTransfer, RefusedWithoutACardOrWhilePlaying)
         b.transfer.mnuSequenceToMerger();
         ASSERT_EQ(b.show.user.messages.size(), 1u);
         EXPECT_EQ(b.show.user.messages[0].text,
-                  playing ? "Während eine Sequenz abgespielt wird, kann nicht gesendet werden!"
-                          : "Bitte installieren Sie eine DMX-Interfacekarte 7301B\rOhne Karte kann nicht gesendet werden.");
+                  playing
+                      ? "Während eine Sequenz abgespielt wird, kann nicht gesendet werden!"
+                      : "Bitte installieren Sie eine DMX-Interfacekarte 7301B\rOhne Karte kann nicht gesendet werden.");
         EXPECT_FALSE(b.transferTimer.enabled);
         EXPECT_FALSE(b.transfer.transferring());
         EXPECT_EQ(b.show.model.DmxTiming, timing);
@@ -80,8 +81,8 @@ TEST(PlayUnitTransfer, ThreeStepsIn255Ticks)
         // Halted first, started last; the output timer stays off in between.
         ASSERT_EQ(b.show.bus.accesses.front(), (RecordingPortBus::Access{true, 0x120, 0})) << k;
         ASSERT_EQ(b.show.bus.accesses.back(), (RecordingPortBus::Access{false, 0x123, 0})) << k;
-        EXPECT_EQ(b.card(0x3F0, 16), (std::vector<std::uint8_t>{60, static_cast<std::uint8_t>(k), 30, 0, 1, 0, 0, 0,
-                                                                  0, 0, 0, 0, 0, 0, 0, 0}))
+        EXPECT_EQ(b.card(0x3F0, 16), (std::vector<std::uint8_t>{60, static_cast<std::uint8_t>(k), 30, 0, 1, 0, 0, 0, 0,
+                                                                0, 0, 0, 0, 0, 0, 0}))
             << k;
         const auto frame = b.card(0x400, 512);
         if (k == 1)

@@ -134,11 +134,11 @@ TEST(ColourWindow, ValueFieldKeyFilter)
         int beeps;
         std::optional<ColourControl> focus;
     } cases[] = {
-        {0, 49, "12", "", 0, {}},                                          // digit 1
-        {1, 8, "12", "", 0, {}},                                           // Backspace
-        {2, 65, "0", " Es sind nur Zahlen erlaubt!", 1, {}},              // a letter
-        {2, 189, "0", " Es sind nur Zahlen erlaubt!", 1, {}},             // minus
-        {3, 97, "0", " Es sind nur Zahlen erlaubt!", 1, {}},              // keypad 1
+        {0, 49, "12", "", 0, {}},                              // digit 1
+        {1, 8, "12", "", 0, {}},                               // Backspace
+        {2, 65, "0", " Es sind nur Zahlen erlaubt!", 1, {}},   // a letter
+        {2, 189, "0", " Es sind nur Zahlen erlaubt!", 1, {}},  // minus
+        {3, 97, "0", " Es sind nur Zahlen erlaubt!", 1, {}},   // keypad 1
         {1, 13, "12", "Bitte mit TAB weitergehen.", 0, ColourControl::ValueField2},
         {3, 13, "12", "Bitte mit TAB weitergehen.", 0, ColourControl::ApplyButton},
     };
@@ -166,9 +166,8 @@ TEST(ColourWindow, LeavingAValueFieldChecksTheRange)
         const char* fieldAfter;
         bool refused;
     } cases[] = {
-        {"256", 40, "0", true}, {"", 40, "0", true},     {"-1", 40, "0", true},
-        {"255", 255, "255", false}, {"12.5", 12, "12", false}, {"0", 0, "0", false},
-        {"7abc", 7, "7", false},
+        {"256", 40, "0", true},    {"", 40, "0", true},  {"-1", 40, "0", true},   {"255", 255, "255", false},
+        {"12.5", 12, "12", false}, {"0", 0, "0", false}, {"7abc", 7, "7", false},
     };
     for (const auto& c : cases) {
         ColourHarness h;
@@ -265,7 +264,8 @@ TEST(ColourWindow, StoreThenClickStoresAndASecondClickRecalls)
     h.window.txtUserColor_Click(5);
     EXPECT_FALSE(h.colourView.prompt);
     for (int plane = Red; plane <= White; ++plane)
-        EXPECT_EQ(h.model.ColourLevels[ShowModel::userColourIndex(6, plane)], (std::array<int, 4>{11, 0, 0, 44})[plane - 1]);
+        EXPECT_EQ(h.model.ColourLevels[ShowModel::userColourIndex(6, plane)],
+                  (std::array<int, 4>{11, 0, 0, 44})[plane - 1]);
     EXPECT_EQ(h.colourView.userColours[5], (Rgb{55, 44, 44}));
     EXPECT_EQ(h.colourView.number, "6");
     EXPECT_EQ(h.colourView.name, "Abendrot");

@@ -113,8 +113,7 @@ TEST(DmxTestWindow, TestModeEndsFromEverySide)
     DmxTestHarness closing;
     closing.presenter.ScrDMX_Change(1, 99);
     closing.presenter.Form_Unload({1, 2, 3, 4, 0});
-    EXPECT_FALSE(closing.model->hasState(StateFlag::TestMode | StateFlag::DmxMonitorOn |
-                                         StateFlag::DmxTestWindowOpen));
+    EXPECT_FALSE(closing.model->hasState(StateFlag::TestMode | StateFlag::DmxMonitorOn | StateFlag::DmxTestWindowOpen));
     EXPECT_EQ(closing.presenter.storedPlacement().height, 4);
 
     DmxTestHarness colour;  // the colour window and the sequencer call TestModeOff

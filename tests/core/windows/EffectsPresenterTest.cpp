@@ -200,9 +200,9 @@ TEST(EffectsPresenter, AnEffectThatDoesNotFitIsCutOnlyWhenTheUserSaysYes)
 
     const struct {
         const char* name;
-        int recorded;        // steps in the sequence before
+        int recorded;  // steps in the sequence before
         EffectsButton button;
-        bool animation;      // the 300-frame GIF, else a rainbow of 100 steps
+        bool animation;  // the 300-frame GIF, else a rainbow of 100 steps
         MessageAnswer answer;
         const char* question;
         int stepsAfter;

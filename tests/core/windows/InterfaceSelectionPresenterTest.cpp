@@ -79,7 +79,9 @@ TEST(InterfaceSelection, NetworkTabsEditStoreAndOpenTheirSettings)
         std::string status;  // label 3 when refused, else the title
     };
     const Case cases[] = {
-        {4, {{0, " 127.0.0.1 "}, {1, "12"}, {2, "150"}, {3, "Bühne links"}}, "6",
+        {4,
+         {{0, " 127.0.0.1 "}, {1, "12"}, {2, "150"}, {3, "Bühne links"}},
+         "6",
          "Linux: TINCTARA: sACN (E1.31) Universe 12 -> 127.0.0.1 opened"},
         {4, {{1, "64000"}}, "", "sACN-Universum muss zwischen 1 und 63999 liegen"},
         {4, {{2, "hoch"}}, "", "sACN-Priorität muss zwischen 0 und 200 liegen"},
@@ -91,9 +93,10 @@ TEST(InterfaceSelection, NetworkTabsEditStoreAndOpenTheirSettings)
         h.settings.values["TINCTARA/Interface/SacnUniverse"] = "5";
         RecordingSocketForDialog socket;
         NetworkOutput output(socket);
-        InterfaceRegistry registry{h.model, h.view, h.user, h.timer, h.messages,
-                                   InterfaceHardware{h.bus, h.usb, h.clock, h.system, h.folder.string(), &output,
-                                                     &h.settings}};
+        InterfaceRegistry registry{
+            h.model,    h.view,
+            h.user,     h.timer,
+            h.messages, InterfaceHardware{h.bus, h.usb, h.clock, h.system, h.folder.string(), &output, &h.settings}};
         InterfaceSelectionPresenter presenter{{h.model, h.view, h.timer, registry, h.settings, h.window}, h.dialog};
         presenter.Form_Load();
         presenter.tabs_ifselect_Click(c.tab);

@@ -18,7 +18,10 @@ using namespace testing;
 
 // A main window over fakes, with a program folder of its own.
 struct MainWindowHarness {
-    MainWindowHarness() { commands.silent = [this] { return model.hasState(StateFlag::SilentFileOp); }; }
+    MainWindowHarness()
+    {
+        commands.silent = [this] { return model.hasState(StateFlag::SilentFileOp); };
+    }
     ~MainWindowHarness() { std::filesystem::remove_all(folder); }
 
     void writeSettings(const std::string& text) { std::ofstream(folder / "TINCTARA.ini", std::ios::binary) << text; }
@@ -78,8 +81,12 @@ TEST(MainWindowStartUp, OperatingSystemVersions)
         const char* osName;
         std::int16_t nt;
     } cases[] = {
-        {0x0003, false, "", 0},         {0x0004, true, "Windows 9x", 0},  {0x0A04, true, "Windows 98SE", 0},
-        {0x0005, true, "Windows 2000", -1}, {0x0105, true, "Windows XP", -1}, {0x0205, true, "", -1},
+        {0x0003, false, "", 0},
+        {0x0004, true, "Windows 9x", 0},
+        {0x0A04, true, "Windows 98SE", 0},
+        {0x0005, true, "Windows 2000", -1},
+        {0x0105, true, "Windows XP", -1},
+        {0x0205, true, "", -1},
         {0x000A, true, "", 0},
     };
     for (const auto& c : cases) {
@@ -103,8 +110,9 @@ TEST(MainWindowStartUp, FirstRunShowsTheTwoSettingsMessagesAndKeepsDefaults)
     std::ofstream(main.folder / "TINCT_D.MSG", std::ios::binary) << "96=Auswahl\r\n";
     ASSERT_TRUE(main.presenter.Form_Load());
 
-    EXPECT_EQ(main.messageTexts(), (std::vector<std::string>{"Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]",
-                                                             "Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]"}));
+    EXPECT_EQ(main.messageTexts(),
+              (std::vector<std::string>{"Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]",
+                                        "Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]"}));
     EXPECT_EQ(main.messages[96], "Auswahl");
     EXPECT_EQ(main.model.ChannelCount, 100);
     EXPECT_EQ(main.model.TimingBlockPending, 1);
@@ -123,7 +131,9 @@ TEST(MainWindowStartUp, EmptySettingsFileIsAFirstRunBlankOrOversizedOneFailsOnce
         off_t sparseSize;
         std::vector<std::string> messages;
     } cases[] = {
-        {"0 bytes", "", 0,
+        {"0 bytes",
+         "",
+         0,
          {"Fehler beim laden der TINCTARA.ini im Abschnitt [DMXINI]",
           "Fehler beim laden der TINCTARA.ini im Abschnitt [WINDOWSPOS]"}},
         {"blanks", " \r\n\r\n\t", 0, {"Fehler beim Laden der TINCTARA.INI"}},
@@ -154,15 +164,12 @@ TEST(MainWindowStartUp, ReloadsTheLastShow)
         {"scene and sequence: only the sequence",
          StateFlag::AutoLoad | StateFlag::WallWindowOpen,
          {"a.CFG", "b.CSC", "c.CSQ", "d.CCT"},
-         {{'l', DocumentKind::Config, true}, {'l', DocumentKind::Sequence, true}, {'l', DocumentKind::ColourTable, true}},
+         {{'l', DocumentKind::Config, true},
+          {'l', DocumentKind::Sequence, true},
+          {'l', DocumentKind::ColourTable, true}},
          {WindowKind::Wall},
          0},
-        {"scene alone",
-         StateFlag::AutoLoad,
-         {"", "b.CSC", "", ""},
-         {{'l', DocumentKind::Scene, true}},
-         {},
-         0},
+        {"scene alone", StateFlag::AutoLoad, {"", "b.CSC", "", ""}, {{'l', DocumentKind::Scene, true}}, {}, 0},
         {"without AutoLoad: configuration and windows only",
          StateFlag::OptionsWindowOpen | StateFlag::WallWindowOpen | StateFlag::PatchWindowOpen |
              StateFlag::SequencerWindowOpen | StateFlag::ColourWindowOpen | StateFlag::DmxTestWindowOpen |
@@ -368,9 +375,10 @@ TEST(MainWindowExit, CloseStoresPlacementAndStateWord)
     const auto sections = readSettingsFile((main.folder / "TINCTARA.ini").string());
     ASSERT_TRUE(sections.options.values && sections.windowPositions.values);
     EXPECT_EQ(sections.options.values->savedOptions, StateFlag::AutoLoad | StateFlag::WallWindowOpen);
-    const std::array<std::int32_t, 5> window1{(*sections.windowPositions.values)[0], (*sections.windowPositions.values)[10],
-                                              (*sections.windowPositions.values)[20], (*sections.windowPositions.values)[30],
-                                              (*sections.windowPositions.values)[40]};
+    const std::array<std::int32_t, 5> window1{
+        (*sections.windowPositions.values)[0], (*sections.windowPositions.values)[10],
+        (*sections.windowPositions.values)[20], (*sections.windowPositions.values)[30],
+        (*sections.windowPositions.values)[40]};
     EXPECT_EQ(window1, (std::array<std::int32_t, 5>{100, 200, 8000, 6000, 2}));
 }
 

@@ -44,16 +44,14 @@ TEST(NewWallDialog, OpensWithDefaultsOrTheCurrentWall)
     DialogHarness fresh;
     fresh.dialog.Form_Load();
     EXPECT_EQ(fresh.dialogView.caption, "BUEHNE.CFGWandeinstellungen ");
-    EXPECT_EQ(fresh.dialogView.fields,
-              (std::array<std::string, 7>{"Wandname", "10", "5", "600", "1200", "100", "50"}));
+    EXPECT_EQ(fresh.dialogView.fields, (std::array<std::string, 7>{"Wandname", "10", "5", "600", "1200", "100", "50"}));
     EXPECT_EQ(fresh.user.busyPointer, (std::vector<bool>{true, false}));
 
     DialogHarness existing;
     existing.model.WallName = fixedLength("Bühne", WallNameLength);
     existing.buildWall(3, 2);
     existing.dialog.Form_Load();
-    EXPECT_EQ(existing.dialogView.fields,
-              (std::array<std::string, 7>{"Bühne", "3", "2", "600", "1200", "80", "6"}));
+    EXPECT_EQ(existing.dialogView.fields, (std::array<std::string, 7>{"Bühne", "3", "2", "600", "1200", "80", "6"}));
     EXPECT_EQ(existing.dialogView.status, "Bitte geben Sie die entsprechenden Werte ein");
 }
 
@@ -91,11 +89,13 @@ TEST(NewWallDialog, RefusesMoreThan121AndNoElements)
         const char* status;
         bool built;
     } cases[] = {
-        {"11", "12", "Diese Version von DMX-TINCTARA unterstüzt nur bis zu 121 Elemente Maximal. Bitte ändern Sie die "
-                     "Anzahl Horizontaler und Vertikaler Elemente. ",
+        {"11", "12",
+         "Diese Version von DMX-TINCTARA unterstüzt nur bis zu 121 Elemente Maximal. Bitte ändern Sie die "
+         "Anzahl Horizontaler und Vertikaler Elemente. ",
          false},
-        {"0", "7", "Eine Wand kann nicht aus 0 Elementen bestehen. Bitte ändern Sie die Anzahl Horizontaler und "
-                   "Vertikaler Elemente. ",
+        {"0", "7",
+         "Eine Wand kann nicht aus 0 Elementen bestehen. Bitte ändern Sie die Anzahl Horizontaler und "
+         "Vertikaler Elemente. ",
          false},
         {"11", "11", "", true},
     };

@@ -77,9 +77,11 @@ TEST(Options, FieldChecks)
         const char* shown;
         bool warning;
     } cases[] = {
-        {BreakField, "70", "70", true},       {BreakField, "50", "64", true},     {BreakField, "200", "180", false},
-        {StartByteField, "1", "1", true},     {StartByteField, "0", "0", false},  {StartByteField, "300", "255", true},
-        {ChannelsField, "600", "512", false}, {InterDigitField, "50", "44", false}, {IdleField, "999", "255", false},
+        {BreakField, "70", "70", true},       {BreakField, "50", "64", true},
+        {BreakField, "200", "180", false},    {StartByteField, "1", "1", true},
+        {StartByteField, "0", "0", false},    {StartByteField, "300", "255", true},
+        {ChannelsField, "600", "512", false}, {InterDigitField, "50", "44", false},
+        {IdleField, "999", "255", false},
     };
     for (const auto& c : cases) {
         OptionsHarness h;

@@ -134,7 +134,7 @@ TEST(PatchWindow, ClashRuleWarnsAndStoresAllTheSame)
         int beeps;
     } cases[] = {
         {"9", "Kanal ist bereits von diesem Element belegt!", 0},  // red of element 3
-        {"26", "Kanal ist bereits von Element 7 belegt!", 1},     // green of element 7
+        {"26", "Kanal ist bereits von Element 7 belegt!", 1},      // green of element 7
         {"300", "", 0},
     };
     for (const auto& c : cases) {

@@ -38,8 +38,8 @@ TEST(Sequencer, RecordThreeStepsAndStepThroughThemBothWays)
     SequencerHarness h;
     h.recordRed(10);
     EXPECT_TRUE(h.model.hasState(StateFlag::SequencePresent));
-    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged |
-                                    DocumentFlag::SceneChanged));
+    EXPECT_TRUE(
+        h.model.hasDocument(DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged | DocumentFlag::SceneChanged));
     EXPECT_EQ(h.view.lastLabel(), "Szene in die Sequenz aufgenommen.");
     h.view.sequencerFields[1] = "70";
     h.view.sequencerFields[2] = "3";

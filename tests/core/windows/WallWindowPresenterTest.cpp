@@ -132,10 +132,9 @@ TEST(WallWindow, ArrowKeysMoveTheFocusCellWithinTheWall)
         int key;
         int expected;  // element that has the focus afterwards, 0: not the wall's key
     } cases[] = {
-        {6, Left, 5},    {6, Right, 7},  {6, Up, 2},      {6, Down, 10},
-        {5, Left, 5},    {8, Right, 8},  {3, Up, 3},      {15, Down, 15},  // edges keep the focus
-        {4, Right, 4},   {13, Left, 13}, {16, Down, 16},  {1, Up, 1},
-        {6, Tab, 0},
+        {6, Left, 5},  {6, Right, 7},  {6, Up, 2},     {6, Down, 10}, {5, Left, 5},
+        {8, Right, 8}, {3, Up, 3},     {15, Down, 15},  // edges keep the focus
+        {4, Right, 4}, {13, Left, 13}, {16, Down, 16}, {1, Up, 1},    {6, Tab, 0},
     };
     for (const Case& c : cases) {
         WallHarness h;

@@ -37,8 +37,7 @@ TEST(WindowFitTest, MainWindowLandsWhollyOnTheFreeScreenArea)
 
 TEST(WindowFitTest, DefaultSizeIsCutToASmallScreen)
 {
-    EXPECT_EQ(FitMainWindow({50, 50, 5000, 5000}, {0, 0, 800, 600}, 1024, 720, 10, 30),
-              (PixelRect{0, 0, 790, 570}));
+    EXPECT_EQ(FitMainWindow({50, 50, 5000, 5000}, {0, 0, 800, 600}, 1024, 720, 10, 30), (PixelRect{0, 0, 790, 570}));
 }
 
 TEST(WindowFitTest, ChildWindowIsKeptInsideTheWorkArea)
@@ -83,7 +82,10 @@ TEST(WindowFitTest, WindowsWithoutAPlaceCascadeBesideTheWall)
         {"nothing open", {}, {}, {0, 0}},
         {"two cascaded", {}, {{0, 0, 300, 200}, {24, 24, 300, 200}}, {48, 48}},
         {"a window a few pixels below a step keeps its title bar", {}, {{3, 2, 300, 200}}, {48, 48}},
-        {"a gap would cover the title bar of the window after it", {}, {{0, 0, 300, 200}, {48, 48, 300, 200}}, {72, 72}},
+        {"a gap would cover the title bar of the window after it",
+         {},
+         {{0, 0, 300, 200}, {48, 48, 300, 200}},
+         {72, 72}},
         {"no room further down: on along the lower edge",
          {},
          {{0, 0, 300, 650}, {24, 24, 300, 650}},
@@ -95,10 +97,7 @@ TEST(WindowFitTest, WindowsWithoutAPlaceCascadeBesideTheWall)
         {"wall at the left", WallAtLeft, {}, {400, 0}},
         {"the second window a step down and right", WallAtLeft, {{400, 0, 300, 200}}, {424, 24}},
         {"the third", WallAtLeft, {{400, 0, 300, 200}, {424, 24, 300, 200}}, {448, 48}},
-        {"a window placed by the user beside the wall is stepped over",
-         WallAtLeft,
-         {{410, 10, 300, 200}},
-         {448, 48}},
+        {"a window placed by the user beside the wall is stepped over", WallAtLeft, {{410, 10, 300, 200}}, {448, 48}},
         {"a wide window goes on down the right edge",
          WallAtLeft,
          {{400, 0, 600, 200}, {424, 24, 600, 200}},
@@ -111,10 +110,7 @@ TEST(WindowFitTest, WindowsWithoutAPlaceCascadeBesideTheWall)
         {"wall as wide as the area: below it", {0, 0, 1024, 300}, {}, {0, 300}},
         {"below it, the second a step on", {0, 0, 1024, 300}, {{0, 300, 300, 200}}, {24, 324}},
         {"wall filling the area: over it at the right edge, its title bar free", {0, 0, 1024, 690}, {}, {724, 24}},
-        {"wall filling the area, the second below the first",
-         {0, 0, 1024, 690},
-         {{724, 24, 300, 200}},
-         {724, 48}},
+        {"wall filling the area, the second below the first", {0, 0, 1024, 690}, {{724, 24, 300, 200}}, {724, 48}},
         {"small screen, no room beside the wall: as far right as it fits",
          {0, 0, 300, 400},
          {},
