@@ -6,7 +6,7 @@ set -euo pipefail
 # qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs) for the program.
 # xvfb, xauth, xdotool, dbus-daemon, at-spi2-core, python3-pyatspi: the check that reads
 # the running program over the accessibility bus.
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang clang-format
           ola curl iproute2 qt6-websockets-dev libqrencode-dev
           chromium chromium-driver python3-selenium
           libstb-dev libgif-dev libpng-dev pkg-config
