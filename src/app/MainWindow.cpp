@@ -165,7 +165,7 @@ void MainWindow::buildMenus()
 
     QMenu* dmx = addMenu(nullptr, "mnuDMX", "&DMX");
     addEntry(dmx, "mnuDMXInit", "Karte &initialisieren", QKeySequence(Qt::CTRL | Qt::Key_I),
-             [&p] { p.interfaces().mnuDMXInit(); });
+             [&p] { p.presenter().mnuDMXInit(); });
     QAction* start = addEntry(dmx, "mnuDMXStart", "DMX Start", {},
                               [&p] { DmxStart(p.model(), p.view(), p.outputTimer(), p.ports()); });
     QAction* stop =

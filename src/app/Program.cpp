@@ -40,12 +40,12 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(
         MainWindowServices{*model_, view_, user_, sender_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings,
-                           *setup_.system, messages_, setup_.programFolder});
+                           *setup_.system, messages_, setup_.programFolder, [this] { engine_->AutoXmit(); }});
     sequencer_ = std::make_unique<SequencerPresenter>(
         SequencerPresenter::Services{*model_, view_, user_, sender_, *engine_, *presenter_, *selection_, ports_});
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
+    engine_->watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
-    interfaces_->attachWindow(mainWindow_.get(), [this] { engine_->AutoXmit(); });
     // The sender's thread asks for each tick through an eventfd; the tick runs here,
     // on the UI thread, between window events, and the wall shows it in the same pass.
     tickNotifier_ = std::make_unique<QSocketNotifier>(tickRequests_.fd(), QSocketNotifier::Read);

@@ -64,11 +64,6 @@ void ShowViewHub::setSequencerTurboField(std::string_view text)
         sequencer_->setTurboField(text);
 }
 
-std::string ShowViewHub::monitorChannelText(int row) const
-{
-    return dmxTest_ ? dmxTest_->channelText(row) : std::string();
-}
-
 void ShowViewHub::setMonitorValue(int row, int level)
 {
     if (dmxTest_)

@@ -57,7 +57,6 @@ public:
     void setSequencerCaption(std::string_view caption) override;
     void setSequencerTimeFieldsEnabled(bool enabled) override;
     void setSequencerTurboField(std::string_view text) override;
-    std::string monitorChannelText(int row) const override;
     void setMonitorValue(int row, int level) override;
     void setTestWindowLook(const TestWindowLook& look) override;
 

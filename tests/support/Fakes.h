@@ -35,7 +35,6 @@ public:
     void placeWallWindowFromPositions() override { ++wallPlacedFromPositions; }
     void setSequencerLabel(std::string_view text) override { labels.emplace_back(text); }
     void setSequencerField(int index, std::string_view text) override { sequencerFields.at(index) = text; }
-    std::string monitorChannelText(int row) const override { return monitorChannels.at(row); }
     void setMonitorValue(int row, int level) override { monitorValues.at(row) = level; }
     void setTestWindowLook(const TestWindowLook& look) override { testLooks.push_back(look); }
     void setChildWindowEnabled(ChildWindow window, bool enabled) override
@@ -74,7 +73,6 @@ public:
     std::string wallCaption;
     std::pair<double, double> wallSize{0, 0};
     int wallPlacedFromPositions = 0;
-    std::array<std::string, 8> monitorChannels{"1", "2", "3", "4", "5", "6", "7", "8"};
     std::array<int, 8> monitorValues{-1, -1, -1, -1, -1, -1, -1, -1};
     std::vector<TestWindowLook> testLooks;
     std::vector<std::pair<ChildWindow, bool>> childWindowCalls;

@@ -74,12 +74,6 @@ InterfaceRegistry::InterfaceRegistry(ShowModel& model, ShowView& view, UserInter
 {
 }
 
-void InterfaceRegistry::attachWindow(MainWindowView* window, std::function<void()> outputTick)
-{
-    window_ = window;
-    outputTick_ = std::move(outputTick);
-}
-
 const std::string& InterfaceRegistry::statusText(int type) const
 {
     return type >= 0 && type < InterfaceKinds ? InterfaceStatusText[type] : noText;
@@ -291,30 +285,6 @@ void InterfaceRegistry::delay()
             return;
         std::this_thread::yield();
     }
-}
-
-void InterfaceRegistry::mnuDMXInit()
-{
-    if (hardware_.system.previousInstanceRunning()) {
-        user_.beep();
-        user_.messageBox("Dieses Programm wird zum 2. Mal ausgeführt. DMX-TINCTARA darf auf einem Rechner nicht "
-                         "mehr als einmal mit DMX-Ausgabe ausgeführt werden. Interfaceunterstützung wird "
-                         "deaktiviert.",
-                         "TINCTARA", MessageButtons::Ok, MessageIcon::None);
-        view_.setDmxStartStopEnabled(false);
-        const std::int16_t last = model_.OsIsNt ? 3 : 5;
-        for (std::int16_t type = 1; type <= last; ++type)
-            ClosePort(type);
-    } else {
-        const std::int16_t last = model_.OsIsNt ? 3 : 5;
-        for (std::int16_t type = 1; type <= last; ++type)
-            OpenPort(type);
-        if (window_)
-            window_->openWindow(WindowKind::InterfaceSelection);
-        view_.closeInfoWindow();
-    }
-    if (outputTick_)
-        outputTick_();
 }
 
 }  // namespace tinctara

@@ -11,11 +11,9 @@
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
-#include "windows/MainWindowView.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace tinctara {
@@ -39,8 +37,9 @@ struct InterfaceHardware {
     DmxSender* sender = nullptr;
 };
 
-// Which interface kinds were found, their status texts, the procedures that
-// open and close one kind, and the init command of the DMX menu.
+// Which interface kinds were found, their status texts and the procedures that
+// open and close one kind. The init command of the DMX menu, which searches
+// every kind, is the main window's.
 class InterfaceRegistry {
 public:
     // Without hardware: every search finds nothing.
@@ -48,10 +47,6 @@ public:
                       const MessageTable& messages);
     InterfaceRegistry(ShowModel& model, ShowView& view, UserInteraction& user, OutputTimer& timer,
                       const MessageTable& messages, InterfaceHardware hardware);
-
-    // The init command shows the selection dialog through the main window and
-    // runs one output tick at its end.
-    void attachWindow(MainWindowView* window, std::function<void()> outputTick);
 
     // Searches for and initialises one interface kind.
     void OpenPort(std::int16_t type);
@@ -61,9 +56,6 @@ public:
     void ReportFailure(std::int16_t& type);
     // Waits until the time of day moves on to its next second.
     void delay();
-
-    // "Karte &initialisieren": searches every kind and lets the user choose.
-    void mnuDMXInit();
 
     // Status text of a kind; an out-of-range kind has none.
     const std::string& statusText(int type) const;
@@ -102,8 +94,6 @@ private:
     OutputTimer& timer_;
     const MessageTable& messages_;
     InterfaceHardware hardware_;
-    MainWindowView* window_ = nullptr;
-    std::function<void()> outputTick_;
 };
 
 }  // namespace tinctara

@@ -15,8 +15,6 @@ namespace tinctara {
 
 namespace {
 
-inline constexpr int MonitorRows = 8;
-
 // A blend time of 0 can only come from a file; such a fade is one tick long.
 std::uint16_t effectiveBlendTime(std::uint16_t blendTime) { return blendTime == 0 ? 1 : blendTime; }
 
@@ -157,11 +155,11 @@ void OutputEngine::refreshMonitorRows()
     if (!model_.hasState(StateFlag::DmxMonitorOn))
         return;
     for (int row = 0; row < MonitorRows; ++row) {
-        const double channel = roundHalfEven(numericValue(view_.monitorChannelText(row)));
+        const int channel = (*monitored_)[row];
         // A row whose channel field holds no valid channel keeps its old value.
         if (channel < 1 || channel > DmxChannels)
             continue;
-        view_.setMonitorValue(row, monitorLevel(static_cast<int>(channel)));
+        view_.setMonitorValue(row, monitorLevel(channel));
     }
 }
 

@@ -9,9 +9,15 @@
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
 
+#include <array>
 #include <memory>
 
 namespace tinctara {
+
+inline constexpr int MonitorRows = 8;
+// The channels whose levels the DMX test window's monitor rows show; 0 for a
+// row whose field holds no channel (the row keeps the level it shows).
+using MonitoredChannels = std::array<int, MonitorRows>;
 
 // The devices a tick may hand its frame to.
 struct OutputDevices {
@@ -54,6 +60,10 @@ public:
     // The destination the builds write to for an interface type (none for 0).
     FrameDestination& destinationFor(int interfaceType);
 
+    // The channels the monitor rows read back, held by the DMX test window's
+    // presenter; until it is set, channels 1 to 8.
+    void watchChannels(const MonitoredChannels& channels) { monitored_ = &channels; }
+
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
     void buildFrame(FrameDestination& destination);
@@ -71,6 +81,8 @@ private:
     ByteFrameDestination byteFrame_;
     WideFrameDestination wideFrame_;
     NoDestination noDestination_;
+    static constexpr MonitoredChannels FirstChannels{1, 2, 3, 4, 5, 6, 7, 8};
+    const MonitoredChannels* monitored_ = &FirstChannels;
     std::unique_ptr<DmxSender> ownSender_;  // when none was given
     DmxSender& sender_;
     // Whether a frame was built since the interface opened: until one was,

@@ -64,9 +64,8 @@ public:
     virtual void setSequencerLabel(std::string_view /*text*/) {}
     virtual void setSequencerField(int /*index*/, std::string_view /*text*/) {}
 
-    // DMX test window: channel field text of a monitor row, its read-back value,
-    // and the window's look in and out of test mode.
-    virtual std::string monitorChannelText(int row) const { return std::to_string(row + 1); }
+    // DMX test window: the read-back value of a monitor row, and the window's
+    // look in and out of test mode.
     virtual void setMonitorValue(int /*row*/, int /*level*/) {}
     virtual void setTestWindowLook(const TestWindowLook& /*look*/) {}
 

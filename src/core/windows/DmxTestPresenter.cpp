@@ -14,7 +14,7 @@ DmxTestPresenter::DmxTestPresenter(ShowModel& model, UserInteraction& user, Sele
     : model_(model), user_(user), selection_(selection)
 {
     for (int row = 0; row < DmxTestText::Rows; ++row) {
-        channels_[row] = std::to_string(row + 1);
+        setChannel(row, std::to_string(row + 1));
         values_[row] = "0";
     }
     look_ = {DmxTestText::InitialStatus, false, StatusText::TestModeStartCaption};
@@ -98,7 +98,7 @@ bool DmxTestPresenter::txtPatch_KeyPress(int row, int characterCode)
     const bool accepted = (characterCode >= '0' && characterCode <= '9') || characterCode == 8 || characterCode == 13 ||
                           characterCode == 16;
     if (!accepted) {
-        channels_[row] = "";
+        setChannel(row, "");
         if (view_)
             view_->setChannelField(row, "");
         user_.beep();
@@ -114,7 +114,7 @@ void DmxTestPresenter::txtPatch_Change(int row, std::string_view text)
 {
     if (row < 0 || row >= DmxTestText::Rows)
         return;
-    channels_[row] = text;
+    setChannel(row, std::string(text));
     model_.clearState(StateFlag::DmxMonitorOn);  // no read-back while a channel is being typed
 }
 
@@ -125,7 +125,7 @@ void DmxTestPresenter::txtPatch_LostFocus(int row)
     const double channel = numericValue(channels_[row]);
     if (channel < 1 || channel > DmxChannels) {
         setLook({"Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.", look_.testModeBackground, look_.buttonCaption});
-        channels_[row] = std::to_string(row + 1);
+        setChannel(row, std::to_string(row + 1));
         if (view_)
             view_->setChannelField(row, channels_[row]);
         user_.beep();
@@ -133,9 +133,12 @@ void DmxTestPresenter::txtPatch_LostFocus(int row)
     model_.setState(StateFlag::DmxMonitorOn);
 }
 
-std::string DmxTestPresenter::channelText(int row) const
+void DmxTestPresenter::setChannel(int row, std::string text)
 {
-    return row >= 0 && row < DmxTestText::Rows ? channels_[row] : std::string();
+    // Read once here, not by the engine on every tick.
+    const double channel = roundHalfEven(numericValue(text));
+    monitored_[row] = channel >= 1 && channel <= DmxChannels ? static_cast<int>(channel) : 0;
+    channels_[row] = std::move(text);
 }
 
 void DmxTestPresenter::setMonitorValue(int row, int level)

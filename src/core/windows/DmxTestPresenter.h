@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/OutputEngine.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
@@ -13,7 +14,7 @@
 namespace tinctara {
 
 namespace DmxTestText {
-inline constexpr int Rows = 8;
+inline constexpr int Rows = MonitorRows;
 inline constexpr const char* Caption = "DMX Test";
 inline constexpr const char* ChannelTip = "DMX - Kanal auf den sich der Faderwert und DMX Out bezieht";
 inline constexpr const char* ValueTip = "Wert im RAM der DMX - Karte  ";
@@ -63,7 +64,7 @@ public:
     void txtPatch_LostFocus(int row);
 
     // For the output engine's monitor and for TestModeOff.
-    std::string channelText(int row) const;
+    const MonitoredChannels& monitoredChannels() const { return monitored_; }
     void setMonitorValue(int row, int level);
     void setLook(const TestWindowLook& look);
 
@@ -72,12 +73,15 @@ public:
 
 private:
     void enterTestMode();
+    // A channel field's text, and the channel the monitor reads for it.
+    void setChannel(int row, std::string text);
 
     ShowModel& model_;
     UserInteraction& user_;
     Selection& selection_;
     DmxTestView* view_ = nullptr;
     std::array<std::string, DmxTestText::Rows> channels_;
+    MonitoredChannels monitored_{};
     std::array<std::string, DmxTestText::Rows> values_;
     std::array<int, DmxTestText::Rows> faders_{};
     TestWindowLook look_;

@@ -361,4 +361,28 @@ void MainWindowPresenter::mnuHilfe_Click()
     (void)services_.system.openDocument(services_.programFolder + "/tinctara.doc");
 }
 
+void MainWindowPresenter::mnuDMXInit()
+{
+    InterfaceRegistry& interfaces = services_.interfaces;
+    // Types 4 and 5, the library cards, are searched only outside NT.
+    const std::int16_t last = model_.OsIsNt ? Interface::UsbInterface : Interface::PciCard7304;
+    if (services_.system.previousInstanceRunning()) {
+        services_.user.beep();
+        services_.user.messageBox("Dieses Programm wird zum 2. Mal ausgeführt. DMX-TINCTARA darf auf einem Rechner "
+                                  "nicht mehr als einmal mit DMX-Ausgabe ausgeführt werden. Interfaceunterstützung "
+                                  "wird deaktiviert.",
+                                  "TINCTARA", MessageButtons::Ok, MessageIcon::None);
+        services_.view.setDmxStartStopEnabled(false);
+        for (std::int16_t type = 1; type <= last; ++type)
+            interfaces.ClosePort(type);
+    } else {
+        for (std::int16_t type = 1; type <= last; ++type)
+            interfaces.OpenPort(type);
+        services_.window.openWindow(WindowKind::InterfaceSelection);
+        services_.view.closeInfoWindow();
+    }
+    if (services_.outputTick)
+        services_.outputTick();
+}
+
 }  // namespace tinctara

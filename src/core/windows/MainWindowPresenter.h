@@ -10,6 +10,7 @@
 #include "windows/MainWindowView.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tinctara {
@@ -26,6 +27,8 @@ struct MainWindowServices {
     SystemInfo& system;
     MessageTable& messages;
     std::string programFolder;
+    // One output tick, run at the end of the interface search.
+    std::function<void()> outputTick = {};
 };
 
 // The logic of the main window MDIHaupt: start-up, the settings file, the
@@ -44,6 +47,8 @@ public:
     void mnuBeenden_Click();
     void mnuWandLoeschen_Click();
     void mnuHilfe_Click();
+    // "Karte &initialisieren": searches every interface kind and lets the user choose.
+    void mnuDMXInit();
 
     // Asks about unsaved work of one kind, may save it; true means Cancel.
     bool ConfirmUnsaved(DocumentKind kind) override;

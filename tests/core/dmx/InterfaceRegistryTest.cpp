@@ -111,7 +111,7 @@ TEST(InterfaceRegistry, InitCommandSearchesEveryKindThenLetsTheUserChoose)
         h.model.OsIsNt = nt ? -1 : 0;
         h.bus.identities = {1, 1};
         h.usb.result = 12;
-        h.registry.mnuDMXInit();
+        h.mainWindow.mnuDMXInit();
         EXPECT_EQ(h.searches(), nt ? 3 : 5) << "types 4 and 5 are searched only outside NT";
         EXPECT_TRUE(h.registry.isPresent(1));
         EXPECT_FALSE(h.registry.isPresent(2));  // the same card, loaded with the 7301C image, says 1
@@ -129,7 +129,7 @@ TEST(InterfaceRegistry, SecondCopyOfTheProgramGetsNoInterface)
     h.system.previousInstance = true;
     h.registry.InterfacePresent = {0, 1, 1, 1, 0, 0};
     h.usb.result = 1;
-    h.registry.mnuDMXInit();
+    h.mainWindow.mnuDMXInit();
     EXPECT_EQ(h.user.beeps, 1);
     ASSERT_EQ(h.user.messages.size(), 1u);
     EXPECT_EQ(h.user.messages[0].text,

@@ -4,6 +4,7 @@
 #include "files/MessageFile.h"
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "windows/MainWindowPresenter.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -45,7 +46,6 @@ public:
         messages[96] = "TINCTARA - Interface-Auswahl";
         for (int n : {119, 120, 121, 122, 123, 127, 128, 129, 130, 136, 137, 138})
             messages[n] = "M" + std::to_string(n);
-        registry.attachWindow(&window, [this] { ++ticks; });
     }
     ~RegistryHarness()
     {
@@ -101,6 +101,11 @@ public:
     InterfaceRegistry registry{
         model, view,     user,
         timer, messages, InterfaceHardware{bus, usb, clock, system, folder.string(), nullptr, nullptr, &sender}};
+    // The main window's init command searches through the registry.
+    FakeShowCommands commands;
+    FakeSettingsStore settings;
+    MainWindowPresenter mainWindow{{model, view, user, timer, window, commands, registry, settings, system, messages,
+                                    folder.string(), [this] { ++ticks; }}};
 };
 
 }  // namespace tinctara::testing

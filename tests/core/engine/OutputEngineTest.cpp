@@ -315,7 +315,8 @@ TEST(OutputEngine, MonitorRowsShowTheLevelsLastSent)
     usb.buildWall(1, 1);
     usb.setElement(1, 11, 22, 33, 44);
     usb.model.InterfaceType = Interface::UsbInterface;
-    usb.view.monitorChannels = {"1", "4", "600", "abc", " 2", "512", "0", "3"};
+    const MonitoredChannels channels{1, 4, 0, 0, 2, 512, 0, 3};  // 0: the row's field holds no channel
+    usb.engine.watchChannels(channels);
     usb.tick();
     EXPECT_EQ(usb.view.monitorValues, (std::array<int, 8>{-1, -1, -1, -1, -1, -1, -1, -1}));  // monitor off
     usb.model.setState(StateFlag::DmxMonitorOn);

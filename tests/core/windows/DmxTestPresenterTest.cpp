@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace tinctara {
 namespace {
 
@@ -20,11 +23,11 @@ public:
     int focused = -1;
 };
 
-// The test window's state as the program wires it: the engine's monitor and
-// TestModeOff reach the presenter through the show's view.
+// The test window's state as the program wires it: the engine reads the
+// monitored channels the presenter holds; its read-back and TestModeOff reach
+// the presenter through the show's view.
 struct RoutedView : testing::RecordingView {
     DmxTestPresenter* presenter = nullptr;
-    std::string monitorChannelText(int row) const override { return presenter->channelText(row); }
     void setMonitorValue(int row, int level) override { presenter->setMonitorValue(row, level); }
     void setTestWindowLook(const TestWindowLook& look) override { presenter->setLook(look); }
 };
@@ -36,6 +39,7 @@ struct DmxTestHarness {
         view.presenter = &presenter;
         presenter.attachView(&window);
         presenter.Form_Load();
+        engine.watchChannels(presenter.monitoredChannels());
     }
     std::unique_ptr<ShowModel> model = std::make_unique<ShowModel>();
     RoutedView view;
@@ -91,13 +95,23 @@ TEST(DmxTestWindow, ChannelFieldRules)
         h.presenter.txtPatch_Change(2, c.typed);
         EXPECT_FALSE(h.model->hasState(StateFlag::DmxMonitorOn)) << c.typed;
         h.presenter.txtPatch_LostFocus(2);
-        EXPECT_EQ(h.presenter.channelText(2), c.after) << c.typed;
+        EXPECT_EQ(h.presenter.monitoredChannels()[2], std::stoi(c.after)) << c.typed;
+        if (c.refused)
+            EXPECT_EQ(h.window.channels[2], c.after) << "the field is reset: " << c.typed;
         EXPECT_TRUE(h.model->hasState(StateFlag::DmxMonitorOn)) << c.typed;
         if (c.refused) {
             EXPECT_EQ(h.window.look.status, "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.") << c.typed;
             EXPECT_EQ(h.user.beeps, 1) << c.typed;
         }
     }
+    // What the monitor reads for a field's text: 0 where it names no channel.
+    const std::pair<const char*, int> read[] = {{"600", 0}, {"abc", 0}, {" 2", 2}, {"0", 0}, {"4.5", 4}, {"512", 512}};
+    for (const auto& [text, channel] : read) {
+        DmxTestHarness typing;
+        typing.presenter.txtPatch_Change(6, text);
+        EXPECT_EQ(typing.presenter.monitoredChannels()[6], channel) << text;
+    }
+
     DmxTestHarness h;
     EXPECT_FALSE(h.presenter.txtPatch_KeyPress(4, 'x'));
     EXPECT_EQ(h.window.channels[4], "");
