@@ -56,7 +56,7 @@ enum Function : uint32_t {
 };
 
 // Function number of a code in either form; nothing for codes outside the table.
-inline std::optional<uint32_t> functionOf(uint32_t code)
+constexpr std::optional<uint32_t> functionOf(uint32_t code)
 {
     uint32_t n = 0;
     if (code >= fullCode(0) && code <= fullCode(255) && (code & 3u) == 0)
@@ -93,7 +93,7 @@ struct Sizes {
     uint32_t in;
     uint32_t out;
 };
-inline std::optional<Sizes> fixedSizes(uint32_t n)
+constexpr std::optional<Sizes> fixedSizes(uint32_t n)
 {
     switch (n) {
     case MapMemory:

@@ -1,5 +1,7 @@
 #include "Server.h"
 
+#include "Operations.h"
+
 #include "protocol/Protocol.h"
 
 #include <fcntl.h>
@@ -28,39 +30,11 @@ namespace {
 
 namespace p = protocol;
 
-constexpr uint32_t maxMapLength = 16u << 20;
-constexpr uint32_t minLockedSize = 64;
-constexpr uint64_t portSpace = 0x10000;
-// Mappings are named by 32-bit physical addresses on the library's side.
-constexpr uint64_t physicalSpace = 0x100000000ull;
-
 int64_t nowMs()
 {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-
-bool isEventFd(int fd)
-{
-    char link[64];
-    char target[64] = {};
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t n = readlink(link, target, sizeof target - 1);
-    return n > 0 && std::strcmp(target, "anon_inode:[eventfd]") == 0;
-}
-
-void signalEvent(int fd)
-{
-    const uint64_t one = 1;
-    (void)!::write(fd, &one, sizeof one);
-}
-
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
 }
 
 bool send(int socket, uint32_t op, uint32_t status, const std::vector<unsigned char>& data, int fd)
@@ -461,236 +435,21 @@ Server::Answer Server::handle(int clientFd, const unsigned char* message, size_t
     return answer;
 }
 
+// Checked in front of the operation table, then done by the operation's handler.
 Server::Answer Server::control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength,
                                uint32_t outLength, int& fd)
 {
-    Answer answer;
-    const std::optional<uint32_t> function = p::functionOf(code);
-    if (!function) {
-        answer.status = p::UnknownCode;
+    const Admission admission = admit(code, client, in, inLength, outLength, fd);
+    if (admission.status != p::Ok) {
+        Answer answer;
+        answer.status = admission.status;
         return answer;
     }
-    const uint32_t n = *function;
-
-    // Lengths first: nothing is touched for a request of the wrong shape.
-    const uint32_t element = p::fifoElementSize(n);
-    if (element != 0) {
-        const uint64_t expected =
-            inLength >= p::fifoHeaderSize ? p::fifoHeaderSize + uint64_t(p::get32(in + 4)) * element : 0;
-        if (inLength < p::fifoHeaderSize || inLength != expected || outLength != expected) {
-            answer.status = p::BadLength;
-            return answer;
-        }
-    } else {
-        const std::optional<p::Sizes> sizes = p::fixedSizes(n);
-        if (!sizes || inLength != sizes->in || outLength != sizes->out) {
-            answer.status = p::BadLength;
-            return answer;
-        }
-    }
-    const bool takesDescriptor = n == p::UnmaskIrq || n == p::KeyboardHook;
-    if (takesDescriptor != (fd >= 0) || (takesDescriptor && !isEventFd(fd))) {
-        answer.status = p::BadArgument;
-        return answer;
-    }
-
-    auto fail = [&answer](uint32_t status) {
-        answer.status = status;
-        return answer;
-    };
-    auto value32 = [&answer](uint32_t v) {
-        answer.data.resize(4);
-        p::put32(answer.data.data(), v);
-    };
-
-    switch (n) {
-    case p::PortInByte:
-    case p::PortInWord:
-    case p::PortInLong: {
-        const uint32_t width = n == p::PortInByte ? 1 : n == p::PortInWord ? 2 : 4;
-        const uint32_t port = p::get32(in);
-        if (!p::rangeWithin(port, width, portSpace))
-            return fail(p::BadArgument);
-        value32(backend_.portIn(port, width));
-        break;
-    }
-    case p::PortOutByte:
-    case p::PortOutWord:
-    case p::PortOutLong: {
-        const uint32_t width = n == p::PortOutByte ? 1 : n == p::PortOutWord ? 2 : 4;
-        const uint32_t port = p::get32(in);
-        if (!p::rangeWithin(port, width, portSpace))
-            return fail(p::BadArgument);
-        backend_.portOut(port, width, p::get32(in + 4));
-        break;
-    }
-    case p::FifoInByte:
-    case p::FifoInWord:
-    case p::FifoInLong:
-    case p::FifoOutByte:
-    case p::FifoOutWord:
-    case p::FifoOutLong: {
-        const uint32_t port = p::get32(in);
-        const uint32_t count = p::get32(in + 4);
-        if (!p::rangeWithin(port, element, portSpace))
-            return fail(p::BadArgument);
-        answer.data.assign(in, in + inLength);
-        unsigned char* data = answer.data.data() + p::fifoHeaderSize;
-        const bool input = n <= p::FifoInLong;
-        for (uint32_t i = 0; i < count; ++i) {
-            unsigned char* at = data + size_t(i) * element;
-            if (input) {
-                const uint32_t v = backend_.portIn(port, element);
-                for (uint32_t b = 0; b < element; ++b)
-                    at[b] = uint8_t(v >> (8 * b));
-            } else {
-                uint32_t v = 0;
-                for (uint32_t b = 0; b < element; ++b)
-                    v |= uint32_t(at[b]) << (8 * b);
-                backend_.portOut(port, element, v);
-            }
-        }
-        break;
-    }
-    case p::MapMemory: {
-        const uint32_t busKind = p::get32(in), busNumber = p::get32(in + 4);
-        const uint64_t physical = uint64_t(p::get32(in + 12)) << 32 | p::get32(in + 8);
-        const uint32_t space = p::get32(in + 16), length = p::get32(in + 20);
-        if (busKind != 1 || busNumber != 0 || space != 0 || length == 0 || length > maxMapLength ||
-            !p::rangeWithin(physical, length, physicalSpace) || client.mappings.size() >= maxMappings)
-            return fail(p::BadArgument);
-        answer.fd = backend_.physicalMemory(physical, length);
-        if (answer.fd < 0)
-            return fail(p::Failed);
-        const uint32_t handle = client.nextHandle++;
-        client.mappings[handle] = physical;
-        value32(handle);
-        break;
-    }
-    case p::UnmapMemory:
-        if (client.mappings.erase(p::get32(in)) == 0)
-            return fail(p::BadArgument);
-        break;
-    case p::LockMemory: {
-        const uint32_t size = p::get32(in + 4);
-        if (size < minLockedSize || size > p::maxPayload || client.locked.size() >= maxLockedBlocks)
-            return fail(p::BadArgument);
-        const int memory = memfd_create("hwport32-locked", MFD_CLOEXEC);
-        if (memory < 0)
-            return fail(p::Failed);
-        void* mapped = ftruncate(memory, size) == 0 ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0)
-                                                    : MAP_FAILED;
-        if (mapped == MAP_FAILED) {
-            ::close(memory);
-            return fail(p::Failed);
-        }
-        const uint32_t handle = client.nextHandle++;
-        client.locked[handle] = Locked{static_cast<unsigned char*>(mapped), size};
-        answer.data.assign(in, in + 16);
-        p::put32(answer.data.data(), handle);
-        p::put32(answer.data.data() + 12, handle);
-        answer.fd = memory;
-        break;
-    }
-    case p::FreeMemory: {
-        const uint32_t handle = p::get32(in);
-        auto it = client.locked.find(handle);
-        if (it == client.locked.end())
-            return fail(p::BadArgument);
-        for (Line& line : client.lines) {
-            if (line.event >= 0 && line.lockedHandle == handle)
-                closeFd(line.event);
-        }
-        munmap(it->second.memory, it->second.size);
-        client.locked.erase(it);
-        answer.data.assign(in, in + 4);
+    const Operation& operation = *admission.operation;
+    Request request{operation, backend_, client, in, inLength, fd};
+    Answer answer = operation.handler(request);
+    if (answer.status == p::Ok && operation.changesWatches)
         updateWatches();
-        break;
-    }
-    case p::IrqCounter:
-    case p::MaskIrq: {
-        const uint32_t line = p::get16(in);
-        if (line >= 16)
-            return fail(p::BadArgument);
-        value32(client.lines[line].count);
-        if (n == p::MaskIrq) {
-            closeFd(client.lines[line].event);
-            updateWatches();
-        }
-        break;
-    }
-    case p::UnmaskIrq: {
-        const uint32_t line = p::get32(in);
-        const uint32_t handle = p::get32(in + 8);
-        auto it = client.locked.find(handle);
-        if (line < 1 || line > 15 || it == client.locked.end())
-            return fail(p::BadArgument);
-        Line& target = client.lines[line];
-        closeFd(target.event);
-        target.event = fd;
-        fd = -1;
-        target.lockedHandle = handle;
-        target.count = 0;
-        __atomic_store_n(reinterpret_cast<uint32_t*>(it->second.memory) + line, 0u, __ATOMIC_RELEASE);
-        updateWatches();
-        break;
-    }
-    case p::LastPciBus:
-    case p::PciMechanism: {
-        const uint16_t v = n == p::LastPciBus ? backend_.lastPciBus() : backend_.pciMechanism();
-        answer.data.resize(2);
-        p::put16(answer.data.data(), v);
-        break;
-    }
-    case p::PciDeviceInfo:
-        if (in[2] > 31 || in[3] > 7)
-            return fail(p::BadArgument);
-        answer.data.resize(256);
-        backend_.pciConfig(in[1], in[2], in[3], answer.data.data());
-        break;
-    case p::HddIdentify:
-        if (in[0] > 3 || in[1] > 1 || in[2] != 0 || in[3] != 0)
-            return fail(p::BadArgument);
-        answer.data.resize(512);
-        if (!backend_.identify(in[0], in[1], answer.data.data()))
-            return fail(p::Failed);
-        break;
-    case p::PutScanCode: {
-        const uint32_t scanCode = p::get32(in);
-        if (scanCode > 0xFF)
-            return fail(p::BadArgument);
-        backend_.putScanCode(uint8_t(scanCode));
-        break;
-    }
-    case p::KeyboardHook:
-        closeFd(client.keyboardEvent);
-        client.keyboardEvent = fd;
-        fd = -1;
-        client.keys.clear();
-        updateWatches();
-        break;
-    case p::KeyboardUnhook:
-        closeFd(client.keyboardEvent);
-        client.keys.clear();
-        updateWatches();
-        break;
-    case p::ReadScanCode: {
-        uint8_t scanCode = 0;
-        if (!client.keys.empty()) {
-            const auto& record = client.keys.front();
-            scanCode = uint8_t(record[2] | ((record[4] & 1) ? 0x80 : 0));
-            client.keys.pop_front();
-        }
-        answer.data.assign(1, scanCode);
-        break;
-    }
-    case p::PulseKeyboard:
-        if (client.keyboardEvent >= 0)
-            signalEvent(client.keyboardEvent);
-        break;
-    default:
-        return fail(p::UnknownCode);
-    }
     return answer;
 }
 

@@ -2,13 +2,11 @@
 #pragma once
 
 #include "Backend.h"
+#include "Client.h"
 
 #include <sys/types.h>
 
 #include <cstdint>
-#include <array>
-#include <deque>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,25 +64,6 @@ public:
     static constexpr size_t maxQueuedKeys = 1000;
 
 private:
-    struct Locked {
-        unsigned char* memory = nullptr;
-        uint32_t size = 0;
-    };
-    struct Line {
-        int event = -1;
-        uint32_t lockedHandle = 0;
-        uint32_t count = 0;
-    };
-    struct Client {
-        int fd = -1;
-        std::map<uint32_t, Locked> locked;
-        std::map<uint32_t, uint64_t> mappings;
-        Line lines[16];
-        int keyboardEvent = -1;
-        std::deque<std::array<unsigned char, 12>> keys;
-        uint32_t nextHandle = 1;
-    };
-
     void accept();
     bool serve(Client& client);  // false: the client is gone
     Answer control(Client& client, uint32_t code, const unsigned char* in, uint32_t inLength, uint32_t outLength,

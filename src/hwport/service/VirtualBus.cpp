@@ -1,14 +1,15 @@
 #include "VirtualBus.h"
 
+#include "Numbers.h"
+
 #include "protocol/Protocol.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <sstream>
 
 namespace hwport::service {
 namespace {
@@ -49,20 +50,33 @@ constexpr PciFunction pciFunctions[] = {
 
 }  // namespace
 
-VirtualBus::VirtualBus(const std::string& parallelTable)
+std::optional<VirtualBus::ParallelTable> VirtualBus::parseParallelTable(std::string_view text)
 {
-    uint16_t table[3] = {0x378, 0, 0x278};
-    if (!parallelTable.empty()) {
-        std::stringstream words(parallelTable);
-        std::string word;
-        for (int i = 0; i < 3; ++i) {
-            table[i] = 0;
-            if (std::getline(words, word, ','))
-                table[i] = uint16_t(std::strtoul(word.c_str(), nullptr, 0) & 0xFFFF);
-        }
+    if (text.empty())
+        return defaultParallelTable;
+    ParallelTable table{};
+    for (uint16_t& base : table) {
+        const size_t comma = std::min(text.find(','), text.size());
+        const std::optional<uint16_t> word = parseAddress<uint16_t>(text.substr(0, comma), 0, maxParallelBase);
+        if (!word)
+            return std::nullopt;
+        base = *word;
+        if (comma == text.size())
+            return table;
+        text.remove_prefix(comma + 1);
     }
+    return std::nullopt;  // more than three
+}
+
+VirtualBus::VirtualBus(std::string_view parallelTable)
+    : VirtualBus(parseParallelTable(parallelTable).value_or(ParallelTable{}))
+{
+}
+
+VirtualBus::VirtualBus(const ParallelTable& table)
+{
     for (uint16_t base : table) {
-        if (base != 0 && base <= 0xFFFC)
+        if (base != 0 && base <= maxParallelBase)
             parallel_.push_back(ParallelPort{base, uint8_t(parallel_.empty() ? 7 : 5)});
     }
 

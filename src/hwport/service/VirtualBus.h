@@ -9,7 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <string>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace hwport::service {
@@ -22,8 +23,17 @@ public:
     static constexpr uint32_t fifoPort = 0x310;
     static constexpr size_t fifoLimit = 65536;
 
-    // parallelTable: the three BIOS words, e.g. "0x378,0,0x278".
-    explicit VirtualBus(const std::string& parallelTable);
+    // The three BIOS parallel-port words; 0 is no port.
+    using ParallelTable = std::array<uint16_t, 3>;
+    static constexpr ParallelTable defaultParallelTable{0x378, 0, 0x278};
+    static constexpr uint16_t maxParallelBase = 0xFFFC;
+    // The table as written in HWPORT32_VIRTUAL_LPT ("0x378,0,0x278"): up to
+    // three bases, decimal or 0x..., missing ones 0. Empty: the default table.
+    static std::optional<ParallelTable> parseParallelTable(std::string_view text);
+
+    explicit VirtualBus(const ParallelTable& parallelTable);
+    // A table that does not parse gives no parallel ports.
+    explicit VirtualBus(std::string_view parallelTable);
     ~VirtualBus() override;
     bool ready() const { return memory_ >= 0; }
 

@@ -8,6 +8,9 @@
 // HWPORT32_VIRTUAL=1 selects the virtual bus as --virtual does;
 // HWPORT32_VIRTUAL_LPT sets its BIOS parallel-port table ("0x378,0,0x278");
 // HWPORT32_IDLE_EXIT ends the service after that many seconds without clients.
+// A number that is not whole or lies outside its range ends it with status 2,
+// as a wrong option does.
+#include "CommandLine.h"
 #include "LinuxBackend.h"
 #include "Privilege.h"
 #include "Server.h"
@@ -36,11 +39,7 @@ void onSignal(int) { stopRequested = 1; }
 
 constexpr int readyTimeoutMs = 5000;
 
-bool flagSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0' && std::strcmp(value, "0") != 0;
-}
+bool flagSet(const char* name) { return hwport::service::flagSet(std::getenv, name); }
 
 int usage()
 {
@@ -49,12 +48,10 @@ int usage()
     return 2;
 }
 
-// A listening socket passed by the service manager (LISTEN_FDS, first at 3).
-int inheritedSocket()
+// The listening socket the service manager passed (the first one, at 3).
+int inheritedSocket(int listenFds)
 {
-    const char* pid = std::getenv("LISTEN_PID");
-    const char* fds = std::getenv("LISTEN_FDS");
-    if (pid == nullptr || fds == nullptr || std::atol(pid) != long(getpid()) || std::atoi(fds) < 1)
+    if (listenFds < 1)
         return -1;
     unsetenv("LISTEN_PID");
     unsetenv("LISTEN_FDS");
@@ -114,47 +111,36 @@ void tellStarter(int& readyWrite, char status)
 int main(int argc, char** argv)
 {
     using namespace hwport;
-    service::ServerOptions options;
-    bool virtualBus = flagSet("HWPORT32_VIRTUAL");
-    bool foreground = false;
-    bool system = false;
-    std::string group = "tinctara";
-    if (const char* idle = std::getenv("HWPORT32_IDLE_EXIT"))
-        options.idleExitSeconds = std::atoi(idle);
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--device" && i + 1 < argc)
-            options.device = argv[++i];
-        else if (arg == "--virtual")
-            virtualBus = true;
-        else if (arg == "--foreground")
-            foreground = true;
-        else if (arg == "--system")
-            system = true;
-        else if (arg == "--group" && i + 1 < argc)
-            group = argv[++i];
-        else if (arg == "--idle-exit" && i + 1 < argc)
-            options.idleExitSeconds = std::atoi(argv[++i]);
-        else
-            return usage();
-    }
-    if (system && options.device.empty())
-        options.device = "hwport32";
-    if (options.device.empty())
+    service::CommandLine line;
+    std::string problem;
+    switch (service::parseCommandLine(argc, argv, std::getenv, line, problem)) {
+    case service::Parsed::Ok:
+        break;
+    case service::Parsed::Usage:
         return usage();
+    case service::Parsed::BadNumber:
+        std::fprintf(stderr, "hwport32d: %s\n", problem.c_str());
+        return 2;
+    }
+    service::ServerOptions options;
+    options.device = line.device;
+    options.idleExitSeconds = line.idleExitSeconds;
+    const bool system = line.system;
+    const bool virtualBus = line.virtualBus;
+    bool foreground = line.foreground;
     if (system) {
         // Started by the service manager as root: nobody else's ids to serve.
         if (getuid() != geteuid()) {
             std::fprintf(stderr, "hwport32d: --system is not for a set-user-ID copy\n");
             return 1;
         }
-        const struct group* members = getgrnam(group.c_str());
+        const struct group* members = getgrnam(line.group.c_str());
         if (members == nullptr) {
-            std::fprintf(stderr, "hwport32d: no group %s\n", group.c_str());
+            std::fprintf(stderr, "hwport32d: no group %s\n", line.group.c_str());
             return 1;
         }
         options.admittedGroup = members->gr_gid;
-        options.inheritedSocket = inheritedSocket();
+        options.inheritedSocket = inheritedSocket(line.listenFds);
         foreground = true;  // the service manager keeps it
     }
     // Descriptors of whoever started us (a test runner's pipes, say) must not
@@ -181,8 +167,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<service::Backend> backend;
     if (virtualBus) {
-        const char* table = std::getenv("HWPORT32_VIRTUAL_LPT");
-        auto bus = std::make_unique<service::VirtualBus>(table != nullptr ? table : "");
+        auto bus = std::make_unique<service::VirtualBus>(line.parallelTable);
         if (!bus->ready()) {
             std::fprintf(stderr, "hwport32d: cannot create the virtual memory\n");
             return 1;
@@ -227,7 +212,6 @@ int main(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN);
 
     service::Server server(options, *backend);
-    std::string problem;
     bool alreadyRunning = false;
     if (!server.listen(problem, alreadyRunning)) {
         // Someone else serves this device already: the starter can connect.
