@@ -116,12 +116,11 @@ bool CliOutput::open(std::int16_t interfaceType, std::ostream& err)
     session_.model.InterfaceType = interfaceType;
     if (interfaceType == Interface::NoInterface)
         return true;
-    InterfaceRegistry& registry = interfaces_;
-    registry.OpenPort(interfaceType);
+    interfaces_.OpenPort(interfaceType);
     const bool searched = interfaceType <= Interface::UsbInterface || interfaceType == Interface::SacnNetwork ||
                           interfaceType == Interface::ArtNetNetwork;
-    if (searched && !registry.isPresent(interfaceType)) {
-        err << ErrorPrefix << registry.statusText(interfaceType) << '\n';
+    if (searched && !interfaces_.isPresent(interfaceType)) {
+        err << ErrorPrefix << interfaces_.statusText(interfaceType) << '\n';
         return false;
     }
     return true;
