@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -76,6 +77,25 @@ public:
     std::uint32_t osVersion() override { return 0x0A; }
     bool previousInstanceRunning() override { return false; }
     bool openDocument(const std::string&) override { return false; }
+};
+
+// The per-user settings store, in memory for as long as the command runs.
+class MemorySettings : public SettingsStore {
+public:
+    std::string read(const std::string& application, const std::string& section, const std::string& key,
+                     const std::string& defaultValue) override
+    {
+        const auto found = values_.find(application + "/" + section + "/" + key);
+        return found == values_.end() ? defaultValue : found->second;
+    }
+    void write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override
+    {
+        values_[application + "/" + section + "/" + key] = value;
+    }
+
+private:
+    std::map<std::string, std::string> values_;
 };
 
 }  // namespace tinctara::cli

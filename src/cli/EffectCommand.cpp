@@ -1,41 +1,31 @@
-#include "EffectCommand.h"
-
-#include "CliApp.h"
-#include "CliPlatform.h"
+#include "CliCommands.h"
+#include "CliSession.h"
 #include "effects/Effects.h"
-#include "files/ShowFiles.h"
-#include "model/ShowModel.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <map>
-#include <memory>
-#include <optional>
-#include <set>
 
 namespace tinctara::cli {
 
+const char EffectUsage[] =
+    "  tinctara-cli effect --config F.CFG --effect rainbow|plasma|chase|twinkle|text|picture|animation\n"
+    "                      --out OUT.CSQ [--steps N] [--hold H] [--blend B] [--seed S]\n"
+    "                      [--colour R,G,B,W]... [--direction left|right|up|down|diagonal|centre] [--white]\n"
+    "                      [--text TEXT] [--picture FILE|FOLDER] [--fit fit|fill|stretch] [--gamma G]\n"
+    "                      [--append IN.CSQ]\n"
+    "      Generates N steps (1..250, default 60; hold 0 and blend 2 ticks unless given) of an effect on\n"
+    "      the wall of the configuration and saves them as a sequence, after the steps of IN with\n"
+    "      --append. The colours in order: gradient stops or palette (rainbow, plasma), foreground and\n"
+    "      background (chase, twinkle, text). chase moves a column (left, right), a row (up, down), a\n"
+    "      lamp along the rows (diagonal) or in element order (centre). picture maps one picture onto\n"
+    "      the wall (one step); animation takes a GIF frame by frame (blend 1, hold from the frame's\n"
+    "      delay) or a folder of numbered PNG files (--hold, --blend). --white takes white = min(R,G,B)\n"
+    "      out of RGB content. Prints the program's messages and ok, or failed (exit 1, OUT not\n"
+    "      written) when the effect was refused.\n";
+
 namespace {
-
-struct EffectUsageError {
-    std::string text;
-};
-
-std::optional<long long> number(const std::string& text)
-{
-    long long value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-long long ranged(const std::string& option, const std::string& text, long long low, long long high)
-{
-    const auto value = number(text);
-    if (!value || *value < low || *value > high)
-        throw EffectUsageError{option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high)};
-    return *value;
-}
 
 Rgbw colourOf(const std::string& text)
 {
@@ -43,11 +33,12 @@ Rgbw colourOf(const std::string& text)
     std::size_t from = 0;
     for (int i = 0; i < 4; ++i) {
         const std::size_t comma = text.find(',', from);
-        if ((i < 3) == (comma == std::string::npos))
-            throw EffectUsageError{"--colour takes R,G,B,W with levels 0..255"};
-        const auto value = number(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        const auto value =
+            (i < 3) == (comma == std::string::npos)
+                ? std::nullopt
+                : wholeNumber(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
         if (!value || *value < 0 || *value > 255)
-            throw EffectUsageError{"--colour takes R,G,B,W with levels 0..255"};
+            throw UsageError{"--colour takes R,G,B,W with levels 0..255"};
         levels[i] = *value;
         from = comma + 1;
     }
@@ -64,59 +55,33 @@ T choice(const std::string& option, const std::string& text, const std::map<std:
     std::string names;
     for (const auto& [name, value] : choices)
         names += (names.empty() ? "" : "|") + name;
-    throw EffectUsageError{option + " takes " + names};
+    throw UsageError{option + " takes " + names};
 }
 
-bool endsWithCi(const std::string& text, const std::string& suffix)
+// Each option once, but --colour as often as there are colours, each checked
+// where it stands; an operand is refused where it stands.
+Options readOptions(const std::vector<std::string>& args)
 {
-    if (text.size() < suffix.size())
-        return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) != suffix[i])
-            return false;
-    return true;
-}
-
-struct Parsed {
-    std::map<std::string, std::string> options;
-    std::vector<Rgbw> colours;
-    bool white = false;
-};
-
-Parsed parseEffect(const std::vector<std::string>& args)
-{
-    static const std::set<std::string> valued{"--config",  "--effect", "--out",    "--steps",     "--hold",
-                                              "--blend",   "--seed",   "--colour", "--direction", "--text",
-                                              "--picture", "--fit",    "--gamma",  "--append",    "--home"};
-    Parsed parsed;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--white") {
-            parsed.white = true;
-            continue;
-        }
-        if (!valued.count(arg))
-            throw EffectUsageError{arg.rfind("--", 0) == 0 ? "unknown option " + arg
-                                                           : "effect takes no operands: " + arg};
-        if (i + 1 >= args.size())
-            throw EffectUsageError{arg + " needs a value"};
-        const std::string& value = args[++i];
-        if (arg == "--colour")
-            parsed.colours.push_back(colourOf(value));
-        else if (parsed.options.count(arg))
-            throw EffectUsageError{arg + " is given twice"};
-        else
-            parsed.options[arg] = value;
-    }
+    const Options parsed =
+        parseOptions(args, {.command = "effect",
+                            .valued = {"--config", "--effect", "--out", "--steps", "--hold", "--blend", "--seed",
+                                       "--direction", "--text", "--picture", "--fit", "--gamma", "--append"},
+                            .flags = {"--white"},
+                            .repeatable = {"--colour"},
+                            .once = true,
+                            .operands = Operands::RefusedWhereTheyStand,
+                            .checkValue = [](const std::string& option, const std::string& value) {
+                                if (option == "--colour")
+                                    colourOf(value);
+                            }});
     for (const char* needed : {"--config", "--effect", "--out"})
-        if (!parsed.options.count(needed))
-            throw EffectUsageError{std::string(needed) + " is needed"};
+        required(parsed, needed);
     return parsed;
 }
 
-EffectParameters parametersOf(const Parsed& parsed)
+EffectParameters parametersOf(const Options& parsed)
 {
-    const auto& o = parsed.options;
+    const auto& o = parsed.values;
     EffectParameters p;
     p.kind = choice<EffectKind>("--effect", o.at("--effect"),
                                 {{"rainbow", EffectKind::Rainbow},
@@ -127,14 +92,15 @@ EffectParameters parametersOf(const Parsed& parsed)
                                  {"picture", EffectKind::Picture},
                                  {"animation", EffectKind::Animation}});
     if (o.count("--steps"))
-        p.steps = static_cast<int>(ranged("--steps", o.at("--steps"), 1, MaxEffectSteps));
+        p.steps = static_cast<int>(numberIn("--steps", o.at("--steps"), 1, MaxEffectSteps));
     if (o.count("--hold"))
-        p.hold = static_cast<std::uint16_t>(ranged("--hold", o.at("--hold"), 0, 65535));
+        p.hold = static_cast<std::uint16_t>(numberIn("--hold", o.at("--hold"), 0, 65535));
     if (o.count("--blend"))
-        p.blend = static_cast<std::uint16_t>(ranged("--blend", o.at("--blend"), 0, 65535));
+        p.blend = static_cast<std::uint16_t>(numberIn("--blend", o.at("--blend"), 0, 65535));
     if (o.count("--seed"))
-        p.seed = static_cast<std::uint32_t>(ranged("--seed", o.at("--seed"), 0, 4294967295LL));
-    p.colours = parsed.colours;
+        p.seed = static_cast<std::uint32_t>(numberIn("--seed", o.at("--seed"), 0, 4294967295LL));
+    if (const auto colours = parsed.lists.find("--colour"); colours != parsed.lists.end())
+        std::transform(colours->second.begin(), colours->second.end(), std::back_inserter(p.colours), colourOf);
     if (o.count("--direction"))
         p.direction = choice<EffectDirection>("--direction", o.at("--direction"),
                                               {{"left", EffectDirection::Left},
@@ -159,7 +125,7 @@ EffectParameters parametersOf(const Parsed& parsed)
         p.chase = ChasePattern::Lamp;
         break;
     }
-    p.extractWhite = parsed.white;
+    p.extractWhite = parsed.has("--white");
     if (o.count("--text"))
         p.text = o.at("--text");
     if (o.count("--picture"))
@@ -173,89 +139,45 @@ EffectParameters parametersOf(const Parsed& parsed)
         double gamma = 0;
         const auto result = std::from_chars(text.data(), text.data() + text.size(), gamma);
         if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !(gamma >= 0.1 && gamma <= 10))
-            throw EffectUsageError{"--gamma takes a number from 0.1 to 10"};
+            throw UsageError{"--gamma takes a number from 0.1 to 10"};
         p.gamma = gamma;
     }
     if ((p.kind == EffectKind::Picture || p.kind == EffectKind::Animation) && !o.count("--picture"))
-        throw EffectUsageError{"--picture is needed for picture and animation"};
+        throw UsageError{"--picture is needed for picture and animation"};
     if (p.kind == EffectKind::Text && !o.count("--text"))
-        throw EffectUsageError{"--text is needed for text"};
+        throw UsageError{"--text is needed for text"};
     return p;
 }
 
 }  // namespace
 
-int effectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const std::string& programFolder)
+int effectCommand(const CommandLine& command)
 {
-    Parsed parsed;
-    EffectParameters parameters;
-    try {
-        parsed = parseEffect(args);
-        parameters = parametersOf(parsed);
-        if (!endsWithCi(parsed.options.at("--config"), ".CFG"))
-            throw EffectUsageError{"--config takes a .CFG file"};
-        if (!endsWithCi(parsed.options.at("--out"), ".CSQ"))
-            throw EffectUsageError{"--out takes a .CSQ file"};
-        if (parsed.options.count("--append") && !endsWithCi(parsed.options.at("--append"), ".CSQ"))
-            throw EffectUsageError{"--append takes a .CSQ file"};
-    } catch (const EffectUsageError& error) {
-        err << "tinctara-cli: " << error.text << "\n" << TINCTARA_EFFECT_USAGE;
-        return ExitUsage;
-    }
+    const Options parsed = readOptions(command.args);
+    const EffectParameters parameters = parametersOf(parsed);
+    requireFile("--config", parsed.values.at("--config"), Kind::Configuration);
+    requireFile("--out", parsed.values.at("--out"), Kind::Sequence);
+    const std::string* append = parsed.find("--append");
+    if (append)
+        requireFile("--append", *append, Kind::Sequence);
 
-    auto model = std::make_unique<ShowModel>();
-    CliView view(out);
-    CliUser user(out, true);
-    CliTimer timer;
-    const auto home = parsed.options.count("--home") ? parsed.options.at("--home") : programFolder;
-    ShowFileContext context{*model, view, user, timer, home};
-    initialiseAtStartUp(*model);
+    Session session(command.out, true, homeOf(parsed, command.programFolder));
+    if (session.load(Kind::Configuration, parsed.values.at("--config")) != LoadOutcome::Loaded ||
+        (append && session.load(Kind::Sequence, *append) != LoadOutcome::Loaded))
+        return finish(command.out, false);
 
-    const auto load = [&](const std::string& path, bool sequence) {
-        model->setState(StateFlag::SilentFileOp);
-        LoadOutcome outcome;
-        if (sequence) {
-            model->SequenceFileName = path;
-            outcome = LoadSequence(context);
-        } else {
-            model->ConfigFileName = path;
-            outcome = LoadConfiguration(context);
-        }
-        model->clearState(StateFlag::SilentFileOp);
-        return outcome == LoadOutcome::Loaded;
-    };
-    const auto failed = [&] {
-        out << "failed\n";
-        return ExitFailed;
-    };
-    if (!load(parsed.options.at("--config"), false))
-        return failed();
-    const bool append = parsed.options.count("--append") != 0;
-    if (append && !load(parsed.options.at("--append"), true))
-        return failed();
-
-    const int start = append ? model->StepCount : 0;
+    const int start = append ? session.model.StepCount : 0;
     bool truncated = false;
     const EffectResult result =
-        GenerateEffect(EffectWall::of(*model), parameters, std::max(0, MaxEffectSteps - start), &truncated);
+        GenerateEffect(EffectWall::of(session.model), parameters, std::max(0, MaxEffectSteps - start), &truncated);
     if (!result.ok()) {
-        user.messageBox(result.refusal, "", MessageButtons::Ok, MessageIcon::Exclamation);
-        return failed();
+        session.user.messageBox(result.refusal, "", MessageButtons::Ok, MessageIcon::Exclamation);
+        return finish(command.out, false);
     }
-    const ApplyOutcome applied =
-        ApplyEffect(*model, user, result.steps, append ? ApplyMode::Append : ApplyMode::Replace, truncated);
-    if (!applied.applied)
-        return failed();
-
-    model->setState(StateFlag::SilentFileOp);
-    model->SequenceFileName = parsed.options.at("--out");
-    const SaveOutcome saved = SaveSequence(context);
-    model->clearState(StateFlag::SilentFileOp);
-    if (saved != SaveOutcome::Saved)
-        return failed();
-    out << "ok\n";
-    return ExitOk;
+    const ApplyOutcome applied = ApplyEffect(session.model, session.user, result.steps,
+                                             append ? ApplyMode::Append : ApplyMode::Replace, truncated);
+    return finish(command.out,
+                  applied.applied && session.save(Kind::Sequence, parsed.values.at("--out")) == SaveOutcome::Saved);
 }
 
 }  // namespace tinctara::cli

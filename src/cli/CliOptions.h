@@ -1,0 +1,51 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tinctara::cli {
+
+// What begins every line tinctara-cli writes on its own account.
+inline constexpr const char* ErrorPrefix = "tinctara-cli: ";
+
+// A command line that cannot be run: its fault, followed by the usage.
+struct UsageError {
+    std::string text;
+};
+
+enum class Operands { Kept, RefusedAfterTheOptions, RefusedWhereTheyStand };
+
+// One command's options; every command takes --home with a value.
+struct OptionSpec {
+    const char* command = "";
+    std::vector<std::string> valued{};
+    std::vector<std::string> flags{};
+    std::vector<std::string> repeatable{};  // valued, each value kept in order
+    bool once = false;                      // a valued option given twice is refused; else the last counts
+    Operands operands = Operands::Kept;
+    // Sees each value as it is read, so that a bad one is reported before what follows it.
+    void (*checkValue)(const std::string& option, const std::string& value) = nullptr;
+};
+
+// The command line after the command word.
+struct Options {
+    std::map<std::string, std::string> values;
+    std::map<std::string, std::vector<std::string>> lists;
+    std::set<std::string> flags;
+    std::vector<std::string> operands;
+
+    const std::string* find(const std::string& option) const;  // null when not given
+    bool has(const std::string& flag) const { return flags.count(flag) != 0; }
+};
+
+Options parseOptions(const std::vector<std::string>& args, const OptionSpec& spec);  // args[0]: the command word
+const std::string& required(const Options& options, const std::string& option);
+std::string homeOf(const Options& options, const std::string& programFolder);
+bool importAnswer(const Options& options);  // --import yes (the default) or no
+std::optional<long long> wholeNumber(const std::string& text);
+long long numberIn(const std::string& option, const std::string& text, long long low, long long high);
+
+}  // namespace tinctara::cli

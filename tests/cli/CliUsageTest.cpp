@@ -1,0 +1,118 @@
+#include "CliApp.h"
+
+#include "core/files/FileHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tinctara::cli {
+namespace {
+
+using testing::fixture;
+
+// Which usage text follows a usage error's line: the whole one, or the effect
+// command's lines alone.
+enum class Follows { Usage, EffectUsage };
+
+// The first wrong word on a command line is the one reported, and the rules
+// differ between the commands: an operand of effect is refused where it
+// stands, those of the others once all options are read; only effect refuses
+// an option given twice.
+TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
+{
+    const std::string config = fixture("DEMO22.CFG").string();
+    const std::string sequence = fixture("SHOW22.CSQ").string();
+    struct Case {
+        std::vector<std::string> args;
+        std::string line;
+        Follows follows;
+    };
+    const Case cases[] = {
+        {{"frobnicate"}, "unknown command frobnicate", Follows::Usage},
+        {{"check", "--config"}, "--config needs a value", Follows::Usage},
+        {{"check", "--play", "X.CSC"}, "unknown option --play", Follows::Usage},
+        {{"check", "-x", "X.CSC"}, "not a show file (.CFG .CSC .CSQ .CCT): -x", Follows::Usage},
+        {{"check", "--config", config, "--config", sequence, "X.CSC"}, "--config takes a .CFG file", Follows::Usage},
+        {{"resave", "--import", "maybe", "A.CCT", "B.CSC"}, "--import takes yes or no", Follows::Usage},
+        {{"resave", "A.CCT", "B.CSC"}, "OUT must have the extension of IN", Follows::Usage},
+        {{"render", "extra", "--bogus"}, "unknown option --bogus", Follows::Usage},
+        {{"render", "--import", "maybe", "extra"}, "render takes no operands: extra", Follows::Usage},
+        {{"render", "--ticks", "x", "--channels", "0-1"},
+         "--channels takes A-B with 1 <= A <= B <= 512",
+         Follows::Usage},
+        {{"render", "--interface", "serial", "--ticks", "x"},
+         "--ticks takes a number from 0 to 10000000",
+         Follows::Usage},
+        {{"render", "--interface", "serial"},
+         "--interface takes none, isa, usb, library, sacn or artnet",
+         Follows::Usage},
+        {{"render", "--universe", "3"},
+         "--destination and --universe go with --interface sacn or artnet",
+         Follows::Usage},
+        {{"render", "--scene", config}, "--scene takes a file of its kind: " + config, Follows::Usage},
+        {{"card-image", "--card-size", "48K"}, "--out is needed", Follows::Usage},
+        {{"card-image", "--card-size", "48K", "--out", "x"},
+         "--card-size takes 32K, 64K, 128K, 256K, 512K or 1M",
+         Follows::Usage},
+        {{"card-image", "--card-size", "32K", "--out", "x", "--sequence", sequence},
+         "--config is needed",
+         Follows::Usage},
+        {{"merger", "--out", "x", "--config", "x.CFG", "--sequence", "y.CSC"},
+         "--sequence takes a .CSQ file",
+         Follows::Usage},
+        {{"merger", "--card-size", "32K"}, "unknown option --card-size", Follows::Usage},
+        {{"effect", "extra", "--bogus"}, "effect takes no operands: extra", Follows::EffectUsage},
+        {{"effect", "--colour", "1", "--bogus"}, "--colour takes R,G,B,W with levels 0..255", Follows::EffectUsage},
+        {{"effect", "--steps", "1", "--steps", "2", "--bogus"}, "--steps is given twice", Follows::EffectUsage},
+        {{"effect", "--home", "a", "--home", "b"}, "--home is given twice", Follows::EffectUsage},
+        {{"effect", "--config", config, "--out", "x"}, "--effect is needed", Follows::EffectUsage},
+        {{"effect", "--config", config, "--effect", "sparkle", "--out", "x"},
+         "--effect takes animation|chase|picture|plasma|rainbow|text|twinkle",
+         Follows::EffectUsage},
+        {{"effect", "--config", config, "--effect", "rainbow", "--seed", "4294967296", "--out", "x"},
+         "--seed takes a number from 0 to 4294967295",
+         Follows::EffectUsage},
+        {{"effect", "--config", config, "--effect", "rainbow", "--out", "x.CSC"},
+         "--out takes a .CSQ file",
+         Follows::EffectUsage},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(c.args, out, err, "/nonexistent"), ExitUsage) << c.line;
+        EXPECT_EQ(out.str(), "") << c.line;
+        const std::string head = "tinctara-cli: " + c.line + "\n";
+        ASSERT_EQ(err.str().substr(0, head.size()), head);
+        const std::string usage = err.str().substr(head.size());
+        if (c.follows == Follows::Usage) {
+            EXPECT_EQ(usage.rfind("Usage:\n  tinctara-cli check ", 0), 0u) << c.line;
+        } else {
+            EXPECT_EQ(usage.rfind("  tinctara-cli effect --config F.CFG ", 0), 0u) << c.line;
+            EXPECT_EQ(usage.find("Usage:"), std::string::npos) << c.line;
+        }
+    }
+}
+
+TEST(CliUsage, HelpListsEveryCommandInOrder)
+{
+    for (const char* help : {"--help", "-h", "help"}) {
+        std::ostringstream out, err;
+        ASSERT_EQ(runCli({help}, out, err, "/nonexistent"), ExitOk);
+        const std::string text = out.str();
+        std::size_t at = 0;
+        for (const char* line : {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ",
+                                 "\n  tinctara-cli render ", "\n  tinctara-cli card-image ", "\n  tinctara-cli merger ",
+                                 "\n  tinctara-cli effect ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
+            at = text.find(line, at);
+            ASSERT_NE(at, std::string::npos) << help << ": " << line;
+        }
+        EXPECT_EQ(err.str(), "");
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({}, out, err, "/nonexistent"), ExitUsage);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().rfind("Usage:\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tinctara::cli
