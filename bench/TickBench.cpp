@@ -32,7 +32,7 @@ private:
     std::array<std::uint8_t, 0x10000> memory_{};
 };
 
-void fadeTick(benchmark::State& state, std::int16_t interfaceType)
+void fadeTick(benchmark::State& state, InterfaceKind interfaceType)
 {
     ShowView view;
     bench::QuietUser user;

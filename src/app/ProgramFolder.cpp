@@ -112,7 +112,7 @@ void seedFolder(const QString& from, const QString& to)
 ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installed, const QString& perUser)
 {
     if (!installed && writable(dataFolder))
-        return {dataFolder, {}};
+        return {dataFolder, {}, {}};
     if (!perUser.isEmpty() && QDir().mkpath(perUser) && writable(perUser)) {
         seedFolder(dataFolder, perUser);
         return {perUser, {}};
@@ -126,7 +126,7 @@ ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installe
                       .arg(dataFolder, shown);
     problem +=
         QStringLiteral(" Einstellungen und Shows werden aus %1 gelesen; Speichern ist nicht möglich.").arg(dataFolder);
-    return {dataFolder, problem};
+    return {dataFolder, problem, {}};
 }
 
 ProgramFolderChoice chooseNamedFolder(const QString& named, const QString& dataFolder, const QString& perUser)

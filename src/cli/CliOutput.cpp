@@ -111,13 +111,14 @@ CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore* n
 
 CliOutput::~CliOutput() = default;
 
-bool CliOutput::open(std::int16_t interfaceType, std::ostream& err)
+bool CliOutput::open(InterfaceKind interfaceType, std::ostream& err)
 {
     session_.model.InterfaceType = interfaceType;
     if (interfaceType == Interface::NoInterface)
         return true;
     interfaces_.OpenPort(interfaceType);
-    const bool searched = interfaceType <= Interface::UsbInterface || interfaceType == Interface::SacnNetwork ||
+    const bool searched = interfaceType == Interface::IsaCard7301AB || interfaceType == Interface::IsaCard7301C ||
+                          interfaceType == Interface::UsbInterface || interfaceType == Interface::SacnNetwork ||
                           interfaceType == Interface::ArtNetNetwork;
     if (searched && !interfaces_.isPresent(interfaceType)) {
         err << ErrorPrefix << interfaces_.statusText(interfaceType) << '\n';
@@ -145,7 +146,7 @@ void CliOutput::tick()
 
 void CliOutput::stopSending() { sending_->sender.setEnabled(false); }
 
-std::array<int, DmxChannels> CliOutput::deviceLevels(std::int16_t interfaceType)
+std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType)
 {
     const auto lock = sending_->sender.lockDevices();
     std::array<int, DmxChannels> levels{};

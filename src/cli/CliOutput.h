@@ -31,7 +31,7 @@ public:
 
     // Opens the interface as start-up does with its type stored; false, and
     // its status text on `err`, when the search for it found nothing.
-    bool open(std::int16_t interfaceType, std::ostream& err);
+    bool open(InterfaceKind interfaceType, std::ostream& err);
     InterfaceRegistry& interfaces() { return interfaces_; }
     PortIo& ports() { return ports_; }
 
@@ -43,7 +43,7 @@ public:
     void stopSending();
     // What the device holds now: the card memory of an ISA card, or the last
     // frame the USB interface or the library card was sent.
-    std::array<int, DmxChannels> deviceLevels(std::int16_t interfaceType);
+    std::array<int, DmxChannels> deviceLevels(InterfaceKind interfaceType);
 
 private:
     struct Sending;

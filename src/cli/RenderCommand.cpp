@@ -36,7 +36,7 @@ const std::pair<const char*, Kind> ShowFileOptions[] = {{"--config", Kind::Confi
                                                         {"--sequence", Kind::Sequence},
                                                         {"--colours", Kind::ColourTable}};
 
-const std::pair<const char*, std::int16_t> InterfaceNames[] = {
+const std::pair<const char*, InterfaceKind> InterfaceNames[] = {
     {"none", Interface::NoInterface},       {"isa", Interface::IsaCard7301AB}, {"usb", Interface::UsbInterface},
     {"library", Interface::PcmciaCard8301}, {"sacn", Interface::SacnNetwork},  {"artnet", Interface::ArtNetNetwork}};
 
@@ -46,7 +46,7 @@ struct RenderOptions {
     int firstChannel = 1;
     int lastChannel = DmxChannels;
     long long ticks = 1;
-    std::int16_t interfaceType = Interface::NoInterface;
+    InterfaceKind interfaceType = Interface::NoInterface;
     bool network = false;  // sACN or Art-Net
 
     bool realtime() const { return parsed.has("--realtime"); }
@@ -66,7 +66,7 @@ void readChannels(RenderOptions& options)
     options.lastChannel = static_cast<int>(*last);
 }
 
-std::int16_t interfaceOf(const Options& parsed)
+InterfaceKind interfaceOf(const Options& parsed)
 {
     const std::string* name = parsed.find("--interface");
     if (!name)

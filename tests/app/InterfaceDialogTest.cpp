@@ -109,7 +109,7 @@ private slots:
                        }));
         QVERIFY(pictureShown);
         QCOMPARE(settings_.values["TINCTARA/Interface/Type"], std::string("1"));
-        QCOMPARE(program->model().InterfaceType, std::int16_t{1});
+        QCOMPARE(program->model().InterfaceType, Interface::IsaCard7301AB);
         QCOMPARE(titleAfterOk, QStringLiteral(": TINCTARA: KELVARTECH 7301B card found at address120h"));
         QVERIFY(program->mainWindow().action(QStringLiteral("mnuDMXStart"))->isVisible());
         QVERIFY(program->outputTimer().isEnabled());
@@ -153,8 +153,8 @@ private slots:
         QCOMPARE(settings_.values["TINCTARA/Interface/SacnDestination"], std::string("127.0.0.1"));
         QCOMPARE(settings_.values["TINCTARA/Interface/SacnUniverse"], std::string("42"));
         QCOMPARE(settings_.values["TINCTARA/Interface/SacnCid"].size(), std::size_t{36});
-        QCOMPARE(program->networkOutput().openType(), 6);
-        QCOMPARE(program->interfaces().statusText(6),
+        QCOMPARE(program->networkOutput().openType(), Interface::SacnNetwork);
+        QCOMPARE(program->interfaces().statusText(Interface::SacnNetwork),
                  std::string("TINCTARA: sACN (E1.31) Universe 42 -> 127.0.0.1 opened"));
     }
 
@@ -226,7 +226,7 @@ private slots:
         });
         program->mainWindow().action(QStringLiteral("mnuDMXInit"))->trigger();
         QVERIFY(settings_.values.empty());
-        QCOMPARE(program->model().InterfaceType, std::int16_t{0});
+        QCOMPARE(program->model().InterfaceType, Interface::NoInterface);
     }
 };
 

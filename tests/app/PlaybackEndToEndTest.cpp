@@ -68,7 +68,7 @@ private slots:
         setup.clock = &clock_;
         Program program(setup);
         QVERIFY(program.start());
-        QCOMPARE(program.model().InterfaceType, std::int16_t{1});
+        QCOMPARE(program.model().InterfaceType, Interface::IsaCard7301AB);
         MainWindow& window = program.mainWindow();
         window.show();
 

@@ -90,18 +90,19 @@ TEST(VirtualHardware, EveryCardKindIsFoundByTheProgramsSearch)
 {
     struct Case {
         const char* card;
-        std::int16_t type;
+        InterfaceKind type;
         bool present;
         std::string statusText;
     };
     const Case cases[] = {
-        {"7301A 0x100", 1, true, "7301A / 7301B-LC card found at address 100h"},
-        {"7301B-LC 0x140", 1, true, "7301A / 7301B-LC card found at address 140h"},
-        {"7301B 0x160", 1, true, "TINCTARA: KELVARTECH 7301B card found at address160h"},
-        {"7301C 0x120", 2, true, "TINCTARA: KELVARTECH 7301C card found at address120h"},
-        {"7301C 0x120", 1, false, "7301B DMX Interface not found"},
-        {"7301B 0x120", 2, false, "7301C DMX Interface not found"},
-        {"7301B 0x200", 1, false, "7301B DMX Interface not found"},  // not at a base the program probes
+        {"7301A 0x100", Interface::IsaCard7301AB, true, "7301A / 7301B-LC card found at address 100h"},
+        {"7301B-LC 0x140", Interface::IsaCard7301AB, true, "7301A / 7301B-LC card found at address 140h"},
+        {"7301B 0x160", Interface::IsaCard7301AB, true, "TINCTARA: KELVARTECH 7301B card found at address160h"},
+        {"7301C 0x120", Interface::IsaCard7301C, true, "TINCTARA: KELVARTECH 7301C card found at address120h"},
+        {"7301C 0x120", Interface::IsaCard7301AB, false, "7301B DMX Interface not found"},
+        {"7301B 0x120", Interface::IsaCard7301C, false, "7301C DMX Interface not found"},
+        {"7301B 0x200", Interface::IsaCard7301AB, false,
+         "7301B DMX Interface not found"},  // not at a base the program probes
     };
     for (const auto& c : cases) {
         VirtualHardware hw(std::string("[isa]\ncard = ") + c.card + "\n");
@@ -122,7 +123,7 @@ TEST(VirtualHardware, StartUpOpensTheStoredCardAndTheTicksReachItsOutput)
     MainWindowPresenter presenter{{hw.model, hw.view, hw.user, hw.timer, window, commands, hw.registry, settings,
                                    hw.system, hw.messages, hw.folder.string()}};
     ASSERT_TRUE(presenter.Form_Load());
-    EXPECT_EQ(hw.model.InterfaceType, 1);
+    EXPECT_EQ(hw.model.InterfaceType, Interface::IsaCard7301AB);
     EXPECT_EQ(hw.model.CardBaseAddress, 0x120);
     EXPECT_TRUE(hw.timer.enabled);
     EXPECT_EQ(hw.view.lastTitle(), "Linux: TINCTARA: KELVARTECH 7301B card found at address120h");
@@ -167,8 +168,8 @@ TEST(VirtualHardware, UsbInterfaceChosenInHardwareIniReceivesEveryTick)
     for (const auto& c : cases) {
         VirtualHardware hw(c.ini);
         hw.registry.OpenPort(Interface::UsbInterface);
-        ASSERT_EQ(hw.registry.isPresent(3), c.present) << c.ini;
-        EXPECT_EQ(hw.registry.statusText(3), c.statusText);
+        ASSERT_EQ(hw.registry.isPresent(Interface::UsbInterface), c.present) << c.ini;
+        EXPECT_EQ(hw.registry.statusText(Interface::UsbInterface), c.statusText);
         if (!c.present)
             continue;
         hw.buildWall(3, 2);

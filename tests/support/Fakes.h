@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ShowFlags.h"
 #include "platform/DmxLibraries.h"
 #include "platform/OutputTimer.h"
 #include "platform/PortIo.h"
@@ -10,8 +11,14 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace tinctara {
+// Kinds in test messages by their number.
+inline std::ostream& operator<<(std::ostream& out, InterfaceKind kind) { return out << "kind " << kindNumber(kind); }
+}  // namespace tinctara
 
 namespace tinctara::testing {
 

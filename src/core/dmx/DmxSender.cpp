@@ -41,7 +41,7 @@ void DmxSender::stopThread()
     thread_.join();
 }
 
-void DmxSender::publish(int type, const ShowModel& model)
+void DmxSender::publish(InterfaceKind type, const ShowModel& model)
 {
     OutgoingFrame& frame = slots_[back_];
     frame.type = type;
@@ -57,11 +57,11 @@ void DmxSender::publish(int type, const ShowModel& model)
 
 void DmxSender::withdraw()
 {
-    if (lastPublished_ == 0)
+    if (lastPublished_ == InterfaceKind::NoInterface)
         return;
-    slots_[back_].type = 0;
+    slots_[back_].type = InterfaceKind::NoInterface;
     back_ = middle_.exchange(back_ | Fresh, std::memory_order_acq_rel) & ~Fresh;
-    lastPublished_ = 0;
+    lastPublished_ = InterfaceKind::NoInterface;
 }
 
 void DmxSender::deviceOpened()
@@ -86,7 +86,7 @@ void DmxSender::gridPoint()
 
 void DmxSender::transmit(OutgoingFrame& frame)
 {
-    if (frame.type == 0)
+    if (frame.type == InterfaceKind::NoInterface)
         return;
     std::lock_guard<std::mutex> lock(deviceMutex_);
     switch (frame.type) {

@@ -26,7 +26,7 @@ struct SenderDevices {
 
 // One frame as it leaves the machine.
 struct OutgoingFrame {
-    int type = 0;  // the interface kind it goes to; 0: nothing to send
+    InterfaceKind type = InterfaceKind::NoInterface;  // the interface kind it goes to; none: nothing to send
     std::int32_t cardHandle = 0;
     std::array<std::uint8_t, DmxFrameSlots> bytes{};
     std::array<std::uint32_t, DmxFrameSlots> wide{};
@@ -58,7 +58,7 @@ public:
 
     // Hands the frame of `type` over (the byte frame for 3, 6 and 7, the wide
     // frame for 4 and 5).
-    void publish(int type, const ShowModel& model);
+    void publish(InterfaceKind type, const ShowModel& model);
     // From now on nothing is sent until a frame is published again (the tick
     // drives a kind that the sender does not serve).
     void withdraw();
@@ -103,7 +103,7 @@ private:
     unsigned back_ = 0;                // the UI thread's slot
     unsigned front_ = 1;               // the sender's slot
     std::atomic<unsigned> middle_{2};  // the slot in between, | Fresh when newer than the front
-    int lastPublished_ = 0;            // UI thread: the type of the last frame handed over
+    InterfaceKind lastPublished_ = InterfaceKind::NoInterface;  // UI thread: the type of the last frame handed over
     unsigned opens_ = 0;
 
     std::atomic<bool> tickRequested_{false};

@@ -10,7 +10,6 @@ namespace tinctara {
 
 namespace {
 
-const std::string noText;
 
 // Stand-ins for a registry built without hardware.
 class NoPorts : public PortIo {
@@ -74,10 +73,7 @@ InterfaceRegistry::InterfaceRegistry(ShowModel& model, ShowView& view, UserInter
 {
 }
 
-const std::string& InterfaceRegistry::statusText(int type) const
-{
-    return type >= 0 && type < InterfaceKinds ? InterfaceStatusText[type] : noText;
-}
+const std::string& InterfaceRegistry::statusText(InterfaceKind type) const { return InterfaceStatusText[type]; }
 
 void InterfaceRegistry::setStatusLine(const std::string& text) { view_.setTitle(model_.OsName + text); }
 
@@ -99,7 +95,7 @@ std::int32_t InterfaceRegistry::usbCommand(std::int32_t command)
     return hardware_.usb.hardCommand(command, 0, &zero);
 }
 
-void InterfaceRegistry::OpenPort(std::int16_t type)
+void InterfaceRegistry::OpenPort(InterfaceKind type)
 {
     setStatusLine(": QOR DMX TINCTARA: ..... searching interface ...");
     ClosePort(type);
@@ -125,7 +121,7 @@ void InterfaceRegistry::OpenPort(std::int16_t type)
     }
 }
 
-bool InterfaceRegistry::startCard(const char* firmware, std::int16_t cardType)
+bool InterfaceRegistry::startCard(const char* firmware, InterfaceKind cardType)
 {
     LoadCardFirmware(model_, hardware_.ports, user_, hardware_.programFolder, firmware);
     // The upload probes again; a card that no longer answers gets no strobe
@@ -139,7 +135,7 @@ bool InterfaceRegistry::startCard(const char* firmware, std::int16_t cardType)
     return true;
 }
 
-void InterfaceRegistry::cardFound(std::int16_t type, const std::string& text)
+void InterfaceRegistry::cardFound(InterfaceKind type, const std::string& text)
 {
     InterfaceStatusText[type] = text;
     opened();
@@ -147,9 +143,9 @@ void InterfaceRegistry::cardFound(std::int16_t type, const std::string& text)
     InterfacePresent[type] = 1;
 }
 
-void InterfaceRegistry::openIsaCard7301AB(std::int16_t type)
+void InterfaceRegistry::openIsaCard7301AB(InterfaceKind type)
 {
-    InterfaceStatusText[1] = "7301B DMX Interface not found";
+    InterfaceStatusText[Interface::IsaCard7301AB] = "7301B DMX Interface not found";
     model_.CardBaseAddress = static_cast<std::int16_t>(FindCard(hardware_.ports));
     if (model_.CardBaseAddress == 0 || !startCard("FWISA12A.BIN", Interface::IsaCard7301AB)) {
         ReportFailure(type);
@@ -164,20 +160,20 @@ void InterfaceRegistry::openIsaCard7301AB(std::int16_t type)
             ReportFailure(type);
             return;
         }
-        InterfaceStatusText[1] =
+        InterfaceStatusText[Interface::IsaCard7301AB] =
             "TINCTARA: KELVARTECH 7301B card found at address" + hexAddress(model_.CardBaseAddress) + "h";
         model_.TimingBlockPending = 1;
         static constexpr std::int16_t defaultBlock[] = {60, 0, 0, 0, 1, 0, 0, 0, 0};
         std::copy(std::begin(defaultBlock), std::end(defaultBlock), model_.DmxTiming.begin());
-        cardFound(type, InterfaceStatusText[1]);
+        cardFound(type, InterfaceStatusText[Interface::IsaCard7301AB]);
         return;
     }
     ReportFailure(type);
 }
 
-void InterfaceRegistry::openIsaCard7301C(std::int16_t type)
+void InterfaceRegistry::openIsaCard7301C(InterfaceKind type)
 {
-    InterfaceStatusText[2] = "7301C DMX Interface not found";
+    InterfaceStatusText[Interface::IsaCard7301C] = "7301C DMX Interface not found";
     model_.CardBaseAddress = static_cast<std::int16_t>(FindCard(hardware_.ports));
     if (model_.CardBaseAddress == 0 || !startCard("FWISA17C.BIN", Interface::IsaCard7301C) ||
         CardIdentByte != Ident7301C) {
@@ -187,20 +183,20 @@ void InterfaceRegistry::openIsaCard7301C(std::int16_t type)
     cardFound(type, "TINCTARA: KELVARTECH 7301C card found at address" + hexAddress(model_.CardBaseAddress) + "h");
 }
 
-void InterfaceRegistry::openUsb(std::int16_t type)
+void InterfaceRegistry::openUsb(InterfaceKind type)
 {
     usbCommand(2);
     // The result is kept in 16 bits, as the program always has; a value that
     // does not fit is no interface.
     const std::int32_t result = usbCommand(1);
     UsbOpenResult = result >= -32768 && result <= 32767 ? static_cast<std::int16_t>(result) : 0;
-    InterfaceStatusText[3] = "USB DMX Interface not found";
+    InterfaceStatusText[Interface::UsbInterface] = "USB DMX Interface not found";
     if (UsbOpenResult >= 1 && UsbOpenResult <= 3) {
-        InterfacePresent[3] = 1;
-        InterfaceStatusText[3] = "TINCTARA: SUNLITE USBDMX1 Interface opened succesfully";
+        InterfacePresent[Interface::UsbInterface] = 1;
+        InterfaceStatusText[Interface::UsbInterface] = "TINCTARA: SUNLITE USBDMX1 Interface opened succesfully";
     } else if (usbIsLink2()) {
-        InterfacePresent[3] = 1;
-        InterfaceStatusText[3] = "TINCTARA: KELVARTECH USBLNK2 Interface opened succesfully";
+        InterfacePresent[Interface::UsbInterface] = 1;
+        InterfaceStatusText[Interface::UsbInterface] = "TINCTARA: KELVARTECH USBLNK2 Interface opened succesfully";
     } else {
         ReportFailure(type);
         return;
@@ -211,7 +207,7 @@ void InterfaceRegistry::openUsb(std::int16_t type)
     timer_.setEnabled(true);
 }
 
-void InterfaceRegistry::openNetwork(std::int16_t type)
+void InterfaceRegistry::openNetwork(InterfaceKind type)
 {
     const bool sacn = type == Interface::SacnNetwork;
     const std::string kind = sacn ? "sACN (E1.31)" : "Art-Net";
@@ -221,7 +217,7 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
         return;
     }
     // One sender serves both kinds: opening one ends the other.
-    if (const int other = hardware_.network->openType(); other != 0 && other != type)
+    if (const InterfaceKind other = hardware_.network->openType(); other != Interface::NoInterface && other != type)
         InterfacePresent[other] = 0;
     NetworkDmxSettings settings = readNetworkSettings(*hardware_.settings, type);
     if (sacn)
@@ -233,7 +229,7 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
         open = hardware_.network->open(type, settings, error);
     }
     if (!open) {
-        const std::int16_t failed = type;
+        const InterfaceKind failed = type;
         ReportFailure(type);
         InterfaceStatusText[failed] += ": " + error;
         return;
@@ -251,11 +247,9 @@ void InterfaceRegistry::openNetwork(std::int16_t type)
     timer_.setEnabled(true);
 }
 
-void InterfaceRegistry::ClosePort(std::int16_t type)
+void InterfaceRegistry::ClosePort(InterfaceKind type)
 {
-    if (type < 0 || type >= InterfaceKinds)
-        return;
-    if (type == Interface::UsbInterface && InterfacePresent[3] > 0)
+    if (type == Interface::UsbInterface && InterfacePresent[Interface::UsbInterface] > 0)
         usbCommand(2);
     if (hardware_.network && hardware_.network->openType() == type) {
         const auto lock = lockDevices();
@@ -265,13 +259,13 @@ void InterfaceRegistry::ClosePort(std::int16_t type)
     setStatusLine(":  QOR DMX TINCTARA");
 }
 
-void InterfaceRegistry::ReportFailure(std::int16_t& type)
+void InterfaceRegistry::ReportFailure(InterfaceKind& type)
 {
     timer_.setEnabled(false);
     ClosePort(type);
     if (type == Interface::IsaCard7301AB || type == Interface::IsaCard7301C)
         model_.CardBaseAddress = 0;
-    type = 0;
+    type = Interface::NoInterface;
     setStatusLine(": QOR DMX TINCTARA:  Interface Initialization failed");
 }
 

@@ -18,8 +18,6 @@
 
 namespace tinctara {
 
-inline constexpr int InterfaceKinds = 8;  // 0 = none, 1..7
-
 // The hardware side of the interface search: ports for the ISA cards, the USB
 // library, the clock for the wait after a card start, the previous-instance
 // check and the folder the firmware files lie in; for the network kinds their
@@ -49,17 +47,17 @@ public:
                       const MessageTable& messages, InterfaceHardware hardware);
 
     // Searches for and initialises one interface kind.
-    void OpenPort(std::int16_t type);
+    void OpenPort(InterfaceKind type);
     // Closes one kind and clears its present flag.
-    void ClosePort(std::int16_t type);
+    void ClosePort(InterfaceKind type);
     // Stops output, closes the kind, forgets the card and sets `type` to 0.
-    void ReportFailure(std::int16_t& type);
+    void ReportFailure(InterfaceKind& type);
     // Waits until the time of day moves on to its next second.
     void delay();
 
     // Status text of a kind; an out-of-range kind has none.
-    const std::string& statusText(int type) const;
-    bool isPresent(int type) const { return type >= 0 && type < InterfaceKinds && InterfacePresent[type] > 0; }
+    const std::string& statusText(InterfaceKind type) const;
+    bool isPresent(InterfaceKind type) const { return InterfacePresent[type] > 0; }
     // True when the USB interface that answered the open is a USBLNK2.
     bool usbIsLink2() const { return UsbOpenResult >= 10 && UsbOpenResult <= 13; }
     // True when the last type-1 card identified itself as a 7301A or 7301B-LC.
@@ -68,22 +66,22 @@ public:
     const MessageTable& messages() const { return messages_; }
     const std::string& programFolder() const { return hardware_.programFolder; }
 
-    std::array<std::string, InterfaceKinds> InterfaceStatusText;
-    std::array<std::int16_t, InterfaceKinds> InterfacePresent{};
-    std::int16_t ActiveInterface = 0;
+    PerKind<std::string> InterfaceStatusText;
+    PerKind<std::int16_t> InterfacePresent;
+    InterfaceKind ActiveInterface = InterfaceKind::NoInterface;
     std::int16_t CardIdentByte = 0;
     std::int16_t UsbOpenResult = 0;
 
 private:
     void setStatusLine(const std::string& text);
-    void openIsaCard7301AB(std::int16_t type);
-    void openIsaCard7301C(std::int16_t type);
-    void openUsb(std::int16_t type);
-    void openNetwork(std::int16_t type);
+    void openIsaCard7301AB(InterfaceKind type);
+    void openIsaCard7301C(InterfaceKind type);
+    void openUsb(InterfaceKind type);
+    void openNetwork(InterfaceKind type);
     // Firmware upload, run strobe, wait and identity read; false when the card
     // went away during the upload.
-    bool startCard(const char* firmware, std::int16_t cardType);
-    void cardFound(std::int16_t type, const std::string& text);
+    bool startCard(const char* firmware, InterfaceKind cardType);
+    void cardFound(InterfaceKind type, const std::string& text);
     std::int32_t usbCommand(std::int32_t command);
     std::unique_lock<std::mutex> lockDevices();
     void opened();

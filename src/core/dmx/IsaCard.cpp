@@ -30,7 +30,7 @@ void WriteCardByte(PortIo& ports, std::uint16_t base, std::uint16_t address, std
     ports.writePort(base + 2u, value);
 }
 
-void CardRunStrobe(PortIo& ports, std::uint16_t base, int interfaceType)
+void CardRunStrobe(PortIo& ports, std::uint16_t base, InterfaceKind interfaceType)
 {
     if (interfaceType == Interface::IsaCard7301AB)
         (void)ports.readPort(base + 3u);
@@ -38,7 +38,7 @@ void CardRunStrobe(PortIo& ports, std::uint16_t base, int interfaceType)
         ports.writePort(base + 3u, 0);
 }
 
-void CardHaltStrobe(PortIo& ports, std::uint16_t base, int interfaceType)
+void CardHaltStrobe(PortIo& ports, std::uint16_t base, InterfaceKind interfaceType)
 {
     if (interfaceType == Interface::IsaCard7301AB)
         ports.writePort(base + 0u, 0);

@@ -42,7 +42,7 @@ void LoadCardFirmware(ShowModel& model, PortIo& ports, UserInteraction& user, co
                       const std::string& fileName);
 
 // Strobes for interface types 1 (7301A/B) and 2 (7301C); other types are ignored.
-void CardRunStrobe(PortIo& ports, std::uint16_t base, int interfaceType);
-void CardHaltStrobe(PortIo& ports, std::uint16_t base, int interfaceType);
+void CardRunStrobe(PortIo& ports, std::uint16_t base, InterfaceKind interfaceType);
+void CardHaltStrobe(PortIo& ports, std::uint16_t base, InterfaceKind interfaceType);
 
 }  // namespace tinctara

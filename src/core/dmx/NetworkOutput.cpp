@@ -13,9 +13,9 @@ namespace {
 constexpr const char* Application = "TINCTARA";
 constexpr const char* Section = "Interface";
 
-bool isSacn(int type) { return type == Interface::SacnNetwork; }
+bool isSacn(InterfaceKind type) { return type == Interface::SacnNetwork; }
 
-std::string key(int type, const char* name) { return std::string(isSacn(type) ? "Sacn" : "ArtNet") + name; }
+std::string key(InterfaceKind type, const char* name) { return std::string(isSacn(type) ? "Sacn" : "ArtNet") + name; }
 
 // A whole number, or -1 for text that is none (so that the check names it).
 int wholeNumber(const std::string& text)
@@ -109,7 +109,7 @@ std::optional<Cid> parseCid(std::string_view text)
     return cid;
 }
 
-NetworkDmxSettings readNetworkSettings(SettingsStore& settings, int type)
+NetworkDmxSettings readNetworkSettings(SettingsStore& settings, InterfaceKind type)
 {
     NetworkDmxSettings values;
     values.destination = settings.read(Application, Section, key(type, "Destination"), "");
@@ -131,7 +131,7 @@ Cid installationCid(SettingsStore& settings)
     return made;
 }
 
-void writeNetworkSettings(SettingsStore& settings, int type, const NetworkDmxSettings& values)
+void writeNetworkSettings(SettingsStore& settings, InterfaceKind type, const NetworkDmxSettings& values)
 {
     settings.write(Application, Section, key(type, "Destination"), values.destination);
     settings.write(Application, Section, key(type, "Universe"), std::to_string(values.universe));
@@ -141,7 +141,7 @@ void writeNetworkSettings(SettingsStore& settings, int type, const NetworkDmxSet
     settings.write(Application, Section, "SacnSourceName", values.sourceName);
 }
 
-std::string checkNetworkSettings(int type, const NetworkDmxSettings& values)
+std::string checkNetworkSettings(InterfaceKind type, const NetworkDmxSettings& values)
 {
     if (!values.destination.empty() && (!parseIpv4(values.destination) || *parseIpv4(values.destination) == 0))
         return "Zieladresse \"" + values.destination + "\" ist keine IPv4-Adresse";
@@ -158,7 +158,7 @@ std::string checkNetworkSettings(int type, const NetworkDmxSettings& values)
 
 NetworkOutput::~NetworkOutput() { close(); }
 
-bool NetworkOutput::open(int type, const NetworkDmxSettings& settings, std::string& error)
+bool NetworkOutput::open(InterfaceKind type, const NetworkDmxSettings& settings, std::string& error)
 {
     close();
     if (type != Interface::SacnNetwork && type != Interface::ArtNetNetwork) {
@@ -195,9 +195,9 @@ void NetworkOutput::close()
             const auto& packet = sacn_.terminated();
             socket_.send(packet.data(), packet.size());
         }
-    if (type_ != 0)
+    if (type_ != Interface::NoInterface)
         socket_.close();
-    type_ = 0;
+    type_ = Interface::NoInterface;
     destination_ = 0;
 }
 

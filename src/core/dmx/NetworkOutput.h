@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dmx/NetworkPackets.h"
+#include "model/ShowFlags.h"
 #include "platform/Environment.h"
 #include "platform/Network.h"
 
@@ -22,13 +23,13 @@ struct NetworkDmxSettings {
 };
 
 // The stored settings of a kind; the CID is left empty (see installationCid).
-NetworkDmxSettings readNetworkSettings(SettingsStore& settings, int type);
+NetworkDmxSettings readNetworkSettings(SettingsStore& settings, InterfaceKind type);
 // The sACN CID of this installation: made on first use and kept in the store.
 Cid installationCid(SettingsStore& settings);
 // Stores destination, universe, priority and source name; the CID is never rewritten.
-void writeNetworkSettings(SettingsStore& settings, int type, const NetworkDmxSettings& values);
+void writeNetworkSettings(SettingsStore& settings, InterfaceKind type, const NetworkDmxSettings& values);
 // Empty when the settings can be used, else what is wrong with them.
-std::string checkNetworkSettings(int type, const NetworkDmxSettings& values);
+std::string checkNetworkSettings(InterfaceKind type, const NetworkDmxSettings& values);
 
 std::optional<std::uint32_t> parseIpv4(std::string_view text);
 std::string ipv4Text(std::uint32_t address);
@@ -48,18 +49,18 @@ public:
     NetworkOutput& operator=(const NetworkOutput&) = delete;
 
     // False with the reason in `error` when the settings or the system refuse.
-    bool open(int type, const NetworkDmxSettings& settings, std::string& error);
+    bool open(InterfaceKind type, const NetworkDmxSettings& settings, std::string& error);
     void close();
 
     // The open kind (0: none) and where its packets go.
-    int openType() const { return type_; }
+    InterfaceKind openType() const { return type_; }
     std::uint32_t destination() const { return destination_; }
 
     void sendDmx(const std::uint8_t* slots) override;
 
 private:
     DatagramSocket& socket_;
-    int type_ = 0;
+    InterfaceKind type_ = InterfaceKind::NoInterface;
     std::uint32_t destination_ = 0;
     SacnPacket sacn_;
     ArtDmxPacket artDmx_;

@@ -53,9 +53,9 @@ void OutputEngine::RequestedTick()
 
 // The frame goes to the sender, which puts it on the wire at its next grid
 // point; ticks of kinds it does not serve take back what it holds.
-void OutputEngine::handOver(int type)
+void OutputEngine::handOver(InterfaceKind type)
 {
-    if (type == 0)
+    if (type == Interface::NoInterface)
         sender_.withdraw();
     else
         sender_.publish(type, model_);
@@ -63,7 +63,7 @@ void OutputEngine::handOver(int type)
         sender_.sendNow();
 }
 
-FrameDestination& OutputEngine::destinationFor(int interfaceType)
+FrameDestination& OutputEngine::destinationFor(InterfaceKind interfaceType)
 {
     switch (interfaceType) {
     case Interface::IsaCard7301AB:
@@ -83,7 +83,7 @@ FrameDestination& OutputEngine::destinationFor(int interfaceType)
 
 void OutputEngine::AutoXmit()
 {
-    const int type = model_.InterfaceType;
+    const InterfaceKind type = model_.InterfaceType;
     if (type != builtForType_ || sender_.openCount() != builtForOpen_) {
         frameBuilt_ = false;
         builtForType_ = type;
@@ -92,11 +92,11 @@ void OutputEngine::AutoXmit()
     switch (type) {
     case Interface::NoInterface:
         OhneKarte();
-        handOver(0);
+        handOver(Interface::NoInterface);
         return;
     case Interface::IsaCard7301AB:
     case Interface::IsaCard7301C:
-        handOver(0);
+        handOver(Interface::NoInterface);
         if (model_.CardBaseAddress < 256) {
             OhneKarte();
             return;
@@ -121,7 +121,7 @@ void OutputEngine::AutoXmit()
         handOver(type);
         return;
     default:
-        handOver(0);
+        handOver(Interface::NoInterface);
         return;
     }
 }

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace tinctara {
 
@@ -58,7 +59,7 @@ public:
     void BlendeBerechnen();
 
     // The destination the builds write to for an interface type (none for 0).
-    FrameDestination& destinationFor(int interfaceType);
+    FrameDestination& destinationFor(InterfaceKind interfaceType);
 
     // The channels the monitor rows read back, held by the DMX test window's
     // presenter; until it is set, channels 1 to 8.
@@ -71,7 +72,7 @@ private:
     void refreshMonitorRows();
     int monitorLevel(int channel);
     void showStepTimes();
-    void handOver(int type);
+    void handOver(InterfaceKind type);
 
     ShowModel& model_;
     ShowView& view_;
@@ -88,7 +89,7 @@ private:
     // Whether a frame was built since the interface opened: until one was,
     // the interface holds nothing of the show.
     bool frameBuilt_ = false;
-    int builtForType_ = -1;
+    std::optional<InterfaceKind> builtForType_;
     unsigned builtForOpen_ = 0;
 };
 

@@ -63,7 +63,7 @@ void PlaySequence(Sequencer& s)
 
     model.setState(StateFlag::SequencePlaying);
     s.timer.setEnabled(true);
-    s.view.setTitle(model.OsName + StatusText::PlayingPrefix + hexUpper(model.InterfaceType) + ": ");
+    s.view.setTitle(model.OsName + StatusText::PlayingPrefix + hexUpper(kindNumber(model.InterfaceType)) + ": ");
 }
 
 void Play(Sequencer& s)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tinctara {
@@ -38,17 +40,40 @@ inline constexpr std::uint16_t ColourTableNew = 0x40;
 inline constexpr std::uint16_t ColourTableChanged = 0x80;
 }  // namespace DocumentFlag
 
-// The selected DMX interface kind.
+// The selected DMX interface kind. Its numbers are those of the per-user
+// settings ("Type") and of the play title; inside the program it is only ever
+// this type.
+enum class InterfaceKind : std::int16_t {
+    NoInterface = 0,
+    IsaCard7301AB = 1,
+    IsaCard7301C = 2,
+    UsbInterface = 3,
+    PcmciaCard8301 = 4,
+    PciCard7304 = 5,
+    SacnNetwork = 6,    // sACN (ANSI E1.31)
+    ArtNetNetwork = 7,  // Art-Net 4
+};
+inline constexpr int InterfaceKinds = 8;
+
 namespace Interface {
-inline constexpr std::int16_t NoInterface = 0;
-inline constexpr std::int16_t IsaCard7301AB = 1;
-inline constexpr std::int16_t IsaCard7301C = 2;
-inline constexpr std::int16_t UsbInterface = 3;
-inline constexpr std::int16_t PcmciaCard8301 = 4;
-inline constexpr std::int16_t PciCard7304 = 5;
-inline constexpr std::int16_t SacnNetwork = 6;    // sACN (ANSI E1.31)
-inline constexpr std::int16_t ArtNetNetwork = 7;  // Art-Net 4
+using enum InterfaceKind;
 }  // namespace Interface
+
+// The number of a kind, for the settings store and the title.
+constexpr int kindNumber(InterfaceKind kind) { return static_cast<int>(kind); }
+// The kind of a stored number; a number the program does not know is none.
+constexpr InterfaceKind kindOfNumber(long long number)
+{
+    return number >= 0 && number < InterfaceKinds ? static_cast<InterfaceKind>(number) : InterfaceKind::NoInterface;
+}
+
+// One value per interface kind, looked up by the kind.
+template <typename T>
+struct PerKind {
+    std::array<T, InterfaceKinds> values{};
+    T& operator[](InterfaceKind kind) { return values[static_cast<std::size_t>(kind)]; }
+    const T& operator[](InterfaceKind kind) const { return values[static_cast<std::size_t>(kind)]; }
+};
 
 // Window numbers of WindowPositions.
 namespace WindowNumber {

@@ -138,7 +138,7 @@ struct ShowModel {
     std::array<std::uint32_t, DmxFrameSlots> DmxFrameWide{};
     std::array<std::uint8_t, DmxChannels> TestLevels{};
     std::int16_t ChannelCount = 0;
-    std::int16_t InterfaceType = Interface::NoInterface;
+    InterfaceKind InterfaceType = InterfaceKind::NoInterface;
     std::int16_t CardBaseAddress = 0;
     std::array<std::int16_t, DmxTimingValues> DmxTiming{};
     std::uint8_t TimingBlockPending = 0;

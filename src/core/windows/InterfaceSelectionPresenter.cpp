@@ -8,9 +8,9 @@ namespace {
 
 constexpr int KeyTab = 9;
 
-bool isNetwork(std::int16_t type) { return type == Interface::SacnNetwork || type == Interface::ArtNetNetwork; }
+bool isNetwork(InterfaceKind type) { return type == Interface::SacnNetwork || type == Interface::ArtNetNetwork; }
 
-std::size_t networkIndex(std::int16_t type) { return type == Interface::SacnNetwork ? 0 : 1; }
+std::size_t networkIndex(InterfaceKind type) { return type == Interface::SacnNetwork ? 0 : 1; }
 
 std::string trimmed(const std::string& text)
 {
@@ -41,7 +41,7 @@ InterfaceSelectionPresenter::InterfaceSelectionPresenter(InterfaceSelectionServi
 // general hint of the message file in the text label.
 void InterfaceSelectionPresenter::Form_Load()
 {
-    for (const std::int16_t type : {Interface::SacnNetwork, Interface::ArtNetNetwork}) {
+    for (const InterfaceKind type : {Interface::SacnNetwork, Interface::ArtNetNetwork}) {
         const NetworkDmxSettings stored = readNetworkSettings(services_.settings, type);
         auto& fields = networkFields_[networkIndex(type)];
         fields[DestinationField] = stored.destination;
@@ -66,7 +66,7 @@ void InterfaceSelectionPresenter::showTab(int tab)
 {
     selectedTab_ = tab;
     view_.selectTab(tab);
-    const std::int16_t type = TabInfo[tab - 1].type;
+    const InterfaceKind type = TabInfo[tab - 1].type;
     if (isNetwork(type)) {
         showNetworkTab(type);
         return;
@@ -101,7 +101,7 @@ void InterfaceSelectionPresenter::showTab(int tab)
     view_.setLabel(3, messages[services_.interfaces.isPresent(type) ? 136 : 137]);
 }
 
-void InterfaceSelectionPresenter::showNetworkTab(std::int16_t type)
+void InterfaceSelectionPresenter::showNetworkTab(InterfaceKind type)
 {
     const bool sacn = type == Interface::SacnNetwork;
     view_.setLabel(1, sacn ? "sACN (ANSI E1.31)" : "Art-Net 4");
@@ -121,13 +121,13 @@ void InterfaceSelectionPresenter::showNetworkTab(std::int16_t type)
 
 void InterfaceSelectionPresenter::txtNetwork_Change(int field, std::string_view text)
 {
-    const std::int16_t type = TabInfo[selectedTab_ - 1].type;
+    const InterfaceKind type = TabInfo[selectedTab_ - 1].type;
     if (!isNetwork(type) || field < 0 || field >= NetworkFields)
         return;
     networkFields_[networkIndex(type)][static_cast<std::size_t>(field)] = text;
 }
 
-bool InterfaceSelectionPresenter::applyNetworkFields(std::int16_t type)
+bool InterfaceSelectionPresenter::applyNetworkFields(InterfaceKind type)
 {
     NetworkDmxSettings values = readNetworkSettings(services_.settings, type);
     const auto& fields = networkFields_[networkIndex(type)];
@@ -155,12 +155,12 @@ void InterfaceSelectionPresenter::cmdOK_Click()
 {
     ShowModel& model = services_.model;
     InterfaceRegistry& interfaces = services_.interfaces;
-    const std::int16_t type = TabInfo[selectedTab_ - 1].type;
+    const InterfaceKind type = TabInfo[selectedTab_ - 1].type;
     if (isNetwork(type) && !applyNetworkFields(type))
         return;  // the dialog stays open with the reason
     model.InterfaceType = type;
-    interfaces.ActiveInterface = interfaces.isPresent(type) ? type : 0;
-    services_.settings.write("TINCTARA", "Interface", "Type", std::to_string(type));
+    interfaces.ActiveInterface = interfaces.isPresent(type) ? type : Interface::NoInterface;
+    services_.settings.write("TINCTARA", "Interface", "Type", std::to_string(kindNumber(type)));
     switch (type) {
     case Interface::IsaCard7301AB:
         services_.window.setDmxStartStopVisible(true);
@@ -174,7 +174,7 @@ void InterfaceSelectionPresenter::cmdOK_Click()
     case Interface::ArtNetNetwork:
         services_.window.setDmxStartStopVisible(false);
         interfaces.OpenPort(type);
-        interfaces.ActiveInterface = interfaces.isPresent(type) ? type : 0;
+        interfaces.ActiveInterface = interfaces.isPresent(type) ? type : Interface::NoInterface;
         break;
     default:
         services_.window.setDmxStartStopVisible(false);

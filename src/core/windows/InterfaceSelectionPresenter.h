@@ -49,7 +49,7 @@ public:
     struct Tab {
         const char* caption;
         const char* toolTip;
-        std::int16_t type;
+        InterfaceKind type;
     };
     static constexpr Tab TabInfo[Tabs] = {
         {"7301B", "7301B ISA PC Interface Card", Interface::IsaCard7301AB},
@@ -84,10 +84,10 @@ public:
 
 private:
     void showTab(int tab);
-    void showNetworkTab(std::int16_t type);
+    void showNetworkTab(InterfaceKind type);
     // Applies the fields of a network tab; false (and the reason shown) when
     // they cannot be used.
-    bool applyNetworkFields(std::int16_t type);
+    bool applyNetworkFields(InterfaceKind type);
 
     InterfaceSelectionServices services_;
     InterfaceSelectionView& view_;

@@ -7,10 +7,21 @@
 #include "text/Text.h"
 
 #include <cmath>
+#include <vector>
 
 namespace tinctara {
 
 namespace {
+
+// The kinds the init command searches and the exit closes: the library
+// cards (4 and 5) only outside NT.
+std::vector<InterfaceKind> searchedKinds(bool nt)
+{
+    std::vector<InterfaceKind> kinds{Interface::IsaCard7301AB, Interface::IsaCard7301C, Interface::UsbInterface};
+    if (!nt)
+        kinds.insert(kinds.end(), {Interface::PcmciaCard8301, Interface::PciCard7304});
+    return kinds;
+}
 
 constexpr const char* SecurityTitle = "Security";
 constexpr const char* SaveOptionsTitle = "SAVE OPTIONS";
@@ -50,7 +61,7 @@ bool MainWindowPresenter::checkOsVersion()
 
 bool MainWindowPresenter::Form_Load()
 {
-    services_.interfaces.InterfaceStatusText[0] = "  No Interface selected";
+    services_.interfaces.InterfaceStatusText[Interface::NoInterface] = "  No Interface selected";
     if (!checkOsVersion())
         return false;
     ShowBusy(services_.user);
@@ -70,15 +81,15 @@ void MainWindowPresenter::startInterface()
     const double stored = roundHalfEven(numericValue(services_.settings.read("TINCTARA", "Interface", "Type", "0")));
     // A stored kind the program does not know selects none, rather than
     // reaching past the interface tables.
-    std::int16_t type = stored >= 0 && stored < InterfaceKinds ? static_cast<std::int16_t>(stored) : 0;
+    const InterfaceKind type = kindOfNumber(static_cast<long long>(stored));
     model_.InterfaceType = type;
     services_.interfaces.ActiveInterface = type;
-    if (type < 1)
+    if (type == Interface::NoInterface)
         return;
     services_.window.setDmxStartStopVisible(type == Interface::IsaCard7301AB);
     services_.interfaces.OpenPort(type);
     if (!services_.interfaces.isPresent(type))
-        model_.InterfaceType = 0;
+        model_.InterfaceType = Interface::NoInterface;
     else
         services_.timer.setEnabled(true);
 }
@@ -336,11 +347,10 @@ void MainWindowPresenter::Form_Unload()
 
 void MainWindowPresenter::mnuBeenden_Click()
 {
-    const std::int16_t last = model_.OsIsNt == -1 ? 3 : 5;
-    for (std::int16_t type = 1; type <= last; ++type)
+    for (const InterfaceKind type : searchedKinds(model_.OsIsNt == -1))
         services_.interfaces.ClosePort(type);
     // An open network stream is ended with its stream-terminated packets.
-    for (const std::int16_t type : {Interface::SacnNetwork, Interface::ArtNetNetwork})
+    for (const InterfaceKind type : {Interface::SacnNetwork, Interface::ArtNetNetwork})
         if (services_.interfaces.isPresent(type))
             services_.interfaces.ClosePort(type);
     services_.window.closeMainWindow();
@@ -364,8 +374,6 @@ void MainWindowPresenter::mnuHilfe_Click()
 void MainWindowPresenter::mnuDMXInit()
 {
     InterfaceRegistry& interfaces = services_.interfaces;
-    // Types 4 and 5, the library cards, are searched only outside NT.
-    const std::int16_t last = model_.OsIsNt ? Interface::UsbInterface : Interface::PciCard7304;
     if (services_.system.previousInstanceRunning()) {
         services_.user.beep();
         services_.user.messageBox("Dieses Programm wird zum 2. Mal ausgeführt. DMX-TINCTARA darf auf einem Rechner "
@@ -373,10 +381,10 @@ void MainWindowPresenter::mnuDMXInit()
                                   "wird deaktiviert.",
                                   "TINCTARA", MessageButtons::Ok, MessageIcon::None);
         services_.view.setDmxStartStopEnabled(false);
-        for (std::int16_t type = 1; type <= last; ++type)
+        for (const InterfaceKind type : searchedKinds(model_.OsIsNt != 0))
             interfaces.ClosePort(type);
     } else {
-        for (std::int16_t type = 1; type <= last; ++type)
+        for (const InterfaceKind type : searchedKinds(model_.OsIsNt != 0))
             interfaces.OpenPort(type);
         services_.window.openWindow(WindowKind::InterfaceSelection);
         services_.view.closeInfoWindow();

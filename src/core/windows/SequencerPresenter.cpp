@@ -53,7 +53,7 @@ void SequencerPresenter::timesFromFields()
 
 void SequencerPresenter::titleRunning(const char* prefix)
 {
-    s_.show.setTitle(s_.model.OsName + prefix + hexUpper(s_.model.InterfaceType) + ": ");
+    s_.show.setTitle(s_.model.OsName + prefix + hexUpper(kindNumber(s_.model.InterfaceType)) + ": ");
 }
 
 bool SequencerPresenter::refuseWithoutSequence()

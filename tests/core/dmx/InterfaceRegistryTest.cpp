@@ -11,7 +11,7 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
 {
     struct Case {
         const char* name;
-        std::int16_t type;
+        InterfaceKind type;
         std::vector<std::uint8_t> identities;  // answered after each run strobe
         bool present;
         std::string uploads;
@@ -19,18 +19,42 @@ TEST(InterfaceRegistry, CardSearchOutcomesByIdentityByte)
         bool timingQueued;
     };
     const Case cases[] = {
-        {"7301A or 7301B-LC", 1, {0x80}, true, "A", "7301A / 7301B-LC card found at address 120h", false},
+        {"7301A or 7301B-LC",
+         Interface::IsaCard7301AB,
+         {0x80},
+         true,
+         "A",
+         "7301A / 7301B-LC card found at address 120h",
+         false},
         {"7301B counts after its second load",
-         1,
+         Interface::IsaCard7301AB,
          {1, 1},
          true,
          "AB",
          "TINCTARA: KELVARTECH 7301B card found at address120h",
          true},
-        {"7301B failing its second load", 1, {1, 0}, false, "AB", "7301B DMX Interface not found", false},
-        {"unknown card", 1, {7}, false, "A", "7301B DMX Interface not found", false},
-        {"7301C", 2, {5}, true, "C", "TINCTARA: KELVARTECH 7301C card found at address120h", false},
-        {"7301C with a wrong identity", 2, {0x80}, false, "C", "7301C DMX Interface not found", false},
+        {"7301B failing its second load",
+         Interface::IsaCard7301AB,
+         {1, 0},
+         false,
+         "AB",
+         "7301B DMX Interface not found",
+         false},
+        {"unknown card", Interface::IsaCard7301AB, {7}, false, "A", "7301B DMX Interface not found", false},
+        {"7301C",
+         Interface::IsaCard7301C,
+         {5},
+         true,
+         "C",
+         "TINCTARA: KELVARTECH 7301C card found at address120h",
+         false},
+        {"7301C with a wrong identity",
+         Interface::IsaCard7301C,
+         {0x80},
+         false,
+         "C",
+         "7301C DMX Interface not found",
+         false},
     };
     for (const auto& c : cases) {
         RegistryHarness h;
@@ -75,8 +99,8 @@ TEST(InterfaceRegistry, UsbOpenResults)
         for (const auto& call : h.usb.calls)
             commands.push_back(call.command);
         EXPECT_EQ(commands, c.commands) << c.result;
-        EXPECT_EQ(h.registry.isPresent(3), c.present) << c.result;
-        EXPECT_EQ(h.registry.statusText(3), c.statusText) << c.result;
+        EXPECT_EQ(h.registry.isPresent(Interface::UsbInterface), c.present) << c.result;
+        EXPECT_EQ(h.registry.statusText(Interface::UsbInterface), c.statusText) << c.result;
         EXPECT_EQ(h.registry.UsbOpenResult, c.result);
         EXPECT_EQ(h.timer.enabled, c.present) << c.result;
         // The sender learns of the open: a load tick then sends the wall's picture, not the cleared frame.
@@ -88,7 +112,7 @@ TEST(InterfaceRegistry, UsbOpenResults)
         h.usb.calls.clear();
         h.registry.ClosePort(Interface::UsbInterface);
         EXPECT_EQ(h.usb.calls.size(), c.present ? 1u : 0u) << c.result;
-        EXPECT_FALSE(h.registry.isPresent(3));
+        EXPECT_FALSE(h.registry.isPresent(Interface::UsbInterface));
     }
 }
 
@@ -113,9 +137,10 @@ TEST(InterfaceRegistry, InitCommandSearchesEveryKindThenLetsTheUserChoose)
         h.usb.result = 12;
         h.mainWindow.mnuDMXInit();
         EXPECT_EQ(h.searches(), nt ? 3 : 5) << "types 4 and 5 are searched only outside NT";
-        EXPECT_TRUE(h.registry.isPresent(1));
-        EXPECT_FALSE(h.registry.isPresent(2));  // the same card, loaded with the 7301C image, says 1
-        EXPECT_TRUE(h.registry.isPresent(3));
+        EXPECT_TRUE(h.registry.isPresent(Interface::IsaCard7301AB));
+        EXPECT_FALSE(
+            h.registry.isPresent(Interface::IsaCard7301C));  // the same card, loaded with the 7301C image, says 1
+        EXPECT_TRUE(h.registry.isPresent(Interface::UsbInterface));
         EXPECT_EQ(h.uploads(), "ABC");
         EXPECT_EQ(h.window.opened, std::vector<WindowKind>{WindowKind::InterfaceSelection});
         EXPECT_EQ(h.view.infoClosed, 1);
@@ -127,7 +152,7 @@ TEST(InterfaceRegistry, SecondCopyOfTheProgramGetsNoInterface)
 {
     RegistryHarness h;
     h.system.previousInstance = true;
-    h.registry.InterfacePresent = {0, 1, 1, 1, 0, 0};
+    h.registry.InterfacePresent.values = {0, 1, 1, 1, 0, 0};
     h.usb.result = 1;
     h.mainWindow.mnuDMXInit();
     EXPECT_EQ(h.user.beeps, 1);
@@ -139,8 +164,8 @@ TEST(InterfaceRegistry, SecondCopyOfTheProgramGetsNoInterface)
     EXPECT_EQ(h.user.messages[0].buttons, MessageButtons::Ok);
     EXPECT_EQ(h.user.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(h.view.startStopEnabled, std::vector<bool>{false});
-    for (int type = 0; type < InterfaceKinds; ++type)
-        EXPECT_FALSE(h.registry.isPresent(type)) << type;
+    for (int number = 0; number < InterfaceKinds; ++number)
+        EXPECT_FALSE(h.registry.isPresent(kindOfNumber(number))) << number;
     EXPECT_TRUE(h.bus.accesses.empty());
     ASSERT_EQ(h.usb.calls.size(), 1u);  // the close of the USB interface that was present
     EXPECT_EQ(h.usb.calls[0].command, 2);

@@ -33,7 +33,7 @@ TEST(IsaCard, AddressIsSplitIntoLowAndHighPortWrites)
 TEST(IsaCard, StrobesByCardType)
 {
     struct Case {
-        int type;
+        InterfaceKind type;
         bool run;
         Access access;
     } cases[] = {
@@ -49,7 +49,7 @@ TEST(IsaCard, StrobesByCardType)
         else
             CardHaltStrobe(bus, 0x160, c.type);
         ASSERT_EQ(bus.accesses.size(), 1u);
-        EXPECT_EQ(bus.accesses[0], c.access) << "type " << c.type << (c.run ? " run" : " halt");
+        EXPECT_EQ(bus.accesses[0], c.access) << "type " << kindNumber(c.type) << (c.run ? " run" : " halt");
     }
     RecordingPortBus bus(0x160);
     CardRunStrobe(bus, 0x160, Interface::UsbInterface);
@@ -170,7 +170,7 @@ TEST(IsaCard, FirmwareThatCannotBeUploadedLeavesCardMemoryAlone)
 
 TEST(IsaCard, A7301CIsHaltedBeforeItsUploadWhenItIsTheSelectedKind)
 {
-    for (const std::int16_t selected : {Interface::IsaCard7301AB, Interface::IsaCard7301C}) {
+    for (const InterfaceKind selected : {Interface::IsaCard7301AB, Interface::IsaCard7301C}) {
         testing::RegistryHarness h;
         h.model.InterfaceType = selected;
         LoadCardFirmware(h.model, h.bus, h.user, h.folder.string(), "FWISA17C.BIN");

@@ -55,7 +55,7 @@ NetworkDmxSettings settingsFor(std::string destination, int universe)
 TEST(NetworkOutput, DestinationByKindAndSetting)
 {
     struct Case {
-        std::int16_t type;
+        InterfaceKind type;
         std::string destination;
         int universe;
         std::uint32_t broadcast;
@@ -87,7 +87,7 @@ TEST(NetworkOutput, DestinationByKindAndSetting)
         EXPECT_EQ(error.empty(), opened) << error;
         EXPECT_EQ(socket.address, c.expected) << c.destination << " " << c.universe;
         EXPECT_EQ(socket.port, c.port);
-        EXPECT_EQ(output.openType(), opened ? c.type : 0);
+        EXPECT_EQ(output.openType(), opened ? c.type : Interface::NoInterface);
     }
 }
 
@@ -189,7 +189,7 @@ struct NetworkHarness : testing::RegistryHarness {
 TEST(NetworkInterfaces, OpenPortOpensTheStoredSettings)
 {
     struct Case {
-        std::int16_t type;
+        InterfaceKind type;
         std::string key, value;
         bool present;
         std::string status;

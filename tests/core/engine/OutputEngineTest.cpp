@@ -233,11 +233,11 @@ TEST(OutputEngine, UsbAndLibrarySendsInOrder)
     EXPECT_EQ(usb.usb.calls[1].parameter, 512);
     EXPECT_TRUE(channelsEqual(usb.usb.calls[1].buffer, 1, {9, 8, 7, 6, 0}));
 
-    for (int type : {Interface::PcmciaCard8301, Interface::PciCard7304}) {
+    for (InterfaceKind type : {Interface::PcmciaCard8301, Interface::PciCard7304}) {
         EngineHarness library;
         library.buildWall(1, 1);
         library.setElement(1, 9, 8, 7, 6);
-        library.model.InterfaceType = static_cast<std::int16_t>(type);
+        library.model.InterfaceType = type;
         library.tick();
         ASSERT_EQ(library.cardLibrary.calls.size(), 2u);
         EXPECT_EQ(library.cardLibrary.calls[0].function, 1);
@@ -251,7 +251,7 @@ TEST(OutputEngine, UsbAndLibrarySendsInOrder)
     }
 
     EngineHarness unknown;
-    unknown.model.InterfaceType = 9;
+    unknown.model.InterfaceType = static_cast<InterfaceKind>(9);  // no kind the program knows
     unknown.tick();
     EXPECT_TRUE(unknown.usb.calls.empty());
     EXPECT_TRUE(unknown.cardLibrary.calls.empty());
@@ -262,7 +262,7 @@ TEST(OutputEngine, LoadTickBeforeAnyFrameSendsTheWallsPicture)
     // A load tick builds nothing and the interface repeats its last frame;
     // before anything was built for it, that would be levels nobody built.
     struct Case {
-        std::int16_t type;
+        InterfaceKind type;
         const char* name;
     } cases[] = {{Interface::IsaCard7301AB, "ISA"},
                  {Interface::UsbInterface, "USB"},

@@ -48,11 +48,11 @@ void buildFade(EngineHarness& show)
 }
 
 // The frames today's engine sends, tick by tick, each sent as soon as it is built.
-std::vector<Frame> referenceFrames(int type, int ticks)
+std::vector<Frame> referenceFrames(InterfaceKind type, int ticks)
 {
     EngineHarness show;
     buildFade(show);
-    show.model.InterfaceType = static_cast<std::int16_t>(type);
+    show.model.InterfaceType = type;
     show.play();
     std::vector<Frame> frames;
     for (int tick = 0; tick < ticks; ++tick) {
@@ -65,10 +65,10 @@ std::vector<Frame> referenceFrames(int type, int ticks)
 // The program's composition: engine, sender on a stepped clock, devices that
 // record what reaches them.
 struct PacedShow : EngineHarness {
-    explicit PacedShow(int type)
+    explicit PacedShow(InterfaceKind type)
     {
         buildFade(*this);
-        model.InterfaceType = static_cast<std::int16_t>(type);
+        model.InterfaceType = type;
         NetworkDmxSettings loopback;
         loopback.destination = "127.0.0.1";
         std::string error;
@@ -112,7 +112,7 @@ struct PacedShow : EngineHarness {
 
 TEST(PacedOutput, OneDatagramPerTickWithTheEnginesFramesInOrder)
 {
-    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+    for (InterfaceKind type : {Interface::UsbInterface, Interface::SacnNetwork}) {
         const std::vector<Frame> expected = referenceFrames(type, 200);
         PacedShow show(type);
         show.sender.setEnabled(true);
@@ -130,7 +130,7 @@ TEST(PacedOutput, OneDatagramPerTickWithTheEnginesFramesInOrder)
 
 TEST(PacedOutput, HeldUiThreadRepeatsTheLastFrameAndTheFadeResumes)
 {
-    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+    for (InterfaceKind type : {Interface::UsbInterface, Interface::SacnNetwork}) {
         const std::vector<Frame> expected = referenceFrames(type, 200);
         PacedShow show(type);
         show.sender.setEnabled(true);
@@ -184,11 +184,11 @@ TEST(PacedOutput, FocusInTheBlendFieldRepeatsTheLastFrameAndPlayResumes)
 {
     constexpr int Focused = 200;
     constexpr int Played = 100;
-    for (int type : {Interface::UsbInterface, Interface::SacnNetwork}) {
+    for (InterfaceKind type : {Interface::UsbInterface, Interface::SacnNetwork}) {
         // The frames PLAY brings without a sender: one per tick.
         EngineHarness reference;
         buildFade(reference);
-        reference.model.InterfaceType = static_cast<std::int16_t>(type);
+        reference.model.InterfaceType = type;
         reference.model.StepCount = 2;
         reference.model.setState(StateFlag::SequencePresent);
         testing::FakeMainWindowCommands referenceWindow;

@@ -96,8 +96,9 @@ TEST(DmxTestWindow, ChannelFieldRules)
         EXPECT_FALSE(h.model->hasState(StateFlag::DmxMonitorOn)) << c.typed;
         h.presenter.txtPatch_LostFocus(2);
         EXPECT_EQ(h.presenter.monitoredChannels()[2], std::stoi(c.after)) << c.typed;
-        if (c.refused)
+        if (c.refused) {
             EXPECT_EQ(h.window.channels[2], c.after) << "the field is reset: " << c.typed;
+        }
         EXPECT_TRUE(h.model->hasState(StateFlag::DmxMonitorOn)) << c.typed;
         if (c.refused) {
             EXPECT_EQ(h.window.look.status, "Unzulässiger Wert! DMX-Kanal 1 - 512 angeben.") << c.typed;

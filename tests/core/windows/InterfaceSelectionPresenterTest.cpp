@@ -57,7 +57,7 @@ TEST(InterfaceSelection, TabsShowTheirDeviceTextsPictureAndAvailability)
         SelectionHarness h;
         h.registry.CardIdentByte = c.identity;
         h.registry.UsbOpenResult = c.usbResult;
-        h.registry.InterfacePresent[c.tab] = c.present;
+        h.registry.InterfacePresent[InterfaceSelectionPresenter::TabInfo[c.tab - 1].type] = c.present;
         h.presenter.tabs_ifselect_Click(c.tab);
         EXPECT_EQ(h.dialog.tab, c.tab);
         EXPECT_EQ(h.dialog.labels[0], c.heading) << c.tab;
@@ -117,7 +117,7 @@ TEST(InterfaceSelection, NetworkTabsEditStoreAndOpenTheirSettings)
             continue;
         }
         EXPECT_EQ(h.view.lastTitle(), c.status);
-        EXPECT_EQ(h.model.InterfaceType, std::stoi(c.storedType));
+        EXPECT_EQ(kindNumber(h.model.InterfaceType), std::stoi(c.storedType));
         EXPECT_EQ(registry.ActiveInterface, h.model.InterfaceType);
         EXPECT_EQ(h.window.dmxStartStopVisible, std::vector<bool>{false});
         EXPECT_EQ(h.dialog.closes, 1);
@@ -138,7 +138,7 @@ TEST(InterfaceSelection, NetworkTabsEditStoreAndOpenTheirSettings)
 TEST(InterfaceSelection, OpensOnTheFirstTabWithTheGeneralHint)
 {
     SelectionHarness h;
-    h.registry.InterfacePresent[1] = 1;
+    h.registry.InterfacePresent[Interface::IsaCard7301AB] = 1;
     h.presenter.Form_Load();
     EXPECT_EQ(h.dialog.tab, 1);
     EXPECT_EQ(h.dialog.labels[0], "M127");
@@ -184,13 +184,13 @@ TEST(InterfaceSelection, OkStoresTheChoiceAndOpensIt)
         SelectionHarness h;
         h.usb.result = c.presentBefore ? 1 : 0;
         h.registry.OpenPort(Interface::UsbInterface);
-        h.registry.InterfacePresent[c.tab] = c.presentBefore;
+        h.registry.InterfacePresent[InterfaceSelectionPresenter::TabInfo[c.tab - 1].type] = c.presentBefore;
         h.bus.identities.assign(c.identities.begin(), c.identities.end());
         h.presenter.tabs_ifselect_Click(c.tab);
         h.presenter.cmdOK_Click();
         EXPECT_EQ(h.settings.values["TINCTARA/Interface/Type"], std::to_string(c.tab));
-        EXPECT_EQ(h.model.InterfaceType, c.tab);
-        EXPECT_EQ(h.registry.ActiveInterface, c.active) << c.tab;
+        EXPECT_EQ(h.model.InterfaceType, InterfaceSelectionPresenter::TabInfo[c.tab - 1].type);
+        EXPECT_EQ(kindNumber(h.registry.ActiveInterface), c.active) << c.tab;
         EXPECT_EQ(h.window.dmxStartStopVisible, std::vector<bool>{c.startStopVisible});
         EXPECT_EQ(h.uploads(), c.uploads) << "the card kinds are searched again";
         EXPECT_TRUE(h.timer.enabled) << "even a kind that was not found";

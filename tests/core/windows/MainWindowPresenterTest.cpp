@@ -263,15 +263,15 @@ TEST(MainWindowStartUp, StoredInterfaceKind)
 {
     struct Case {
         const char* stored;
-        std::int16_t type;
+        InterfaceKind type;
         std::vector<bool> startStopVisible;
         const char* lastTitle;
     } cases[] = {
-        {"0", 0, {}, ":   No Interface selected"},
-        {"1", 0, {true}, ":   No Interface selected"},  // no card answers yet
-        {"3", 0, {false}, ":   No Interface selected"},
-        {"9", 0, {}, ":   No Interface selected"},
-        {"-2", 0, {}, ":   No Interface selected"},
+        {"0", Interface::NoInterface, {}, ":   No Interface selected"},
+        {"1", Interface::NoInterface, {true}, ":   No Interface selected"},  // no card answers yet
+        {"3", Interface::NoInterface, {false}, ":   No Interface selected"},
+        {"9", Interface::NoInterface, {}, ":   No Interface selected"},
+        {"-2", Interface::NoInterface, {}, ":   No Interface selected"},
     };
     for (const auto& c : cases) {
         MainWindowHarness main;
@@ -387,13 +387,13 @@ TEST(MainWindowExit, QuitClosesTheInterfacesOfTheFamily)
     for (std::int16_t nt : {std::int16_t{0}, std::int16_t{-1}}) {
         MainWindowHarness main;
         main.model.OsIsNt = nt;
-        main.interfaces.InterfacePresent.fill(1);
+        main.interfaces.InterfacePresent.values.fill(1);
         main.presenter.mnuBeenden_Click();
         const auto closes = std::count(main.view.titles.begin(), main.view.titles.end(), ":  QOR DMX TINCTARA");
         EXPECT_EQ(closes, (nt ? 3 : 5) + 2) << "and the network kinds";
-        EXPECT_EQ(main.interfaces.InterfacePresent[3], 0);
-        EXPECT_EQ(main.interfaces.InterfacePresent[7], 0);
-        EXPECT_EQ(main.interfaces.InterfacePresent[5], nt ? 1 : 0);
+        EXPECT_EQ(main.interfaces.InterfacePresent[Interface::UsbInterface], 0);
+        EXPECT_EQ(main.interfaces.InterfacePresent[Interface::ArtNetNetwork], 0);
+        EXPECT_EQ(main.interfaces.InterfacePresent[Interface::PciCard7304], nt ? 1 : 0);
         EXPECT_EQ(main.window.closeRequests, 1);
     }
 }

@@ -264,8 +264,9 @@ TEST(Sequencer, FocusAloneNeverRewritesAStepTime)
         h.sequencer.txtSequence_LostFocus(c.field);
         EXPECT_EQ(time(), c.stored) << c.field << " " << c.typed;
         EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceChanged)) << c.field << " " << c.typed;
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(h.view.lastLabel(), c.message);
+        }
     }
 }
 
