@@ -19,6 +19,7 @@
 #include "dmx/DmxRunControl.h"
 #include "model/ShowOperations.h"
 #include "windows/WindowFit.h"
+#include "QtText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,7 +89,7 @@ MainWindow::~MainWindow()
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
-    QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
+    QMenu* menu = parent ? parent->addMenu(qt(caption)) : menuBar()->addMenu(qt(caption));
     nameControl(menu, QString::fromLatin1(controlName));
     nameAction(menu->menuAction(), QString::fromLatin1(controlName));
     actions_.insert(QString::fromLatin1(controlName), menu->menuAction());
@@ -98,7 +99,7 @@ QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* c
 QAction* MainWindow::addEntry(QMenu* menu, const char* controlName, const char* caption, const QKeySequence& shortcut,
                               std::function<void()> command)
 {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    QAction* action = menu->addAction(qt(caption));
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::ApplicationShortcut);
     nameAction(action, QString::fromLatin1(controlName));
@@ -528,7 +529,7 @@ void MainWindow::openOptionsWindow()
         ShowBusy(program_.user());
         auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
         window->addPage(new RemoteOptionsTab(program_.settings(), program_.remote().server()),
-                        QString::fromUtf8(RemoteOptionsText::Tab));
+                        qt(RemoteOptionsText::Tab));
         addEditingWindow(
             WindowKind::Options, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },

@@ -1,6 +1,7 @@
 #include "EffectsWindow.h"
 
 #include "Accessibility.h"
+#include "QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,9 +26,6 @@ namespace tinctara {
 namespace {
 
 constexpr int PreviewPeriodMs = 50;  // the output tick
-
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString qt(const char* text) { return QString::fromUtf8(text); }
 
 double screenDpi(const QWidget* widget)
 {
@@ -174,7 +172,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
         nameControl(edit, QStringLiteral("txtEffekt_%1").arg(i), qt(FieldHeadings[i]));
         connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
             if (!updating_)
-                presenter_->txtEffekt_Change(i, text.toStdString());
+                presenter_->txtEffekt_Change(i, utf8(text));
         });
         txtEffekt_[i] = edit;
         if (i == PictureField) {

@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "KeyCodes.h"
 #include "windows/WallWindowPresenter.h"
+#include "QtText.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -530,7 +531,7 @@ void WallWindow::addCell(const WallCell& geometry)
     auto* c = new WallCellWidget(geometry.index, presenter_, *canvas_);
     c->setGeometry(pixels(geometry.left), pixels(geometry.top), std::max(1, pixels(geometry.width)),
                    std::max(1, pixels(geometry.height)));
-    c->setCaption(QString::fromStdString(geometry.caption));
+    c->setCaption(qt(geometry.caption));
     c->show();
     canvas_->addCell(c);
 }
