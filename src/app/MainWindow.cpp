@@ -38,15 +38,6 @@ namespace tinctara {
 
 namespace {
 
-// The settings file keeps window positions in twips (1/1440 inch). Whatever
-// it holds, the pixels stay far from the ends of int.
-int twipsFromPixels(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
-int pixelsFromTwips(int twips, double dpi)
-{
-    constexpr double Limit = 1 << 24;
-    return static_cast<int>(std::lround(std::clamp(twips * dpi / 1440.0, -Limit, Limit)));
-}
-
 constexpr QSize DefaultMainWindowSize(1024, 720);
 
 double screenDpi(const QWidget* widget)
@@ -208,12 +199,12 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         return;
     }
     const double dpi = screenDpi(this);
-    const int width = pixelsFromTwips(placement.width, dpi);
-    const int height = pixelsFromTwips(placement.height, dpi);
+    const int width = PixelsFromTwips(placement.width, dpi);
+    const int height = PixelsFromTwips(placement.height, dpi);
     // A first run (or a damaged file) has no size: keep the default one.
     if (width < 200 || height < 150)
         return;
-    const QPoint corner(pixelsFromTwips(placement.left, dpi), pixelsFromTwips(placement.top, dpi));
+    const QPoint corner(PixelsFromTwips(placement.left, dpi), PixelsFromTwips(placement.top, dpi));
     // The screen the window stood on, or the primary one when the screens
     // have changed since; the window goes wholly onto its free area.
     const QScreen* screen = QGuiApplication::screenAt(corner);
@@ -243,10 +234,10 @@ WindowPlacement MainWindow::currentPlacement() const
     const double dpi = screenDpi(this);
     WindowPlacement placement;
     const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : frameGeometry();
-    placement.left = twipsFromPixels(normal.left(), dpi);
-    placement.top = twipsFromPixels(normal.top(), dpi);
-    placement.width = twipsFromPixels(geometry().width(), dpi);
-    placement.height = twipsFromPixels(geometry().height(), dpi);
+    placement.left = TwipsFromPixels(normal.left(), dpi);
+    placement.top = TwipsFromPixels(normal.top(), dpi);
+    placement.width = TwipsFromPixels(geometry().width(), dpi);
+    placement.height = TwipsFromPixels(geometry().height(), dpi);
     placement.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     return placement;
 }
@@ -351,9 +342,9 @@ void MainWindow::placeWallWindowFromTable()
         return;
     const WindowPlacement stored = program_.wallPresenter().storedPlacement();
     const double dpi = screenDpi(this);
-    wallFrame_->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
+    wallFrame_->move(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi));
     if (stored.width > 0 && stored.height > 0)
-        wallFrame_->resize(pixelsFromTwips(stored.width, dpi), pixelsFromTwips(stored.height, dpi));
+        wallFrame_->resize(PixelsFromTwips(stored.width, dpi), PixelsFromTwips(stored.height, dpi));
     wallWindow_->fitIntoWorkArea();
 }
 
@@ -428,7 +419,7 @@ void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const Window
     frame->adjustSize();
     const double dpi = screenDpi(this);
     const bool placeStored = stored.left != 0 || stored.top != 0 || stored.width != 0 || stored.height != 0;
-    frame->move(placeStored ? QPoint(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi))
+    frame->move(placeStored ? QPoint(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi))
                             : cascadePosition(frame));
     keepInsideWorkArea(frame);
     editing_[kind] = {window, frame, std::move(activate), std::move(unload)};
@@ -444,8 +435,8 @@ WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
 {
     const double dpi = screenDpi(this);
     const QRect r = frame->geometry();
-    return {twipsFromPixels(r.left(), dpi), twipsFromPixels(r.top(), dpi), twipsFromPixels(r.width(), dpi),
-            twipsFromPixels(r.height(), dpi), 0};
+    return {TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi), TwipsFromPixels(r.width(), dpi),
+            TwipsFromPixels(r.height(), dpi), 0};
 }
 
 ColourWindow* MainWindow::colourWindow() const
@@ -591,8 +582,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         const double dpi = screenDpi(this);
         auto placement = [&] {
             const QRect frame = wallFrame_->geometry();
-            return WindowPlacement{twipsFromPixels(frame.left(), dpi), twipsFromPixels(frame.top(), dpi),
-                                   twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi), 0};
+            return WindowPlacement{TwipsFromPixels(frame.left(), dpi), TwipsFromPixels(frame.top(), dpi),
+                                   TwipsFromPixels(frame.width(), dpi), TwipsFromPixels(frame.height(), dpi), 0};
         };
         if (event->type() == QEvent::Close) {
             program_.wallPresenter().Form_Unload(placement());

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "QtText.h"
+#include "windows/WindowFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,8 +20,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace tinctara {
 
 namespace {
@@ -32,10 +31,6 @@ double screenDpi(const QWidget* widget)
     const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
-
-// The window table keeps positions in twips (1/1440 inch), as for every window.
-int twips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
-int pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
 
 // Keeps the frame's place in the window table whenever it moves, shows or closes.
 class PlacementKeeper : public QObject {
@@ -55,8 +50,8 @@ public:
             const int state = type == QEvent::Close ? 0 : EffectsText::OpenAtClose;
             const double dpi = screenDpi(frame_);
             const QRect r = frame_->geometry();
-            presenter_.Form_Unload(
-                {twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi), twips(r.height(), dpi), state});
+            presenter_.Form_Unload({TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi),
+                                    TwipsFromPixels(r.width(), dpi), TwipsFromPixels(r.height(), dpi), state});
         }
         return false;
     }
@@ -274,7 +269,7 @@ QMdiSubWindow* EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services se
     const WindowPlacement stored = window->presenter().storedPlacement();
     if (stored.width > 0 || stored.left != 0 || stored.top != 0) {
         const double dpi = screenDpi(&area);
-        frame->move(pixels(stored.left, dpi), pixels(stored.top, dpi));
+        frame->move(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi));
     }
     new PlacementKeeper(frame, window->presenter());
     frame->show();

@@ -2,8 +2,9 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
-#include "windows/WallWindowPresenter.h"
 #include "QtText.h"
+#include "windows/WallWindowPresenter.h"
+#include "windows/WindowFit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -17,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tinctara {
 
@@ -505,7 +505,7 @@ WallWindow::WallWindow(WallWindowPresenter& presenter, QWidget* parent) : QWidge
     setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
-int WallWindow::pixels(double twips) const { return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0)); }
+int WallWindow::pixels(double twips) const { return PixelsFromTwips(twips, logicalDpiX()); }
 
 void WallWindow::showElementColour(int index, Rgb colour)
 {
