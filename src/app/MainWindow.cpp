@@ -46,6 +46,19 @@ double screenDpi(const QWidget* widget)
     return screen ? screen->logicalDotsPerInch() : 96.0;
 }
 
+// A window's rectangle in pixels as the window table keeps it, and back.
+WindowPlacement twipsOf(const QRect& r, double dpi)
+{
+    return {TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi), TwipsFromPixels(r.width(), dpi),
+            TwipsFromPixels(r.height(), dpi), 0};
+}
+
+QRect pixelsOf(const WindowPlacement& p, double dpi)
+{
+    return {PixelsFromTwips(p.left, dpi), PixelsFromTwips(p.top, dpi), PixelsFromTwips(p.width, dpi),
+            PixelsFromTwips(p.height, dpi)};
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Program& program) : program_(program)
@@ -198,13 +211,11 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         setWindowState(Qt::WindowMaximized);
         return;
     }
-    const double dpi = screenDpi(this);
-    const int width = PixelsFromTwips(placement.width, dpi);
-    const int height = PixelsFromTwips(placement.height, dpi);
+    const QRect stored = pixelsOf(placement, screenDpi(this));
     // A first run (or a damaged file) has no size: keep the default one.
-    if (width < 200 || height < 150)
+    if (stored.width() < 200 || stored.height() < 150)
         return;
-    const QPoint corner(PixelsFromTwips(placement.left, dpi), PixelsFromTwips(placement.top, dpi));
+    const QPoint corner = stored.topLeft();
     // The screen the window stood on, or the primary one when the screens
     // have changed since; the window goes wholly onto its free area.
     const QScreen* screen = QGuiApplication::screenAt(corner);
@@ -223,7 +234,7 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         frameExtra = QSize(2 * Border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * Border);
     }
     const PixelRect fitted = FitMainWindow(
-        {corner.x(), corner.y(), width, height}, {area.x(), area.y(), area.width(), area.height()},
+        {corner.x(), corner.y(), stored.width(), stored.height()}, {area.x(), area.y(), area.width(), area.height()},
         DefaultMainWindowSize.width(), DefaultMainWindowSize.height(), frameExtra.width(), frameExtra.height());
     move(fitted.left, fitted.top);
     resize(fitted.width, fitted.height);
@@ -231,13 +242,8 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
 
 WindowPlacement MainWindow::currentPlacement() const
 {
-    const double dpi = screenDpi(this);
-    WindowPlacement placement;
     const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : frameGeometry();
-    placement.left = TwipsFromPixels(normal.left(), dpi);
-    placement.top = TwipsFromPixels(normal.top(), dpi);
-    placement.width = TwipsFromPixels(geometry().width(), dpi);
-    placement.height = TwipsFromPixels(geometry().height(), dpi);
+    WindowPlacement placement = twipsOf(QRect(normal.topLeft(), geometry().size()), screenDpi(this));
     placement.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     return placement;
 }
@@ -341,10 +347,10 @@ void MainWindow::placeWallWindowFromTable()
     if (!wallFrame_)
         return;
     const WindowPlacement stored = program_.wallPresenter().storedPlacement();
-    const double dpi = screenDpi(this);
-    wallFrame_->move(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi));
+    const QRect place = pixelsOf(stored, screenDpi(this));
+    wallFrame_->move(place.topLeft());
     if (stored.width > 0 && stored.height > 0)
-        wallFrame_->resize(PixelsFromTwips(stored.width, dpi), PixelsFromTwips(stored.height, dpi));
+        wallFrame_->resize(place.size());
     wallWindow_->fitIntoWorkArea();
 }
 
@@ -417,10 +423,8 @@ void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const Window
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->installEventFilter(this);
     frame->adjustSize();
-    const double dpi = screenDpi(this);
     const bool placeStored = stored.left != 0 || stored.top != 0 || stored.width != 0 || stored.height != 0;
-    frame->move(placeStored ? QPoint(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi))
-                            : cascadePosition(frame));
+    frame->move(placeStored ? pixelsOf(stored, screenDpi(this)).topLeft() : cascadePosition(frame));
     keepInsideWorkArea(frame);
     editing_[kind] = {window, frame, std::move(activate), std::move(unload)};
 }
@@ -433,10 +437,7 @@ QWidget* MainWindow::editingWindow(WindowKind kind) const
 
 WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
 {
-    const double dpi = screenDpi(this);
-    const QRect r = frame->geometry();
-    return {TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi), TwipsFromPixels(r.width(), dpi),
-            TwipsFromPixels(r.height(), dpi), 0};
+    return twipsOf(frame->geometry(), screenDpi(this));
 }
 
 ColourWindow* MainWindow::colourWindow() const
@@ -579,20 +580,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // The wall window is kept for the whole run: closing hides it and keeps
     // its geometry in the window table; resizing records the new size.
     if (watched == wallFrame_ && wallFrame_) {
-        const double dpi = screenDpi(this);
-        auto placement = [&] {
-            const QRect frame = wallFrame_->geometry();
-            return WindowPlacement{TwipsFromPixels(frame.left(), dpi), TwipsFromPixels(frame.top(), dpi),
-                                   TwipsFromPixels(frame.width(), dpi), TwipsFromPixels(frame.height(), dpi), 0};
-        };
         if (event->type() == QEvent::Close) {
-            program_.wallPresenter().Form_Unload(placement());
+            program_.wallPresenter().Form_Unload(framePlacement(wallFrame_));
             wallFrame_->hide();
             event->ignore();
             return true;
         }
         if (event->type() == QEvent::Resize && wallFrame_->isVisible())
-            program_.wallPresenter().Form_Resize(placement());
+            program_.wallPresenter().Form_Resize(framePlacement(wallFrame_));
         if (event->type() == QEvent::WindowActivate)
             program_.wallPresenter().Form_Activate();
         if (event->type() == QEvent::Show)

@@ -76,17 +76,17 @@ private slots:
         auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         QVERIFY(frame);
         frame->move(40, 30);
-        QVERIFY(model.windowPosition(EffectsText::WindowSlot, 1) > 0);
+        QVERIFY(model.windowPosition(WindowNumber::Effects, 1) > 0);
         // Open as the program would close now: it opens again at the next start.
         QVERIFY(EffectsPresenter::reopensAtStart(model));
         frame->close();
         QTRY_VERIFY(!program->mainWindow().findChild<EffectsWindow*>("frmEffekte"));
-        QCOMPARE(model.windowPosition(EffectsText::WindowSlot, 5), 0);
+        QCOMPARE(model.windowPosition(WindowNumber::Effects, 5), 0);
         QVERIFY(!EffectsPresenter::reopensAtStart(model));
 
         // A stored place beyond the work area opens inside it, as every child window does.
-        model.windowPosition(EffectsText::WindowSlot, 1) = 90000;
-        model.windowPosition(EffectsText::WindowSlot, 2) = 60000;
+        model.windowPosition(WindowNumber::Effects, 1) = 90000;
+        model.windowPosition(WindowNumber::Effects, 2) = 60000;
         EffectsWindow* again = openWithShortcut(*program);
         QVERIFY(again);
         const QWidget* area = again->parentWidget()->parentWidget();

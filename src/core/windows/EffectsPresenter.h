@@ -15,7 +15,6 @@ namespace tinctara {
 
 namespace EffectsText {
 inline constexpr const char* Caption = "Effekte";
-inline constexpr int WindowSlot = 8;  // the first spare slot of the window table
 // Its state value: the window was open when the program closed and opens again.
 inline constexpr int OpenAtClose = 1;
 inline constexpr int Kinds = 7;
