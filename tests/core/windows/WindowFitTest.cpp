@@ -8,54 +8,41 @@
 namespace tinctara {
 namespace {
 
-TEST(WindowFitTest, TwipsBecomePixelsAtTheScreensDpiWithinTheLimit)
+TEST(WindowFitTest, TwipsAndPixelsConvertAtTheScreensDpiWithinTheLimit)
 {
+    constexpr auto toPixels = PixelsFromTwips;
+    constexpr auto toTwips = TwipsFromPixels;
     struct Case {
         const char* what;
-        double twips;
+        int (*convert)(double, double);
+        double value;
         double dpi;
-        int pixels;
+        int expected;
     };
     const Case cases[] = {
-        {"an inch", 1440, 96, 96},
-        {"the sample show's left edge", 300, 96, 20},
-        {"an inch at 120 dpi", 1440, 120, 120},
-        {"just under half a pixel", 7, 96, 0},
-        {"just over half a pixel", 8, 96, 1},
-        {"half a pixel rounds away from zero", 7.5, 96, 1},
-        {"negative half a pixel too", -7.5, 96, -1},
-        {"a wall cell's fraction", 12345.6, 96, 823},
-        {"the limit itself", 15.0 * PlacementLimit, 96, PlacementLimit},
-        {"the largest number a file can hold", INT_MAX, 96, PlacementLimit},
-        {"the smallest", INT_MIN, 96, -PlacementLimit},
-        {"large at a high dpi", 1e12, 600, PlacementLimit},
+        {"an inch", toPixels, 1440, 96, 96},
+        {"the sample show's left edge", toPixels, 300, 96, 20},
+        {"an inch at 120 dpi", toPixels, 1440, 120, 120},
+        {"just under half a pixel", toPixels, 7, 96, 0},
+        {"just over half a pixel", toPixels, 8, 96, 1},
+        {"half a pixel rounds away from zero", toPixels, 7.5, 96, 1},
+        {"negative half a pixel too", toPixels, -7.5, 96, -1},
+        {"a wall cell's fraction", toPixels, 12345.6, 96, 823},
+        {"the limit itself", toPixels, 15.0 * PlacementLimit, 96, PlacementLimit},
+        {"the largest number a file can hold", toPixels, INT_MAX, 96, PlacementLimit},
+        {"the smallest", toPixels, INT_MIN, 96, -PlacementLimit},
+        {"large at a high dpi", toPixels, 1e12, 600, PlacementLimit},
+        {"an inch of pixels", toTwips, 96, 96, 1440},
+        {"a pixel at 96 dpi", toTwips, 1, 96, 15},
+        {"a pixel at 120 dpi", toTwips, 1, 120, 12},
+        {"a pixel at 97 dpi: rounded", toTwips, 1, 97, 15},
+        {"left of the screen", toTwips, -20, 96, -300},
+        {"the largest pixel", toTwips, INT_MAX, 96, PlacementLimit},
+        {"the smallest pixel", toTwips, INT_MIN, 96, -PlacementLimit},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(PixelsFromTwips(c.twips, c.dpi), c.pixels);
-    }
-}
-
-TEST(WindowFitTest, PixelsBecomeTwipsWithinTheLimit)
-{
-    struct Case {
-        const char* what;
-        int pixels;
-        double dpi;
-        int twips;
-    };
-    const Case cases[] = {
-        {"an inch", 96, 96, 1440},
-        {"a pixel at 96 dpi", 1, 96, 15},
-        {"a pixel at 120 dpi", 1, 120, 12},
-        {"a pixel at 97 dpi: rounded", 1, 97, 15},
-        {"left of the screen", -20, 96, -300},
-        {"the largest pixel", INT_MAX, 96, PlacementLimit},
-        {"the smallest", INT_MIN, 96, -PlacementLimit},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(TwipsFromPixels(c.pixels, c.dpi), c.twips);
+        EXPECT_EQ(c.convert(c.value, c.dpi), c.expected);
     }
 }
 
