@@ -187,7 +187,7 @@ void MainWindow::buildMenus()
     addEntry(windows, "mnuColorFenster", "Color Fenster", QKeySequence(Qt::Key_F7), open(WindowKind::Colour));
     addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
     addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
-             [this] { openEffectsWindow(); });
+             open(WindowKind::Effects));
 
     QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
@@ -280,6 +280,9 @@ void MainWindow::openWindow(WindowKind window)
         return;
     case WindowKind::MemoryCard:
         openMemoryCardWindow();
+        return;
+    case WindowKind::Effects:
+        openEffectsWindow();
         return;
     default:
         return;  // the other windows arrive with their own work
@@ -447,6 +450,11 @@ ColourWindow* MainWindow::colourWindow() const
 
 PatchWindow* MainWindow::patchWindow() const { return qobject_cast<PatchWindow*>(editingWindow(WindowKind::Patch)); }
 
+EffectsWindow* MainWindow::effectsWindow() const
+{
+    return qobject_cast<EffectsWindow*>(editingWindow(WindowKind::Effects));
+}
+
 QWidget* MainWindow::childWindow(ChildWindow window) const
 {
     switch (window) {
@@ -530,6 +538,24 @@ void MainWindow::openOptionsWindow()
     showChild(editingWindow(WindowKind::Options));
 }
 
+// Still open as the main window closes, it opens again at the next start.
+void MainWindow::openEffectsWindow()
+{
+    if (!effectsWindow()) {
+        Program& p = program_;
+        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter()});
+        EffectsPresenter& effects = window->presenter();
+        if (!effects.Form_Load()) {
+            delete window;
+            return;  // no wall: the user was told
+        }
+        addEditingWindow(
+            WindowKind::Effects, window, effects.storedPlacement(), {},
+            [this, &effects](const WindowPlacement& placement) { effects.Form_Unload(placement, closing_); });
+    }
+    showChild(effectsWindow());
+}
+
 void MainWindow::editingWindowActivated(QMdiSubWindow* frame)
 {
     if (!frame)
@@ -550,12 +576,6 @@ void MainWindow::unloadEditingWindows()
 
 void MainWindow::closeMainWindow() { close(); }
 
-void MainWindow::openEffectsWindow()
-{
-    Program& p = program_;
-    if (QMdiSubWindow* frame = EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()}))
-        keepInsideWorkArea(frame);
-}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

@@ -95,7 +95,8 @@ void ShowViewHub::collectWallChanges()
 
 void ShowViewHub::paintChangesNow()
 {
-    EffectsWindow::outputTicked();  // its preview is painted with the wall
+    if (EffectsWindow* effects = mainWindow_ ? mainWindow_->effectsWindow() : nullptr)
+        effects->outputTicked();  // its preview is painted with the wall
     if (WallWindow* w = wall())
         w->paintChangesNow();
 }

@@ -2,21 +2,15 @@
 
 #include "Accessibility.h"
 #include "QtText.h"
-#include "windows/WindowFit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -25,41 +19,6 @@ namespace tinctara {
 namespace {
 
 constexpr int PreviewPeriodMs = 50;  // the output tick
-
-double screenDpi(const QWidget* widget)
-{
-    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
-
-// Keeps the frame's place in the window table whenever it moves, shows or closes.
-class PlacementKeeper : public QObject {
-public:
-    PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter)
-        : QObject(frame), frame_(frame), presenter_(presenter)
-    {
-        frame->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const QEvent::Type type = event->type();
-        if (watched == frame_ &&
-            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::Close)) {
-            // Still open as the program closes (its windows go without a
-            // close event): it opens again at the next start.
-            const int state = type == QEvent::Close ? 0 : EffectsText::OpenAtClose;
-            const double dpi = screenDpi(frame_);
-            const QRect r = frame_->geometry();
-            presenter_.Form_Unload({TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi),
-                                    TwipsFromPixels(r.width(), dpi), TwipsFromPixels(r.height(), dpi), state});
-        }
-        return false;
-    }
-
-private:
-    QMdiSubWindow* frame_;
-    EffectsPresenter& presenter_;
-};
 
 }  // namespace
 
@@ -235,60 +194,27 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     updating_ = false;
 }
 
-EffectsWindow::~EffectsWindow()
-{
-    if (shown_ == this)
-        shown_ = nullptr;
-}
+EffectsWindow::~EffectsWindow() = default;
 
 void EffectsWindow::outputTicked()
 {
     if (!shown_)
         return;
-    shown_->timVorschau_->start(PreviewPeriodMs * 3 / 2);
-    shown_->presenter_->timVorschau_Timer();
-}
-
-QMdiSubWindow* EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
-{
-    for (QMdiSubWindow* frame : area.subWindowList()) {
-        if (frame->widget() && frame->widget()->objectName() == QStringLiteral("frmEffekte")) {
-            frame->show();
-            area.setActiveSubWindow(frame);
-            return frame;
-        }
-    }
-    auto* window = new EffectsWindow(services);
-    if (!window->presenter().Form_Load()) {
-        delete window;
-        return nullptr;
-    }
-    QMdiSubWindow* frame = area.addSubWindow(window);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->adjustSize();
-    const WindowPlacement stored = window->presenter().storedPlacement();
-    if (stored.width > 0 || stored.left != 0 || stored.top != 0) {
-        const double dpi = screenDpi(&area);
-        frame->move(PixelsFromTwips(stored.left, dpi), PixelsFromTwips(stored.top, dpi));
-    }
-    new PlacementKeeper(frame, window->presenter());
-    frame->show();
-    area.setActiveSubWindow(frame);
-    return frame;
+    timVorschau_->start(PreviewPeriodMs * 3 / 2);
+    presenter_->timVorschau_Timer();
 }
 
 // The preview runs only while the window can be seen.
 void EffectsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    shown_ = this;
+    shown_ = true;
     timVorschau_->start(PreviewPeriodMs);
 }
 
 void EffectsWindow::hideEvent(QHideEvent* event)
 {
-    if (shown_ == this)
-        shown_ = nullptr;
+    shown_ = false;
     timVorschau_->stop();
     QWidget::hideEvent(event);
 }

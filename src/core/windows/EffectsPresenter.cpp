@@ -66,6 +66,9 @@ bool EffectsPresenter::Form_Load()
     view_.setPreviewWall(EffectWall::of(s_.model));
     showKind();
     regenerate();
+    WindowPlacement slot = tinctara::storedPlacement(s_.model, WindowNumber::Effects);
+    slot.state = EffectsText::OpenAtClose;
+    storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
     return true;
 }
 
@@ -74,9 +77,11 @@ WindowPlacement EffectsPresenter::storedPlacement() const
     return tinctara::storedPlacement(s_.model, WindowNumber::Effects);
 }
 
-void EffectsPresenter::Form_Unload(const WindowPlacement& placement)
+void EffectsPresenter::Form_Unload(const WindowPlacement& placement, bool mainWindowClosing)
 {
-    storePlacement(s_.model, WindowNumber::Effects, placement, SlotFields::PlaceAndState);
+    WindowPlacement slot = placement;
+    slot.state = mainWindowClosing ? EffectsText::OpenAtClose : 0;
+    storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
 }
 
 bool EffectsPresenter::reopensAtStart(const ShowModel& model)
