@@ -4,6 +4,7 @@
 #include "model/ShowOperations.h"
 #include "platform/UserInteraction.h"
 #include "windows/InfoPresenter.h"
+#include "QtText.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -43,14 +44,14 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
 {
     setAttribute(Qt::WA_DeleteOnClose);
     nameControl(this, QStringLiteral("frmInfo"));
-    setWindowTitle(QString::fromUtf8(InfoWindowText::Caption));
+    setWindowTitle(qt(InfoWindowText::Caption));
 
     auto* picture = new QLabel(this);
     picture->setPixmap(tinctaraLogo(96));
     nameControl(picture, QStringLiteral("picInfo"), QStringLiteral("Tinctara Logo"));
 
     lblInfo_ = new QLabel(this);
-    QString text = QString::fromStdString(infoText(versionText));
+    QString text = qt(infoText(versionText));
     text.replace('\r', '\n');
     lblInfo_->setText(text);
     QFont heading = lblInfo_->font();
@@ -58,7 +59,7 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
     lblInfo_->setFont(heading);
     nameControl(lblInfo_, QStringLiteral("lblInfo_1"));
 
-    auto* firma = new QLabel(QString::fromUtf8(InfoWindowText::Firma), this);
+    auto* firma = new QLabel(qt(InfoWindowText::Firma), this);
     nameControl(firma, QStringLiteral("lblFirma"));
 
     auto* line = new QFrame(this);
@@ -66,7 +67,7 @@ InfoWindow::InfoWindow(const std::string& versionText, UserInteraction& user, QW
     line->setFrameShadow(QFrame::Sunken);
     nameControl(line, QStringLiteral("Line1"), QStringLiteral("Trennlinie"));
 
-    cmdInfo_ = new QPushButton(QString::fromUtf8(InfoWindowText::OkCaption), this);
+    cmdInfo_ = new QPushButton(qt(InfoWindowText::OkCaption), this);
     cmdInfo_->setDefault(true);
     nameControl(cmdInfo_, QStringLiteral("cmdInfo"));
     connect(cmdInfo_, &QPushButton::clicked, this, &QDialog::close);

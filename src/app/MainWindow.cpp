@@ -19,6 +19,7 @@
 #include "dmx/DmxRunControl.h"
 #include "model/ShowOperations.h"
 #include "windows/WindowFit.h"
+#include "QtText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,21 +38,25 @@ namespace tinctara {
 
 namespace {
 
-// The settings file keeps window positions in twips (1/1440 inch). Whatever
-// it holds, the pixels stay far from the ends of int.
-int twipsFromPixels(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
-int pixelsFromTwips(int twips, double dpi)
-{
-    constexpr double Limit = 1 << 24;
-    return static_cast<int>(std::lround(std::clamp(twips * dpi / 1440.0, -Limit, Limit)));
-}
-
 constexpr QSize DefaultMainWindowSize(1024, 720);
 
 double screenDpi(const QWidget* widget)
 {
     const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+// A window's rectangle in pixels as the window table keeps it, and back.
+WindowPlacement twipsOf(const QRect& r, double dpi)
+{
+    return {TwipsFromPixels(r.left(), dpi), TwipsFromPixels(r.top(), dpi), TwipsFromPixels(r.width(), dpi),
+            TwipsFromPixels(r.height(), dpi), 0};
+}
+
+QRect pixelsOf(const WindowPlacement& p, double dpi)
+{
+    return {PixelsFromTwips(p.left, dpi), PixelsFromTwips(p.top, dpi), PixelsFromTwips(p.width, dpi),
+            PixelsFromTwips(p.height, dpi)};
 }
 
 }  // namespace
@@ -88,7 +93,7 @@ MainWindow::~MainWindow()
 
 QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* caption)
 {
-    QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(caption)) : menuBar()->addMenu(QString::fromUtf8(caption));
+    QMenu* menu = parent ? parent->addMenu(qt(caption)) : menuBar()->addMenu(qt(caption));
     nameControl(menu, QString::fromLatin1(controlName));
     nameAction(menu->menuAction(), QString::fromLatin1(controlName));
     actions_.insert(QString::fromLatin1(controlName), menu->menuAction());
@@ -98,7 +103,7 @@ QMenu* MainWindow::addMenu(QMenu* parent, const char* controlName, const char* c
 QAction* MainWindow::addEntry(QMenu* menu, const char* controlName, const char* caption, const QKeySequence& shortcut,
                               std::function<void()> command)
 {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    QAction* action = menu->addAction(qt(caption));
     action->setShortcut(shortcut);
     action->setShortcutContext(Qt::ApplicationShortcut);
     nameAction(action, QString::fromLatin1(controlName));
@@ -182,7 +187,7 @@ void MainWindow::buildMenus()
     addEntry(windows, "mnuColorFenster", "Color Fenster", QKeySequence(Qt::Key_F7), open(WindowKind::Colour));
     addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
     addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
-             [this] { openEffectsWindow(); });
+             open(WindowKind::Effects));
 
     QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
@@ -206,13 +211,11 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         setWindowState(Qt::WindowMaximized);
         return;
     }
-    const double dpi = screenDpi(this);
-    const int width = pixelsFromTwips(placement.width, dpi);
-    const int height = pixelsFromTwips(placement.height, dpi);
+    const QRect stored = pixelsOf(placement, screenDpi(this));
     // A first run (or a damaged file) has no size: keep the default one.
-    if (width < 200 || height < 150)
+    if (stored.width() < 200 || stored.height() < 150)
         return;
-    const QPoint corner(pixelsFromTwips(placement.left, dpi), pixelsFromTwips(placement.top, dpi));
+    const QPoint corner = stored.topLeft();
     // The screen the window stood on, or the primary one when the screens
     // have changed since; the window goes wholly onto its free area.
     const QScreen* screen = QGuiApplication::screenAt(corner);
@@ -231,7 +234,7 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
         frameExtra = QSize(2 * Border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * Border);
     }
     const PixelRect fitted = FitMainWindow(
-        {corner.x(), corner.y(), width, height}, {area.x(), area.y(), area.width(), area.height()},
+        {corner.x(), corner.y(), stored.width(), stored.height()}, {area.x(), area.y(), area.width(), area.height()},
         DefaultMainWindowSize.width(), DefaultMainWindowSize.height(), frameExtra.width(), frameExtra.height());
     move(fitted.left, fitted.top);
     resize(fitted.width, fitted.height);
@@ -239,13 +242,8 @@ void MainWindow::applyPlacement(const WindowPlacement& placement)
 
 WindowPlacement MainWindow::currentPlacement() const
 {
-    const double dpi = screenDpi(this);
-    WindowPlacement placement;
     const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : frameGeometry();
-    placement.left = twipsFromPixels(normal.left(), dpi);
-    placement.top = twipsFromPixels(normal.top(), dpi);
-    placement.width = twipsFromPixels(geometry().width(), dpi);
-    placement.height = twipsFromPixels(geometry().height(), dpi);
+    WindowPlacement placement = twipsOf(QRect(normal.topLeft(), geometry().size()), screenDpi(this));
     placement.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
     return placement;
 }
@@ -282,6 +280,9 @@ void MainWindow::openWindow(WindowKind window)
         return;
     case WindowKind::MemoryCard:
         openMemoryCardWindow();
+        return;
+    case WindowKind::Effects:
+        openEffectsWindow();
         return;
     default:
         return;  // the other windows arrive with their own work
@@ -349,10 +350,10 @@ void MainWindow::placeWallWindowFromTable()
     if (!wallFrame_)
         return;
     const WindowPlacement stored = program_.wallPresenter().storedPlacement();
-    const double dpi = screenDpi(this);
-    wallFrame_->move(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi));
+    const QRect place = pixelsOf(stored, screenDpi(this));
+    wallFrame_->move(place.topLeft());
     if (stored.width > 0 && stored.height > 0)
-        wallFrame_->resize(pixelsFromTwips(stored.width, dpi), pixelsFromTwips(stored.height, dpi));
+        wallFrame_->resize(place.size());
     wallWindow_->fitIntoWorkArea();
 }
 
@@ -425,10 +426,8 @@ void MainWindow::addEditingWindow(WindowKind kind, QWidget* window, const Window
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->installEventFilter(this);
     frame->adjustSize();
-    const double dpi = screenDpi(this);
     const bool placeStored = stored.left != 0 || stored.top != 0 || stored.width != 0 || stored.height != 0;
-    frame->move(placeStored ? QPoint(pixelsFromTwips(stored.left, dpi), pixelsFromTwips(stored.top, dpi))
-                            : cascadePosition(frame));
+    frame->move(placeStored ? pixelsOf(stored, screenDpi(this)).topLeft() : cascadePosition(frame));
     keepInsideWorkArea(frame);
     editing_[kind] = {window, frame, std::move(activate), std::move(unload)};
 }
@@ -441,10 +440,7 @@ QWidget* MainWindow::editingWindow(WindowKind kind) const
 
 WindowPlacement MainWindow::framePlacement(const QWidget* frame) const
 {
-    const double dpi = screenDpi(this);
-    const QRect r = frame->geometry();
-    return {twipsFromPixels(r.left(), dpi), twipsFromPixels(r.top(), dpi), twipsFromPixels(r.width(), dpi),
-            twipsFromPixels(r.height(), dpi), 0};
+    return twipsOf(frame->geometry(), screenDpi(this));
 }
 
 ColourWindow* MainWindow::colourWindow() const
@@ -453,6 +449,11 @@ ColourWindow* MainWindow::colourWindow() const
 }
 
 PatchWindow* MainWindow::patchWindow() const { return qobject_cast<PatchWindow*>(editingWindow(WindowKind::Patch)); }
+
+EffectsWindow* MainWindow::effectsWindow() const
+{
+    return qobject_cast<EffectsWindow*>(editingWindow(WindowKind::Effects));
+}
 
 QWidget* MainWindow::childWindow(ChildWindow window) const
 {
@@ -528,13 +529,31 @@ void MainWindow::openOptionsWindow()
         ShowBusy(program_.user());
         auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
         window->addPage(new RemoteOptionsTab(program_.settings(), program_.remote().server()),
-                        QString::fromUtf8(RemoteOptionsText::Tab));
+                        qt(RemoteOptionsText::Tab));
         addEditingWindow(
             WindowKind::Options, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },
             [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
     }
     showChild(editingWindow(WindowKind::Options));
+}
+
+// Still open as the main window closes, it opens again at the next start.
+void MainWindow::openEffectsWindow()
+{
+    if (!effectsWindow()) {
+        Program& p = program_;
+        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter()});
+        EffectsPresenter& effects = window->presenter();
+        if (!effects.Form_Load()) {
+            delete window;
+            return;  // no wall: the user was told
+        }
+        addEditingWindow(
+            WindowKind::Effects, window, effects.storedPlacement(), {},
+            [this, &effects](const WindowPlacement& placement) { effects.Form_Unload(placement, closing_); });
+    }
+    showChild(effectsWindow());
 }
 
 void MainWindow::editingWindowActivated(QMdiSubWindow* frame)
@@ -557,12 +576,6 @@ void MainWindow::unloadEditingWindows()
 
 void MainWindow::closeMainWindow() { close(); }
 
-void MainWindow::openEffectsWindow()
-{
-    Program& p = program_;
-    if (QMdiSubWindow* frame = EffectsWindow::open(*mdiArea_, {p.model(), p.view(), p.user(), p.presenter()}))
-        keepInsideWorkArea(frame);
-}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
@@ -587,20 +600,14 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     // The wall window is kept for the whole run: closing hides it and keeps
     // its geometry in the window table; resizing records the new size.
     if (watched == wallFrame_ && wallFrame_) {
-        const double dpi = screenDpi(this);
-        auto placement = [&] {
-            const QRect frame = wallFrame_->geometry();
-            return WindowPlacement{twipsFromPixels(frame.left(), dpi), twipsFromPixels(frame.top(), dpi),
-                                   twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi), 0};
-        };
         if (event->type() == QEvent::Close) {
-            program_.wallPresenter().Form_Unload(placement());
+            program_.wallPresenter().Form_Unload(framePlacement(wallFrame_));
             wallFrame_->hide();
             event->ignore();
             return true;
         }
         if (event->type() == QEvent::Resize && wallFrame_->isVisible())
-            program_.wallPresenter().Form_Resize(placement());
+            program_.wallPresenter().Form_Resize(framePlacement(wallFrame_));
         if (event->type() == QEvent::WindowActivate)
             program_.wallPresenter().Form_Activate();
         if (event->type() == QEvent::Show)

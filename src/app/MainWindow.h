@@ -18,6 +18,7 @@ namespace tinctara {
 class Program;
 class WallWindow;
 class ColourWindow;
+class EffectsWindow;
 class PatchWindow;
 
 // MDIHaupt: the frame of the program. Its title bar is the status line, its
@@ -34,7 +35,6 @@ public:
     WindowPlacement currentPlacement() const override;
     void openWindow(WindowKind window) override;
     void closeMainWindow() override;
-    void openEffectsWindow();
 
     QAction* action(const QString& controlName) const { return actions_.value(controlName); }
     QMenu* fileMenu() const { return fileMenu_; }
@@ -57,9 +57,12 @@ public:
     // Where a child window without a stored place opens: the next free step
     // of a cascade beside the wall window (CascadePosition).
     QPoint cascadePosition(const QWidget* frame);
-    // The colour and patch windows while they are open.
+    // The colour, patch and effects windows while they are open.
     ColourWindow* colourWindow() const;
     PatchWindow* patchWindow() const;
+    EffectsWindow* effectsWindow() const;
+    // Opens frmEffekte, as at start when it was open at the last close.
+    void openEffectsWindow();
     // A child window that can be disabled as a whole, while it is open.
     QWidget* childWindow(ChildWindow window) const;
 
@@ -84,8 +87,8 @@ private:
     void openOptionsWindow();
     void openMemoryCardWindow();
     // The editing windows are made when opened and go when closed; the window
-    // table keeps where they stood. `activate` and `unload` are their logic's
-    // Form_Activate and Form_Unload.
+    // table keeps where they stood. `activate` (if any) and `unload` are their
+    // logic's Form_Activate and Form_Unload.
     struct EditingWindow {
         QPointer<QWidget> window;
         QPointer<QMdiSubWindow> frame;

@@ -2,6 +2,7 @@
 
 #include "files/SafeFile.h"
 #include "files/SettingsFile.h"
+#include "QtText.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -69,8 +70,7 @@ void moveSettingsNames(const QString& settings, const QString& from, const QStri
     const auto bytes = readWholeFile(path);
     if (!bytes)
         return;
-    const std::string moved =
-        moveSettingsFileNames(*bytes, QDir::cleanPath(from).toStdString(), QDir::cleanPath(to).toStdString());
+    const std::string moved = moveSettingsFileNames(*bytes, utf8(QDir::cleanPath(from)), utf8(QDir::cleanPath(to)));
     if (moved != *bytes)
         writeFileAtomically(path, moved);
 }

@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "WallWindow.h"
+#include "QtText.h"
 
 #include "dmx/LoadedLibraries.h"
 #include "remote/RemoteAccess.h"
@@ -96,7 +97,7 @@ std::string ProgramRemote::applyColour(const std::array<std::uint8_t, Planes>& r
             colour.setFader(index, rgbw[static_cast<std::size_t>(index)]);
         colour.cmdColor_Click(1);
         const auto* status = window->findChild<QLabel*>(QStringLiteral("lblStatus"));
-        return status ? status->text().toStdString() : std::string();
+        return status ? utf8(status->text()) : std::string();
     }
     return closedColourWindow_->apply(rgbw, program_.model());
 }
@@ -104,11 +105,11 @@ std::string ProgramRemote::applyColour(const std::array<std::uint8_t, Planes>& r
 std::string ProgramRemote::wallStatus() const
 {
     MainWindow& main = program_.mainWindow();
-    return main.hasWallWindow() ? main.wallWindow()->status().toStdString() : std::string();
+    return main.hasWallWindow() ? utf8(main.wallWindow()->status()) : std::string();
 }
 
 std::string ProgramRemote::sequencerStatus() const { return program_.sequencerState().status(); }
 
-std::string ProgramRemote::title() const { return program_.mainWindow().windowTitle().toStdString(); }
+std::string ProgramRemote::title() const { return utf8(program_.mainWindow().windowTitle()); }
 
 }  // namespace tinctara

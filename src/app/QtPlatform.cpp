@@ -1,5 +1,7 @@
 #include "QtPlatform.h"
 
+#include "QtText.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -20,9 +22,6 @@
 #include <algorithm>
 
 namespace tinctara {
-
-QString toQt(const std::string& text) { return QString::fromStdString(text); }
-std::string fromQt(const QString& text) { return text.toStdString(); }
 
 namespace {
 
@@ -107,7 +106,7 @@ MessageAnswer answerOf(int button, MessageButtons buttons)
 // files' extensions come in both cases.
 QString nameFilter(const FileDialogRequest& request)
 {
-    const QString pattern = toQt(request.filter.empty() ? "*" : request.filter);
+    const QString pattern = qt(request.filter.empty() ? "*" : request.filter);
     const QString both = pattern == pattern.toLower() ? pattern : pattern + ' ' + pattern.toLower();
     return both + QLatin1String(";;*");
 }
@@ -117,8 +116,8 @@ constexpr QSize FileDialogSize(900, 520);
 
 QString initialPath(const FileDialogRequest& request)
 {
-    QString folder = toQt(request.initialFolder);
-    QString name = toQt(request.fileName);
+    QString folder = qt(request.initialFolder);
+    QString name = qt(request.fileName);
     if (name.contains('*'))
         name.clear();
     if (folder.isEmpty())
@@ -132,9 +131,9 @@ MessageAnswer QtUserInteraction::messageBox(const std::string& text, const std::
                                             MessageIcon icon)
 {
     // A carriage return separates the lines of the program's questions.
-    QString body = toQt(text);
+    QString body = qt(text);
     body.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace('\r', '\n');
-    QMessageBox box(messageIcon(icon), title.empty() ? QStringLiteral("TINCTARA") : toQt(title), body,
+    QMessageBox box(messageIcon(icon), title.empty() ? QStringLiteral("TINCTARA") : qt(title), body,
                     standardButtons(buttons), parent_);
     box.setObjectName(QStringLiteral("MsgBox"));
     // The user answers with the ordinary pointer, even while the program is busy.
@@ -165,13 +164,13 @@ void QtUserInteraction::setBusyPointer(bool busy)
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request,
                                             QFileDialog::AcceptMode mode)
 {
-    auto dialog = std::make_unique<QFileDialog>(parent, toQt(request.title), initialPath(request), nameFilter(request));
+    auto dialog = std::make_unique<QFileDialog>(parent, qt(request.title), initialPath(request), nameFilter(request));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen)
         dialog->setFileMode(QFileDialog::ExistingFile);
     else
-        dialog->setDefaultSuffix(toQt(request.defaultExtension));
+        dialog->setDefaultSuffix(qt(request.defaultExtension));
     dialog->setViewMode(QFileDialog::Detail);
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     dialog->resize(screen ? FileDialogSize.boundedTo(screen->availableGeometry().size()) : FileDialogSize);
@@ -194,7 +193,7 @@ std::optional<std::string> chosenFile(QWidget* parent, const FileDialogRequest& 
     const auto dialog = makeFileDialog(parent, request, mode);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return fromQt(dialog->selectedFiles().first());
+    return utf8(dialog->selectedFiles().first());
 }
 
 }  // namespace
@@ -221,15 +220,15 @@ void QtUserInteraction::processEventsFor(int milliseconds)
 std::string QtSettingsStore::read(const std::string& application, const std::string& section, const std::string& key,
                                   const std::string& defaultValue)
 {
-    QSettings settings(toQt(application), toQt(application));
-    return fromQt(settings.value(toQt(section + "/" + key), toQt(defaultValue)).toString());
+    QSettings settings(qt(application), qt(application));
+    return utf8(settings.value(qt(section + "/" + key), qt(defaultValue)).toString());
 }
 
 void QtSettingsStore::write(const std::string& application, const std::string& section, const std::string& key,
                             const std::string& value)
 {
-    QSettings settings(toQt(application), toQt(application));
-    settings.setValue(toQt(section + "/" + key), toQt(value));
+    QSettings settings(qt(application), qt(application));
+    settings.setValue(qt(section + "/" + key), qt(value));
 }
 
 namespace {
@@ -294,7 +293,7 @@ bool LinuxSystemInfo::previousInstanceRunning() { return previousInstance_; }
 
 bool LinuxSystemInfo::openDocument(const std::string& path)
 {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQt(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(qt(path)));
 }
 
 QtOutputTimer::QtOutputTimer()

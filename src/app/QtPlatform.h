@@ -15,9 +15,6 @@
 
 namespace tinctara {
 
-QString toQt(const std::string& text);
-std::string fromQt(const QString& text);
-
 // Qt's own file dialog for a request (it speaks German with the program, a
 // desktop's may not), in the detail view and at a size where the sizes, types
 // and dates show whole.

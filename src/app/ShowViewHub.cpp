@@ -7,6 +7,7 @@
 #include "MainWindow.h"
 #include "PatchWindow.h"
 #include "PlayUnitProgress.h"
+#include "QtText.h"
 #include "WallWindow.h"
 #include "windows/DmxTestPresenter.h"
 #include "windows/SequencerWindowState.h"
@@ -16,10 +17,6 @@
 #include <QMenu>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
 
 void ShowViewHub::attachMainWindow(MainWindow* window) { mainWindow_ = window; }
 
@@ -93,7 +90,8 @@ void ShowViewHub::collectWallChanges()
 
 void ShowViewHub::paintChangesNow()
 {
-    EffectsWindow::outputTicked();  // its preview is painted with the wall
+    if (EffectsWindow* effects = mainWindow_ ? mainWindow_->effectsWindow() : nullptr)
+        effects->outputTicked();  // its preview is painted with the wall
     if (WallWindow* w = wall())
         w->paintChangesNow();
 }

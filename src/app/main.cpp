@@ -4,6 +4,7 @@
 #include "ProgramFolder.h"
 #include "ProgramRemote.h"
 #include "remote/RemoteAccess.h"
+#include "QtText.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -101,16 +102,16 @@ int main(int argc, char* argv[])
 
     tinctara::ProgramSetup setup;
     const tinctara::ProgramFolderChoice folder = tinctara::resolveProgramFolder(parser.value(home));
-    setup.programFolder = folder.folder.toStdString();
+    setup.programFolder = tinctara::utf8(folder.folder);
     if (!folder.notice.isEmpty())
-        std::fprintf(stderr, "%s\n", folder.notice.toUtf8().constData());
+        std::fprintf(stderr, "%s\n", tinctara::utf8(folder.notice).c_str());
     if (parser.isSet(hardware)) {
         const QString choice = parser.value(hardware);
         if (choice != QStringLiteral("direct") && choice != QStringLiteral("virtual")) {
             std::fprintf(stderr, "tinctara: --hardware takes direct or virtual\n");
             return 2;
         }
-        setup.hardware = choice.toStdString();
+        setup.hardware = tinctara::utf8(choice);
     }
     tinctara::RemoteSettings remoteSettings;
     if (parser.isSet(remote)) {
@@ -121,7 +122,7 @@ int main(int argc, char* argv[])
             return 2;
         }
         if (parser.isSet(remoteAddress))
-            remoteSettings.address = parser.value(remoteAddress).toStdString();
+            remoteSettings.address = tinctara::utf8(parser.value(remoteAddress));
         remoteSettings.code = tinctara::makeAccessCode();
     }
     tinctara::Program program(setup);

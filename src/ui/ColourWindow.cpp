@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "Fader.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -19,8 +20,6 @@
 namespace tinctara {
 
 namespace {
-
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 constexpr const char* ChannelLetters[Planes] = {"R", "G", "B", "W"};
 constexpr const char* ChannelNames[Planes] = {"Rot", "Grün", "Blau", "Weiß"};
@@ -50,12 +49,12 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     for (int index = 0; index < Planes; ++index) {
         auto* field = new QLineEdit(QStringLiteral("0"), this);
         nameControl(field, QStringLiteral("txtFarbe_%1").arg(index),
-                    QStringLiteral("Farbwert %1").arg(QString::fromUtf8(ChannelNames[index])));
+                    QStringLiteral("Farbwert %1").arg(qt(ChannelNames[index])));
         field->setToolTip(QStringLiteral("Farbwert "));
         field->setAlignment(Qt::AlignCenter);
         field->setMaximumWidth(48);
         connect(field, &QLineEdit::textEdited, this,
-                [this, index](const QString& text) { presenter_->txtFarbe_Change(index, text.toStdString()); });
+                [this, index](const QString& text) { presenter_->txtFarbe_Change(index, utf8(text)); });
         txtFarbe_[static_cast<std::size_t>(index)] = field;
     }
 
@@ -63,7 +62,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     for (int index = 0; index < Planes; ++index) {
         auto* letter = new QLabel(QString::fromLatin1(ChannelLetters[index]), this);
         nameControl(letter, QStringLiteral("lblFarbe_%1").arg(index));
-        letter->setToolTip(QString::fromUtf8(ChannelNames[index]));
+        letter->setToolTip(qt(ChannelNames[index]));
         letter->setAlignment(Qt::AlignCenter);
         QFont bold = letter->font();
         bold.setBold(true);
@@ -76,7 +75,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
         lblFarbe_[static_cast<std::size_t>(index)] = letter;
 
         auto* fader = new Fader(this);
-        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index), QString::fromUtf8(ChannelNames[index]));
+        nameControl(fader, QStringLiteral("ScrFarbe_%1").arg(index), qt(ChannelNames[index]));
         fader->setRange(0, 255);
         fader->setSingleStep(1);
         fader->setPageStep(10);
@@ -100,9 +99,9 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     lblFarbe_[4] = panel;
 
     auto button = [this](int index, const char* caption, const char* tip) {
-        auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        auto* b = new QPushButton(qt(caption), this);
         nameControl(b, QStringLiteral("cmdColor_%1").arg(index));
-        b->setToolTip(QString::fromUtf8(tip));
+        b->setToolTip(qt(tip));
         connect(b, &QPushButton::clicked, this, [this, index] { presenter_->cmdColor_Click(index); });
         cmdColor_[static_cast<std::size_t>(index)] = b;
         return b;
@@ -140,7 +139,7 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
     nameControl(txtFarbName_, QStringLiteral("txtFarbName"));
     nameLabel->setBuddy(txtFarbName_);
     connect(txtFarbName_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { presenter_->txtFarbName_Change(text.toStdString()); });
+            [this](const QString& text) { presenter_->txtFarbName_Change(utf8(text)); });
 
     auto* prompt = new QLabel(QStringLiteral("Farb-Feld anklicken!"), this);
     nameControl(prompt, QStringLiteral("lblFarbe_7"));

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -14,11 +15,6 @@
 #include <QVBoxLayout>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString qt(const char* text) { return QString::fromUtf8(text); }
-}  // namespace
 
 DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWidget(parent), presenter_(presenter)
 {
@@ -45,7 +41,7 @@ DmxTestWindow::DmxTestWindow(DmxTestPresenter& presenter, QWidget* parent) : QWi
                     QStringLiteral("%1 %2").arg(qt(DmxTestText::ChannelHeading)).arg(column));
         channel->installEventFilter(this);
         connect(channel, &QLineEdit::textEdited, this,
-                [this, row](const QString& text) { presenter_.txtPatch_Change(row, text.toStdString()); });
+                [this, row](const QString& text) { presenter_.txtPatch_Change(row, utf8(text)); });
 
         auto* fader = new QSlider(Qt::Vertical, this);
         fader->setRange(0, 255);

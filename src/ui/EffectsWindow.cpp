@@ -1,72 +1,24 @@
 #include "EffectsWindow.h"
 
 #include "Accessibility.h"
+#include "QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace tinctara {
 
 namespace {
 
 constexpr int PreviewPeriodMs = 50;  // the output tick
-
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString qt(const char* text) { return QString::fromUtf8(text); }
-
-double screenDpi(const QWidget* widget)
-{
-    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() : 96.0;
-}
-
-// The window table keeps positions in twips (1/1440 inch), as for every window.
-int twips(int pixels, double dpi) { return static_cast<int>(std::lround(pixels * 1440.0 / dpi)); }
-int pixels(int twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
-
-// Keeps the frame's place in the window table whenever it moves, shows or closes.
-class PlacementKeeper : public QObject {
-public:
-    PlacementKeeper(QMdiSubWindow* frame, EffectsPresenter& presenter)
-        : QObject(frame), frame_(frame), presenter_(presenter)
-    {
-        frame->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const QEvent::Type type = event->type();
-        if (watched == frame_ &&
-            (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::Close)) {
-            // Still open as the program closes (its windows go without a
-            // close event): it opens again at the next start.
-            const int state = type == QEvent::Close ? 0 : EffectsText::OpenAtClose;
-            const double dpi = screenDpi(frame_);
-            const QRect r = frame_->geometry();
-            presenter_.Form_Unload(
-                {twips(r.left(), dpi), twips(r.top(), dpi), twips(r.width(), dpi), twips(r.height(), dpi), state});
-        }
-        return false;
-    }
-
-private:
-    QMdiSubWindow* frame_;
-    EffectsPresenter& presenter_;
-};
 
 }  // namespace
 
@@ -174,7 +126,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
         nameControl(edit, QStringLiteral("txtEffekt_%1").arg(i), qt(FieldHeadings[i]));
         connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
             if (!updating_)
-                presenter_->txtEffekt_Change(i, text.toStdString());
+                presenter_->txtEffekt_Change(i, utf8(text));
         });
         txtEffekt_[i] = edit;
         if (i == PictureField) {
@@ -242,60 +194,27 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     updating_ = false;
 }
 
-EffectsWindow::~EffectsWindow()
-{
-    if (shown_ == this)
-        shown_ = nullptr;
-}
+EffectsWindow::~EffectsWindow() = default;
 
 void EffectsWindow::outputTicked()
 {
     if (!shown_)
         return;
-    shown_->timVorschau_->start(PreviewPeriodMs * 3 / 2);
-    shown_->presenter_->timVorschau_Timer();
-}
-
-QMdiSubWindow* EffectsWindow::open(QMdiArea& area, EffectsPresenter::Services services)
-{
-    for (QMdiSubWindow* frame : area.subWindowList()) {
-        if (frame->widget() && frame->widget()->objectName() == QStringLiteral("frmEffekte")) {
-            frame->show();
-            area.setActiveSubWindow(frame);
-            return frame;
-        }
-    }
-    auto* window = new EffectsWindow(services);
-    if (!window->presenter().Form_Load()) {
-        delete window;
-        return nullptr;
-    }
-    QMdiSubWindow* frame = area.addSubWindow(window);
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    frame->adjustSize();
-    const WindowPlacement stored = window->presenter().storedPlacement();
-    if (stored.width > 0 || stored.left != 0 || stored.top != 0) {
-        const double dpi = screenDpi(&area);
-        frame->move(pixels(stored.left, dpi), pixels(stored.top, dpi));
-    }
-    new PlacementKeeper(frame, window->presenter());
-    frame->show();
-    area.setActiveSubWindow(frame);
-    return frame;
+    timVorschau_->start(PreviewPeriodMs * 3 / 2);
+    presenter_->timVorschau_Timer();
 }
 
 // The preview runs only while the window can be seen.
 void EffectsWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    shown_ = this;
+    shown_ = true;
     timVorschau_->start(PreviewPeriodMs);
 }
 
 void EffectsWindow::hideEvent(QHideEvent* event)
 {
-    if (shown_ == this)
-        shown_ = nullptr;
+    shown_ = false;
     timVorschau_->stop();
     QWidget::hideEvent(event);
 }

@@ -11,9 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QMdiArea;
 class QPushButton;
-class QMdiSubWindow;
 class QTimer;
 
 namespace tinctara {
@@ -46,13 +44,10 @@ public:
 
     EffectsPresenter& presenter() { return *presenter_; }
 
-    // Opens the window in the work area, or brings it up when it is open:
-    // its frame, or null when it could not open (no wall).
-    static QMdiSubWindow* open(QMdiArea& area, EffectsPresenter::Services services);
     // The output ticked: a shown preview moves with it, so that the wall and
     // the preview are painted in the same pass. Its own timer takes over when
     // no tick came for a period and a half (the output paused).
-    static void outputTicked();
+    void outputTicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -82,7 +77,7 @@ private:
     QLabel* lblStatus_ = nullptr;
     QTimer* timVorschau_ = nullptr;
     bool updating_ = false;
-    static inline EffectsWindow* shown_ = nullptr;
+    bool shown_ = false;  // the preview runs only while the window can be seen
 };
 
 }  // namespace tinctara

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "LayoutRoom.h"
+#include "QtText.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -21,7 +22,6 @@
 namespace tinctara {
 
 namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 constexpr QSize PictureSize(320, 240);
 
 // The widest text each network field has to show whole: an IPv4 address, the
@@ -58,7 +58,7 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
     tabs_->setToolTip(QString::fromLatin1(P::TabsToolTip));
     for (const auto& tab : P::TabInfo) {
         const int index = tabs_->addTab(QString::fromLatin1(tab.caption));
-        tabs_->setTabToolTip(index, QString::fromUtf8(tab.toolTip));
+        tabs_->setTabToolTip(index, qt(tab.toolTip));
     }
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (!selecting_)
@@ -104,10 +104,10 @@ InterfaceDialog::InterfaceDialog(InterfaceSelectionServices services, QWidget* p
         const QFontMetrics metrics = lblNetwork_[n]->fontMetrics();
         int caption = 0;
         for (const auto& captions : P::NetworkLabels)
-            caption = std::max(caption, metrics.horizontalAdvance(QString::fromUtf8(captions[i])));
+            caption = std::max(caption, metrics.horizontalAdvance(qt(captions[i])));
         lblNetwork_[n]->setMinimumWidth(caption);
         connect(txtNetwork_[n], &QLineEdit::textEdited, this,
-                [this, i](const QString& text) { presenter_->txtNetwork_Change(i, text.toStdString()); });
+                [this, i](const QString& text) { presenter_->txtNetwork_Change(i, utf8(text)); });
         form->addRow(lblNetwork_[n], txtNetwork_[n]);
     }
     txtNetwork_[P::DestinationField]->setPlaceholderText(QStringLiteral("z. B. 192.168.1.20"));
@@ -160,7 +160,7 @@ void InterfaceDialog::setLabel(int label, std::string_view text)
 
 void InterfaceDialog::showPicture(const std::string& path)
 {
-    const QPixmap photo(QString::fromStdString(path));
+    const QPixmap photo(qt(path));
     if (photo.isNull()) {
         picture_->clear();
         return;
@@ -180,7 +180,7 @@ void InterfaceDialog::showNetworkFields(bool visible, bool sacn)
     using P = InterfaceSelectionPresenter;
     for (int i = 0; i < P::NetworkFields; ++i) {
         const auto n = static_cast<std::size_t>(i);
-        const QString caption = QString::fromUtf8(P::NetworkLabels[sacn ? 0 : 1][i]);
+        const QString caption = qt(P::NetworkLabels[sacn ? 0 : 1][i]);
         lblNetwork_[n]->setText(caption);
         const bool shown = !caption.isEmpty();
         lblNetwork_[n]->setVisible(shown);

@@ -1,6 +1,7 @@
 #include "MemoryCardWindow.h"
 
 #include "Accessibility.h"
+#include "QtText.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -12,10 +13,6 @@
 #include <QVBoxLayout>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
 
 MemoryCardWindow::MemoryCardWindow(MemoryCardPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<MemoryCardPresenter>(services, *this))
@@ -46,7 +43,7 @@ MemoryCardWindow::MemoryCardWindow(MemoryCardPresenter::Services services, QWidg
 
     auto* buttons = new QHBoxLayout;
     for (int index = 0; index < MemoryCardButton::Count; ++index) {
-        const QString caption = QString::fromUtf8(MemoryCardButton::Captions[index]);
+        const QString caption = qt(MemoryCardButton::Captions[index]);
         auto* button = new QPushButton(caption, this);
         nameControl(button, QStringLiteral("cmdFiles_%1").arg(index));
         connect(button, &QPushButton::clicked, this, [this, index] { presenter_->cmdFiles_Click(index); });

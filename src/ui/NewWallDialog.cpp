@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -12,10 +13,6 @@
 #include <QVBoxLayout>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
 
 NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<NewWallPresenter>(services, *this))
@@ -31,7 +28,7 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
         return edit;
     };
     auto label = [this](int index) {
-        auto* l = new QLabel(QString::fromUtf8(NewWallText::Labels[index]), this);
+        auto* l = new QLabel(qt(NewWallText::Labels[index]), this);
         nameControl(l, QStringLiteral("lblfeld_%1").arg(index));
         return l;
     };
@@ -39,13 +36,13 @@ NewWallDialog::NewWallDialog(NewWallPresenter::Services services, QWidget* paren
     auto* name = new QFormLayout;
     name->addRow(label(0), field(0));
 
-    auto* distribution = new QGroupBox(QString::fromUtf8(NewWallText::DistributionFrame), this);
+    auto* distribution = new QGroupBox(qt(NewWallText::DistributionFrame), this);
     nameControl(distribution, QStringLiteral("fraVerteilung"));
     auto* distributionLayout = new QFormLayout(distribution);
     distributionLayout->addRow(label(1), field(1));
     distributionLayout->addRow(label(2), field(2));
 
-    auto* size = new QGroupBox(QString::fromUtf8(NewWallText::SizeFrame), this);
+    auto* size = new QGroupBox(qt(NewWallText::SizeFrame), this);
     nameControl(size, QStringLiteral("fraGroesse"));
     auto* sizeLayout = new QFormLayout(size);
     sizeLayout->addRow(label(3), field(3));
@@ -144,7 +141,7 @@ bool NewWallDialog::eventFilter(QObject* watched, QEvent* event)
                 continue;
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->isAutoRepeat())
                 break;
-            presenter_->txtfeld_Change(index, txtfeld_[static_cast<std::size_t>(index)]->text().toStdString());
+            presenter_->txtfeld_Change(index, utf8(txtfeld_[static_cast<std::size_t>(index)]->text()));
             if (reachesKeyUpCheck(key))
                 presenter_->txtfeld_KeyUp(index, programKeyCode(key));
             break;

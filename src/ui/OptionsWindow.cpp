@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "KeyCodes.h"
 #include "LayoutRoom.h"
+#include "QtText.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -17,11 +18,6 @@
 #include <QVBoxLayout>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString qt(const char* text) { return QString::fromUtf8(text); }
-}  // namespace
 
 OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindowCommands& mainWindow, QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<OptionsPresenter>(model, user, mainWindow, *this))
@@ -200,12 +196,12 @@ bool OptionsWindow::eventFilter(QObject* watched, QEvent* event)
     if (field >= 0 && event->type() == QEvent::KeyRelease) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-            presenter_->txtDMX_Change(field, txtDMX_[static_cast<std::size_t>(field)]->text().toStdString());
+            presenter_->txtDMX_Change(field, utf8(txtDMX_[static_cast<std::size_t>(field)]->text()));
             if (reachesKeyUpCheck(key))
                 presenter_->txtDMX_KeyUp(field, programKeyCode(key));
         }
     } else if (field >= 0 && event->type() == QEvent::FocusOut) {
-        presenter_->txtDMX_Change(field, txtDMX_[static_cast<std::size_t>(field)]->text().toStdString());
+        presenter_->txtDMX_Change(field, utf8(txtDMX_[static_cast<std::size_t>(field)]->text()));
         presenter_->txtDMX_LostFocus(field);
     }
     return QWidget::eventFilter(watched, event);

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -17,8 +18,6 @@
 namespace tinctara {
 
 namespace {
-
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 constexpr const char* ColourNames[Planes] = {"ROT", "GRÜN", "BLAU", "WEISS"};
 
@@ -40,11 +39,11 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
     auto field = [this](int index, const QString& spoken, const char* tip) {
         auto* edit = new QLineEdit(this);
         nameControl(edit, QStringLiteral("txtElement_%1").arg(index), spoken);
-        edit->setToolTip(QString::fromUtf8(tip));
+        edit->setToolTip(qt(tip));
         edit->setMaximumWidth(70);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this,
-                [this, index](const QString& text) { presenter_->txtElement_Change(index, text.toStdString()); });
+                [this, index](const QString& text) { presenter_->txtElement_Change(index, utf8(text)); });
         txtElement_[static_cast<std::size_t>(index)] = edit;
         return edit;
     };
@@ -55,7 +54,7 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
     grid->addWidget(label(QStringLiteral("Farbe")), 1, 0);
     grid->addWidget(label(QStringLiteral("DMX Kanal")), 1, 1);
     for (int plane = Red; plane <= White; ++plane) {
-        const QString colour = QString::fromUtf8(ColourNames[plane - 1]);
+        const QString colour = qt(ColourNames[plane - 1]);
         grid->addWidget(label(colour), plane + 1, 0);
         grid->addWidget(
             field(plane, QStringLiteral("DMX Kanal %1").arg(colour), "DMX Kanal für die entsprechende Farbe"),
@@ -67,8 +66,7 @@ PatchWindow::PatchWindow(PatchWindowPresenter::Services services, QWidget* paren
     nameControl(factor, QStringLiteral("lblFarbe_5"));
     grid->addWidget(factor, 1, 2);
     for (int plane = Red; plane <= White; ++plane)
-        grid->addWidget(field(plane + 4,
-                              QStringLiteral("Korrekturfaktor %1").arg(QString::fromUtf8(ColourNames[plane - 1])),
+        grid->addWidget(field(plane + 4, QStringLiteral("Korrekturfaktor %1").arg(qt(ColourNames[plane - 1])),
                               "Dieser Wert wird nur am DMX Ausgang vom eigendlichen Ausgangswert abgezogen"),
                         plane + 1, 2);
 

@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "LayoutRoom.h"
 #include "remote/RemoteAccess.h"
+#include "QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,10 +19,6 @@
 #include <qrencode.h>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-}  // namespace
 
 QImage remoteQrCode(const QString& text, int scale)
 {
@@ -56,13 +53,13 @@ RemoteOptionsTab::RemoteOptionsTab(SettingsStore& store, RemoteControl& remote, 
     cboAddress_ = new QComboBox(this);
     nameControl(cboAddress_, QStringLiteral("cboAddress"), QStringLiteral("Adresse :"));
     connect(cboAddress_, &QComboBox::activated, this,
-            [this] { presenter_->cboAddress_Click(cboAddress_->currentText().toStdString()); });
+            [this] { presenter_->cboAddress_Click(utf8(cboAddress_->currentText())); });
     txtPort_ = new QLineEdit(this);
     txtPort_->setMaximumWidth(90);
     nameControl(txtPort_, QStringLiteral("txtPort"), QStringLiteral("Port :"));
     txtPort_->installEventFilter(this);
     connect(txtPort_, &QLineEdit::returnPressed, this,
-            [this] { presenter_->txtPort_LostFocus(txtPort_->text().toStdString()); });
+            [this] { presenter_->txtPort_LostFocus(utf8(txtPort_->text())); });
     txtCode_ = new QLineEdit(this);
     txtCode_->setReadOnly(true);
     txtCode_->setMinimumWidth(220);
@@ -120,8 +117,8 @@ void RemoteOptionsTab::setAddresses(const std::vector<std::string>& addresses, c
 {
     cboAddress_->clear();
     for (const auto& address : addresses)
-        cboAddress_->addItem(QString::fromStdString(address));
-    cboAddress_->setCurrentText(QString::fromStdString(current));
+        cboAddress_->addItem(qt(address));
+    cboAddress_->setCurrentText(qt(current));
 }
 
 void RemoteOptionsTab::setPort(std::string_view text) { txtPort_->setText(qt(text)); }
@@ -143,7 +140,7 @@ void RemoteOptionsTab::setStatus(std::string_view text) { lblStatus_->setText(qt
 bool RemoteOptionsTab::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtPort_ && event->type() == QEvent::FocusOut)
-        presenter_->txtPort_LostFocus(txtPort_->text().toStdString());
+        presenter_->txtPort_LostFocus(utf8(txtPort_->text()));
     return QWidget::eventFilter(watched, event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -11,11 +12,6 @@
 #include <QVBoxLayout>
 
 namespace tinctara {
-
-namespace {
-QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-QString qt(const char* text) { return QString::fromUtf8(text); }
-}  // namespace
 
 SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowState& state, QWidget* parent)
     : QWidget(parent), presenter_(presenter), state_(state)
@@ -117,7 +113,7 @@ bool SequencerWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (field >= 0 && !key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-            presenter_.txtSequence_Change(field, txtSequence_[static_cast<std::size_t>(field)]->text().toStdString());
+            presenter_.txtSequence_Change(field, utf8(txtSequence_[static_cast<std::size_t>(field)]->text()));
             if (reachesKeyUpCheck(key))
                 presenter_.txtSequence_KeyUp(field, programKeyCode(key));
         }

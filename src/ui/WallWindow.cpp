@@ -2,7 +2,9 @@
 
 #include "Accessibility.h"
 #include "KeyCodes.h"
+#include "QtText.h"
 #include "windows/WallWindowPresenter.h"
+#include "windows/WindowFit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -16,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tinctara {
 
@@ -504,7 +505,7 @@ WallWindow::WallWindow(WallWindowPresenter& presenter, QWidget* parent) : QWidge
     setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
-int WallWindow::pixels(double twips) const { return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0)); }
+int WallWindow::pixels(double twips) const { return PixelsFromTwips(twips, logicalDpiX()); }
 
 void WallWindow::showElementColour(int index, Rgb colour)
 {
@@ -530,7 +531,7 @@ void WallWindow::addCell(const WallCell& geometry)
     auto* c = new WallCellWidget(geometry.index, presenter_, *canvas_);
     c->setGeometry(pixels(geometry.left), pixels(geometry.top), std::max(1, pixels(geometry.width)),
                    std::max(1, pixels(geometry.height)));
-    c->setCaption(QString::fromStdString(geometry.caption));
+    c->setCaption(qt(geometry.caption));
     c->show();
     canvas_->addCell(c);
 }

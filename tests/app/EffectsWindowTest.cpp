@@ -3,13 +3,21 @@
 #include "Program.h"
 #include "ProgramFixture.h"
 #include "WallWindow.h"
+#include "files/SettingsFile.h"
+#include "windows/WindowFit.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+
+#include <fstream>
+#include <memory>
 
 using namespace tinctara;
 
@@ -72,27 +80,87 @@ private slots:
         }
         QVERIFY(moved);
 
-        // The window keeps its place in the spare slot of the window table.
+        // Open as the program would close now: it opens again at the next start.
+        QVERIFY(EffectsPresenter::reopensAtStart(model));
+        // Closed, it keeps its place in the spare slot of the window table
+        // and opens there again.
         auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         QVERIFY(frame);
         frame->move(40, 30);
-        QVERIFY(model.windowPosition(EffectsText::WindowSlot, 1) > 0);
-        // Open as the program would close now: it opens again at the next start.
-        QVERIFY(EffectsPresenter::reopensAtStart(model));
         frame->close();
         QTRY_VERIFY(!program->mainWindow().findChild<EffectsWindow*>("frmEffekte"));
-        QCOMPARE(model.windowPosition(EffectsText::WindowSlot, 5), 0);
+        const double dpi = program->mainWindow().screen()->logicalDotsPerInch();
+        QCOMPARE(model.windowPosition(WindowNumber::Effects, 1), TwipsFromPixels(40, dpi));
+        QCOMPARE(model.windowPosition(WindowNumber::Effects, 2), TwipsFromPixels(30, dpi));
+        QCOMPARE(model.windowPosition(WindowNumber::Effects, 5), 0);
         QVERIFY(!EffectsPresenter::reopensAtStart(model));
+        program->mainWindow().action("mnuEffekte")->trigger();
+        QTRY_VERIFY(program->mainWindow().effectsWindow());
+        QCOMPARE(program->mainWindow().effectsWindow()->parentWidget()->pos(), QPoint(40, 30));
+        program->mainWindow().effectsWindow()->parentWidget()->close();
+        QTRY_VERIFY(!program->mainWindow().effectsWindow());
 
         // A stored place beyond the work area opens inside it, as every child window does.
-        model.windowPosition(EffectsText::WindowSlot, 1) = 90000;
-        model.windowPosition(EffectsText::WindowSlot, 2) = 60000;
+        model.windowPosition(WindowNumber::Effects, 1) = 90000;
+        model.windowPosition(WindowNumber::Effects, 2) = 60000;
         EffectsWindow* again = openWithShortcut(*program);
         QVERIFY(again);
         const QWidget* area = again->parentWidget()->parentWidget();
         QVERIFY(area);
         QVERIFY(again->parentWidget()->geometry().right() <= area->width());
         QVERIFY(again->parentWidget()->geometry().bottom() <= area->height());
+    }
+
+    // Open as the main window closes, it opens again at the next start where
+    // it stood, with its preview moving at the output tick.
+    void openAtTheLastCloseItOpensAgainAtStart()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        const QString config = fixture_.path() + QStringLiteral("/config/DEMO22.CFG");
+        QVERIFY(QDir().mkpath(fixture_.path() + QStringLiteral("/config")));
+        QVERIFY(QFile::copy(QStringLiteral(TINCTARA_TEST_DATA_DIR "/DEMO22.CFG"), config));
+        ShowModel& model = program->model();
+        model.ConfigFileName = config.toStdString();
+        model.setState(StateFlag::SilentFileOp);
+        QVERIFY(program->showFiles().load(DocumentKind::Config));
+        model.clearState(StateFlag::SilentFileOp);
+        QVERIFY(model.hasState(StateFlag::WallPresent));
+        EffectsWindow* window = openWithShortcut(*program);
+        QVERIFY(window);
+        window->parentWidget()->move(70, 50);
+        model.clearDocument(0xFF);  // nothing unsaved: the close asks nothing
+        QVERIFY(program->mainWindow().close());
+        program.reset();
+
+        // The next start reads the table the close wrote.
+        const auto written = readSettingsFile(fixture_.filePath("TINCTARA.ini"));
+        QVERIFY(written.windowPositions.values);
+        auto table = std::make_unique<ShowModel>();
+        table->WindowPositions = *written.windowPositions.values;
+        QCOMPARE(table->windowPosition(WindowNumber::Effects, 5), EffectsText::OpenAtClose);
+        table->ConfigFileName = config.toStdString();
+        std::ofstream(fixture_.filePath("TINCTARA.ini"), std::ios::binary)
+            << settingsFileBytes(*table, StateFlag::AutoLoad);
+        ProgramSetup setup;
+        setup.programFolder = fixture_.path().toStdString();
+        setup.settings = &fixture_.settings;
+        setup.system = &fixture_.system;
+        Program again(setup);
+        QVERIFY(again.start());
+        again.mainWindow().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again.mainWindow()));
+        EffectsWindow* reopened = again.mainWindow().effectsWindow();
+        QVERIFY(reopened);
+        QCOMPARE(reopened->parentWidget()->pos(), QPoint(70, 50));
+        auto* preview = reopened->findChild<EffectPreview*>("picVorschau");
+        const std::vector<Rgb> before = preview->colours();
+        bool moved = false;
+        for (int tick = 0; tick < 8 && !moved; ++tick) {
+            again.view().paintChangesNow();
+            moved = preview->colours() != before;
+        }
+        QVERIFY(moved);
     }
 
     void changingTheKindRepaintsThePreviewAtOnce()

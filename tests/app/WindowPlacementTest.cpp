@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 using namespace tinctara;
 
@@ -56,8 +57,9 @@ class WindowPlacementTest : public QObject {
         model.windowPosition(window, 4) = height;
     }
 
-    // Opens the editing windows from their menus and returns their frames.
-    static QList<QMdiSubWindow*> openEditingWindows(Program& program)
+    // Opens the editing windows from their menus and returns their frames;
+    // the large effects window only when asked.
+    static QList<QMdiSubWindow*> openEditingWindows(Program& program, bool withEffects = false)
     {
         testing::ProgramFixture::buildWall(program, 3, 3);
         MainWindow& window = program.mainWindow();
@@ -65,13 +67,13 @@ class WindowPlacementTest : public QObject {
             const char* menu;
             const char* window;
         };
-        const Entry entries[] = {{"mnuColorFenster", "frmColor"},
-                                 {"mnuPatchfenster", "frmElement"},
-                                 {"mnuSequenzer", "frmControl"},
-                                 {"mnuDMXTestfenster", "frmDMX"},
-                                 {"mnuOptionen", "frmOptions"}};
+        const Entry entries[] = {{"mnuColorFenster", "frmColor"}, {"mnuPatchfenster", "frmElement"},
+                                 {"mnuSequenzer", "frmControl"},  {"mnuDMXTestfenster", "frmDMX"},
+                                 {"mnuOptionen", "frmOptions"},   {"mnuEffekte", "frmEffekte"}};
         QList<QMdiSubWindow*> frames;
         for (const Entry& entry : entries) {
+            if (!withEffects && entry.window == std::string_view("frmEffekte"))
+                continue;
             window.action(QString::fromLatin1(entry.menu))->trigger();
             QWidget* child = window.findChild<QWidget*>(QString::fromLatin1(entry.window));
             frames.append(child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr);
@@ -88,9 +90,10 @@ private slots:
             store(model, WindowNumber::Sequencer, -50000, -50000);  // above and left of the area
             store(model, WindowNumber::DmxTest, 300, INT_MAX);
             store(model, WindowNumber::Options, INT_MIN, 600);
+            store(model, WindowNumber::Effects, INT_MAX, INT_MIN);
         });
         QVERIFY(program);
-        const QList<QMdiSubWindow*> frames = openEditingWindows(*program);
+        const QList<QMdiSubWindow*> frames = openEditingWindows(*program, true);
         const QRect area = program->mainWindow().mdiArea()->viewport()->rect();
         for (QMdiSubWindow* frame : frames) {
             QVERIFY(frame);

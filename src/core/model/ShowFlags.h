@@ -84,6 +84,7 @@ inline constexpr int DmxTest = 4;
 inline constexpr int Patch = 5;
 inline constexpr int Options = 6;
 inline constexpr int Wall = 7;
+inline constexpr int Effects = 8;  // the first spare slot
 }  // namespace WindowNumber
 
 }  // namespace tinctara

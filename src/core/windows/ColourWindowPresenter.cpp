@@ -3,6 +3,7 @@
 #include "files/ShowPaths.h"
 #include "model/ShowOperations.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 
@@ -69,17 +70,12 @@ void ColourWindowPresenter::Form_Unload(const WindowPlacement& placement)
 {
     ShowModel& model = s_.model;
     model.clearState(StateFlag::ColourWindowOpen);
-    model.windowPosition(WindowNumber::Colour, 1) = placement.left;
-    model.windowPosition(WindowNumber::Colour, 2) = placement.top;
-    model.windowPosition(WindowNumber::Colour, 3) = placement.width;
-    model.windowPosition(WindowNumber::Colour, 4) = placement.height;
+    storePlacement(model, WindowNumber::Colour, placement);
 }
 
 WindowPlacement ColourWindowPresenter::storedPlacement() const
 {
-    const ShowModel& model = s_.model;
-    return {model.windowPosition(WindowNumber::Colour, 1), model.windowPosition(WindowNumber::Colour, 2),
-            model.windowPosition(WindowNumber::Colour, 3), model.windowPosition(WindowNumber::Colour, 4), 0};
+    return tinctara::storedPlacement(s_.model, WindowNumber::Colour);
 }
 
 bool ColourWindowPresenter::Form_KeyDown(int keyCode, bool shift) { return s_.selection.functionKey(keyCode, shift); }

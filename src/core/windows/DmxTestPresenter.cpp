@@ -3,6 +3,7 @@
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,8 +49,7 @@ void DmxTestPresenter::Form_Activate()
 
 WindowPlacement DmxTestPresenter::storedPlacement() const
 {
-    return {model_.windowPosition(WindowNumber::DmxTest, 1), model_.windowPosition(WindowNumber::DmxTest, 2),
-            model_.windowPosition(WindowNumber::DmxTest, 3), model_.windowPosition(WindowNumber::DmxTest, 4), 0};
+    return tinctara::storedPlacement(model_, WindowNumber::DmxTest);
 }
 
 void DmxTestPresenter::Form_Unload(const WindowPlacement& placement)
@@ -57,10 +57,7 @@ void DmxTestPresenter::Form_Unload(const WindowPlacement& placement)
     model_.clearState(StateFlag::DmxMonitorOn);
     if (model_.hasState(StateFlag::TestMode))
         cmdDMX_Click();  // leaves test mode: the output follows the wall again
-    model_.windowPosition(WindowNumber::DmxTest, 1) = placement.left;
-    model_.windowPosition(WindowNumber::DmxTest, 2) = placement.top;
-    model_.windowPosition(WindowNumber::DmxTest, 3) = placement.width;
-    model_.windowPosition(WindowNumber::DmxTest, 4) = placement.height;
+    storePlacement(model_, WindowNumber::DmxTest, placement);
     model_.clearState(StateFlag::DmxTestWindowOpen);
 }
 

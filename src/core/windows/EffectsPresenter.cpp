@@ -3,6 +3,7 @@
 #include "model/ShowOperations.h"
 #include "files/ShowPaths.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 #include <charconv>
@@ -65,30 +66,28 @@ bool EffectsPresenter::Form_Load()
     view_.setPreviewWall(EffectWall::of(s_.model));
     showKind();
     regenerate();
+    WindowPlacement slot = tinctara::storedPlacement(s_.model, WindowNumber::Effects);
+    slot.state = EffectsText::OpenAtClose;
+    storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
     return true;
 }
 
 WindowPlacement EffectsPresenter::storedPlacement() const
 {
-    const int w = EffectsText::WindowSlot;
-    return {s_.model.windowPosition(w, 1), s_.model.windowPosition(w, 2), s_.model.windowPosition(w, 3),
-            s_.model.windowPosition(w, 4), 0};
+    return tinctara::storedPlacement(s_.model, WindowNumber::Effects);
 }
 
-void EffectsPresenter::Form_Unload(const WindowPlacement& placement)
+void EffectsPresenter::Form_Unload(const WindowPlacement& placement, bool mainWindowClosing)
 {
-    const int w = EffectsText::WindowSlot;
-    s_.model.windowPosition(w, 1) = placement.left;
-    s_.model.windowPosition(w, 2) = placement.top;
-    s_.model.windowPosition(w, 3) = placement.width;
-    s_.model.windowPosition(w, 4) = placement.height;
-    s_.model.windowPosition(w, 5) = placement.state;
+    WindowPlacement slot = placement;
+    slot.state = mainWindowClosing ? EffectsText::OpenAtClose : 0;
+    storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
 }
 
 bool EffectsPresenter::reopensAtStart(const ShowModel& model)
 {
     // Without a wall the window would only say so; it waits for the menu then.
-    return model.windowPosition(EffectsText::WindowSlot, 5) == EffectsText::OpenAtClose &&
+    return tinctara::storedPlacement(model, WindowNumber::Effects).state == EffectsText::OpenAtClose &&
            model.hasState(StateFlag::WallPresent);
 }
 

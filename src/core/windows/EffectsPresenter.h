@@ -15,7 +15,6 @@ namespace tinctara {
 
 namespace EffectsText {
 inline constexpr const char* Caption = "Effekte";
-inline constexpr int WindowSlot = 8;  // the first spare slot of the window table
 // Its state value: the window was open when the program closed and opens again.
 inline constexpr int OpenAtClose = 1;
 inline constexpr int Kinds = 7;
@@ -92,11 +91,12 @@ public:
 
     EffectsPresenter(Services services, EffectsView& view) : s_(services), view_(view) {}
 
-    // False when the wall has no element (the user is told).
+    // False when the wall has no element (the user is told). An open window
+    // opens again at the next start, unless the user closes it.
     bool Form_Load();
-    // The place, and in `state` whether the window stays open (OpenAtClose)
-    // or the user closed it (0).
-    void Form_Unload(const WindowPlacement& placement);
+    // Keeps the place; only a window still open as the main window closes
+    // opens again at the next start.
+    void Form_Unload(const WindowPlacement& placement, bool mainWindowClosing);
     WindowPlacement storedPlacement() const;
     // The window was open when the program last closed, and a wall is there.
     static bool reopensAtStart(const ShowModel& model);

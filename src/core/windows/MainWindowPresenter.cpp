@@ -5,6 +5,7 @@
 #include "model/ShowOperations.h"
 #include "model/WallBuilder.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <cmath>
 #include <vector>
@@ -134,13 +135,7 @@ void MainWindowPresenter::LoadINI()
 
     reloadLastFiles();
 
-    WindowPlacement main;
-    main.left = model_.windowPosition(WindowNumber::Main, 1);
-    main.top = model_.windowPosition(WindowNumber::Main, 2);
-    main.width = model_.windowPosition(WindowNumber::Main, 3);
-    main.height = model_.windowPosition(WindowNumber::Main, 4);
-    main.state = model_.windowPosition(WindowNumber::Main, 5);
-    services_.window.applyPlacement(main);
+    services_.window.applyPlacement(storedPlacement(model_, WindowNumber::Main));
 
     struct Reopen {
         std::uint32_t flag;
@@ -336,12 +331,7 @@ bool MainWindowPresenter::Form_QueryUnload()
 
 void MainWindowPresenter::Form_Unload()
 {
-    const WindowPlacement placement = services_.window.currentPlacement();
-    model_.windowPosition(WindowNumber::Main, 1) = placement.left;
-    model_.windowPosition(WindowNumber::Main, 2) = placement.top;
-    model_.windowPosition(WindowNumber::Main, 3) = placement.width;
-    model_.windowPosition(WindowNumber::Main, 4) = placement.height;
-    model_.windowPosition(WindowNumber::Main, 5) = placement.state;
+    storePlacement(model_, WindowNumber::Main, services_.window.currentPlacement(), SlotFields::PlaceAndState);
     SaveINI();
 }
 

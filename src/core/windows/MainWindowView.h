@@ -16,6 +16,7 @@ enum class WindowKind {
     Info,
     MemoryCard,
     InterfaceSelection,
+    Effects,
 };
 
 // Left, top, width, height (twips as the settings file keeps them) and the

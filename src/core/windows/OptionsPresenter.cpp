@@ -2,6 +2,7 @@
 
 #include "model/ShowOperations.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,17 +112,13 @@ void OptionsPresenter::Form_Activate()
 
 WindowPlacement OptionsPresenter::storedPlacement() const
 {
-    return {model_.windowPosition(WindowNumber::Options, 1), model_.windowPosition(WindowNumber::Options, 2),
-            model_.windowPosition(WindowNumber::Options, 3), model_.windowPosition(WindowNumber::Options, 4), 0};
+    return tinctara::storedPlacement(model_, WindowNumber::Options);
 }
 
 void OptionsPresenter::Form_Unload(const WindowPlacement& placement)
 {
     model_.clearState(StateFlag::OptionsWindowOpen);
-    model_.windowPosition(WindowNumber::Options, 1) = placement.left;
-    model_.windowPosition(WindowNumber::Options, 2) = placement.top;
-    model_.windowPosition(WindowNumber::Options, 3) = placement.width;
-    model_.windowPosition(WindowNumber::Options, 4) = placement.height;
+    storePlacement(model_, WindowNumber::Options, placement);
 }
 
 void OptionsPresenter::txtDMX_Change(int index, std::string_view text)

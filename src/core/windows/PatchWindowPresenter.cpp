@@ -2,6 +2,7 @@
 
 #include "model/ShowOperations.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,17 +49,12 @@ void PatchWindowPresenter::Form_Unload(const WindowPlacement& placement)
     ShowModel& model = s_.model;
     model.clearState(StateFlag::PatchWindowOpen);
     s_.show.setWallStatus("");
-    model.windowPosition(WindowNumber::Patch, 1) = placement.left;
-    model.windowPosition(WindowNumber::Patch, 2) = placement.top;
-    model.windowPosition(WindowNumber::Patch, 3) = placement.width;
-    model.windowPosition(WindowNumber::Patch, 4) = placement.height;
+    storePlacement(model, WindowNumber::Patch, placement);
 }
 
 WindowPlacement PatchWindowPresenter::storedPlacement() const
 {
-    const ShowModel& model = s_.model;
-    return {model.windowPosition(WindowNumber::Patch, 1), model.windowPosition(WindowNumber::Patch, 2),
-            model.windowPosition(WindowNumber::Patch, 3), model.windowPosition(WindowNumber::Patch, 4), 0};
+    return tinctara::storedPlacement(s_.model, WindowNumber::Patch);
 }
 
 void PatchWindowPresenter::setField(int index, std::string text)

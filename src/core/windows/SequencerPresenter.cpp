@@ -5,6 +5,7 @@
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
+#include "windows/WindowTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,18 +91,13 @@ void SequencerPresenter::Form_Activate()
 
 WindowPlacement SequencerPresenter::storedPlacement() const
 {
-    const ShowModel& m = s_.model;
-    return {m.windowPosition(WindowNumber::Sequencer, 1), m.windowPosition(WindowNumber::Sequencer, 2),
-            m.windowPosition(WindowNumber::Sequencer, 3), m.windowPosition(WindowNumber::Sequencer, 4), 0};
+    return tinctara::storedPlacement(s_.model, WindowNumber::Sequencer);
 }
 
 void SequencerPresenter::Form_Unload(const WindowPlacement& placement)
 {
     s_.model.clearState(StateFlag::SequencerWindowOpen);
-    s_.model.windowPosition(WindowNumber::Sequencer, 1) = placement.left;
-    s_.model.windowPosition(WindowNumber::Sequencer, 2) = placement.top;
-    s_.model.windowPosition(WindowNumber::Sequencer, 3) = placement.width;
-    s_.model.windowPosition(WindowNumber::Sequencer, 4) = placement.height;
+    storePlacement(s_.model, WindowNumber::Sequencer, placement);
 }
 
 void SequencerPresenter::cmdSequence_MouseDown(int /*index*/) { status(""); }

@@ -1,6 +1,7 @@
 #include "windows/WallWindowPresenter.h"
 
 #include "model/ShowOperations.h"
+#include "windows/WindowTable.h"
 
 namespace tinctara {
 
@@ -14,18 +15,7 @@ void WallWindowPresenter::Form_Activate() { ShowIdle(user_); }
 
 WindowPlacement WallWindowPresenter::storedPlacement() const
 {
-    return {model_.windowPosition(WindowNumber::Wall, 1), model_.windowPosition(WindowNumber::Wall, 2),
-            model_.windowPosition(WindowNumber::Wall, 3), model_.windowPosition(WindowNumber::Wall, 4), 0};
-}
-
-void WallWindowPresenter::storePlacement(const WindowPlacement& placement, bool sizeOnly)
-{
-    if (!sizeOnly) {
-        model_.windowPosition(WindowNumber::Wall, 1) = placement.left;
-        model_.windowPosition(WindowNumber::Wall, 2) = placement.top;
-    }
-    model_.windowPosition(WindowNumber::Wall, 3) = placement.width;
-    model_.windowPosition(WindowNumber::Wall, 4) = placement.height;
+    return tinctara::storedPlacement(model_, WindowNumber::Wall);
 }
 
 void WallWindowPresenter::Form_Resize(const WindowPlacement& placement)
@@ -33,12 +23,12 @@ void WallWindowPresenter::Form_Resize(const WindowPlacement& placement)
     // While the last show is being reloaded the builder sizes the window from
     // the table; that must not overwrite the table.
     if (!model_.hasState(StateFlag::SilentFileOp))
-        storePlacement(placement, true);
+        storePlacement(model_, WindowNumber::Wall, placement, SlotFields::Size);
 }
 
 void WallWindowPresenter::Form_Unload(const WindowPlacement& placement)
 {
-    storePlacement(placement, false);
+    storePlacement(model_, WindowNumber::Wall, placement);
     model_.clearState(StateFlag::WallWindowOpen);
 }
 

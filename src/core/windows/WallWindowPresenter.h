@@ -38,8 +38,6 @@ public:
     WindowPlacement storedPlacement() const;
 
 private:
-    void storePlacement(const WindowPlacement& placement, bool sizeOnly);
-
     ShowModel& model_;
     ShowView& view_;
     UserInteraction& user_;

@@ -1,6 +1,7 @@
 #include "windows/WindowFit.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -8,6 +9,13 @@
 namespace tinctara {
 
 namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+
+int clampedRound(double value)
+{
+    return static_cast<int>(std::lround(std::clamp(value, -double{PlacementLimit}, double{PlacementLimit})));
+}
 
 // Values from a settings file may be anything: compute in 64 bits.
 int clampedStart(std::int64_t start, std::int64_t length, std::int64_t areaStart, std::int64_t areaLength)
@@ -17,6 +25,10 @@ int clampedStart(std::int64_t start, std::int64_t length, std::int64_t areaStart
 }
 
 }  // namespace
+
+int PixelsFromTwips(double twips, double dpi) { return clampedRound(twips * dpi / TwipsPerInch); }
+
+int TwipsFromPixels(double pixels, double dpi) { return clampedRound(pixels * TwipsPerInch / dpi); }
 
 PixelRect FitMainWindow(const PixelRect& stored, const PixelRect& available, int defaultWidth, int defaultHeight,
                         int frameExtraWidth, int frameExtraHeight)

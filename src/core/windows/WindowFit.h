@@ -4,6 +4,14 @@
 
 namespace tinctara {
 
+// The window table keeps places in twips (1/1440 inch); the screen has `dpi`
+// pixels to the inch. Whatever a settings file holds, a converted value lies
+// within +-PlacementLimit, far from the ends of int, so that a frame's size or
+// a step added to it cannot overflow. Halves round away from zero.
+inline constexpr int PlacementLimit = 1 << 24;
+int PixelsFromTwips(double twips, double dpi);
+int TwipsFromPixels(double pixels, double dpi);
+
 // A window's rectangle in screen pixels.
 struct PixelRect {
     int left = 0;

@@ -96,6 +96,34 @@ TEST(EffectsPresenter, WithoutAWallTheWindowDoesNotOpen)
     EXPECT_EQ(h.user.messages[0].text, "Es ist kein Element auf der Wand vorhanden.");
 }
 
+TEST(EffectsPresenter, AnOpenWindowOpensAgainAtTheNextStartUnlessTheUserClosedIt)
+{
+    const struct {
+        const char* what;
+        bool mainWindowClosing;
+        bool reopens;
+    } cases[] = {
+        {"the main window closes over it", true, true},
+        {"the user closes it", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EffectsHarness h;
+        EXPECT_FALSE(EffectsPresenter::reopensAtStart(h.model));
+        ASSERT_TRUE(h.presenter.Form_Load());
+        EXPECT_TRUE(EffectsPresenter::reopensAtStart(h.model));  // even if the program ends without a close
+        h.presenter.Form_Unload({150, 300, 4500, 3000, 0}, c.mainWindowClosing);
+        EXPECT_EQ(EffectsPresenter::reopensAtStart(h.model), c.reopens);
+        const WindowPlacement stored = h.presenter.storedPlacement();
+        EXPECT_EQ(stored.left, 150);
+        EXPECT_EQ(stored.top, 300);
+        EXPECT_EQ(stored.width, 4500);
+        // Without a wall it waits for the menu.
+        h.model.clearState(StateFlag::WallPresent);
+        EXPECT_FALSE(EffectsPresenter::reopensAtStart(h.model));
+    }
+}
+
 TEST(EffectsPresenter, PreviewPlaysTheStepsAsTheOutputTickDoes)
 {
     EffectsHarness h;

@@ -8,6 +8,52 @@
 namespace tinctara {
 namespace {
 
+TEST(WindowFitTest, TwipsAndPixelsConvertAtTheScreensDpiWithinTheLimit)
+{
+    constexpr auto toPixels = PixelsFromTwips;
+    constexpr auto toTwips = TwipsFromPixels;
+    struct Case {
+        const char* what;
+        int (*convert)(double, double);
+        double value;
+        double dpi;
+        int expected;
+    };
+    const Case cases[] = {
+        {"an inch", toPixels, 1440, 96, 96},
+        {"the sample show's left edge", toPixels, 300, 96, 20},
+        {"an inch at 120 dpi", toPixels, 1440, 120, 120},
+        {"just under half a pixel", toPixels, 7, 96, 0},
+        {"just over half a pixel", toPixels, 8, 96, 1},
+        {"half a pixel rounds away from zero", toPixels, 7.5, 96, 1},
+        {"negative half a pixel too", toPixels, -7.5, 96, -1},
+        {"a wall cell's fraction", toPixels, 12345.6, 96, 823},
+        {"the limit itself", toPixels, 15.0 * PlacementLimit, 96, PlacementLimit},
+        {"the largest number a file can hold", toPixels, INT_MAX, 96, PlacementLimit},
+        {"the smallest", toPixels, INT_MIN, 96, -PlacementLimit},
+        {"large at a high dpi", toPixels, 1e12, 600, PlacementLimit},
+        {"an inch of pixels", toTwips, 96, 96, 1440},
+        {"a pixel at 96 dpi", toTwips, 1, 96, 15},
+        {"a pixel at 120 dpi", toTwips, 1, 120, 12},
+        {"a pixel at 97 dpi: rounded", toTwips, 1, 97, 15},
+        {"left of the screen", toTwips, -20, 96, -300},
+        {"the largest pixel", toTwips, INT_MAX, 96, PlacementLimit},
+        {"the smallest pixel", toTwips, INT_MIN, 96, -PlacementLimit},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.convert(c.value, c.dpi), c.expected);
+    }
+}
+
+// A window stored at close opens again on the same pixel.
+TEST(WindowFitTest, StoredPlaceComesBackOnTheSamePixel)
+{
+    for (const double dpi : {72.0, 96.0, 97.0, 120.0, 144.0})
+        for (int pixels = -3000; pixels <= 3000; ++pixels)
+            ASSERT_EQ(PixelsFromTwips(TwipsFromPixels(pixels, dpi), dpi), pixels) << dpi << " dpi";
+}
+
 // A 1280 x 1000 screen whose top 30 pixels belong to a panel.
 constexpr PixelRect Screen{0, 30, 1280, 970};
 
