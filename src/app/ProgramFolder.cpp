@@ -115,7 +115,7 @@ ProgramFolderChoice chooseProgramFolder(const QString& dataFolder, bool installe
         return {dataFolder, {}, {}};
     if (!perUser.isEmpty() && QDir().mkpath(perUser) && writable(perUser)) {
         seedFolder(dataFolder, perUser);
-        return {perUser, {}};
+        return {perUser, {}, {}};
     }
     const QString shown = perUser.isEmpty() ? QStringLiteral("(kein Benutzerordner bekannt)") : perUser;
     QString problem;
