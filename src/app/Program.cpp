@@ -25,38 +25,36 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
     static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), installTitleChangeEvents(), true);
     (void)accessibilityInstalled;
-    engine_ = std::make_unique<OutputEngine>(*model_, view_, sender_,
-                                             OutputDevices{ports_, usb_, cardLibrary_, &networkOutput_, &sender_});
+    output_ = std::make_unique<OutputStack>(OutputStackSetup{*model_, view_, user_, messages_, ports_, *setup_.clock,
+                                                             *setup_.system, setup_.programFolder, setup_.settings,
+                                                             setup_.gridClock ? setup_.gridClock : &systemGridClock_});
+    DmxSender& sender = output_->sender();
     showFiles_ =
-        std::make_unique<ShowFileCommands>(ShowFileContext{*model_, view_, user_, sender_, setup_.programFolder});
+        std::make_unique<ShowFileCommands>(ShowFileContext{*model_, view_, user_, sender, setup_.programFolder});
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
-    interfaces_ = std::make_unique<InterfaceRegistry>(*model_, view_, user_, sender_, messages_,
-                                                      InterfaceHardware{ports_, usb_, *setup_.clock, *setup_.system,
-                                                                        setup_.programFolder, &networkOutput_,
-                                                                        setup_.settings, &sender_});
     mainWindow_ = std::make_unique<MainWindow>(*this);
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
-    presenter_ = std::make_unique<MainWindowPresenter>(
-        MainWindowServices{*model_, view_, user_, sender_, *mainWindow_, *showFiles_, *interfaces_, *setup_.settings,
-                           *setup_.system, messages_, setup_.programFolder, [this] { engine_->AutoXmit(); }});
-    sequencer_ = std::make_unique<SequencerPresenter>(
-        SequencerPresenter::Services{*model_, view_, user_, sender_, *engine_, *presenter_, *selection_, ports_});
+    presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
+        *model_, view_, user_, sender, *mainWindow_, *showFiles_, output_->interfaces(), *setup_.settings,
+        *setup_.system, messages_, setup_.programFolder, [this] { output_->engine().AutoXmit(); }});
+    sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
+        *model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_});
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
-    engine_->watchChannels(dmxTest_->monitoredChannels());
+    output_->engine().watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
     // The sender's thread asks for each tick through an eventfd; the tick runs here,
     // on the UI thread, between window events, and the wall shows it in the same pass.
-    tickNotifier_ = std::make_unique<QSocketNotifier>(tickRequests_.fd(), QSocketNotifier::Read);
+    tickNotifier_ = std::make_unique<QSocketNotifier>(output_->tickRequests().fd(), QSocketNotifier::Read);
     QObject::connect(tickNotifier_.get(), &QSocketNotifier::activated, [this] {
-        tickRequests_.take();
+        output_->tickRequests().take();
         view_.collectWallChanges();
-        engine_->RequestedTick();
+        output_->engine().RequestedTick();
         view_.paintChangesNow();
     });
     playUnit_ = std::make_unique<PlayUnitTransfer>(
-        PlayUnitTransfer::Services{*model_, view_, user_, sender_, sendToMergerTimer_, ports_});
+        PlayUnitTransfer::Services{*model_, view_, user_, sender, sendToMergerTimer_, ports_});
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
     remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
 }
@@ -64,7 +62,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 Program::~Program()
 {
     remote_.reset();
-    sender_.setEnabled(false);
+    output_->sender().setEnabled(false);
     sendToMergerTimer_.setEnabled(false);
 }
 

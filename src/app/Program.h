@@ -3,13 +3,10 @@
 #include "QtPlatform.h"
 #include "SharedPortBus.h"
 #include "ShowViewHub.h"
-#include "dmx/InterfaceRegistry.h"
-#include "dmx/LoadedLibraries.h"
 #include "files/MessageFile.h"
-#include "engine/OutputEngine.h"
+#include "engine/OutputStack.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
-#include "net/UdpSocket.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemGridClock.h"
 #include "remote/RemoteOnDemand.h"
@@ -54,17 +51,17 @@ public:
     ShowModel& model() { return *model_; }
     MainWindow& mainWindow() { return *mainWindow_; }
     MainWindowPresenter& presenter() { return *presenter_; }
-    OutputEngine& engine() { return *engine_; }
+    OutputEngine& engine() { return output_->engine(); }
     QtUserInteraction& user() { return user_; }
     // AutoXmit: the sender's grid asks for each tick.
-    DmxSender& outputTimer() { return sender_; }
+    DmxSender& outputTimer() { return output_->sender(); }
     ShowViewHub& view() { return view_; }
-    InterfaceRegistry& interfaces() { return *interfaces_; }
+    InterfaceRegistry& interfaces() { return output_->interfaces(); }
     PortIo& ports() { return ports_; }
     SettingsStore& settings() { return *setup_.settings; }
-    LoadedUsbDmxLibrary& usbLibrary() { return usb_; }
-    LoadedDmxCardLibrary& cardLibrary() { return cardLibrary_; }
-    NetworkOutput& networkOutput() { return networkOutput_; }
+    LoadedUsbDmxLibrary& usbLibrary() { return output_->usb(); }
+    LoadedDmxCardLibrary& cardLibrary() { return output_->cardLibrary(); }
+    NetworkOutput& networkOutput() { return output_->network(); }
     ShowCommands& showFiles() { return *showFiles_; }
     Selection& selection() { return *selection_; }
     WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
@@ -89,27 +86,18 @@ private:
     MessageTable messages_;
     SystemClock systemClock_;
     SharedPortBus ports_;
-    LoadedUsbDmxLibrary usb_{libraryFolders(setup_.programFolder)};
-    LoadedDmxCardLibrary cardLibrary_{libraryFolders(setup_.programFolder)};
     LoadedPagestorLibrary pagestor_{libraryFolders(setup_.programFolder)};
     // timSendToMerger: one step of the transfer to the play unit per tick.
     QtOutputTimer sendToMergerTimer_;
     std::unique_ptr<PlayUnitTransfer> playUnit_;
-    // Declared before what uses it: an open sACN stream is ended when the program ends.
-    UdpSocket networkSocket_;
-    NetworkOutput networkOutput_{networkSocket_};
-    // The output grid: declared after the devices it sends to, so that its
-    // thread has ended before they go.
     SystemGridClock systemGridClock_;
-    EventFdTickRequests tickRequests_;
-    DmxSender sender_{SenderDevices{usb_, cardLibrary_, &networkOutput_},
-                      setup_.gridClock ? setup_.gridClock : &systemGridClock_, &tickRequests_};
+    // Devices, sender, engine and interface registry; an open sACN stream is
+    // ended when the program ends.
+    std::unique_ptr<OutputStack> output_;
     std::unique_ptr<QSocketNotifier> tickNotifier_;
     std::unique_ptr<ShowFileCommands> showFiles_;
     std::unique_ptr<Selection> selection_;
     std::unique_ptr<WallWindowPresenter> wallPresenter_;
-    std::unique_ptr<OutputEngine> engine_;
-    std::unique_ptr<InterfaceRegistry> interfaces_;
     // The sequencer's and the DMX test window's state lives for the whole run:
     // the engine writes their fields whether or not the windows are open.
     // Declared before the main window, whose child windows detach from them

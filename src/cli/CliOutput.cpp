@@ -4,8 +4,6 @@
 #include "CliSession.h"
 #include "tinctara_portio.h"
 #include "dmx/IsaCard.h"
-#include "net/UdpSocket.h"
-#include "platform/SystemGridClock.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -70,23 +68,6 @@ std::unique_ptr<PortBusFolder> setUpPortBus(const std::string& home, bool playUn
 
 }  // namespace
 
-struct CliOutput::Sending {
-    Sending(const std::string& home, UsbDmxLibrary& usb, bool realtime)
-        : cardLibrary(libraryFolders(home)), networkOutput(socket),
-          sender(SenderDevices{usb, cardLibrary, &networkOutput}, realtime ? &gridClock : nullptr, &tickRequests)
-    {
-    }
-
-    LoadedDmxCardLibrary cardLibrary;
-    UdpSocket socket;
-    NetworkOutput networkOutput;
-    // The program's sender: with --realtime its grid paces the ticks as in the
-    // program; otherwise each frame is sent as soon as its tick is done.
-    SystemGridClock gridClock;
-    EventFdTickRequests tickRequests;
-    DmxSender sender;
-};
-
 CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime)
     : CliOutput(session, home, &networkSettings, realtime)
 {
@@ -94,19 +75,14 @@ CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore& n
 
 CliOutput::CliOutput(Session& session, const std::string& home) : CliOutput(session, home, nullptr, false) {}
 
-// Without network settings (merger) only what the play unit needs.
+// Without network settings (merger) the port bus holds only the play unit's card.
 CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime)
     : session_(session), realtime_(realtime), busFolder_(setUpPortBus(home, networkSettings == nullptr)),
-      usb_(libraryFolders(home)), sending_(networkSettings ? std::make_unique<Sending>(home, usb_, realtime) : nullptr),
-      interfaces_(session.model, session.view, session.user, session.timer, session.messageTable,
-                  sending_ ? InterfaceHardware{ports_, usb_, clock_, system_, home, &sending_->networkOutput,
-                                               networkSettings, &sending_->sender}
-                           : InterfaceHardware{ports_, usb_, clock_, system_, home})
+      // With --realtime the sender's grid paces the ticks as in the program;
+      // otherwise each frame is sent as soon as its tick is done.
+      stack_(OutputStackSetup{session.model, session.view, session.user, session.messageTable, ports_, clock_, system_,
+                              home, networkSettings, realtime ? &gridClock_ : nullptr})
 {
-    if (sending_)
-        engine_ = std::make_unique<OutputEngine>(
-            session.model, session.view, session.timer,
-            OutputDevices{ports_, usb_, sending_->cardLibrary, &sending_->networkOutput, &sending_->sender});
 }
 
 CliOutput::~CliOutput() = default;
@@ -116,12 +92,12 @@ bool CliOutput::open(InterfaceKind interfaceType, std::ostream& err)
     session_.model.InterfaceType = interfaceType;
     if (interfaceType == Interface::NoInterface)
         return true;
-    interfaces_.OpenPort(interfaceType);
+    stack_.interfaces().OpenPort(interfaceType);
     const bool searched = interfaceType == Interface::IsaCard7301AB || interfaceType == Interface::IsaCard7301C ||
                           interfaceType == Interface::UsbInterface || interfaceType == Interface::SacnNetwork ||
                           interfaceType == Interface::ArtNetNetwork;
-    if (searched && !interfaces_.isPresent(interfaceType)) {
-        err << ErrorPrefix << interfaces_.statusText(interfaceType) << '\n';
+    if (searched && !stack_.interfaces().isPresent(interfaceType)) {
+        err << ErrorPrefix << stack_.interfaces().statusText(interfaceType) << '\n';
         return false;
     }
     return true;
@@ -129,26 +105,26 @@ bool CliOutput::open(InterfaceKind interfaceType, std::ostream& err)
 
 void CliOutput::startGrid()
 {
-    sending_->sender.setEnabled(true);
-    sending_->tickRequests.wait();
+    stack_.sender().setEnabled(true);
+    stack_.tickRequests().wait();
 }
 
 void CliOutput::tick()
 {
     if (realtime_) {
-        engine_->RequestedTick();
-        sending_->tickRequests.wait();
+        stack_.engine().RequestedTick();
+        stack_.tickRequests().wait();
     } else {
-        engine_->AutoXmit();
-        sending_->sender.sendNow();
+        stack_.engine().AutoXmit();
+        stack_.sender().sendNow();
     }
 }
 
-void CliOutput::stopSending() { sending_->sender.setEnabled(false); }
+void CliOutput::stopSending() { stack_.sender().setEnabled(false); }
 
 std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType)
 {
-    const auto lock = sending_->sender.lockDevices();
+    const auto lock = stack_.sender().lockDevices();
     std::array<int, DmxChannels> levels{};
     if (interfaceType == Interface::IsaCard7301AB) {
         const auto base = static_cast<std::uint16_t>(session_.model.CardBaseAddress);
@@ -161,13 +137,13 @@ std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType
     } else if (interfaceType == Interface::UsbInterface) {
         using Frame = std::int32_t (*)(std::uint8_t*, std::int32_t);
         std::array<std::uint8_t, DmxChannels> frame{};
-        if (auto read = reinterpret_cast<Frame>(usb_.library().symbol("VirtualUsbFrame")))
+        if (auto read = reinterpret_cast<Frame>(stack_.usb().library().symbol("VirtualUsbFrame")))
             read(frame.data(), DmxChannels);
         std::copy(frame.begin(), frame.end(), levels.begin());
     } else {
         using Frame = std::int32_t (*)(std::int32_t, std::uint32_t*, std::int32_t, std::int32_t*);
         std::array<std::uint32_t, DmxChannels> frame{};
-        if (auto read = reinterpret_cast<Frame>(sending_->cardLibrary.library().symbol("VirtualCardLibraryFrame")))
+        if (auto read = reinterpret_cast<Frame>(stack_.cardLibrary().library().symbol("VirtualCardLibraryFrame")))
             read(1, frame.data(), DmxChannels, nullptr);
         std::transform(frame.begin(), frame.end(), levels.begin(), [](std::uint32_t v) { return static_cast<int>(v); });
     }

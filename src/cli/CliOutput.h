@@ -2,10 +2,9 @@
 
 #include "CliPlatform.h"
 #include "SharedPortBus.h"
-#include "dmx/InterfaceRegistry.h"
-#include "dmx/LoadedLibraries.h"
-#include "engine/OutputEngine.h"
+#include "engine/OutputStack.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemGridClock.h"
 
 #include <memory>
 
@@ -14,11 +13,8 @@ namespace tinctara::cli {
 class PortBusFolder;
 class Session;
 
-// The output side of render and merger, assembled as the program assembles
-// it: the process's port bus, the libraries loaded by name, the network
-// output, the sender thread, the interface registry and the output engine.
-// Its interface is what the two commands need, so that the core's own
-// assembly can take its place.
+// The output side of render and merger: the process's port bus, set up for
+// the command, under the output stack the program uses too.
 class CliOutput {
 public:
     // render: the devices of the program folder `home` (the port bus as its
@@ -32,7 +28,7 @@ public:
     // Opens the interface as start-up does with its type stored; false, and
     // its status text on `err`, when the search for it found nothing.
     bool open(InterfaceKind interfaceType, std::ostream& err);
-    InterfaceRegistry& interfaces() { return interfaces_; }
+    InterfaceRegistry& interfaces() { return stack_.interfaces(); }
     PortIo& ports() { return ports_; }
 
     // render's ticks. With realtime the first grid point sends nothing
@@ -46,19 +42,16 @@ public:
     std::array<int, DmxChannels> deviceLevels(InterfaceKind interfaceType);
 
 private:
-    struct Sending;
     CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime);
 
     Session& session_;
     bool realtime_;
     std::unique_ptr<PortBusFolder> busFolder_;
     SharedPortBus ports_;
-    LoadedUsbDmxLibrary usb_;
     SystemClock clock_;
     CliSystemInfo system_;
-    std::unique_ptr<Sending> sending_;  // render's alone
-    InterfaceRegistry interfaces_;
-    std::unique_ptr<OutputEngine> engine_;
+    SystemGridClock gridClock_;
+    OutputStack stack_;
 };
 
 }  // namespace tinctara::cli
