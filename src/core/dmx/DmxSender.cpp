@@ -1,5 +1,6 @@
 #include "dmx/DmxSender.h"
 
+#include "dmx/OutputPort.h"
 #include "model/ShowFlags.h"
 
 #include <pthread.h>
@@ -45,7 +46,7 @@ void DmxSender::publish(InterfaceKind type, const ShowModel& model)
 {
     OutgoingFrame& frame = slots_[back_];
     frame.type = type;
-    if (type == Interface::PcmciaCard8301 || type == Interface::PciCard7304) {
+    if (portFor(type).shape() == FrameShape::Wide) {
         frame.wide = model.DmxFrameWide;
         frame.cardHandle = model.LibraryCardHandle;
     } else {
@@ -89,26 +90,7 @@ void DmxSender::transmit(OutgoingFrame& frame)
     if (frame.type == InterfaceKind::NoInterface)
         return;
     std::lock_guard<std::mutex> lock(deviceMutex_);
-    switch (frame.type) {
-    case Interface::UsbInterface: {
-        std::uint8_t zero = 0;
-        devices_.usb.hardCommand(5, 0, &zero);
-        devices_.usb.hardCommand(4, DmxChannels, frame.bytes.data());
-        break;
-    }
-    case Interface::PcmciaCard8301:
-    case Interface::PciCard7304:
-        devices_.cardLibrary.dmxSend(frame.cardHandle, frame.wide.data());
-        devices_.cardLibrary.dmxSend2(frame.cardHandle, frame.wide.data());
-        break;
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        if (devices_.network)
-            devices_.network->sendDmx(frame.bytes.data());
-        break;
-    default:
-        break;
-    }
+    portFor(frame.type).transmit(frame, devices_);
 }
 
 void DmxSender::setEnabled(bool enabled) { setState(enabled, false); }

@@ -1,6 +1,7 @@
 #include "dmx/InterfaceRegistry.h"
 
 #include "dmx/IsaCard.h"
+#include "dmx/OutputPort.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -99,26 +100,12 @@ void InterfaceRegistry::OpenPort(InterfaceKind type)
 {
     setStatusLine(": QOR DMX TINCTARA: ..... searching interface ...");
     ClosePort(type);
-    switch (type) {
-    case Interface::NoInterface:
-        user_.messageBox("INTERFACE SELECT ERROR", messages_[96], MessageButtons::Ok, MessageIcon::Stop);
-        return;
-    case Interface::IsaCard7301AB:
-        openIsaCard7301AB(type);
-        return;
-    case Interface::IsaCard7301C:
-        openIsaCard7301C(type);
-        return;
-    case Interface::UsbInterface:
-        openUsb(type);
-        return;
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        openNetwork(type);
-        return;
-    default:
-        return;  // the library cards have no open
-    }
+    portFor(type).open(*this, type);
+}
+
+void InterfaceRegistry::refuseNoInterface()
+{
+    user_.messageBox("INTERFACE SELECT ERROR", messages_[96], MessageButtons::Ok, MessageIcon::Stop);
 }
 
 bool InterfaceRegistry::startCard(const char* firmware, InterfaceKind cardType)

@@ -66,6 +66,13 @@ public:
     const MessageTable& messages() const { return messages_; }
     const std::string& programFolder() const { return hardware_.programFolder; }
 
+    // The search for one kind, reached through the kind's OutputPort.
+    void refuseNoInterface();
+    void openIsaCard7301AB(InterfaceKind type);
+    void openIsaCard7301C(InterfaceKind type);
+    void openUsb(InterfaceKind type);
+    void openNetwork(InterfaceKind type);
+
     PerKind<std::string> InterfaceStatusText;
     PerKind<std::int16_t> InterfacePresent;
     InterfaceKind ActiveInterface = InterfaceKind::NoInterface;
@@ -74,10 +81,6 @@ public:
 
 private:
     void setStatusLine(const std::string& text);
-    void openIsaCard7301AB(InterfaceKind type);
-    void openIsaCard7301C(InterfaceKind type);
-    void openUsb(InterfaceKind type);
-    void openNetwork(InterfaceKind type);
     // Firmware upload, run strobe, wait and identity read; false when the card
     // went away during the upload.
     bool startCard(const char* firmware, InterfaceKind cardType);

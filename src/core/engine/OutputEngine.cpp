@@ -1,7 +1,5 @@
 #include "engine/OutputEngine.h"
 
-#include "dmx/DmxRunControl.h"
-#include "dmx/IsaCard.h"
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
@@ -63,22 +61,19 @@ void OutputEngine::handOver(InterfaceKind type)
         sender_.sendNow();
 }
 
-FrameDestination& OutputEngine::destinationFor(InterfaceKind interfaceType)
+FrameDestination& OutputEngine::destinationOf(FrameShape shape)
 {
-    switch (interfaceType) {
-    case Interface::IsaCard7301AB:
-    case Interface::IsaCard7301C:
+    switch (shape) {
+    case FrameShape::CardMemory:
         return isaCard_;
-    case Interface::UsbInterface:
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
+    case FrameShape::Bytes:
         return byteFrame_;
-    case Interface::PcmciaCard8301:
-    case Interface::PciCard7304:
+    case FrameShape::Wide:
         return wideFrame_;
-    default:
-        return noDestination_;
+    case FrameShape::None:
+        break;
     }
+    return noDestination_;
 }
 
 void OutputEngine::AutoXmit()
@@ -89,41 +84,26 @@ void OutputEngine::AutoXmit()
         builtForType_ = type;
         builtForOpen_ = sender_.openCount();
     }
-    switch (type) {
-    case Interface::NoInterface:
-        OhneKarte();
+    const OutputPort& port = portFor(type);
+    const bool sentBySender = port.shape() == FrameShape::Bytes || port.shape() == FrameShape::Wide;
+    // Kinds the sender does not serve take back what it holds, so that a
+    // stale frame is never repeated to the wrong device.
+    if (!sentBySender)
         handOver(Interface::NoInterface);
-        return;
-    case Interface::IsaCard7301AB:
-    case Interface::IsaCard7301C:
-        handOver(Interface::NoInterface);
-        if (model_.CardBaseAddress < 256) {
+    if (port.shape() == FrameShape::None) {
+        if (port.playsOnTheWall())
             OhneKarte();
-            return;
-        }
-        if (type == Interface::IsaCard7301AB && model_.TimingBlockPending)
-            uploadTimingBlock();
-        buildFrame(isaCard_);
-        refreshMonitorRows();
-        DmxStart(model_, view_, timer_, devices_.ports);
-        return;
-    case Interface::UsbInterface:
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        buildFrame(byteFrame_);
-        refreshMonitorRows();
-        handOver(type);
-        return;
-    case Interface::PcmciaCard8301:
-    case Interface::PciCard7304:
-        buildFrame(wideFrame_);
-        refreshMonitorRows();
-        handOver(type);
-        return;
-    default:
-        handOver(Interface::NoInterface);
         return;
     }
+    if (!port.ready(model_)) {
+        OhneKarte();
+        return;
+    }
+    port.beforeFrame(model_, devices_.ports);
+    buildFrame(destinationOf(port.shape()));
+    refreshMonitorRows(port);
+    if (port.afterFrame(model_, view_, timer_, devices_.ports))
+        handOver(type);
 }
 
 // Where frames are sent, test mode freezes a playing sequence.
@@ -139,18 +119,7 @@ void OutputEngine::buildFrame(FrameDestination& destination)
     frameBuilt_ = true;
 }
 
-void OutputEngine::uploadTimingBlock()
-{
-    const auto base = static_cast<std::uint16_t>(model_.CardBaseAddress);
-    for (int i = 0; i < 10; ++i)
-        WriteCardByte(devices_.ports, base, static_cast<std::uint16_t>(IsaCardMemory::TimingBlock + i),
-                      static_cast<std::uint8_t>(model_.DmxTiming[i] & 0xFF));
-    const int channels = model_.DmxTiming[4] * 256 + model_.DmxTiming[3];
-    model_.ChannelCount = static_cast<std::int16_t>(std::clamp(channels, -32768, 32767));
-    model_.TimingBlockPending = 0;
-}
-
-void OutputEngine::refreshMonitorRows()
+void OutputEngine::refreshMonitorRows(const OutputPort& port)
 {
     if (!model_.hasState(StateFlag::DmxMonitorOn))
         return;
@@ -159,23 +128,7 @@ void OutputEngine::refreshMonitorRows()
         // A row whose channel field holds no valid channel keeps its old value.
         if (channel < 1 || channel > DmxChannels)
             continue;
-        view_.setMonitorValue(row, monitorLevel(channel));
-    }
-}
-
-int OutputEngine::monitorLevel(int channel)
-{
-    switch (model_.InterfaceType) {
-    case Interface::IsaCard7301AB:
-    case Interface::IsaCard7301C:
-        return ReadCardByte(devices_.ports, static_cast<std::uint16_t>(model_.CardBaseAddress),
-                            cardAddressOfChannel(channel));
-    case Interface::UsbInterface:
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        return model_.DmxFrame[channel - 1];
-    default:
-        return static_cast<int>(model_.DmxFrameWide[channel - 1]);
+        view_.setMonitorValue(row, port.readBack(model_, devices_.ports, channel));
     }
 }
 

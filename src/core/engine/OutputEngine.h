@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dmx/DmxSender.h"
+#include "dmx/OutputPort.h"
 #include "engine/FrameBuilder.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
@@ -58,8 +59,6 @@ public:
     // Prepares the fade from the picture on the wall to the colours of CurrentStep.
     void BlendeBerechnen();
 
-    // The destination the builds write to for an interface type (none for 0).
-    FrameDestination& destinationFor(InterfaceKind interfaceType);
 
     // The channels the monitor rows read back, held by the DMX test window's
     // presenter; until it is set, channels 1 to 8.
@@ -68,9 +67,9 @@ public:
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
     void buildFrame(FrameDestination& destination);
-    void uploadTimingBlock();
-    void refreshMonitorRows();
-    int monitorLevel(int channel);
+    // The buffer the builds write for a port's frame.
+    FrameDestination& destinationOf(FrameShape shape);
+    void refreshMonitorRows(const OutputPort& port);
     void showStepTimes();
     void handOver(InterfaceKind type);
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "dmx/DmxSender.h"
+#include "model/ShowModel.h"
+#include "platform/OutputTimer.h"
+#include "platform/PortIo.h"
+#include "platform/ShowView.h"
+
+namespace tinctara {
+
+class InterfaceRegistry;
+
+// What a kind's tick builds: nothing (the wall alone), card memory written
+// through the ports, the byte frame, or the wide frame of the library cards.
+enum class FrameShape { None, CardMemory, Bytes, Wide };
+
+// One interface kind as the output side sees it: how the search opens it,
+// what the tick builds for it and does before and after, how the monitor
+// reads a level back and, on the sender's thread, the device calls that send
+// a frame. The ports hold
+// no state: what they reach is handed to them. Adding a kind is one class and
+// one line in the table of OutputPort.cpp.
+class OutputPort {
+public:
+    virtual ~OutputPort() = default;
+
+    // The search for this kind (closed first by the registry); the library
+    // cards have none.
+    virtual void open(InterfaceRegistry&, InterfaceKind) const {}
+    virtual FrameShape shape() const { return FrameShape::None; }
+    // Without frames: whether a playing sequence still advances on the wall.
+    virtual bool playsOnTheWall() const { return false; }
+    // False while the interface cannot be written (an ISA card whose base
+    // is not known): the tick then plays on the wall only.
+    virtual bool ready(const ShowModel&) const { return true; }
+    // Before the frame is built.
+    virtual void beforeFrame(ShowModel&, PortIo&) const {}
+    // After the frame is built: true when the sender is to send it. The ISA
+    // cards refresh DMX themselves and are started here instead.
+    virtual bool afterFrame(ShowModel&, ShowView&, OutputTimer&, PortIo&) const { return true; }
+    // The level of a channel (1..512) as last sent, for the monitor rows.
+    virtual int readBack(const ShowModel&, PortIo&, int /*channel*/) const { return 0; }
+    // On the sender's thread: the device calls for one frame (the libraries
+    // take the frame and the card handle by pointer and reference).
+    virtual void transmit(OutgoingFrame&, const SenderDevices&) const {}
+};
+
+// The port of a kind; a value no kind has gets one that does nothing.
+const OutputPort& portFor(InterfaceKind kind);
+
+}  // namespace tinctara
