@@ -93,10 +93,7 @@ bool CliOutput::open(InterfaceKind interfaceType, std::ostream& err)
     if (interfaceType == Interface::NoInterface)
         return true;
     stack_.interfaces().OpenPort(interfaceType);
-    const bool searched = interfaceType == Interface::IsaCard7301AB || interfaceType == Interface::IsaCard7301C ||
-                          interfaceType == Interface::UsbInterface || interfaceType == Interface::SacnNetwork ||
-                          interfaceType == Interface::ArtNetNetwork;
-    if (searched && !stack_.interfaces().isPresent(interfaceType)) {
+    if (portFor(interfaceType).searched() && !stack_.interfaces().isPresent(interfaceType)) {
         err << ErrorPrefix << stack_.interfaces().statusText(interfaceType) << '\n';
         return false;
     }

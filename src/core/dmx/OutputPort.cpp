@@ -25,6 +25,7 @@ class UnknownPort final : public OutputPort {};
 // ports and gives the run strobe; the card refreshes DMX from its memory.
 class IsaCardPort : public OutputPort {
 public:
+    bool searched() const override { return true; }
     FrameShape shape() const override { return FrameShape::CardMemory; }
     bool ready(const ShowModel& model) const override { return model.CardBaseAddress >= 256; }
     bool afterFrame(ShowModel& model, ShowView& view, OutputTimer& timer, PortIo& ports) const override
@@ -64,6 +65,7 @@ public:
 // Kinds sent the byte frame: the USB interface and the network kinds.
 class ByteFramePort : public OutputPort {
 public:
+    bool searched() const override { return true; }
     FrameShape shape() const override { return FrameShape::Bytes; }
     int readBack(const ShowModel& model, PortIo&, int channel) const override { return model.DmxFrame[channel - 1]; }
 };

@@ -27,6 +27,8 @@ public:
     // The search for this kind (closed first by the registry); the library
     // cards have none.
     virtual void open(InterfaceRegistry&, InterfaceKind) const {}
+    // Whether the search can find it (the library cards are taken as present).
+    virtual bool searched() const { return false; }
     virtual FrameShape shape() const { return FrameShape::None; }
     // Without frames: whether a playing sequence still advances on the wall.
     virtual bool playsOnTheWall() const { return false; }
