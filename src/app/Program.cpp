@@ -26,7 +26,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     static const bool accessibilityInstalled = (installAutomationMenuAccessibility(), installTitleChangeEvents(), true);
     (void)accessibilityInstalled;
     output_ = std::make_unique<OutputStack>(OutputStackSetup{*model_, view_, user_, messages_, ports_, *setup_.clock,
-                                                             *setup_.system, setup_.programFolder, setup_.settings,
+                                                             setup_.programFolder, setup_.settings,
                                                              setup_.gridClock ? setup_.gridClock : &systemGridClock_});
     DmxSender& sender = output_->sender();
     showFiles_ =

@@ -80,8 +80,8 @@ CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore* n
     : session_(session), realtime_(realtime), busFolder_(setUpPortBus(home, networkSettings == nullptr)),
       // With --realtime the sender's grid paces the ticks as in the program;
       // otherwise each frame is sent as soon as its tick is done.
-      stack_(OutputStackSetup{session.model, session.view, session.user, session.messageTable, ports_, clock_, system_,
-                              home, networkSettings, realtime ? &gridClock_ : nullptr})
+      stack_(OutputStackSetup{session.model, session.view, session.user, session.messageTable, ports_, clock_, home,
+                              networkSettings, realtime ? &gridClock_ : nullptr})
 {
 }
 

@@ -49,7 +49,6 @@ private:
     std::unique_ptr<PortBusFolder> busFolder_;
     SharedPortBus ports_;
     SystemClock clock_;
-    CliSystemInfo system_;
     SystemGridClock gridClock_;
     OutputStack stack_;
 };

@@ -82,7 +82,7 @@ struct VirtualHardware {
     SteppingClock clock;
     FakeSystemInfo system;
     InterfaceRegistry registry{model, view,     user,
-                               timer, messages, InterfaceHardware{ports, usb, clock, system, folder.string()}};
+                               timer, messages, InterfaceHardware{ports, usb, clock, folder.string()}};
     OutputEngine engine{model, view, timer, OutputDevices{ports, usb, cardLibrary}};
 };
 

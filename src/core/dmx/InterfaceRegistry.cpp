@@ -30,20 +30,13 @@ public:
 private:
     std::int64_t seconds_ = 0;
 };
-class NoSystem : public SystemInfo {
-public:
-    std::uint32_t osVersion() override { return 0x0A; }
-    bool previousInstanceRunning() override { return false; }
-    bool openDocument(const std::string&) override { return false; }
-};
 
 InterfaceHardware noHardware()
 {
     static NoPorts ports;
     static NoUsb usb;
     static NoClock clock;
-    static NoSystem system;
-    return {ports, usb, clock, system, "."};
+    return {ports, usb, clock, "."};
 }
 
 std::string hexAddress(int base)

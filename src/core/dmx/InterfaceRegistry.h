@@ -19,14 +19,13 @@
 namespace tinctara {
 
 // The hardware side of the interface search: ports for the ISA cards, the USB
-// library, the clock for the wait after a card start, the previous-instance
-// check and the folder the firmware files lie in; for the network kinds their
-// sender and the settings store that holds their settings.
+// library, the clock for the wait after a card start and the folder the
+// firmware files lie in; for the network kinds their sender and the settings
+// store that holds their settings.
 struct InterfaceHardware {
     PortIo& ports;
     UsbDmxLibrary& usb;
     Clock& clock;
-    SystemInfo& system;
     std::string programFolder;
     NetworkOutput* network = nullptr;
     SettingsStore* settings = nullptr;

@@ -7,7 +7,7 @@ OutputStack::OutputStack(OutputStackSetup setup)
       sender_(SenderDevices{usb_, cardLibrary_, &network_}, setup.gridClock, &tickRequests_),
       engine_(setup.model, setup.view, sender_, OutputDevices{setup.ports, usb_, cardLibrary_, &network_, &sender_}),
       interfaces_(setup.model, setup.view, setup.user, sender_, setup.messages,
-                  InterfaceHardware{setup.ports, usb_, setup.clock, setup.system, setup.programFolder, &network_,
+                  InterfaceHardware{setup.ports, usb_, setup.clock, setup.programFolder, &network_,
                                     setup.networkSettings, &sender_})
 {
 }

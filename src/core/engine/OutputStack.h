@@ -22,7 +22,6 @@ struct OutputStackSetup {
     const MessageTable& messages;
     PortIo& ports;
     Clock& clock;
-    SystemInfo& system;
     std::string programFolder;
     // Where the network kinds keep their settings; none: they cannot open.
     SettingsStore* networkSettings = nullptr;

@@ -187,7 +187,7 @@ TEST(InterfaceRegistry, DelayLastsUntilTheNextSecondAndNoLonger)
     } standing;
     testing::FakeSystemInfo system;
     InterfaceRegistry registry{h.model, h.view,     h.user,
-                               h.timer, h.messages, InterfaceHardware{h.bus, h.usb, standing, system, "."}};
+                               h.timer, h.messages, InterfaceHardware{h.bus, h.usb, standing, "."}};
     registry.delay();
     EXPECT_GT(standing.elapsed, 1000);
     EXPECT_LT(standing.elapsed, 1500);

@@ -180,8 +180,7 @@ struct NetworkHarness : testing::RegistryHarness {
     NetworkOutput output{socket};
     testing::FakeSettingsStore settings;
     InterfaceRegistry networkRegistry{
-        model, view,     user,
-        timer, messages, InterfaceHardware{bus, usb, clock, system, folder.string(), &output, &settings}};
+        model, view, user, timer, messages, InterfaceHardware{bus, usb, clock, folder.string(), &output, &settings}};
     testing::RecordingCardLibrary cardLibrary;
     OutputEngine engine{model, view, timer, OutputDevices{bus, usb, cardLibrary, &output}};
 };

@@ -100,7 +100,7 @@ public:
     DmxSender sender{SenderDevices{usb, cardLibrary}};
     InterfaceRegistry registry{
         model, view,     user,
-        timer, messages, InterfaceHardware{bus, usb, clock, system, folder.string(), nullptr, nullptr, &sender}};
+        timer, messages, InterfaceHardware{bus, usb, clock, folder.string(), nullptr, nullptr, &sender}};
     // The main window's init command searches through the registry.
     FakeShowCommands commands;
     FakeSettingsStore settings;

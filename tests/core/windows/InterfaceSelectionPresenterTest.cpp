@@ -94,9 +94,8 @@ TEST(InterfaceSelection, NetworkTabsEditStoreAndOpenTheirSettings)
         RecordingSocketForDialog socket;
         NetworkOutput output(socket);
         InterfaceRegistry registry{
-            h.model,    h.view,
-            h.user,     h.timer,
-            h.messages, InterfaceHardware{h.bus, h.usb, h.clock, h.system, h.folder.string(), &output, &h.settings}};
+            h.model, h.view,     h.user,
+            h.timer, h.messages, InterfaceHardware{h.bus, h.usb, h.clock, h.folder.string(), &output, &h.settings}};
         InterfaceSelectionPresenter presenter{{h.model, h.view, h.timer, registry, h.settings, h.window}, h.dialog};
         presenter.Form_Load();
         presenter.tabs_ifselect_Click(c.tab);
