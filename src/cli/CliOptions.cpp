@@ -12,9 +12,9 @@ bool among(const std::vector<std::string>& names, const std::string& arg)
     return std::find(names.begin(), names.end(), arg) != names.end();
 }
 
-UsageError refused(const OptionSpec& spec, const std::string& operand)
+UsageError refused(const OptionGrammar& grammar, const std::string& operand)
 {
-    return UsageError{std::string(spec.command) + " takes no operands: " + operand};
+    return UsageError{std::string(grammar.command) + " takes no operands: " + operand};
 }
 
 }  // namespace
@@ -25,36 +25,36 @@ const std::string* Options::find(const std::string& option) const
     return found == values.end() ? nullptr : &found->second;
 }
 
-Options parseOptions(const std::vector<std::string>& args, const OptionSpec& spec)
+Options parseOptions(const std::vector<std::string>& args, const OptionGrammar& grammar)
 {
     Options parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (among(spec.flags, arg)) {
+        if (among(grammar.flags, arg)) {
             parsed.flags.insert(arg);
         } else if (arg.rfind("--", 0) == 0) {
-            const bool repeatable = among(spec.repeatable, arg);
-            if (!repeatable && !among(spec.valued, arg) && arg != "--home")
+            const bool repeatable = among(grammar.repeatable, arg);
+            if (!repeatable && !among(grammar.valued, arg) && arg != "--home")
                 throw UsageError{"unknown option " + arg};
             if (i + 1 >= args.size())
                 throw UsageError{arg + " needs a value"};
             const std::string& value = args[++i];
-            if (spec.checkValue)
-                spec.checkValue(arg, value);
+            if (grammar.checkValue)
+                grammar.checkValue(arg, value);
             if (repeatable)
                 parsed.lists[arg].push_back(value);
-            else if (spec.once && parsed.values.count(arg))
+            else if (grammar.once && parsed.values.count(arg))
                 throw UsageError{arg + " is given twice"};
             else
                 parsed.values[arg] = value;
-        } else if (spec.operands == Operands::RefusedWhereTheyStand) {
-            throw refused(spec, arg);
+        } else if (grammar.operands == Operands::RefusedWhereTheyStand) {
+            throw refused(grammar, arg);
         } else {
             parsed.operands.push_back(arg);
         }
     }
-    if (spec.operands == Operands::RefusedAfterTheOptions && !parsed.operands.empty())
-        throw refused(spec, parsed.operands.front());
+    if (grammar.operands == Operands::RefusedAfterTheOptions && !parsed.operands.empty())
+        throw refused(grammar, parsed.operands.front());
     return parsed;
 }
 

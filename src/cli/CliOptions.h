@@ -19,7 +19,7 @@ struct UsageError {
 enum class Operands { Kept, RefusedAfterTheOptions, RefusedWhereTheyStand };
 
 // One command's options; every command takes --home with a value.
-struct OptionSpec {
+struct OptionGrammar {
     const char* command = "";
     std::vector<std::string> valued{};
     std::vector<std::string> flags{};
@@ -41,7 +41,7 @@ struct Options {
     bool has(const std::string& flag) const { return flags.count(flag) != 0; }
 };
 
-Options parseOptions(const std::vector<std::string>& args, const OptionSpec& spec);  // args[0]: the command word
+Options parseOptions(const std::vector<std::string>& args, const OptionGrammar& grammar);  // args[0]: the command word
 const std::string& required(const Options& options, const std::string& option);
 std::string homeOf(const Options& options, const std::string& programFolder);
 bool importAnswer(const Options& options);  // --import yes (the default) or no
