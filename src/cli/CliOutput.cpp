@@ -4,6 +4,7 @@
 #include "CliSession.h"
 #include "tinctara_portio.h"
 #include "dmx/IsaCard.h"
+#include "dmx/OutputPort.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -123,7 +124,8 @@ std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType
 {
     const auto lock = stack_.sender().lockDevices();
     std::array<int, DmxChannels> levels{};
-    if (interfaceType == Interface::IsaCard7301AB) {
+    switch (portFor(interfaceType).shape()) {
+    case FrameShape::CardMemory: {
         const auto base = static_cast<std::uint16_t>(session_.model.CardBaseAddress);
         std::array<unsigned char, DmxChannels> memory{};
         if (VirtualIsaCardMemory(base, IsaCardMemory::FirstChannel, memory.data(), DmxChannels) == DmxChannels)
@@ -131,18 +133,26 @@ std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType
         else  // real ports: read back as the monitor does
             for (int channel = 1; channel <= DmxChannels; ++channel)
                 levels[channel - 1] = ReadCardByte(ports_, base, cardAddressOfChannel(channel));
-    } else if (interfaceType == Interface::UsbInterface) {
+        break;
+    }
+    case FrameShape::Bytes: {
         using Frame = std::int32_t (*)(std::uint8_t*, std::int32_t);
         std::array<std::uint8_t, DmxChannels> frame{};
         if (auto read = reinterpret_cast<Frame>(stack_.usb().library().symbol("VirtualUsbFrame")))
             read(frame.data(), DmxChannels);
         std::copy(frame.begin(), frame.end(), levels.begin());
-    } else {
+        break;
+    }
+    case FrameShape::Wide: {
         using Frame = std::int32_t (*)(std::int32_t, std::uint32_t*, std::int32_t, std::int32_t*);
         std::array<std::uint32_t, DmxChannels> frame{};
         if (auto read = reinterpret_cast<Frame>(stack_.cardLibrary().library().symbol("VirtualCardLibraryFrame")))
             read(1, frame.data(), DmxChannels, nullptr);
         std::transform(frame.begin(), frame.end(), levels.begin(), [](std::uint32_t v) { return static_cast<int>(v); });
+        break;
+    }
+    case FrameShape::None:
+        break;
     }
     return levels;
 }

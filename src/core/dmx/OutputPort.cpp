@@ -37,12 +37,23 @@ public:
     {
         return ReadCardByte(ports, static_cast<std::uint16_t>(model.CardBaseAddress), cardAddressOfChannel(channel));
     }
+    bool searchedWhenChosen() const override { return true; }
+    void clearChannel(ShowModel& model, PortIo& ports, int channel) const override
+    {
+        if (model.CardBaseAddress > 255)
+            WriteCardByte(ports, static_cast<std::uint16_t>(model.CardBaseAddress), cardAddressOfChannel(channel), 0);
+    }
 };
 
 // The 7301A/B takes a changed timing block before the next frame.
 class IsaCard7301ABPort final : public IsaCardPort {
 public:
     void open(InterfaceRegistry& registry, InterfaceKind kind) const override { registry.openIsaCard7301AB(kind); }
+    bool takesTimingBlock() const override { return true; }
+    std::optional<double> frameLength(double breakLength, double interSlot, double channels) const override
+    {
+        return breakLength + 8 + (interSlot + 44) * channels;
+    }
     void beforeFrame(ShowModel& model, PortIo& ports) const override
     {
         if (!model.TimingBlockPending)
@@ -60,11 +71,22 @@ public:
 class IsaCard7301CPort final : public IsaCardPort {
 public:
     void open(InterfaceRegistry& registry, InterfaceKind kind) const override { registry.openIsaCard7301C(kind); }
+    std::optional<double> frameLength(double, double interSlot, double channels) const override
+    {
+        return (interSlot + 46) * channels + 128;
+    }
 };
+
+// The kinds that always send all 512 channels.
+std::optional<double> fullFrameLength(double interSlot) { return (interSlot + 46) * DmxChannels + 128; }
 
 // Kinds sent the byte frame: the USB interface and the network kinds.
 class ByteFramePort : public OutputPort {
 public:
+    std::optional<double> frameLength(double, double interSlot, double) const override
+    {
+        return fullFrameLength(interSlot);
+    }
     bool searched() const override { return true; }
     FrameShape shape() const override { return FrameShape::Bytes; }
     int readBack(const ShowModel& model, PortIo&, int channel) const override { return model.DmxFrame[channel - 1]; }
@@ -74,6 +96,7 @@ public:
 class UsbPort final : public ByteFramePort {
 public:
     void open(InterfaceRegistry& registry, InterfaceKind kind) const override { registry.openUsb(kind); }
+    void clearChannel(ShowModel& model, PortIo&, int channel) const override { model.DmxFrame[channel - 1] = 0; }
     void transmit(OutgoingFrame& frame, const SenderDevices& devices) const override
     {
         std::uint8_t zero = 0;
@@ -86,6 +109,7 @@ public:
 class NetworkPort final : public ByteFramePort {
 public:
     void open(InterfaceRegistry& registry, InterfaceKind kind) const override { registry.openNetwork(kind); }
+    bool searchedWhenChosen() const override { return true; }
     void transmit(OutgoingFrame& frame, const SenderDevices& devices) const override
     {
         if (devices.network)
@@ -97,6 +121,11 @@ public:
 class CardLibraryPort final : public OutputPort {
 public:
     FrameShape shape() const override { return FrameShape::Wide; }
+    std::optional<double> frameLength(double, double interSlot, double) const override
+    {
+        return fullFrameLength(interSlot);
+    }
+    void clearChannel(ShowModel& model, PortIo&, int channel) const override { model.DmxFrameWide[channel - 1] = 0; }
     int readBack(const ShowModel& model, PortIo&, int channel) const override
     {
         return static_cast<int>(model.DmxFrameWide[channel - 1]);

@@ -6,6 +6,8 @@
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
 
+#include <optional>
+
 namespace tinctara {
 
 class InterfaceRegistry;
@@ -45,6 +47,20 @@ public:
     // On the sender's thread: the device calls for one frame (the libraries
     // take the frame and the card handle by pointer and reference).
     virtual void transmit(OutgoingFrame&, const SenderDevices&) const {}
+
+    // Only the 7301A/B takes the timing block the options window edits, and
+    // only it has the DMX Start/Stop entries in the main menu.
+    virtual bool takesTimingBlock() const { return false; }
+    // Whether choosing the kind in the interface dialog searches for it again.
+    virtual bool searchedWhenChosen() const { return false; }
+    // The time one frame takes on the wire in microseconds, from the timing
+    // fields; none where the kind has no frame.
+    virtual std::optional<double> frameLength(double /*breakLength*/, double /*interSlot*/, double /*channels*/) const
+    {
+        return std::nullopt;
+    }
+    // A channel set to 0 where the kind holds its levels between ticks.
+    virtual void clearChannel(ShowModel&, PortIo&, int /*channel*/) const {}
 };
 
 // The port of a kind; a value no kind has gets one that does nothing.

@@ -1,5 +1,7 @@
 #include "windows/InterfaceSelectionPresenter.h"
 
+#include "dmx/OutputPort.h"
+
 #include <charconv>
 
 namespace tinctara {
@@ -161,25 +163,13 @@ void InterfaceSelectionPresenter::cmdOK_Click()
     model.InterfaceType = type;
     interfaces.ActiveInterface = interfaces.isPresent(type) ? type : Interface::NoInterface;
     services_.settings.write("TINCTARA", "Interface", "Type", std::to_string(kindNumber(type)));
-    switch (type) {
-    case Interface::IsaCard7301AB:
-        services_.window.setDmxStartStopVisible(true);
+    const OutputPort& port = portFor(type);
+    services_.window.setDmxStartStopVisible(port.takesTimingBlock());
+    if (port.searchedWhenChosen())
         interfaces.OpenPort(type);
-        break;
-    case Interface::IsaCard7301C:
-        services_.window.setDmxStartStopVisible(false);
-        interfaces.OpenPort(type);
-        break;
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        services_.window.setDmxStartStopVisible(false);
-        interfaces.OpenPort(type);
+    // A network kind is present once its socket is open.
+    if (isNetwork(type))
         interfaces.ActiveInterface = interfaces.isPresent(type) ? type : Interface::NoInterface;
-        break;
-    default:
-        services_.window.setDmxStartStopVisible(false);
-        break;
-    }
     services_.timer.setEnabled(true);
     services_.view.setTitle(model.OsName + ": " + interfaces.statusText(model.InterfaceType));
     view_.closeDialog();

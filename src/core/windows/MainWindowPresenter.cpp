@@ -1,5 +1,6 @@
 #include "windows/MainWindowPresenter.h"
 
+#include "dmx/OutputPort.h"
 #include "files/SettingsFile.h"
 #include "files/ShowPaths.h"
 #include "model/ShowOperations.h"
@@ -87,7 +88,7 @@ void MainWindowPresenter::startInterface()
     services_.interfaces.ActiveInterface = type;
     if (type == Interface::NoInterface)
         return;
-    services_.window.setDmxStartStopVisible(type == Interface::IsaCard7301AB);
+    services_.window.setDmxStartStopVisible(portFor(type).takesTimingBlock());
     services_.interfaces.OpenPort(type);
     if (!services_.interfaces.isPresent(type))
         model_.InterfaceType = Interface::NoInterface;

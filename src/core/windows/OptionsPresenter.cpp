@@ -1,5 +1,6 @@
 #include "windows/OptionsPresenter.h"
 
+#include "dmx/OutputPort.h"
 #include "model/ShowOperations.h"
 #include "text/Text.h"
 #include "windows/WindowTable.h"
@@ -49,7 +50,7 @@ double OptionsPresenter::value(int index) const { return numericValue(fields_[in
 std::string OptionsPresenter::valueInUse(int index) const
 {
     const auto& t = model_.DmxTiming;
-    const bool card = model_.InterfaceType == Interface::IsaCard7301AB;
+    const bool card = portFor(model_.InterfaceType).takesTimingBlock();
     switch (index) {
     case BreakField:
         return card ? std::to_string(breakToMicroseconds(t[0])) : "Auto";
@@ -89,7 +90,7 @@ void OptionsPresenter::Form_Load()
 void OptionsPresenter::Form_Activate()
 {
     model_.setState(StateFlag::OptionsWindowOpen);
-    if (model_.InterfaceType == Interface::IsaCard7301AB) {
+    if (portFor(model_.InterfaceType).takesTimingBlock()) {
         unlockDMX();
         model_.ChannelCount = static_cast<std::int16_t>(model_.DmxTiming[4] * 256 + model_.DmxTiming[3]);
         for (int index = BreakField; index <= RepeatField; ++index)
@@ -105,7 +106,7 @@ void OptionsPresenter::Form_Activate()
     }
     const bool automatic = model_.hasState(StateFlag::AutoChannelCount);
     view_.setAutoChannels(automatic, true);
-    view_.setFieldEnabled(ChannelsField, !automatic && model_.InterfaceType == Interface::IsaCard7301AB);
+    view_.setFieldEnabled(ChannelsField, !automatic && portFor(model_.InterfaceType).takesTimingBlock());
     BerechneSendelaenge();
     ShowIdle(user_);
 }
@@ -231,25 +232,10 @@ void OptionsPresenter::BerechneSendelaenge()
     const double breakLength = value(BreakField);
     const double interSlot = value(InterDigitField);
     const double channels = value(ChannelsField);
-    double length = 0;
-    switch (model_.InterfaceType) {
-    case Interface::IsaCard7301AB:
-        length = breakLength + 8 + (interSlot + 44) * channels;
-        break;
-    case Interface::IsaCard7301C:
-        length = (interSlot + 46) * channels + 128;
-        break;
-    case Interface::UsbInterface:
-    case Interface::PcmciaCard8301:
-    case Interface::PciCard7304:
-    case Interface::SacnNetwork:
-    case Interface::ArtNetNetwork:
-        length = (interSlot + 46) * 512 + 128;
-        break;
-    default:
+    const std::optional<double> length = portFor(model_.InterfaceType).frameLength(breakLength, interSlot, channels);
+    if (!length)
         return;
-    }
-    const double tenths = std::floor(static_cast<float>(length) / 100 + 0.5);
+    const double tenths = std::floor(static_cast<float>(*length) / 100 + 0.5);
     char text[32];
     std::snprintf(text, sizeof text, "%g ms", tenths / 10);
     setField(LengthField, text);

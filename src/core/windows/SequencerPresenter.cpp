@@ -1,6 +1,6 @@
 #include "windows/SequencerPresenter.h"
 
-#include "dmx/IsaCard.h"
+#include "dmx/OutputPort.h"
 #include "files/ShowPaths.h"
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
@@ -220,24 +220,9 @@ void SequencerPresenter::clearAll()
         return;
     }
     // The outputs go dark first, whatever the user then answers.
+    const OutputPort& port = portFor(model.InterfaceType);
     for (int channel = 1; channel <= DmxChannels; ++channel) {
-        switch (model.InterfaceType) {
-        case Interface::IsaCard7301AB:
-        case Interface::IsaCard7301C:
-            if (model.CardBaseAddress > 255)
-                WriteCardByte(s_.ports, static_cast<std::uint16_t>(model.CardBaseAddress),
-                              cardAddressOfChannel(channel), 0);
-            break;
-        case Interface::UsbInterface:
-            model.DmxFrame[channel - 1] = 0;
-            break;
-        case Interface::PcmciaCard8301:
-        case Interface::PciCard7304:
-            model.DmxFrameWide[channel - 1] = 0;
-            break;
-        default:
-            break;
-        }
+        port.clearChannel(model, s_.ports, channel);
         model.TestLevels[channel - 1] = 0;
     }
     if (s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))

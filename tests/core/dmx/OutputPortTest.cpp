@@ -48,5 +48,51 @@ TEST(OutputPort, EveryKindHasItsPort)
     EXPECT_FALSE(portFor(Interface::IsaCard7301C).ready(*model)) << "no card base: the wall alone";
 }
 
+// What the windows ask of a kind: the options' timing block and frame
+// length, the interface dialog's search, and CLR ALL's zeroing.
+TEST(OutputPort, WhatTheWindowsAskOfAKind)
+{
+    struct Case {
+        InterfaceKind kind;
+        bool timingBlock;
+        bool searchedWhenChosen;
+        double frameLength;  // break 100 µs, inter-slot 4 µs, 24 channels; -1: none
+        int clearedAt;       // 0 none, 1 card memory, 2 byte frame, 3 wide frame
+    } cases[] = {
+        {Interface::NoInterface, false, false, -1, 0},
+        {Interface::IsaCard7301AB, true, true, 100 + 8 + 48 * 24, 1},
+        {Interface::IsaCard7301C, false, true, 50 * 24 + 128, 1},
+        {Interface::UsbInterface, false, false, 50 * 512 + 128, 2},
+        {Interface::PcmciaCard8301, false, false, 50 * 512 + 128, 3},
+        {Interface::PciCard7304, false, false, 50 * 512 + 128, 3},
+        {Interface::SacnNetwork, false, true, 50 * 512 + 128, 0},
+        {Interface::ArtNetNetwork, false, true, 50 * 512 + 128, 0},
+        {static_cast<InterfaceKind>(9), false, false, -1, 0},
+    };
+    for (const Case& c : cases) {
+        const OutputPort& port = portFor(c.kind);
+        EXPECT_EQ(port.takesTimingBlock(), c.timingBlock) << c.kind;
+        EXPECT_EQ(port.searchedWhenChosen(), c.searchedWhenChosen) << c.kind;
+        EXPECT_EQ(port.frameLength(100, 4, 24).value_or(-1), c.frameLength) << c.kind;
+
+        auto model = std::make_unique<ShowModel>();
+        model->CardBaseAddress = 0x120;
+        model->DmxFrame[1] = 22;
+        model->DmxFrameWide[1] = 2200;
+        testing::RecordingPortBus bus{0x120};
+        bus.cardMemory[0x3FF + 2] = 0x22;
+        port.clearChannel(*model, bus, 2);
+        EXPECT_EQ(bus.cardMemory[0x3FF + 2] == 0, c.clearedAt == 1) << c.kind;
+        EXPECT_EQ(model->DmxFrame[1] == 0, c.clearedAt == 2) << c.kind;
+        EXPECT_EQ(model->DmxFrameWide[1] == 0, c.clearedAt == 3) << c.kind;
+    }
+    auto model = std::make_unique<ShowModel>();
+    model->CardBaseAddress = 0xFF;
+    testing::RecordingPortBus bus{0x120};
+    bus.cardMemory[0x3FF + 2] = 0x22;
+    portFor(Interface::IsaCard7301AB).clearChannel(*model, bus, 2);
+    EXPECT_EQ(bus.cardMemory[0x3FF + 2], 0x22) << "no card base: nothing written";
+}
+
 }  // namespace
 }  // namespace tinctara
