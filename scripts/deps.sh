@@ -1,17 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when they are missing.
-# Usage: scripts/deps.sh [extra-package ...]
+# Installs the Debian packages that are missing.
+# Usage: scripts/deps.sh [--tests] [extra-package ...]
+#   without --tests: what building and running the program needs (scripts/run);
+#   with --tests: also what the tests, the fuzzers, the benchmarks and the
+#   package check need (scripts/test, scripts/package).
 set -euo pipefail
 
-# qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs) for the program.
-# xvfb, xauth, xdotool, dbus-daemon, at-spi2-core, python3-pyatspi: the check that reads
-# the running program over the accessibility bus.
-packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev clang clang-format
-          ola curl iproute2 qt6-websockets-dev libqrencode-dev
-          chromium chromium-driver python3-selenium
-          libstb-dev libgif-dev libpng-dev pkg-config
-          qt6-translations-l10n xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
-          lintian desktop-file-utils appstream dpkg-dev "$@")
+# qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs).
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev qt6-translations-l10n
+              libqrencode-dev libstb-dev libgif-dev libpng-dev)
+# ola, curl, iproute2: the network checks against a real sACN/Art-Net peer;
+# chromium, chromium-driver, python3-selenium: the web remote in a real browser;
+# xvfb, xauth, xdotool, openbox, dbus-daemon, at-spi2-core, python3-pyatspi:
+# the program on a virtual screen and over the accessibility bus;
+# lintian, desktop-file-utils, appstream, dpkg-dev: the Debian package.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
+               ola curl iproute2 chromium chromium-driver python3-selenium
+               xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
+               lintian desktop-file-utils appstream dpkg-dev)
+
+packages=("${run_packages[@]}")
+if [ "${1:-}" = --tests ]; then
+  shift
+  packages+=("${test_packages[@]}")
+fi
+packages+=("$@")
 
 missing=()
 for pkg in "${packages[@]}"; do
