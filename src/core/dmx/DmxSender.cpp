@@ -46,7 +46,8 @@ void DmxSender::publish(InterfaceKind type, const ShowModel& model)
 {
     OutgoingFrame& frame = slots_[back_];
     frame.type = type;
-    if (portFor(type).shape() == FrameShape::Wide) {
+    frame.port = &portFor(type);
+    if (frame.port->shape() == FrameShape::Wide) {
         frame.wide = model.DmxFrameWide;
         frame.cardHandle = model.LibraryCardHandle;
     } else {
@@ -90,7 +91,7 @@ void DmxSender::transmit(OutgoingFrame& frame)
     if (frame.type == InterfaceKind::NoInterface)
         return;
     std::lock_guard<std::mutex> lock(deviceMutex_);
-    portFor(frame.type).transmit(frame, devices_);
+    frame.port->transmit(frame, devices_);
 }
 
 void DmxSender::setEnabled(bool enabled) { setState(enabled, false); }

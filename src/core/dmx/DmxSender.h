@@ -25,8 +25,11 @@ struct SenderDevices {
 };
 
 // One frame as it leaves the machine.
+class OutputPort;
+
 struct OutgoingFrame {
     InterfaceKind type = InterfaceKind::NoInterface;  // the interface kind it goes to; none: nothing to send
+    const OutputPort* port = nullptr;                 // the kind's port, looked up once at the hand-over
     std::int32_t cardHandle = 0;
     std::array<std::uint8_t, DmxFrameSlots> bytes{};
     std::array<std::uint32_t, DmxFrameSlots> wide{};

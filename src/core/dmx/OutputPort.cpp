@@ -26,7 +26,7 @@ class UnknownPort final : public OutputPort {};
 class IsaCardPort : public OutputPort {
 public:
     bool searched() const override { return true; }
-    FrameShape shape() const override { return FrameShape::CardMemory; }
+    IsaCardPort() : OutputPort(FrameShape::CardMemory) {}
     bool ready(const ShowModel& model) const override { return model.CardBaseAddress >= 256; }
     bool afterFrame(ShowModel& model, ShowView& view, OutputTimer& timer, PortIo& ports) const override
     {
@@ -88,7 +88,7 @@ public:
         return fullFrameLength(interSlot);
     }
     bool searched() const override { return true; }
-    FrameShape shape() const override { return FrameShape::Bytes; }
+    ByteFramePort() : OutputPort(FrameShape::Bytes) {}
     int readBack(const ShowModel& model, PortIo&, int channel) const override { return model.DmxFrame[channel - 1]; }
 };
 
@@ -120,7 +120,7 @@ public:
 // The PCMCIA and PCI cards of the card library: the wide frame, DMXSEND then DMXSEND2.
 class CardLibraryPort final : public OutputPort {
 public:
-    FrameShape shape() const override { return FrameShape::Wide; }
+    CardLibraryPort() : OutputPort(FrameShape::Wide) {}
     std::optional<double> frameLength(double, double interSlot, double) const override
     {
         return fullFrameLength(interSlot);

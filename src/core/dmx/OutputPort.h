@@ -24,6 +24,7 @@ enum class FrameShape { None, CardMemory, Bytes, Wide };
 // one line in the table of OutputPort.cpp.
 class OutputPort {
 public:
+    explicit OutputPort(FrameShape shape = FrameShape::None) : shape_(shape) {}
     virtual ~OutputPort() = default;
 
     // The search for this kind (closed first by the registry); the library
@@ -31,7 +32,8 @@ public:
     virtual void open(InterfaceRegistry&, InterfaceKind) const {}
     // Whether the search can find it (the library cards are taken as present).
     virtual bool searched() const { return false; }
-    virtual FrameShape shape() const { return FrameShape::None; }
+    // Asked on every tick and hand-over, so a plain value.
+    FrameShape shape() const { return shape_; }
     // Without frames: whether a playing sequence still advances on the wall.
     virtual bool playsOnTheWall() const { return false; }
     // False while the interface cannot be written (an ISA card whose base
@@ -61,6 +63,9 @@ public:
     }
     // A channel set to 0 where the kind holds its levels between ticks.
     virtual void clearChannel(ShowModel&, PortIo&, int /*channel*/) const {}
+
+private:
+    FrameShape shape_;
 };
 
 // The port of a kind; a value no kind has gets one that does nothing.
