@@ -23,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::grid;
+using testing::pictureEffect;
 using testing::PictureFolder;
 using testing::Pixel;
 
@@ -42,17 +43,6 @@ std::string damaged(const std::string& path)
 std::string tooLarge(const std::string& path, const std::string& size)
 {
     return "Das Bild \"" + path + "\" ist mit " + size + " Bildpunkten zu groß: höchstens 100 Megapixel sind möglich.";
-}
-
-EffectResult pictureEffect(const std::string& file, const EffectWall& wall, PictureFit fit = PictureFit::Stretch,
-                           double gamma = 1.0)
-{
-    EffectParameters p;
-    p.kind = EffectKind::Picture;
-    p.picture = file;
-    p.fit = fit;
-    p.gamma = gamma;
-    return GenerateEffect(wall, p);
 }
 
 long peakKilobytes()
