@@ -34,13 +34,7 @@ struct StbFree {
     void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
 };
 
-long long littleEndian(const unsigned char* bytes, int count)
-{
-    long long value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = value * 256 + bytes[i];
-    return value;
-}
+long long littleEndian(const unsigned char* bytes, int count) { return storedNumber(bytes, count, false); }
 
 // stb_image reads zeros past the end of a file, so a BMP cut short would show
 // black rows. Its pixels are stored uncompressed (stb reads no other BMP): a

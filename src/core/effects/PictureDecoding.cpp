@@ -108,12 +108,7 @@ PictureKind kindOf(const std::string& head)
 
 long long bytesAt(const std::string& bytes, std::size_t at, int count, bool bigEndian)
 {
-    long long value = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::size_t index = bigEndian ? at + i : at + count - 1 - i;
-        value = value * 256 + static_cast<unsigned char>(bytes[index]);
-    }
-    return value;
+    return storedNumber(reinterpret_cast<const unsigned char*>(bytes.data()) + at, count, bigEndian);
 }
 
 // The size the header states, read before a library sees the file: a PNG's

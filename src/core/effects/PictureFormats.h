@@ -27,6 +27,16 @@ inline bool exceedsPixels(long long width, long long height, long long limit)
     return width > 0 && height > limit / width;
 }
 
+// A number stored in `count` bytes, the most significant first (big endian)
+// or last.
+inline long long storedNumber(const unsigned char* bytes, int count, bool bigEndian)
+{
+    long long value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value * 256 + bytes[bigEndian ? i : count - 1 - i];
+    return value;
+}
+
 // JPEG through libjpeg-turbo: the size its header states, and the picture row
 // by row, decoded at 1/2, 1/4 or 1/8 of its size where the sink's cells still
 // span 8 decoded pixels.
