@@ -1,21 +1,23 @@
 #include "effects/PictureDecoding.h"
 
+#include "effects/PictureFormats.h"
 #include "text/Text.h"
 
 #include <gif_lib.h>
 #include <png.h>
-#include <stb_image.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <tuple>
 #include <utility>
-#include <system_error>
 #include <vector>
 
 namespace tinctara {
@@ -26,7 +28,9 @@ namespace {
 
 std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
-std::string notFound(const std::string& path) { return "Die Bilddatei " + quoted(path) + " wurde nicht gefunden."; }
+}  // namespace
+
+namespace pictures {
 
 std::string unreadable(const std::string& path)
 {
@@ -43,6 +47,22 @@ std::string tooLarge(const std::string& path, long long width, long long height)
     return "Das Bild " + quoted(path) + " ist mit " + std::to_string(width) + " x " + std::to_string(height) +
            " Bildpunkten zu groß: höchstens 100 Megapixel sind möglich.";
 }
+
+void feedRows(const RgbaView& frame, RowSink& sink)
+{
+    const std::size_t stride = static_cast<std::size_t>(frame.width) * frame.channels;
+    sink.begin(frame.width, frame.height, frame.channels);
+    for (int y = 0; y < frame.height; ++y)
+        sink.row(y, frame.pixels + y * stride);
+}
+
+}  // namespace pictures
+
+namespace {
+
+using namespace pictures;
+
+std::string notFound(const std::string& path) { return "Die Bilddatei " + quoted(path) + " wurde nicht gefunden."; }
 
 // Why a path cannot be read as a file, or empty when it can.
 std::string fileProblem(const std::string& path)
@@ -70,76 +90,49 @@ std::string readHead(const std::string& path, std::size_t bytes)
     return head;
 }
 
-// stb_image fills a JPEG that ends early with grey instead of failing; a
-// whole JPEG ends with the end-of-image marker (trailing bytes allowed).
-bool jpegComplete(const std::string& path)
+// The format, by the file's first bytes: a name says nothing.
+enum class PictureKind { Unknown, Png, Jpeg, Gif, Bmp };
+
+PictureKind kindOf(const std::string& head)
 {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const std::streamoff size = in.tellg();
-    const std::streamoff tail = std::min<std::streamoff>(size, 4096);
-    std::string bytes(static_cast<std::size_t>(tail), '\0');
-    in.seekg(size - tail);
-    in.read(bytes.data(), tail);
-    return bytes.find("\xFF\xD9") != std::string::npos;
+    if (head.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return PictureKind::Png;
+    if (head.compare(0, 2, "\xFF\xD8", 2) == 0)
+        return PictureKind::Jpeg;
+    if (head.compare(0, 3, "GIF") == 0)
+        return PictureKind::Gif;
+    if (head.compare(0, 2, "BM") == 0)
+        return PictureKind::Bmp;
+    return PictureKind::Unknown;
 }
 
-// The size a PNG or JPEG header states. stb_image will not even size up a
-// picture whose pixels would not fit its buffers (far above our limit) and
-// then reports only an unknown format; this reading lets such a picture be
-// refused for its size. Nothing beyond the header is read.
-std::optional<std::pair<long long, long long>> statedSize(const std::string& path)
+long long bytesAt(const std::string& bytes, std::size_t at, int count, bool bigEndian)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::string head(24, '\0');
-    in.read(head.data(), 24);
-    if (in.gcount() < 4)
-        return std::nullopt;
-    const auto be = [](const std::string& bytes, std::size_t at, int count) {
-        long long value = 0;
-        for (int i = 0; i < count; ++i)
-            value = value * 256 + static_cast<unsigned char>(bytes[at + i]);
-        return value;
-    };
-    if (in.gcount() == 24 && head.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0 && head.compare(12, 4, "IHDR") == 0)
-        return std::make_pair(be(head, 16, 4), be(head, 20, 4));
-    if (head.compare(0, 2, "\xFF\xD8", 2) != 0)
-        return std::nullopt;
-    // JPEG: walk the marker segments up to the frame header.
-    in.clear();
-    in.seekg(2);
-    for (int segments = 0; segments < 1000; ++segments) {
-        std::string marker(4, '\0');
-        in.read(marker.data(), 4);
-        if (in.gcount() < 4 || static_cast<unsigned char>(marker[0]) != 0xFF)
+    return storedNumber(reinterpret_cast<const unsigned char*>(bytes.data()) + at, count, bigEndian);
+}
+
+// The size the header states, read before a library sees the file: a PNG's
+// IHDR, a GIF's screen; JPEG and BMP by their libraries' header readers.
+std::optional<PictureSize> statedSize(const std::string& path, PictureKind kind, const std::string& head)
+{
+    switch (kind) {
+    case PictureKind::Png:
+        if (head.size() < 24 || head.compare(12, 4, "IHDR") != 0)
             return std::nullopt;
-        const int code = static_cast<unsigned char>(marker[1]);
-        const long long length = be(marker, 2, 2);
-        const bool frame = code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
-        if (frame) {
-            std::string header(5, '\0');
-            in.read(header.data(), 5);
-            if (in.gcount() < 5)
-                return std::nullopt;
-            return std::make_pair(be(header, 3, 2), be(header, 1, 2));
-        }
-        if (length < 2)
+        return PictureSize{bytesAt(head, 16, 4, true), bytesAt(head, 20, 4, true)};
+    case PictureKind::Gif:
+        if (head.size() < 10)
             return std::nullopt;
-        in.seekg(length - 2, std::ios::cur);
+        return PictureSize{bytesAt(head, 6, 2, false), bytesAt(head, 8, 2, false)};
+    case PictureKind::Jpeg:
+        return jpegSize(path);
+    case PictureKind::Bmp:
+        return bmpSize(path);
+    case PictureKind::Unknown:
+        break;
     }
     return std::nullopt;
 }
-
-void feedRows(const RgbaView& frame, RowSink& sink)
-{
-    const std::size_t stride = static_cast<std::size_t>(frame.width) * frame.channels;
-    sink.begin(frame.width, frame.height, frame.channels);
-    for (int y = 0; y < frame.height; ++y)
-        sink.row(y, frame.pixels + y * stride);
-}
-
-struct StbFree {
-    void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
-};
 
 // --- PNG through libpng --------------------------------------------------------
 // libpng reports errors by longjmp, so the two steps that may fail run in
@@ -149,21 +142,67 @@ struct StbFree {
 
 void pngWarning(png_structp, png_const_charp) {}
 
-bool readPngHeader(png_structp png, png_infop info, std::FILE* file, int* width, int* height, int* channels,
-                   int* passes)
+// Everything libpng allocates is counted against a budget: the rows of the
+// picture's width and a fixed allowance, never what a chunk's length claims.
+struct PngBudget {
+    std::size_t left = 0;
+};
+
+// Each block carries its size in front, so that freeing it returns it to the budget.
+constexpr std::size_t PngBlockHeader = alignof(std::max_align_t);
+static_assert(PngBlockHeader >= sizeof(std::size_t));
+
+png_voidp pngAllocate(png_structp png, png_alloc_size_t size)
+{
+    auto* budget = static_cast<PngBudget*>(png_get_mem_ptr(png));
+    if (size > budget->left)
+        return nullptr;
+    auto* block = static_cast<unsigned char*>(std::malloc(size + PngBlockHeader));
+    if (!block)
+        return nullptr;
+    budget->left -= size;
+    *reinterpret_cast<std::size_t*>(block) = size;
+    return block + PngBlockHeader;
+}
+
+void pngFree(png_structp png, png_voidp memory)
+{
+    if (!memory)
+        return;
+    auto* block = static_cast<unsigned char*>(memory) - PngBlockHeader;
+    static_cast<PngBudget*>(png_get_mem_ptr(png))->left += *reinterpret_cast<std::size_t*>(block);
+    std::free(block);
+}
+
+// libpng's own structures, zlib's window and the pieces of image data read at once.
+constexpr std::size_t PngFixedAllowance = 2 * 1024 * 1024;
+constexpr std::size_t PngReadPiece = 256 * 1024;
+
+bool readPngHeader(png_structp png, png_infop info, std::FILE* file, PngBudget* budget, int* width, int* height,
+                   int* channels, int* passes)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_init_io(png, file);
+    // The picture decides the sizes, and the program's limit decides the picture.
+    png_set_user_limits(png, static_cast<png_uint_32>(MaxPicturePixels), static_cast<png_uint_32>(MaxPicturePixels));
+    // Only the pixels, the palette and its transparency are used: every other
+    // chunk is skipped unread, whatever length it claims.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_malloc_max(png, 64 * 1024);
+    png_set_chunk_cache_max(png, 32);
     // Image data in pieces of 256 KiB rather than 8 KiB: a photograph is read
     // with a few dozen calls instead of thousands.
-    png_set_compression_buffer_size(png, 256 * 1024);
+    png_set_compression_buffer_size(png, PngReadPiece);
 #ifdef PNG_IGNORE_ADLER32
     // Every chunk's CRC already guards the bytes against damage; the second
     // sum over the inflated data costs a pass of its own over them.
     png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
     png_read_info(png, info);
+    // Now the rows: libpng's row buffers hold at most 8 bytes a pixel (16-bit
+    // RGBA), a few of them at once.
+    budget->left += 6 * 8 * static_cast<std::size_t>(png_get_image_width(png, info));
     png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, transparency to alpha
     png_set_strip_16(png);
     *passes = png_set_interlace_handling(png);
@@ -198,6 +237,7 @@ bool streamPngRows(png_structp png, png_infop info, png_bytep line, int height, 
 }
 
 struct PngReader {
+    PngBudget budget{PngFixedAllowance + PngReadPiece};
     std::FILE* file = nullptr;
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -221,15 +261,17 @@ DecodeOutcome decodePng(const std::string& path, RowSink& sink)
         outcome.refusal = unreadable(path);
         return outcome;
     }
-    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+    reader.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning, &reader.budget,
+                                          pngAllocate, pngFree);
     reader.info = reader.png ? png_create_info_struct(reader.png) : nullptr;
     int width = 0, height = 0, channels = 0, passes = 1;
-    if (!reader.info || !readPngHeader(reader.png, reader.info, reader.file, &width, &height, &channels, &passes) ||
+    if (!reader.info ||
+        !readPngHeader(reader.png, reader.info, reader.file, &reader.budget, &width, &height, &channels, &passes) ||
         width <= 0 || height <= 0 || channels < 1 || channels > 4) {
         outcome.refusal = corrupt(path);
         return outcome;
     }
-    if (static_cast<long long>(width) * height > MaxPicturePixels) {
+    if (exceedsPixels(width, height, MaxPicturePixels)) {
         outcome.refusal = tooLarge(path, width, height);
         return outcome;
     }
@@ -280,61 +322,6 @@ private:
     std::size_t stride_ = 0;
     RgbaView view_;
 };
-
-// A still picture's file, size and header, checked before any pixel is
-// decoded: the refusal's text, or empty with the picture's size.
-std::string checkStill(const std::string& path, int& width, int& height, int& channels)
-{
-    if (std::string problem = fileProblem(path); !problem.empty())
-        return problem;
-    if (const auto size = statedSize(path); size && size->first * size->second > MaxPicturePixels)
-        return tooLarge(path, size->first, size->second);
-    if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0)
-        return corrupt(path);
-    if (static_cast<long long>(width) * height > MaxPicturePixels)
-        return tooLarge(path, width, height);
-    return {};
-}
-
-// A still picture, to whichever receiver is given: row by row or whole.
-DecodeOutcome decodeStill(const std::string& path, RowSink* rows, const FrameSink* whole)
-{
-    DecodeOutcome outcome;
-    int width = 0, height = 0, channels = 0;
-    if (std::string refusal = checkStill(path, width, height, channels); !refusal.empty()) {
-        outcome.refusal = refusal;
-        return outcome;
-    }
-    // PNG goes to libpng, which decodes it in half the time stb_image takes.
-    if (readHead(path, 8) == std::string("\x89PNG\r\n\x1a\n", 8)) {
-        if (rows)
-            return decodePng(path, *rows);
-        WholeFrame frame;
-        outcome = decodePng(path, frame);
-        if (outcome.refusal.empty())
-            (*whole)(frame.view(), 0);
-        return outcome;
-    }
-    const std::string head = readHead(path, 2);
-    if (head == "\xFF\xD8" && !jpegComplete(path)) {
-        outcome.refusal = corrupt(path);
-        return outcome;
-    }
-    std::unique_ptr<unsigned char, StbFree> pixels(stbi_load(path.c_str(), &width, &height, &channels, 0));
-    if (!pixels || channels < 1 || channels > 4) {
-        outcome.refusal = corrupt(path);
-        return outcome;
-    }
-    outcome.frames = 1;
-    const RgbaView view{pixels.get(), width, height, channels};
-    if (rows)
-        feedRows(view, *rows);
-    else
-        (*whole)(view, 0);
-    return outcome;
-}
-
-DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink) { return decodeStill(path, nullptr, &sink); }
 
 // --- GIF ---------------------------------------------------------------------
 
@@ -540,6 +527,77 @@ DecodeOutcome decodeGif(const std::string& path, int maxFrames, const FrameSink&
     return outcome;
 }
 
+// --- a still picture of any format ---------------------------------------------
+
+struct StillCheck {
+    std::string refusal;  // empty: the picture may be decoded
+    PictureKind kind = PictureKind::Unknown;
+    PictureSize size;
+};
+
+// A still picture's file, format and stated size, checked before any pixel
+// is decoded.
+StillCheck checkStill(const std::string& path)
+{
+    StillCheck check;
+    if (std::string problem = fileProblem(path); !problem.empty()) {
+        check.refusal = problem;
+        return check;
+    }
+    const std::string head = readHead(path, 24);
+    check.kind = kindOf(head);
+    const std::optional<PictureSize> size = statedSize(path, check.kind, head);
+    if (!size || size->width <= 0 || size->height <= 0)
+        check.refusal = corrupt(path);
+    else if (exceedsPixels(size->width, size->height, MaxPicturePixels))
+        check.refusal = tooLarge(path, size->width, size->height);
+    else
+        check.size = *size;
+    return check;
+}
+
+// A checked still picture, row by row; of a GIF its first frame.
+DecodeOutcome decodeStillRows(const std::string& path, PictureKind kind, RowSink& sink)
+{
+    switch (kind) {
+    case PictureKind::Png:
+        return decodePng(path, sink);
+    case PictureKind::Jpeg:
+        return decodeJpeg(path, sink);
+    case PictureKind::Bmp:
+        return decodeBmp(path, sink);
+    case PictureKind::Gif: {
+        DecodeOutcome outcome = decodeGif(path, 1, [&sink](const RgbaView& frame, int) {
+            feedRows(frame, sink);
+            return true;
+        });
+        outcome.more = false;
+        return outcome;
+    }
+    case PictureKind::Unknown:
+        break;
+    }
+    DecodeOutcome outcome;
+    outcome.refusal = corrupt(path);
+    return outcome;
+}
+
+// A still picture as one whole frame, without a display time of its own.
+DecodeOutcome decodeStill(const std::string& path, const FrameSink& sink)
+{
+    const StillCheck check = checkStill(path);
+    if (!check.refusal.empty()) {
+        DecodeOutcome outcome;
+        outcome.refusal = check.refusal;
+        return outcome;
+    }
+    WholeFrame frame;
+    DecodeOutcome outcome = decodeStillRows(path, check.kind, frame);
+    if (outcome.refusal.empty())
+        sink(frame.view(), 0);
+    return outcome;
+}
+
 // --- folder of numbered PNG files ---------------------------------------------
 
 struct Numbered {
@@ -594,13 +652,12 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
     // middle leaves nothing half done.
     long long total = 0;
     for (const Numbered& file : files) {
-        const std::string path = file.path.string();
-        int width = 0, height = 0, channels = 0;
-        if (std::string refusal = checkStill(path, width, height, channels); !refusal.empty()) {
-            outcome.refusal = refusal;
+        const StillCheck check = checkStill(file.path.string());
+        if (!check.refusal.empty()) {
+            outcome.refusal = check.refusal;
             return outcome;
         }
-        total += static_cast<long long>(width) * height;
+        total += check.size.width * check.size.height;
     }
     if (total > MaxAnimationPixels) {
         outcome.refusal = "Die Bilder im Ordner " + quoted(folder) +
@@ -624,15 +681,13 @@ DecodeOutcome decodeFolder(const std::string& folder, int maxFrames, const Frame
 
 DecodeOutcome decodePictureRows(const std::string& path, RowSink& sink)
 {
-    if (fileProblem(path).empty() && readHead(path, 3) == "GIF") {
-        DecodeOutcome outcome = decodeGif(path, 1, [&sink](const RgbaView& frame, int) {
-            feedRows(frame, sink);
-            return true;
-        });
-        outcome.more = false;
+    const StillCheck check = checkStill(path);
+    if (!check.refusal.empty()) {
+        DecodeOutcome outcome;
+        outcome.refusal = check.refusal;
         return outcome;
     }
-    return decodeStill(path, &sink, nullptr);
+    return decodeStillRows(path, check.kind, sink);
 }
 
 DecodeOutcome decodeAnimation(const std::string& path, int maxFrames, const FrameSink& sink)
@@ -646,7 +701,7 @@ DecodeOutcome decodeAnimation(const std::string& path, int maxFrames, const Fram
         outcome.refusal = problem;
         return outcome;
     }
-    if (readHead(path, 3) == "GIF")
+    if (kindOf(readHead(path, 3)) == PictureKind::Gif)
         return decodeGif(path, std::max(maxFrames, 0), sink);
     return decodeStill(path, sink);
 }

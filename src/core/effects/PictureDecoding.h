@@ -6,8 +6,9 @@
 
 namespace tinctara {
 
-// Pictures are decoded by Debian's libraries (libpng for PNG, stb_image for
-// JPEG and BMP, giflib for animated GIF); this is only the glue and the limits.
+// Pictures are decoded by Debian's libraries (libpng for PNG, libjpeg-turbo
+// for JPEG, giflib for animated GIF, stb_image's BMP decoder for BMP); this is
+// only the glue and the limits.
 
 inline constexpr long long MaxPicturePixels = 100'000'000;      // one picture
 inline constexpr long long MaxAnimationPixels = 1'000'000'000;  // all frames to be decoded
@@ -34,6 +35,11 @@ public:
     virtual ~RowSink() = default;
     virtual void begin(int width, int height, int channels) = 0;
     virtual void row(int y, const std::uint8_t* pixels) = 0;
+    // How many pixels of a width x height picture the smallest cell they are
+    // averaged over spans along its shorter side; 0 when every pixel is
+    // wanted. A JPEG is then decoded at 1/2, 1/4 or 1/8 of its size, as far
+    // as every cell still spans 8 decoded pixels.
+    virtual double cellSpan(int /*width*/, int /*height*/) const { return 0; }
 };
 
 struct DecodeOutcome {

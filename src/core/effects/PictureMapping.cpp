@@ -68,6 +68,35 @@ PictureMapper::PictureMapper(const EffectWall& wall, PictureFit fit, double gamm
 {
 }
 
+PictureMapper::Placement PictureMapper::placement(int width, int height) const
+{
+    const int columns = wall_.columns;
+    const int rows = wall_.rows;
+    Placement p;
+    p.scaleX = static_cast<double>(columns) / width;
+    p.scaleY = static_cast<double>(rows) / height;
+    if (fit_ != PictureFit::Stretch) {
+        // Square pixels on cells of the wall's shape: the scale in widths of a cell.
+        const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
+        const double across = static_cast<double>(columns) / width;
+        const double down = rows * aspect / height;
+        const double scale = fit_ == PictureFit::Fit ? std::min(across, down) : std::max(across, down);
+        p.scaleX = scale;
+        p.scaleY = scale / aspect;
+    }
+    p.offsetX = (columns - width * p.scaleX) / 2;
+    p.offsetY = (rows - height * p.scaleY) / 2;
+    return p;
+}
+
+double PictureMapper::cellSpan(int width, int height) const
+{
+    if (wall_.columns <= 0 || wall_.rows <= 0 || width <= 0 || height <= 0)
+        return 0;
+    const Placement p = placement(width, height);
+    return std::min(1 / p.scaleX, 1 / p.scaleY);
+}
+
 void PictureMapper::begin(int width, int height, int channels)
 {
     const int columns = wall_.columns;
@@ -78,24 +107,13 @@ void PictureMapper::begin(int width, int height, int channels)
     if (!active_)
         return;
 
-    // Cells per pixel along each axis, and where the picture starts (in cells).
-    scaleX_ = static_cast<double>(columns) / width;
-    scaleY_ = static_cast<double>(rows) / height;
-    if (fit_ != PictureFit::Stretch) {
-        // Square pixels on cells of the wall's shape: the scale in widths of a cell.
-        const double aspect = wall_.cellAspect > 0 ? wall_.cellAspect : 1.0;
-        const double across = static_cast<double>(columns) / width;
-        const double down = rows * aspect / height;
-        const double scale = fit_ == PictureFit::Fit ? std::min(across, down) : std::max(across, down);
-        scaleX_ = scale;
-        scaleY_ = scale / aspect;
-    }
-    const double offsetX = (columns - width * scaleX_) / 2;
-    offsetY_ = (rows - height * scaleY_) / 2;
-
+    const Placement p = placement(width, height);
+    scaleX_ = p.scaleX;
+    scaleY_ = p.scaleY;
+    offsetY_ = p.offsetY;
     spansX_.resize(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
-        spansX_[c] = spanOf(c, offsetX, scaleX_, width);
+        spansX_[c] = spanOf(c, p.offsetX, scaleX_, width);
     spansY_.resize(static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r)
         spansY_[r] = spanOf(r, offsetY_, scaleY_, height);

@@ -23,10 +23,16 @@ public:
     PictureMapper(const EffectWall& wall, PictureFit fit, double gamma);
     void begin(int width, int height, int channels) override;
     void row(int y, const std::uint8_t* pixels) override;
+    double cellSpan(int width, int height) const override;
     // Black for every element until a picture was begun.
     std::vector<Rgbw> lamps() const;
 
 private:
+    // Cells per pixel along each axis, and where the picture starts (in cells).
+    struct Placement {
+        double scaleX = 1, scaleY = 1, offsetX = 0, offsetY = 0;
+    };
+    Placement placement(int width, int height) const;
     // The pixels one cell covers along one axis, with the share of each end pixel.
     struct Span {
         int first = 0;  // first pixel (inclusive)

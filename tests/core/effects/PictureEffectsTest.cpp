@@ -37,12 +37,7 @@ protected:
     EffectResult picture(const std::string& file, int columns, int rows, PictureFit fit = PictureFit::Stretch,
                          double gamma = 1.0)
     {
-        EffectParameters p;
-        p.kind = EffectKind::Picture;
-        p.picture = file;
-        p.fit = fit;
-        p.gamma = gamma;
-        return GenerateEffect(grid(columns, rows), p);
+        return testing::pictureEffect(file, grid(columns, rows), fit, gamma);
     }
 
     fs::path root;

@@ -1,17 +1,23 @@
 #pragma once
 
 // Small picture files made at test time with the encoders of the same
-// libraries the program decodes with.
+// libraries the program decodes with (BMP written by hand).
 
 #include <gif_lib.h>
-#include <stb_image_write.h>
+#include <png.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
+#include <stdlib.h>
 
 namespace tinctara::testing {
 
@@ -29,7 +35,44 @@ inline bool writePng(const std::filesystem::path& path, int width, int height,
             std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
             out[0] = p.r, out[1] = p.g, out[2] = p.b, out[3] = p.a;
         }
-    return stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4) != 0;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGBA;
+    return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+}
+
+// A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK, stored inverted as Adobe's
+// programs do) components per pixel.
+inline bool writeJpeg(const std::filesystem::path& path, int width, int height, int components,
+                      const std::vector<std::uint8_t>& samples, int quality = 95, bool progressive = false)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    const std::size_t stride = static_cast<std::size_t>(width) * components;
+    while (info.next_scanline < info.image_height) {
+        auto row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * stride);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0;
 }
 
 inline bool writeJpeg(const std::filesystem::path& path, int width, int height, Pixel colour)
@@ -37,7 +80,94 @@ inline bool writeJpeg(const std::filesystem::path& path, int width, int height, 
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t i = 0; i < rgb.size(); i += 3)
         rgb[i] = colour.r, rgb[i + 1] = colour.g, rgb[i + 2] = colour.b;
-    return stbi_write_jpg(path.c_str(), width, height, 3, rgb.data(), 95) != 0;
+    return writeJpeg(path, width, height, 3, rgb);
+}
+
+// RGB of a photograph's kind: smooth gradients, a fine texture and some
+// grain, so that it compresses as a photo does rather than as flat areas.
+inline std::vector<std::uint8_t> photoLike(int width, int height)
+{
+    std::vector<double> waveX(static_cast<std::size_t>(width)), waveY(static_cast<std::size_t>(height));
+    for (int x = 0; x < width; ++x)
+        waveX[x] = std::sin(x * 0.11) + 0.5 * std::sin(x * 0.013);
+    for (int y = 0; y < height; ++y)
+        waveY[y] = std::sin(y * 0.07) + 0.5 * std::cos(y * 0.017);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    std::uint32_t noise = 12345;
+    const auto level = [](double value) {
+        return static_cast<std::uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const double grain = static_cast<double>(noise >> 28) - 7.5;
+            const double u = static_cast<double>(x) / width, v = static_cast<double>(y) / height;
+            const double texture = 14 * waveX[x] * waveY[y];
+            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+            p[0] = level(30 + 190 * u + texture + grain);
+            p[1] = level(40 + 170 * v - texture + grain);
+            p[2] = level(220 - 100 * (u + v) + 0.5 * texture + grain);
+        }
+    return rgb;
+}
+
+// A BMP of 8 (palette), 24 or 32 bits a pixel, stored bottom-up as usual or
+// top-down (a negative height).
+inline bool writeBmp(const std::filesystem::path& path, int width, int height, int bits, bool topDown,
+                     const std::function<Pixel(int x, int y)>& pixel)
+{
+    std::vector<Pixel> palette;
+    std::map<std::uint32_t, std::uint8_t> indexOf;
+    const auto key = [](Pixel p) { return static_cast<std::uint32_t>(p.r << 16 | p.g << 8 | p.b); };
+    if (bits == 8)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (const Pixel p = pixel(x, y); !indexOf.count(key(p))) {
+                    indexOf[key(p)] = static_cast<std::uint8_t>(palette.size());
+                    palette.push_back(p);
+                }
+    const std::size_t stride = (static_cast<std::size_t>(width) * bits / 8 + 3) / 4 * 4;
+    const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(palette.size()) * 4;
+    std::string bytes;
+    const auto le = [&bytes](std::uint32_t value, int count) {
+        for (int i = 0; i < count; ++i)
+            bytes.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+    };
+    bytes += "BM";
+    le(offset + static_cast<std::uint32_t>(stride * height), 4);
+    le(0, 4);
+    le(offset, 4);
+    le(40, 4);
+    le(static_cast<std::uint32_t>(width), 4);
+    le(static_cast<std::uint32_t>(topDown ? -height : height), 4);
+    le(1, 2);
+    le(static_cast<std::uint32_t>(bits), 2);
+    le(0, 4);  // no compression
+    le(static_cast<std::uint32_t>(stride * height), 4);
+    le(2835, 4);
+    le(2835, 4);
+    le(static_cast<std::uint32_t>(palette.size()), 4);
+    le(0, 4);
+    for (const Pixel& p : palette)
+        le(static_cast<std::uint32_t>(p.b | p.g << 8 | p.r << 16), 4);
+    for (int row = 0; row < height; ++row) {
+        const int y = topDown ? row : height - 1 - row;
+        std::string line;
+        for (int x = 0; x < width; ++x) {
+            const Pixel p = pixel(x, y);
+            if (bits == 8)
+                line.push_back(static_cast<char>(indexOf[key(p)]));
+            else
+                line += std::string{static_cast<char>(p.b), static_cast<char>(p.g), static_cast<char>(p.r)};
+            if (bits == 32)
+                line.push_back(static_cast<char>(p.a));
+        }
+        line.resize(stride, '\0');
+        bytes += line;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
 }
 
 struct GifFrame {
@@ -92,6 +222,22 @@ inline GifFrame solidFrame(int width, int height, std::uint8_t index, int delayC
     frame.delayCs = delayCs;
     return frame;
 }
+
+// A folder of its own for the picture files a test makes, removed afterwards.
+struct PictureFolder {
+    PictureFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tinctara-pictures-XXXXXX").string();
+        root = ::mkdtemp(pattern.data());
+    }
+    ~PictureFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    std::string path(const std::string& name) const { return (root / name).string(); }
+    std::filesystem::path root;
+};
 
 inline std::string readAll(const std::filesystem::path& path)
 {

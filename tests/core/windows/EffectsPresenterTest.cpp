@@ -64,21 +64,7 @@ struct EffectsHarness {
     }
 };
 
-// A folder of its own for the picture files a test makes, removed afterwards.
-struct PictureFolder {
-    PictureFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tinctara-effects-window-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-    }
-    ~PictureFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    std::string path(const std::string& name) const { return (root / name).string(); }
-    std::filesystem::path root;
-};
+using testing::PictureFolder;
 
 std::vector<Rgb> displayOf(const EffectStep& step)
 {
