@@ -74,6 +74,8 @@ TEST(RemoteAccess, EveryRequestIsJudgedByCodeOriginHostAndPath)
         {"climbing", request("/../remote.js?code=GoodCode1234567890abcd"), RemoteVerdict::NotFound},
         {"our own origin", request("/remote.css?code=GoodCode1234567890abcd", "Origin: http://127.0.0.1:8080\r\n"),
          RemoteVerdict::Page},
+        {"our own origin, its scheme in capitals",
+         request("/remote.css?code=GoodCode1234567890abcd", "Origin: HTTP://127.0.0.1:8080\r\n"), RemoteVerdict::Page},
         {"another origin", request("/?code=GoodCode1234567890abcd", "Origin: http://evil.example\r\n"),
          RemoteVerdict::Forbidden},
         {"origin on another port", request("/?code=GoodCode1234567890abcd", "Origin: http://127.0.0.1:8081\r\n"),
