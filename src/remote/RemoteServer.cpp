@@ -16,6 +16,12 @@ namespace {
 // How long an answer may take to reach a page that reads slowly.
 constexpr int ResponseTimeoutMs = 10000;
 
+// The timer that lets a request go, a child of its socket.
+QTimer* requestTimer(QTcpSocket* socket)
+{
+    return socket->findChild<QTimer*>(QStringLiteral("requestTimeout"), Qt::FindDirectChildrenOnly);
+}
+
 QByteArray resource(const QString& name)
 {
     QFile file(QStringLiteral(":/remote/") + name);
@@ -145,6 +151,7 @@ void RemoteServer::acceptConnections()
         // Nothing a request sends beyond its head is kept.
         socket->setReadBufferSize(static_cast<qint64>(MaxRequestHead) + 1);
         auto* timeout = new QTimer(socket);
+        timeout->setObjectName(QStringLiteral("requestTimeout"));
         timeout->setSingleShot(true);
         connect(timeout, &QTimer::timeout, socket, &QTcpSocket::abort);
         timeout->start(RequestTimeoutMs);
@@ -189,7 +196,7 @@ void RemoteServer::readRequest(QTcpSocket* socket)
             return;
         }
         socket->disconnect(this);
-        delete socket->findChild<QTimer*>();
+        delete requestTimer(socket);
         forget(socket);
         webSockets_.handleConnection(relayed);
         return;
@@ -234,7 +241,7 @@ void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& typ
     // Still counted as pending until it is gone: only its reading ends here.
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
     socket->readAll();
-    if (auto* timeout = socket->findChild<QTimer*>())
+    if (QTimer* timeout = requestTimer(socket))
         timeout->start(ResponseTimeoutMs);
     const QByteArray authority = QByteArray::fromStdString(settings_.address + ":" + std::to_string(settings_.port));
     QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + " " + reason(status) + "\r\n";

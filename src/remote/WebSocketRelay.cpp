@@ -56,9 +56,13 @@ WebSocketRelay::WebSocketRelay(QTcpSocket* page, QTcpSocket* ours) : QObject(pag
 
 void WebSocketRelay::fromPage()
 {
-    if (!answered_ || check_.refused())
+    if (!answered_)
         return;
     const QByteArray bytes = page_->readAll();
+    // After a refused frame the page's bytes are read and dropped: unread
+    // ones would make the closing connection a reset, and the close frame lost.
+    if (check_.refused())
+        return;
     std::string passed;
     const bool masked =
         check_.take(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), passed);

@@ -341,9 +341,11 @@ private slots:
         const char masked[] = {'\x81', '\x85', 1, 2, 3, 4, 't' ^ 1, 'a' ^ 2, 'p' ^ 3, ' ' ^ 4, '1' ^ 1};
         socket->write(masked, sizeof masked);
         QVERIFY(QTest::qWaitFor([&] { return program_->model().SelectionCount == 1; }, 3000));
-        // The same frame without its mask: closed with 1002, and nothing happens.
+        // The same frame without its mask: closed with 1002, and nothing happens,
+        // neither by it nor by a masked one after it.
         const char unmasked[] = {'\x81', '\x05', 't', 'a', 'p', ' ', '2'};
-        socket->write(unmasked, sizeof unmasked);
+        const char maskedAfter[] = {'\x81', '\x85', 1, 2, 3, 4, 't' ^ 1, 'a' ^ 2, 'p' ^ 3, ' ' ^ 4, '3' ^ 1};
+        socket->write(QByteArray(unmasked, sizeof unmasked) + QByteArray(maskedAfter, sizeof maskedAfter));
         const QByteArray closing = QByteArray("\x88\x02\x03\xea", 4);  // a close frame with 1002
         const QByteArray after = readUntilClosed(*socket);
         QVERIFY2(after.endsWith(closing), after.toHex().constData());
@@ -351,6 +353,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(program_->model().SelectionCount, 1);
         QCOMPARE(program_->model().SelectionFlags[1], 0);
+        QCOMPARE(program_->model().SelectionFlags[2], 0);
         QVERIFY(QTest::qWaitFor([&] { return server().connectionCount() == 0; }, 3000));
 
         // Sent at once with the request, before the handshake is answered: the same.
