@@ -141,6 +141,12 @@ struct Page {
 class RemoteServerTest : public QObject {
     Q_OBJECT
 
+    // The server's clock stands still, so that the rate limiter refills
+    // nothing however slowly a loaded machine passes a flood on.
+    struct StillClock : Clock {
+        std::int64_t timeOfDaySeconds() override { return 0; }
+        std::int64_t monotonicMilliseconds() override { return 1000; }
+    } stillClock_;
     testing::ProgramFixture fixture_;
     std::unique_ptr<Program> program_;
     int port_ = 0;
@@ -167,8 +173,8 @@ private slots:
     void init()
     {
         fixture_.reset();
-        fixture_.remoteServer = [](RemoteActions& actions, Clock& clock) {
-            return std::make_unique<RemoteServer>(actions, clock);
+        fixture_.remoteServer = [this](RemoteActions& actions, Clock&) {
+            return std::make_unique<RemoteServer>(actions, stillClock_);
         };
         program_ = fixture_.start();
         QVERIFY(program_);
