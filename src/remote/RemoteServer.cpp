@@ -1,5 +1,7 @@
 #include "RemoteServer.h"
 
+#include "WebSocketRelay.h"
+
 #include <QFile>
 #include <QHostAddress>
 #include <QNetworkInterface>
@@ -11,7 +13,14 @@ namespace tinctara {
 
 namespace {
 
-constexpr int RequestTimeoutMs = 5000;
+// How long an answer may take to reach a page that reads slowly.
+constexpr int ResponseTimeoutMs = 10000;
+
+// The timer that lets a request go, a child of its socket.
+QTimer* requestTimer(QTcpSocket* socket)
+{
+    return socket->findChild<QTimer*>(QStringLiteral("requestTimeout"), Qt::FindDirectChildrenOnly);
+}
 
 QByteArray resource(const QString& name)
 {
@@ -24,6 +33,8 @@ const char* reason(int status)
     switch (status) {
     case 200:
         return "OK";
+    case 303:
+        return "See Other";
     case 400:
         return "Bad Request";
     case 403:
@@ -92,6 +103,7 @@ std::string RemoteServer::start(const RemoteSettings& settings)
     }
     settings_ = settings;
     settings_.enabled = true;
+    keys_.open(settings.code);
     return {};
 }
 
@@ -99,6 +111,7 @@ void RemoteServer::stop()
 {
     tcp_.close();
     settings_.enabled = false;
+    keys_.close();
     timer_.stop();
     // Every connection goes at once: open pages, and requests still being read.
     auto clients = std::move(clients_);
@@ -113,32 +126,47 @@ void RemoteServer::stop()
         socket->abort();
         socket->deleteLater();
     }
-    pendingRequests_ = 0;
+    pending_.clear();
     last_.reset();
 }
 
 void RemoteServer::acceptConnections()
 {
     while (QTcpSocket* socket = tcp_.nextPendingConnection()) {
-        if (pendingRequests_ >= MaxPendingRequests) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+        const quint32 address = socket->peerAddress().toIPv4Address();
+        const auto fromThere = [&] {
+            return std::count_if(pending_.begin(), pending_.end(),
+                                 [&](const Pending& p) { return p.address == address; });
+        };
+        while (fromThere() >= MaxPendingPerAddress || pending_.size() >= MaxPendingRequests) {
+            const auto oldest = fromThere() >= MaxPendingPerAddress
+                                    ? std::find_if(pending_.begin(), pending_.end(),
+                                                   [&](const Pending& p) { return p.address == address; })
+                                    : pending_.begin();
+            QTcpSocket* old = oldest->socket;
+            pending_.erase(oldest);
+            old->abort();
         }
-        ++pendingRequests_;
+        pending_.push_back({socket, address});
         // Nothing a request sends beyond its head is kept.
         socket->setReadBufferSize(static_cast<qint64>(MaxRequestHead) + 1);
         auto* timeout = new QTimer(socket);
+        timeout->setObjectName(QStringLiteral("requestTimeout"));
         timeout->setSingleShot(true);
         connect(timeout, &QTimer::timeout, socket, &QTcpSocket::abort);
         timeout->start(RequestTimeoutMs);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, [this] {
-            if (pendingRequests_ > 0)
-                --pendingRequests_;
-        });
+        connect(socket, &QObject::destroyed, this, [this, socket] { forget(socket); });
     }
+}
+
+void RemoteServer::forget(QTcpSocket* socket)
+{
+    const auto found =
+        std::find_if(pending_.begin(), pending_.end(), [&](const Pending& p) { return p.socket == socket; });
+    if (found != pending_.end())
+        pending_.erase(found);
 }
 
 void RemoteServer::readRequest(QTcpSocket* socket)
@@ -157,28 +185,35 @@ void RemoteServer::readRequest(QTcpSocket* socket)
         respond(socket, bytes.size() > static_cast<qsizetype>(MaxRequestHead) ? 431 : 400, "text/plain", "");
         return;
     }
-    const RemoteGate gate{settings_.code, settings_.address + ":" + std::to_string(settings_.port), connectionCount(),
+    const RemoteGate gate{keys_, settings_.address + ":" + std::to_string(settings_.port), connectionCount(),
                           MaxConnections};
     switch (gate.judge(*head)) {
     case RemoteVerdict::WebSocket: {
+        const qint64 headLength = bytes.indexOf("\r\n\r\n") + 4;
+        QTcpSocket* relayed = WebSocketRelay::start(socket, headLength);
+        if (!relayed) {
+            respond(socket, 503, "text/plain; charset=utf-8", "Zu viele Verbindungen.\n");
+            return;
+        }
         socket->disconnect(this);
-        socket->setReadBufferSize(0);
-        delete socket->findChild<QTimer*>();
-        if (pendingRequests_ > 0)
-            --pendingRequests_;
-        webSockets_.handleConnection(socket);
+        delete requestTimer(socket);
+        forget(socket);
+        webSockets_.handleConnection(relayed);
         return;
     }
+    case RemoteVerdict::NewSession:
+        // The code leaves the address bar: from here on the cookie lets the page in.
+        respond(socket, 303, "text/plain", "",
+                "Location: /\r\nSet-Cookie: " + QByteArray::fromStdString(gate.sessionCookie(keys_.openSession())) +
+                    "\r\n");
+        return;
     case RemoteVerdict::Page: {
         if (head->path == "/remote.css") {
             respond(socket, 200, "text/css; charset=utf-8", resource(QStringLiteral("remote.css")));
         } else if (head->path == "/remote.js") {
             respond(socket, 200, "text/javascript; charset=utf-8", resource(QStringLiteral("remote.js")));
         } else {
-            // The code is our own letters and digits: nothing to escape.
-            QByteArray page = resource(QStringLiteral("index.html"));
-            page.replace("{{CODE}}", QByteArray::fromStdString(settings_.code));
-            respond(socket, 200, "text/html; charset=utf-8", page);
+            respond(socket, 200, "text/html; charset=utf-8", resource(QStringLiteral("index.html")));
         }
         return;
     }
@@ -200,11 +235,14 @@ void RemoteServer::readRequest(QTcpSocket* socket)
     }
 }
 
-void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body)
+void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body,
+                           const QByteArray& headers)
 {
     // Still counted as pending until it is gone: only its reading ends here.
     disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
     socket->readAll();
+    if (QTimer* timeout = requestTimer(socket))
+        timeout->start(ResponseTimeoutMs);
     const QByteArray authority = QByteArray::fromStdString(settings_.address + ":" + std::to_string(settings_.port));
     QByteArray response = "HTTP/1.1 " + QByteArray::number(status) + " " + reason(status) + "\r\n";
     response += "Content-Type: " + type + "\r\n";
@@ -218,6 +256,7 @@ void RemoteServer::respond(QTcpSocket* socket, int status, const QByteArray& typ
                 authority + "; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n";
     if (status == 405)
         response += "Allow: GET\r\n";
+    response += headers;
     response += "Connection: close\r\n\r\n";
     response += body;
     socket->write(response);

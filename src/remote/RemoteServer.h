@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWebSocketServer>
 
+#include <deque>
 #include <map>
 #include <optional>
 
@@ -20,16 +21,22 @@ namespace tinctara {
 
 // The web remote: serves the page built into the program and carries its
 // WebSocket, on the GUI thread. Every request is judged by RemoteGate before
-// anything is answered, so a request without the code gets a 403 and a
-// WebSocket without it never gets its 101; only then does the socket go to
-// QWebSocketServer::handleConnection. Actions go to the program (RemoteActions); the
-// picture of the show goes out every 50 ms, only what changed.
+// anything is answered, so a request without the code or a session's cookie
+// gets a 403 and such a WebSocket never gets its 101; only then does the
+// socket go, through a WebSocketRelay, to QWebSocketServer::handleConnection.
+// Actions go to the program (RemoteActions); the picture of the show goes out
+// every 50 ms, only what changed.
 class RemoteServer : public QObject, public RemoteControl {
     Q_OBJECT
 public:
     static constexpr int MaxConnections = 16;
     static constexpr int MaxMessageBytes = 256;
+    // Requests being read, in all and from one address; a new connection
+    // beyond either lets the oldest of them go, so that requests that never
+    // end cannot keep a whole one out.
     static constexpr int MaxPendingRequests = 32;
+    static constexpr int MaxPendingPerAddress = 8;
+    static constexpr int RequestTimeoutMs = 2000;
     static constexpr int MaxRefusedInARow = 300;
     static constexpr qint64 MaxUnsentBytes = 2 * 1024 * 1024;
 
@@ -56,7 +63,9 @@ private:
 
     void acceptConnections();
     void readRequest(QTcpSocket* socket);
-    void respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body);
+    void forget(QTcpSocket* socket);
+    void respond(QTcpSocket* socket, int status, const QByteArray& type, const QByteArray& body,
+                 const QByteArray& headers = {});
     void takeWebSocket();
     void receive(QWebSocket* socket, const QString& message);
     void send(QWebSocket* socket, const std::string& text);
@@ -68,9 +77,14 @@ private:
     QWebSocketServer webSockets_;
     QTimer timer_;
     RemoteSettings settings_;
+    RemoteKeys keys_;
     std::map<QWebSocket*, Client> clients_;
     std::optional<RemoteState> last_;
-    int pendingRequests_ = 0;
+    struct Pending {
+        QTcpSocket* socket;
+        quint32 address;
+    };
+    std::deque<Pending> pending_;  // the requests being read, oldest first
 };
 
 }  // namespace tinctara

@@ -5,7 +5,8 @@
 # the reason where no browser can start.
 # Usage: browser-remote.sh TINCTARA PROGRAM-FOLDER [phone]
 #   without "phone": the sample show driven through the page, which sends sACN
-#     to 127.0.0.1 (browser_remote.py);
+#     to 127.0.0.1 (browser_remote.py); then the program again on the same
+#     port, which refuses the session cookie of before (stale_cookie.py);
 #   "phone": walls of 11 x 11, 8 x 6 and 1 x 1, one program each, on a phone's
 #     screen (browser_phone.py).
 set -euo pipefail
@@ -62,34 +63,53 @@ import socket, sys
 held = [socket.socket() for _ in range(int(sys.argv[1]))]
 for s in held: s.bind(("127.0.0.1", 0))
 print(" ".join(str(s.getsockname()[1]) for s in held))' "${#dirs[@]}")
-launch=()
-for i in "${!dirs[@]}"; do launch+=("${dirs[$i]}" "${ports[$i]}"); done
-setsid xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  program=$1; shift
-  while [ $# -gt 0 ]; do
-    XDG_CONFIG_HOME=$1/config XDG_RUNTIME_DIR=$1/runtime HOME=$1 "$program" --home "$1/home" --remote "$2" \
-      > "$1/out" 2> "$1/err" &
-    shift 2
+# Starts every program under one X server and collects the URL each prints.
+start_programs() {
+  local launch=() i dir port url
+  for i in "${!dirs[@]}"; do
+    launch+=("${dirs[$i]}" "${ports[$i]}")
+    rm -f "${dirs[$i]}/out"
   done
-  wait' launch "$program" "${launch[@]}" > /dev/null 2>&1 &
-gui=$!
-for i in "${!dirs[@]}"; do
-  dir=${dirs[$i]} port=${ports[$i]}
-  for _ in $(seq 150); do
-    [ -s "$dir/out" ] && break
-    sleep 0.1
+  setsid xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    program=$1; shift
+    while [ $# -gt 0 ]; do
+      XDG_CONFIG_HOME=$1/config XDG_RUNTIME_DIR=$1/runtime HOME=$1 "$program" --home "$1/home" --remote "$2" \
+        > "$1/out" 2> "$1/err" &
+      shift 2
+    done
+    wait' launch "$program" "${launch[@]}" > /dev/null 2>&1 &
+  gui=$!
+  urls=()
+  for i in "${!dirs[@]}"; do
+    dir=${dirs[$i]} port=${ports[$i]}
+    for _ in $(seq 150); do
+      [ -s "$dir/out" ] && break
+      sleep 0.1
+    done
+    url=$(head -n1 "$dir/out")
+    echo "program prints: $url"
+    [[ "$url" =~ ^http://127\.0\.0\.1:$port/\?code=[A-Za-z0-9]{22}$ ]] || { echo "no URL line"; cat "$dir/err"; exit 1; }
+    [ "$(wc -l < "$dir/out")" = 1 ] || { echo "more than one line on standard output"; exit 1; }
+    urls+=("$url")
   done
-  url=$(head -n1 "$dir/out")
-  echo "program prints: $url"
-  [[ "$url" =~ ^http://127\.0\.0\.1:$port/\?code=[A-Za-z0-9]{22}$ ]] || { echo "no URL line"; cat "$dir/err"; exit 1; }
-  [ "$(wc -l < "$dir/out")" = 1 ] || { echo "more than one line on standard output"; exit 1; }
-  urls+=("$url")
-done
+}
 
+stop_programs() {
+  kill -TERM -- "-$gui" 2>/dev/null || true
+  wait "$gui" 2>/dev/null || true
+  gui=
+}
+
+start_programs
 if [ "$mode" = phone ]; then
   walls=()
   for i in "${!sizes[@]}"; do walls+=("${sizes[$i]}=${urls[$i]}"); done
   HOME=$work "$python" "$here/browser_phone.py" "${walls[@]}"
 else
-  HOME=$work "$python" "$here/browser_remote.py" "${urls[0]}"
+  HOME=$work "$python" "$here/browser_remote.py" "${urls[0]}" "$work/cookie"
+  # The program again, on the same port with a new code: the session's
+  # cookie of before is refused.
+  stop_programs
+  start_programs
+  "$python" "$here/stale_cookie.py" "${urls[0]}" "$(cat "$work/cookie")"
 fi

@@ -1,21 +1,25 @@
 #!/usr/bin/python3
 """The remote in a real browser: headless Chromium, driven by chromedriver,
-against the running program. Selects two cells, paints them a user colour,
-plays and stops the sequence, and watches both the page and the sACN frames
-the program sends to 127.0.0.1.
+against the running program. Opens the printed address and checks that the
+code has left the address bar for a session cookie the page's scripts cannot
+read, selects two cells, paints them a user colour, plays and stops the
+sequence, and watches both the page and the sACN frames the program sends to
+127.0.0.1.
 
-Usage: browser_remote.py URL  (the program runs and sends sACN to 127.0.0.1)
+Usage: browser_remote.py URL COOKIE-FILE  (the program runs and sends sACN to
+127.0.0.1; the session cookie, NAME=VALUE, is written to COOKIE-FILE)
 Exit 77 when no browser can start."""
 import re
 import socket
 import sys
 import threading
 import time
+import urllib.parse
 
 import headless
 from selenium.webdriver.common.by import By
 
-url = sys.argv[1]
+url, cookie_file = sys.argv[1], sys.argv[2]
 frame_lock = threading.Lock()
 last_frame = [None]
 
@@ -61,6 +65,24 @@ try:
     driver.get(url)
     cell = lambda n: driver.find_element(By.ID, "cell-%d" % n)
     wait_for("the wall on the page", lambda: len(driver.find_elements(By.CSS_SELECTOR, ".cell")) >= 2)
+
+    # The code is in no address any more: a session cookie stands for it.
+    parts = urllib.parse.urlsplit(url)
+    code = urllib.parse.parse_qs(parts.query)["code"][0]
+    assert driver.current_url == "http://%s/" % parts.netloc, "the address bar shows " + driver.current_url
+    name = "tinctara-%d" % parts.port
+    cookies = [c for c in driver.get_cookies() if c["name"] == name]
+    assert len(cookies) == 1, "no session cookie: %r" % driver.get_cookies()
+    session = cookies[0]
+    assert session["httpOnly"] and session["sameSite"] == "Strict" and session["path"] == "/", session
+    assert session["value"] != code and len(session["value"]) == 22, session
+    assert session["value"] not in driver.execute_script("return document.cookie"), "the page's script reads it"
+    history = driver.execute_script("return performance.getEntriesByType('resource').map(e => e.name)")
+    assert not [entry for entry in history if code in entry], history
+    print("address after loading:", driver.current_url, "- cookie", name, "HttpOnly, SameSite=Strict")
+    with open(cookie_file, "w") as out:
+        out.write("%s=%s" % (name, session["value"]))
+
     wait_for("the first frame", lambda: frame(1, 8) is not None)
     print("page shows", len(driver.find_elements(By.CSS_SELECTOR, ".cell")), "cells; title:",
           driver.find_element(By.ID, "title").text)

@@ -1,7 +1,9 @@
 #include "remote/RemoteMessages.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <vector>
 
 namespace tinctara {
 
@@ -22,7 +24,77 @@ Rgb screenColour(const std::array<std::uint8_t, Planes>& levels)
     return {add(levels[0]), add(levels[1]), add(levels[2])};
 }
 
+std::vector<std::string_view> words(std::string_view text)
+{
+    std::vector<std::string_view> result;
+    while (!text.empty()) {
+        const std::size_t start = text.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        text.remove_prefix(start);
+        const std::size_t end = std::min(text.find(' '), text.size());
+        result.push_back(text.substr(0, end));
+        text.remove_prefix(end);
+    }
+    return result;
+}
+
+// A whole decimal number within [low, high], or nothing.
+bool number(std::string_view text, int low, int high, int& value)
+{
+    if (text.empty() || text.size() > 6)
+        return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+}
+
 }  // namespace
+
+std::optional<RemoteAction> parseRemoteAction(std::string_view message)
+{
+    using Kind = RemoteAction::Kind;
+    const std::vector<std::string_view> word = words(message);
+    if (word.empty() || word.size() > 5)
+        return std::nullopt;
+    const std::string_view command = word[0];
+    RemoteAction action;
+    if (word.size() == 1) {
+        static constexpr std::pair<std::string_view, Kind> Plain[] = {
+            {"all", Kind::All},   {"none", Kind::None}, {"play", Kind::Play},
+            {"stop", Kind::Stop}, {"back", Kind::Back}, {"forward", Kind::Forward},
+        };
+        for (const auto& [name, kind] : Plain)
+            if (command == name) {
+                action.kind = kind;
+                return action;
+            }
+        return std::nullopt;
+    }
+    if (command == "tap" && word.size() == 2 && number(word[1], 1, ElementSlots, action.number)) {
+        action.kind = Kind::Tap;
+        return action;
+    }
+    if (command == "user" && word.size() == 2 && number(word[1], 1, UserColours, action.number)) {
+        action.kind = Kind::User;
+        return action;
+    }
+    if (command == "mix" && word.size() == 5) {
+        for (int plane = 0; plane < Planes; ++plane) {
+            int value = 0;
+            if (!number(word[plane + 1], 0, 255, value))
+                return std::nullopt;
+            action.levels[plane] = static_cast<std::uint8_t>(value);
+        }
+        action.kind = Kind::Mix;
+        return action;
+    }
+    if (command == "jump" && word.size() == 2 && word[1].size() <= 5) {
+        action.kind = Kind::Jump;
+        action.text = std::string(word[1]);
+        return action;
+    }
+    return std::nullopt;
+}
 
 std::string jsonString(std::string_view text)
 {

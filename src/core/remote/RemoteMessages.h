@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,25 @@ struct RemoteReply {
     bool done = false;  // false: refused, nothing happened
     std::string status;
 };
+
+// One action of the page, a short text message:
+//   tap N        the click on cell N (1-based), as with Ctrl: select or deselect
+//   all | none   "Alles markieren" | deselect every element
+//   user K       user colour K (1..20) through the colour window's apply
+//   mix R G B W  this colour through the colour window's apply
+//   play | stop | back | forward   the sequencer's buttons
+//   jump TEXT    TEXT typed into the sequencer's step field
+struct RemoteAction {
+    enum class Kind { Tap, All, None, User, Mix, Play, Stop, Back, Forward, Jump };
+    Kind kind = Kind::All;
+    int number = 0;                             // Tap: the element, User: the colour
+    std::array<std::uint8_t, Planes> levels{};  // Mix
+    std::string text;                           // Jump: at most 5 characters, no space
+};
+
+// The action a message names; nullopt for anything else. Whether it may
+// happen now is the presenter's to decide.
+std::optional<RemoteAction> parseRemoteAction(std::string_view message);
 
 // What the server asks of the program: an action performed, and the picture
 // of the show as the page shows it.

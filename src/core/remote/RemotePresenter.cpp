@@ -2,40 +2,11 @@
 
 #include "model/ShowOperations.h"
 
-#include <charconv>
-#include <cstdio>
-#include <vector>
-
 namespace tinctara {
 
 namespace {
 
 constexpr int ApplyButton = 1;
-
-std::vector<std::string_view> words(std::string_view text)
-{
-    std::vector<std::string_view> result;
-    while (!text.empty()) {
-        const std::size_t start = text.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            break;
-        text.remove_prefix(start);
-        const std::size_t end = std::min(text.find(' '), text.size());
-        result.push_back(text.substr(0, end));
-        text.remove_prefix(end);
-    }
-    return result;
-}
-
-// A whole decimal number within [low, high], or nothing.
-bool number(std::string_view text, int low, int high, int& value)
-{
-    if (text.empty() || text.size() > 6)
-        return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
-}
-
 
 }  // namespace
 
@@ -53,63 +24,53 @@ RemotePresenter::Reply RemotePresenter::perform(std::string_view message)
         return {false, RemoteText::QuestionOpen};
     if (s_.host.windowsLocked())
         return {false, RemoteText::Transferring};
-    const std::vector<std::string_view> word = words(message);
-    if (word.empty() || word.size() > 5)
+    const std::optional<RemoteAction> action = parseRemoteAction(message);
+    if (!action)
         return {false, RemoteText::Unknown};
-    const std::string_view command = word[0];
     ShowModel& model = s_.model;
+    // While a sequence plays the wall's cells and the colour window take no clicks.
     const bool playing = model.hasState(StateFlag::SequencePlaying);
-    int value = 0;
-
-    if (command == "tap" && word.size() == 2 && number(word[1], 1, ElementSlots, value)) {
-        // While a sequence plays the wall's cells take no clicks.
+    using Kind = RemoteAction::Kind;
+    switch (action->kind) {
+    case Kind::Tap:
         if (playing)
             return {false, RemoteText::WallLocked};
-        if (value > model.ElementCount || !model.hasState(StateFlag::WallPresent))
+        if (action->number > model.ElementCount || !model.hasState(StateFlag::WallPresent))
             return {false, RemoteText::Unknown};
-        s_.wall.lblWand_MouseDown(value - 1, MouseButton::Left, true);
+        s_.wall.lblWand_MouseDown(action->number - 1, MouseButton::Left, true);
         return {true, s_.host.wallStatus()};
-    }
-    if ((command == "all" || command == "none") && word.size() == 1) {
+    case Kind::All:
+    case Kind::None:
         if (playing)
             return {false, RemoteText::WallLocked};
-        if (command == "all")
+        if (action->kind == Kind::All)
             s_.selection.selectAll();
         else
             s_.selection.clear();
         return {true, s_.host.wallStatus()};
-    }
-    if (command == "user" && word.size() == 2 && number(word[1], 1, UserColours, value)) {
+    case Kind::User: {
         if (playing)
             return {false, RemoteText::WallLocked};
         std::array<std::uint8_t, Planes> levels{};
         for (int plane = Red; plane <= White; ++plane)
-            levels[plane - 1] = model.ColourLevels[ShowModel::userColourIndex(value, plane)];
+            levels[plane - 1] = model.ColourLevels[ShowModel::userColourIndex(action->number, plane)];
         return {true, s_.host.applyColour(levels)};
     }
-    if (command == "mix" && word.size() == 5) {
-        std::array<std::uint8_t, Planes> levels{};
-        for (int plane = 0; plane < Planes; ++plane) {
-            if (!number(word[plane + 1], 0, 255, value))
-                return {false, RemoteText::Unknown};
-            levels[plane] = static_cast<std::uint8_t>(value);
-        }
+    case Kind::Mix:
         if (playing)
             return {false, RemoteText::WallLocked};
-        return {true, s_.host.applyColour(levels)};
+        return {true, s_.host.applyColour(action->levels)};
+    case Kind::Back:
+        return sequencerButton(Back);
+    case Kind::Play:
+        return sequencerButton(PlayButton);
+    case Kind::Stop:
+        return sequencerButton(StopButton);
+    case Kind::Forward:
+        return sequencerButton(Forward);
+    case Kind::Jump:
+        return jump(action->text);
     }
-    if (word.size() == 1) {
-        if (command == "back")
-            return sequencerButton(Back);
-        if (command == "play")
-            return sequencerButton(PlayButton);
-        if (command == "stop")
-            return sequencerButton(StopButton);
-        if (command == "forward")
-            return sequencerButton(Forward);
-    }
-    if (command == "jump" && word.size() == 2 && word[1].size() <= 5)
-        return jump(word[1]);
     return {false, RemoteText::Unknown};
 }
 

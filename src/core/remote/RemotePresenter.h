@@ -58,16 +58,8 @@ private:
     std::string status_;
 };
 
-// The remote's actions, each one a named event of the windows' presenters,
-// and the page's picture of the show.
-//
-// Actions are short text messages:
-//   tap N        the click on cell N (1-based), as with Ctrl: select or deselect
-//   all | none   "Alles markieren" | deselect every element
-//   user K       user colour K (1..20) through the colour window's apply
-//   mix R G B W  this colour through the colour window's apply
-//   play | stop | back | forward   the sequencer's buttons
-//   jump TEXT    TEXT typed into the sequencer's step field
+// The remote's actions (RemoteAction), each one a named event of the
+// windows' presenters, and the page's picture of the show.
 class RemotePresenter : public RemoteActions {
 public:
     struct Services {

@@ -2,7 +2,6 @@
 // The Tinctara remote: shows the wall as the program sends it and passes
 // each tap on as one action. Show texts are only ever set as text, never as HTML.
 (function () {
-  const code = new URLSearchParams(location.search).get('code') || '';
   const $ = (id) => document.getElementById(id);
   const wall = $('wall');
   const cells = [];
@@ -12,7 +11,8 @@
   let count = 0;
 
   function connect() {
-    socket = new WebSocket('ws://' + location.host + '/ws?code=' + encodeURIComponent(code));
+    // The session's cookie lets it in.
+    socket = new WebSocket('ws://' + location.host + '/ws');
     socket.onopen = () => {
       retry = 500;
       $('connection').textContent = 'Verbunden';
