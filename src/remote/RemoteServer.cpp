@@ -201,12 +201,17 @@ void RemoteServer::readRequest(QTcpSocket* socket)
         webSockets_.handleConnection(relayed);
         return;
     }
-    case RemoteVerdict::NewSession:
+    case RemoteVerdict::NewSession: {
         // The code leaves the address bar: from here on the cookie lets the page in.
-        respond(socket, 303, "text/plain", "",
-                "Location: /\r\nSet-Cookie: " + QByteArray::fromStdString(gate.sessionCookie(keys_.openSession())) +
-                    "\r\n");
+        const QByteArray cookie =
+            "Set-Cookie: " + QByteArray::fromStdString(gate.sessionCookie(keys_.openSession())) + "\r\n";
+        if (arrivesFromAnotherSite(*head))
+            respond(socket, 200, "text/html; charset=utf-8", QByteArray::fromStdString(std::string(SessionRefreshPage)),
+                    cookie);
+        else
+            respond(socket, 303, "text/plain", "", "Location: /\r\n" + cookie);
         return;
+    }
     case RemoteVerdict::Page: {
         if (head->path == "/remote.css") {
             respond(socket, 200, "text/css; charset=utf-8", resource(QStringLiteral("remote.css")));

@@ -203,6 +203,14 @@ private slots:
         const QByteArray cookie = sessionCookie(redirect);
         QVERIFY2(cookie.startsWith("tinctara-" + QByteArray::number(port_) + "="), cookie.constData());
         QVERIFY(!cookie.contains(code));
+        // From another site's link the cookie comes with a page that moves
+        // itself to "/": the browser would not send it on a redirect.
+        const QByteArray fromLink = get(port_, "/?code=" + code, "Sec-Fetch-Site: cross-site\r\n");
+        QVERIFY2(fromLink.startsWith("HTTP/1.1 200 "), fromLink.left(200).constData());
+        QVERIFY(fromLink.contains("; Path=/; HttpOnly; SameSite=Strict\r\n"));
+        QVERIFY(fromLink.contains("<meta http-equiv=\"refresh\" content=\"0; url=/\">"));
+        QVERIFY(!fromLink.contains("Location:"));
+        QVERIFY(get(port_, "/", "Cookie: " + sessionCookie(fromLink) + "\r\n").startsWith("HTTP/1.1 200 "));
         const QByteArray page = get(port_, "/", "Cookie: " + cookie + "\r\n");
         QVERIFY2(page.startsWith("HTTP/1.1 200 "), page.left(200).constData());
         QVERIFY(page.contains("Content-Security-Policy: default-src 'none'"));

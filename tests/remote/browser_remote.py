@@ -129,6 +129,17 @@ try:
     wait_for("the stop status", lambda: status.text == "Sequenzer gestoppt.")
     wait_for("cells free again", lambda: cell(1).is_enabled())
     print("stopped at step", driver.find_element(By.ID, "step").text)
+
+    # Arriving by a link on another site: the browser sends no SameSite=Strict
+    # cookie on a redirect it follows from there, and the page comes all the same.
+    driver.delete_all_cookies()
+    link = "<a id='link' href='%s'>Tinctara</a>" % url
+    driver.get("data:text/html," + urllib.parse.quote(link))
+    click(driver.find_element(By.ID, "link"))
+    wait_for("the wall after a link on another site",
+             lambda: len(driver.find_elements(By.CSS_SELECTOR, ".cell")) >= 2)
+    assert driver.current_url == "http://%s/" % parts.netloc, "the address bar shows " + driver.current_url
+    print("from another site's link:", driver.current_url)
     print("PASS")
 finally:
     driver.quit()

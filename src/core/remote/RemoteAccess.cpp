@@ -237,6 +237,12 @@ std::string RemoteGate::sessionCookie(std::string_view token) const
     return cookieName() + "=" + std::string(token) + "; Path=/; HttpOnly; SameSite=Strict";
 }
 
+bool arrivesFromAnotherSite(const RequestHead& head)
+{
+    const std::string site = head.header("sec-fetch-site");
+    return site == "cross-site" || site == "same-site";
+}
+
 RemoteVerdict RemoteGate::judge(const RequestHead& head) const
 {
     // Two of a kind may be read one way here and another way by whatever

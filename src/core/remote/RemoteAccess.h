@@ -102,6 +102,17 @@ struct RemoteGate {
     std::string sessionCookie(std::string_view token) const;
 };
 
+// Whether the browser came by a link on another site (Sec-Fetch-Site). Such a
+// browser does not send a SameSite=Strict cookie on the redirect it follows,
+// so it is given a page that moves itself to "/" instead: a navigation of
+// this site's own, which carries the cookie.
+bool arrivesFromAnotherSite(const RequestHead& head);
+
+// That page.
+inline constexpr std::string_view SessionRefreshPage =
+    "<!DOCTYPE html>\n<meta charset=\"utf-8\">\n<meta http-equiv=\"refresh\" content=\"0; url=/\">\n"
+    "<title>Tinctara</title>\n";
+
 // Follows the frames a page sends over its WebSocket, header by header. A
 // client must mask every frame, and a server closes the connection on one
 // that is not (1002); Qt's WebSocket acts on it, so the server checks the
