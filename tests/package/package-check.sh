@@ -99,7 +99,10 @@ until grep -q -e '^http://' -e 'Fernbedienung' "$remote_log" || [ "$waited" -ge 
 done
 url=$(grep -m1 '^http://' "$remote_log" || true)
 page=
-[ -n "$url" ] && page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=5).status)' "$url" 2>&1 || true)
+# As a browser: the code is exchanged for a session cookie on the way to "/".
+[ -n "$url" ] && page=$(python3 -c 'import sys, urllib.request, http.cookiejar
+opener = urllib.request.build_opener(urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()))
+print(opener.open(sys.argv[1], timeout=5).status)' "$url" 2>&1 || true)
 pkill -TERM -u "$user" -f '^/usr/bin/tinctara --remote' || true
 wait "$pid" 2>/dev/null || true
 [ "$page" = 200 ] || fail "the installed program's web remote did not answer ($page): $(cat "$remote_log")"
