@@ -115,6 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             require(action->number >= 1 && action->number <= ElementSlots, "a cell out of range");
         if (action->kind == Kind::User)
             require(action->number >= 1 && action->number <= UserColours, "a user colour out of range");
+        if (action->kind == Kind::Memory)
+            require(action->number >= 1 && action->number <= SelectionMemories, "a selection memory out of range");
         if (action->kind == Kind::Jump)
             require(!action->text.empty() && action->text.size() <= 5 && action->text.find(' ') == std::string::npos,
                     "a step entry longer than the field");

@@ -70,14 +70,20 @@ std::optional<RemoteAction> parseRemoteAction(std::string_view message)
             }
         return std::nullopt;
     }
-    if (command == "tap" && word.size() == 2 && number(word[1], 1, ElementSlots, action.number)) {
-        action.kind = Kind::Tap;
-        return action;
-    }
-    if (command == "user" && word.size() == 2 && number(word[1], 1, UserColours, action.number)) {
-        action.kind = Kind::User;
-        return action;
-    }
+    static constexpr struct {
+        std::string_view name;
+        Kind kind;
+        int high;
+    } Numbered[] = {
+        {"tap", Kind::Tap, ElementSlots},
+        {"user", Kind::User, UserColours},
+        {"memory", Kind::Memory, SelectionMemories},
+    };
+    for (const auto& [name, kind, high] : Numbered)
+        if (command == name && word.size() == 2 && number(word[1], 1, high, action.number)) {
+            action.kind = kind;
+            return action;
+        }
     if (command == "mix" && word.size() == 5) {
         for (int plane = 0; plane < Planes; ++plane) {
             int value = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/ShowAction.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
 
@@ -16,11 +17,11 @@
 namespace tinctara {
 
 namespace RemoteText {
-inline constexpr const char* QuestionOpen = "Eine Frage wartet am Rechner.";
+using ShowText::QuestionOpen;
+using ShowText::Transferring;
+using ShowText::Unknown;
+using ShowText::WallLocked;
 inline constexpr const char* TooFast = "Zu viele Eingaben auf einmal. Bitte langsamer.";
-inline constexpr const char* WallLocked = "Die Sequenz läuft: erst STOP drücken.";
-inline constexpr const char* Unknown = "Unbekannte Eingabe.";
-inline constexpr const char* Transferring = "Eine Übertragung läuft: bitte warten.";
 }  // namespace RemoteText
 
 // What the page shows, as one picture; two pictures give the update.
@@ -47,25 +48,12 @@ struct RemoteState {
 };
 
 // The answer to one action of the page.
-struct RemoteReply {
-    bool done = false;  // false: refused, nothing happened
-    std::string status;
-};
+using RemoteReply = ShowReply;
 
-// One action of the page, a short text message:
-//   tap N        the click on cell N (1-based), as with Ctrl: select or deselect
-//   all | none   "Alles markieren" | deselect every element
-//   user K       user colour K (1..20) through the colour window's apply
-//   mix R G B W  this colour through the colour window's apply
-//   play | stop | back | forward   the sequencer's buttons
-//   jump TEXT    TEXT typed into the sequencer's step field
-struct RemoteAction {
-    enum class Kind { Tap, All, None, User, Mix, Play, Stop, Back, Forward, Jump };
-    Kind kind = Kind::All;
-    int number = 0;                             // Tap: the element, User: the colour
-    std::array<std::uint8_t, Planes> levels{};  // Mix
-    std::string text;                           // Jump: at most 5 characters, no space
-};
+// One action of the page, a short text message naming a ShowAction:
+//   tap N | all | none | user K | mix R G B W | play | stop | back | forward
+//   | jump TEXT | memory K
+using RemoteAction = ShowAction;
 
 // The action a message names; nullopt for anything else. Whether it may
 // happen now is the presenter's to decide.

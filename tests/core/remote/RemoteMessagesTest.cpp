@@ -38,5 +38,17 @@ TEST(RemoteMessages, ActionsDecodeToTheirKindAndValues)
         EXPECT_FALSE(parseRemoteAction(message)) << message;
 }
 
+TEST(RemoteMessages, MemoriesAreTheElevenFunctionKeys)
+{
+    for (const auto& [message, number] : {std::pair{"memory 1", 1}, {"memory 11", 11}, {"memory 007", 7}}) {
+        const auto action = parseRemoteAction(message);
+        ASSERT_TRUE(action) << message;
+        EXPECT_EQ(action->kind, RemoteAction::Kind::Memory) << message;
+        EXPECT_EQ(action->number, number) << message;
+    }
+    for (const char* message : {"memory 0", "memory 12", "memory", "memory 1 2", "memory -1", "Memory 1"})
+        EXPECT_FALSE(parseRemoteAction(message)) << message;
+}
+
 }  // namespace
 }  // namespace tinctara
