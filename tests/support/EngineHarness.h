@@ -60,6 +60,16 @@ public:
         model.setState(StateFlag::SequencePlaying | StateFlag::SequencePresent);
     }
 
+    // The numbers of the selected elements, ascending.
+    std::vector<int> selected() const
+    {
+        std::vector<int> numbers;
+        for (int i = 0; i < ElementSlots; ++i)
+            if (model.SelectionFlags[i])
+                numbers.push_back(i + 1);
+        return numbers;
+    }
+
     void tick(int count = 1)
     {
         for (int i = 0; i < count; ++i)

@@ -38,15 +38,6 @@ struct ControlHarness : testing::EngineHarness, ShowControlHost {
     }
     std::string wallStatus() const override { return view.wallStatus.empty() ? "" : view.wallStatus.back(); }
     std::string sequencerStatus() const override { return view.lastLabel(); }
-
-    std::vector<int> selected() const
-    {
-        std::vector<int> numbers;
-        for (int i = 0; i < ElementSlots; ++i)
-            if (model.SelectionFlags[i])
-                numbers.push_back(i + 1);
-        return numbers;
-    }
     ShowReply memory(int number) { return control.perform({ShowAction::Kind::Memory, number, {}, {}}); }
 
     bool question = false;

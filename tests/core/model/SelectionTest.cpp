@@ -10,14 +10,6 @@ using testing::EngineHarness;
 
 struct SelectionHarness : EngineHarness {
     explicit SelectionHarness(int columns = 4, int rows = 4) { buildWall(columns, rows); }
-    std::vector<int> selected() const
-    {
-        std::vector<int> numbers;
-        for (int i = 0; i < ElementSlots; ++i)
-            if (model.SelectionFlags[i])
-                numbers.push_back(i + 1);
-        return numbers;
-    }
     std::string status() const { return view.wallStatus.empty() ? std::string() : view.wallStatus.back(); }
     Selection selection{model, view, user};
 };

@@ -8,14 +8,6 @@ namespace {
 
 struct WallHarness : testing::EngineHarness {
     WallHarness() { buildWall(4, 4); }
-    std::vector<int> selected() const
-    {
-        std::vector<int> numbers;
-        for (int i = 0; i < ElementSlots; ++i)
-            if (model.SelectionFlags[i])
-                numbers.push_back(i + 1);
-        return numbers;
-    }
     void click(int element, bool ctrl = false) { wall.lblWand_MouseDown(element - 1, MouseButton::Left, ctrl); }
     Selection selection{model, view, user};
     WallWindowPresenter wall{model, view, user, selection};
