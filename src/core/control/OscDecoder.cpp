@@ -67,9 +67,12 @@ std::optional<int> integer(char type, const lo_arg* argument)
         std::memcpy(&i, argument, sizeof i);
         return i;
     }
+    // Types without data (nil, true, ...) have no argument to read.
+    if (type != LO_FLOAT)
+        return std::nullopt;
     float f = 0;
     std::memcpy(&f, argument, sizeof f);
-    if (type != LO_FLOAT || !std::isfinite(f))
+    if (!std::isfinite(f))
         return std::nullopt;
     const double rounded = std::round(static_cast<double>(f));
     if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())

@@ -21,7 +21,8 @@ using Kind = ShowAction::Kind;
 struct Int64 {
     std::int64_t value;
 };
-using Argument = std::variant<std::int32_t, float, std::string, Int64>;
+struct Nil {};  // a type tag without data
+using Argument = std::variant<std::int32_t, float, std::string, Int64, Nil>;
 
 constexpr OscTimeTag Now = 0xE000'0000'8000'0000;
 
@@ -44,7 +45,7 @@ Bytes message(std::string_view path, const std::vector<Argument>& arguments = {}
     putString(bytes, path);
     std::string types = ",";
     for (const Argument& a : arguments)
-        types += "ifsh"[a.index()];
+        types += "ifshN"[a.index()];
     putString(bytes, types);
     for (const Argument& a : arguments) {
         if (const auto* i = std::get_if<std::int32_t>(&a))
@@ -53,8 +54,8 @@ Bytes message(std::string_view path, const std::vector<Argument>& arguments = {}
             put32(bytes, std::bit_cast<std::uint32_t>(*f));
         else if (const auto* s = std::get_if<std::string>(&a))
             putString(bytes, *s);
-        else {
-            const auto h = static_cast<std::uint64_t>(std::get<Int64>(a).value);
+        else if (const auto* h64 = std::get_if<Int64>(&a)) {
+            const auto h = static_cast<std::uint64_t>(h64->value);
             put32(bytes, static_cast<std::uint32_t>(h >> 32));
             put32(bytes, static_cast<std::uint32_t>(h));
         }
@@ -174,6 +175,8 @@ TEST(OscDecoder, ArgumentsOfTheWrongCountOrTypeAreRefused)
         {"jump string", message("/tinctara/jump", {std::string("12")})},
         {"tap int64", message("/tinctara/tap", {Int64{7}})},
         {"mix with a string", message("/tinctara/mix", {1, 2, std::string("3"), 4})},
+        {"tap nil", message("/tinctara/tap", {Nil{}})},
+        {"mix with a nil", message("/tinctara/mix", {1, Nil{}, 2, 3})},
         {"tap NaN", message("/tinctara/tap", {nan})},
         {"tap inf", message("/tinctara/tap", {inf})},
         {"user -inf", message("/tinctara/user", {-inf})},
