@@ -29,6 +29,7 @@ const Command Commands[] = {
     {"check", checkCommand, CheckUsage},
     {"resave", resaveCommand, ResaveUsage},
     {"render", renderCommand, RenderUsage},
+    {"play", playCommand, PlayUsage},
     {"card-image", cardImageCommand, CardImageUsage},
     {"merger", mergerCommand, MergerUsage},
     {"effect", effectCommand, EffectUsage, true},

@@ -21,6 +21,7 @@ struct CommandLine {
 int checkCommand(const CommandLine& command);
 int resaveCommand(const CommandLine& command);
 int renderCommand(const CommandLine& command);
+int playCommand(const CommandLine& command);
 int cardImageCommand(const CommandLine& command);
 int mergerCommand(const CommandLine& command);
 int effectCommand(const CommandLine& command);
@@ -28,6 +29,7 @@ int effectCommand(const CommandLine& command);
 extern const char CheckUsage[];
 extern const char ResaveUsage[];
 extern const char RenderUsage[];
+extern const char PlayUsage[];
 extern const char CardImageUsage[];
 extern const char MergerUsage[];
 extern const char EffectUsage[];

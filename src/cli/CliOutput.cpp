@@ -3,7 +3,9 @@
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "tinctara_portio.h"
+#include "dmx/InterfaceRegistry.h"
 #include "dmx/IsaCard.h"
+#include "dmx/NetworkOutput.h"
 #include "dmx/OutputPort.h"
 
 #include <algorithm>
@@ -120,6 +122,13 @@ void CliOutput::tick()
 
 void CliOutput::stopSending() { stack_.sender().setEnabled(false); }
 
+void CliOutput::close(InterfaceKind interfaceType)
+{
+    stopSending();
+    if (interfaceType != Interface::NoInterface)
+        stack_.interfaces().ClosePort(interfaceType);
+}
+
 std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType)
 {
     const auto lock = stack_.sender().lockDevices();
@@ -155,6 +164,69 @@ std::array<int, DmxChannels> CliOutput::deviceLevels(InterfaceKind interfaceType
         break;
     }
     return levels;
+}
+
+namespace {
+
+const std::pair<const char*, InterfaceKind> InterfaceNames[] = {
+    {"none", Interface::NoInterface},       {"isa", Interface::IsaCard7301AB}, {"usb", Interface::UsbInterface},
+    {"library", Interface::PcmciaCard8301}, {"sacn", Interface::SacnNetwork},  {"artnet", Interface::ArtNetNetwork}};
+
+InterfaceKind interfaceOf(const Options& parsed)
+{
+    const std::string* name = parsed.find("--interface");
+    if (!name)
+        return Interface::NoInterface;
+    for (const auto& [known, type] : InterfaceNames)
+        if (*name == known)
+            return type;
+    throw UsageError{"--interface takes none, isa, usb, library, sacn or artnet"};
+}
+
+}  // namespace
+
+std::vector<std::string> withInterfaceOptions(std::vector<std::string> valued)
+{
+    valued.insert(valued.end(), {"--interface", "--destination", "--universe"});
+    return valued;
+}
+
+bool isNetwork(InterfaceKind interfaceType)
+{
+    return interfaceType == Interface::SacnNetwork || interfaceType == Interface::ArtNetNetwork;
+}
+
+InterfaceKind readInterfaceOptions(const Options& parsed, SettingsStore& networkSettings)
+{
+    const InterfaceKind interfaceType = interfaceOf(parsed);
+    const std::string* destination = parsed.find("--destination");
+    const std::string* universe = parsed.find("--universe");
+    if (!destination && !universe)
+        return interfaceType;
+    if (!isNetwork(interfaceType))
+        throw UsageError{"--destination and --universe go with --interface sacn or artnet"};
+    NetworkDmxSettings values = readNetworkSettings(networkSettings, interfaceType);
+    if (destination)
+        values.destination = *destination;
+    if (universe) {
+        const auto value = wholeNumber(*universe);
+        values.universe = value && *value >= -1 && *value <= 0xFFFF ? static_cast<int>(*value) : -1;
+    }
+    if (const std::string problem = checkNetworkSettings(interfaceType, values); !problem.empty())
+        throw UsageError{problem};
+    writeNetworkSettings(networkSettings, interfaceType, values);
+    return interfaceType;
+}
+
+bool openInterface(InterfaceKind interfaceType, Session& session, CliOutput& output, std::ostream& err)
+{
+    if (!output.open(interfaceType, err))
+        return false;
+    if (interfaceType != Interface::NoInterface) {
+        session.view.setTitle(session.model.OsName + ": " + output.interfaces().statusText(interfaceType));
+        session.timer.setEnabled(true);
+    }
+    return true;
 }
 
 }  // namespace tinctara::cli

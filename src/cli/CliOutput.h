@@ -7,17 +7,20 @@
 #include "platform/SystemGridClock.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace tinctara::cli {
 
 class PortBusFolder;
 class Session;
+struct Options;
 
-// The output side of render and merger: the process's port bus, set up for
+// The output side of render, play and merger: the process's port bus, set up for
 // the command, under the output stack the program uses too.
 class CliOutput {
 public:
-    // render: the devices of the program folder `home` (the port bus as its
+    // render and play: the devices of the program folder `home` (the port bus as its
     // hardware.ini says), the network settings kept in `networkSettings`;
     // with `realtime` the sender's grid paces the ticks.
     CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime);
@@ -31,12 +34,15 @@ public:
     InterfaceRegistry& interfaces() { return stack_.interfaces(); }
     PortIo& ports() { return ports_; }
 
-    // render's ticks. With realtime the first grid point sends nothing
+    // The ticks of render and play. With realtime the first grid point sends nothing
     // (nothing was built yet) and asks for tick 1, and each tick's frame
     // leaves at the next grid point; otherwise it is sent at once.
     void startGrid();
     void tick();
     void stopSending();
+    // Stops sending and closes the interface as the program does when it
+    // ends: a network stream with its stream-terminated packets.
+    void close(InterfaceKind interfaceType);
     // What the device holds now: the card memory of an ISA card, or the last
     // frame the USB interface or the library card was sent.
     std::array<int, DmxChannels> deviceLevels(InterfaceKind interfaceType);
@@ -52,5 +58,16 @@ private:
     SystemGridClock gridClock_;
     OutputStack stack_;
 };
+
+// --interface, --destination and --universe, as render and play take them.
+std::vector<std::string> withInterfaceOptions(std::vector<std::string> valued);
+bool isNetwork(InterfaceKind interfaceType);
+// The interface named (none when not given); a network's --destination and
+// --universe, checked as the settings dialog checks them, are stored in
+// `networkSettings`, where the network output reads them.
+InterfaceKind readInterfaceOptions(const Options& parsed, SettingsStore& networkSettings);
+// Opens it as start-up does and switches the output tick on; false, said on
+// `err`, when the search found nothing.
+bool openInterface(InterfaceKind interfaceType, Session& session, CliOutput& output, std::ostream& err);
 
 }  // namespace tinctara::cli

@@ -36,10 +36,6 @@ const std::pair<const char*, Kind> ShowFileOptions[] = {{"--config", Kind::Confi
                                                         {"--sequence", Kind::Sequence},
                                                         {"--colours", Kind::ColourTable}};
 
-const std::pair<const char*, InterfaceKind> InterfaceNames[] = {
-    {"none", Interface::NoInterface},       {"isa", Interface::IsaCard7301AB}, {"usb", Interface::UsbInterface},
-    {"library", Interface::PcmciaCard8301}, {"sacn", Interface::SacnNetwork},  {"artnet", Interface::ArtNetNetwork}};
-
 struct RenderOptions {
     Options parsed;
     bool importYes = true;
@@ -66,55 +62,20 @@ void readChannels(RenderOptions& options)
     options.lastChannel = static_cast<int>(*last);
 }
 
-InterfaceKind interfaceOf(const Options& parsed)
-{
-    const std::string* name = parsed.find("--interface");
-    if (!name)
-        return Interface::NoInterface;
-    for (const auto& [known, type] : InterfaceNames)
-        if (*name == known)
-            return type;
-    throw UsageError{"--interface takes none, isa, usb, library, sacn or artnet"};
-}
-
-// --destination and --universe, checked as the program's settings dialog
-// checks them and stored where the network output reads them.
-void readNetworkOptions(const RenderOptions& options, SettingsStore& settings)
-{
-    const std::string* destination = options.parsed.find("--destination");
-    const std::string* universe = options.parsed.find("--universe");
-    if (!destination && !universe)
-        return;
-    if (!options.network)
-        throw UsageError{"--destination and --universe go with --interface sacn or artnet"};
-    NetworkDmxSettings values = readNetworkSettings(settings, options.interfaceType);
-    if (destination)
-        values.destination = *destination;
-    if (universe) {
-        const auto value = wholeNumber(*universe);
-        values.universe = value && *value >= -1 && *value <= 0xFFFF ? static_cast<int>(*value) : -1;
-    }
-    if (const std::string problem = checkNetworkSettings(options.interfaceType, values); !problem.empty())
-        throw UsageError{problem};
-    writeNetworkSettings(settings, options.interfaceType, values);
-}
-
 RenderOptions readOptions(const std::vector<std::string>& args, SettingsStore& networkSettings)
 {
     RenderOptions options{
         parseOptions(args, {.command = "render",
-                            .valued = {"--config", "--scene", "--sequence", "--colours", "--interface", "--ticks",
-                                       "--channels", "--import", "--destination", "--universe"},
+                            .valued = withInterfaceOptions({"--config", "--scene", "--sequence", "--colours", "--ticks",
+                                                            "--channels", "--import"}),
                             .flags = {"--play", "--realtime"},
                             .operands = Operands::RefusedAfterTheOptions})};
     options.importYes = importAnswer(options.parsed);
     readChannels(options);
     if (const std::string* ticks = options.parsed.find("--ticks"))
         options.ticks = numberIn("--ticks", *ticks, 0, 10'000'000);
-    options.interfaceType = interfaceOf(options.parsed);
-    options.network =
-        options.interfaceType == Interface::SacnNetwork || options.interfaceType == Interface::ArtNetNetwork;
-    readNetworkOptions(options, networkSettings);
+    options.interfaceType = readInterfaceOptions(options.parsed, networkSettings);
+    options.network = isNetwork(options.interfaceType);
     for (const auto& [option, kind] : ShowFileOptions)
         if (const std::string* path = options.parsed.find(option); path && kindOf(*path) != kind)
             throw UsageError{std::string(option) + " takes a file of its kind: " + *path};
@@ -130,17 +91,6 @@ bool loadFiles(Session& session, const Options& parsed)
         if (const std::string* path = parsed.find(option))
             allLoaded = session.load(kind, *path) == LoadOutcome::Loaded && allLoaded;
     return allLoaded;
-}
-
-bool openInterface(const RenderOptions& options, Session& session, CliOutput& output, std::ostream& err)
-{
-    if (!output.open(options.interfaceType, err))
-        return false;
-    if (options.interfaceType != Interface::NoInterface) {
-        session.view.setTitle(session.model.OsName + ": " + output.interfaces().statusText(options.interfaceType));
-        session.timer.setEnabled(true);
-    }
-    return true;
 }
 
 // The tick number, then the levels of the channels as the device holds them
@@ -173,9 +123,7 @@ void runTicks(const RenderOptions& options, Session& session, CliOutput& output,
         output.tick();
         out << levelsLine(tick, options, session.model, output) << '\n';
     }
-    output.stopSending();
-    if (options.network)
-        output.interfaces().ClosePort(options.interfaceType);
+    output.close(options.interfaceType);
 }
 
 }  // namespace
@@ -190,7 +138,7 @@ int renderCommand(const CommandLine& command)
     if (!loadFiles(session, options.parsed))
         return ExitFailed;
     CliOutput output(session, home, networkSettings, options.realtime());
-    if (!openInterface(options, session, output, command.err))
+    if (!openInterface(options.interfaceType, session, output, command.err))
         return ExitFailed;
     if (options.parsed.has("--play")) {
         Sequencer sequencer{session.model, session.view, session.user, session.timer};

@@ -51,6 +51,12 @@ TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
          "--destination and --universe go with --interface sacn or artnet",
          Follows::Usage},
         {{"render", "--scene", config}, "--scene takes a file of its kind: " + config, Follows::Usage},
+        {{"play", "--quiet", "extra", "--bogus"}, "unknown option --bogus", Follows::Usage},
+        {{"play", "--quiet", "extra"}, "play takes no operands: extra", Follows::Usage},
+        {{"play", "--interface", "serial", "--config", sequence},
+         "--interface takes none, isa, usb, library, sacn or artnet",
+         Follows::Usage},
+        {{"play", "--sequence", sequence}, "--config is needed", Follows::Usage},
         {{"card-image", "--card-size", "48K"}, "--out is needed", Follows::Usage},
         {{"card-image", "--card-size", "48K", "--out", "x"},
          "--card-size takes 32K, 64K, 128K, 256K, 512K or 1M",
@@ -100,9 +106,10 @@ TEST(CliUsage, HelpListsEveryCommandInOrder)
         ASSERT_EQ(runCli({help}, out, err, "/nonexistent"), ExitOk);
         const std::string text = out.str();
         std::size_t at = 0;
-        for (const char* line : {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ",
-                                 "\n  tinctara-cli render ", "\n  tinctara-cli card-image ", "\n  tinctara-cli merger ",
-                                 "\n  tinctara-cli effect ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
+        for (const char* line :
+             {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ", "\n  tinctara-cli render ",
+              "\n  tinctara-cli play ", "\n  tinctara-cli card-image ", "\n  tinctara-cli merger ",
+              "\n  tinctara-cli effect ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
             at = text.find(line, at);
             ASSERT_NE(at, std::string::npos) << help << ": " << line;
         }

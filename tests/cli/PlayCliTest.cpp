@@ -1,0 +1,114 @@
+#include "CliApp.h"
+
+#include "core/files/FileHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+
+#include <chrono>
+#include <csignal>
+#include <sstream>
+#include <thread>
+
+namespace tinctara::cli {
+namespace {
+
+using testing::FileHarness;
+using testing::fixture;
+using testing::readBytes;
+
+struct PlayRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs play on this thread and sends `signal` to it after `after`.
+PlayRun playFor(std::vector<std::string> args, int signal, std::chrono::milliseconds after)
+{
+    args.insert(args.begin(), "play");
+    const pthread_t player = ::pthread_self();
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(after);
+        ::pthread_kill(player, signal);
+    });
+    std::ostringstream out, err;
+    PlayRun r;
+    r.exit = runCli(args, out, err, "/nonexistent");
+    stopper.join();
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+// Three steps of one tick's hold and blend each: they come round every few ticks.
+std::string quickSequence(FileHarness& h)
+{
+    std::string sequence = readBytes(fixture("SHOW22.CSQ"));
+    const std::string times = " 1, 20, 40000, 65535, 3, 5";
+    sequence.replace(sequence.find(times), times.size(), " 1, 1, 1, 1, 1, 1");
+    return h.file("QUICK.CSQ", sequence);
+}
+
+TEST(CliPlay, StepsAreShownUntilAStopSignal)
+{
+    FileHarness h;
+    const std::string sequence = quickSequence(h);
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const PlayRun r = playFor({"--config", fixture("DEMO22.CFG").string(), "--sequence", sequence, "--interface",
+                                   "sacn", "--destination", "127.0.0.1"},
+                                  signal, std::chrono::milliseconds(800));
+        EXPECT_EQ(r.exit, ExitOk) << r.err;
+        std::istringstream in(r.out);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        ASSERT_GE(lines.size(), 4u) << r.out;
+        // Step 1 is on the wall, so the first tick fades to step 2 (as the
+        // sequencer's step field shows); then each step once, round again after the last.
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(lines[i], "step " + std::to_string((i + 1) % 3 + 1) + " of 3") << i;
+    }
+}
+
+TEST(CliPlay, QuietPrintsNothing)
+{
+    FileHarness h;
+    const PlayRun r = playFor({"--config", fixture("DEMO22.CFG").string(), "--sequence", quickSequence(h), "--quiet"},
+                              SIGTERM, std::chrono::milliseconds(300));
+    EXPECT_EQ(r.exit, ExitOk) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int exit;
+        const char* err;
+    };
+    const std::string config = fixture("DEMO22.CFG").string();
+    const Case cases[] = {
+        {{"play", "--config", config, "--sequence", "/gone/X.CSQ"},
+         ExitFailed,
+         "message: Konnte Sequenz-Datei nicht finden"},
+        {{"play", "--config", config, "--sequence", fixture("SHOW22.CSQ").string(), "--interface", "isa"},
+         ExitFailed,
+         "tinctara-cli: "},
+        {{"play", "--config", config, "--bogus"}, ExitUsage, "tinctara-cli: unknown option --bogus\nUsage:"},
+        {{"play", "--config", config}, ExitUsage, "tinctara-cli: --sequence is needed\nUsage:"},
+        {{"play", "--universe", "3"},
+         ExitUsage,
+         "tinctara-cli: --destination and --universe go with --interface sacn or artnet\n"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(runCli(c.args, out, err, "/nonexistent"), c.exit) << c.args.back();
+        EXPECT_EQ(out.str(), "") << c.args.back();
+        EXPECT_NE(err.str().find(c.err), std::string::npos) << c.args.back() << "\n" << err.str();
+    }
+}
+
+}  // namespace
+}  // namespace tinctara::cli
