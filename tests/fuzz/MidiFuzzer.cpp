@@ -3,6 +3,7 @@
 // Beside any crash or out-of-bounds access, an event outside MIDI's ranges is
 // a finding, as is a stream that decodes otherwise in pieces than whole.
 #include "control/MidiDecoder.h"
+#include "FuzzRequire.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,13 +16,7 @@ namespace {
 
 using namespace tinctara;
 
-void require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "midi fuzzer: %s\n", what);
-        std::abort();
-    }
-}
+void require(bool condition, const char* what) { fuzz::require(condition, "midi", what); }
 
 void check(const MidiEvent& e)
 {

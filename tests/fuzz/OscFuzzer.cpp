@@ -3,6 +3,7 @@
 // action the decoder cannot have meant: a jump whose text is no number, a
 // number or levels on an action that carries none.
 #include "control/OscDecoder.h"
+#include "FuzzRequire.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,13 +18,7 @@ using Kind = ShowAction::Kind;
 // A moment in 2019: the seeds' timed bundles fall on either side of it.
 constexpr OscTimeTag Now = 0xE000'0000'8000'0000;
 
-void require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "osc fuzzer: %s\n", what);
-        std::abort();
-    }
-}
+void require(bool condition, const char* what) { fuzz::require(condition, "osc", what); }
 
 bool isNumberText(const std::string& text)
 {

@@ -8,6 +8,7 @@
 // token) is a finding, as are frames passed on after one without a mask.
 #include "remote/RemoteAccess.h"
 #include "remote/RemoteMessages.h"
+#include "FuzzRequire.h"
 
 #include <cctype>
 #include <cstdint>
@@ -20,13 +21,7 @@ namespace {
 
 using namespace tinctara;
 
-void require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "remote fuzzer: %s\n", what);
-        std::abort();
-    }
-}
+void require(bool condition, const char* what) { fuzz::require(condition, "remote", what); }
 
 #if defined(TINCTARA_FUZZ_REMOTE_request)
 

@@ -8,6 +8,20 @@
 namespace tinctara {
 namespace {
 
+// Channel 2 holds 0x22 in card memory, 22 in the byte frame and 2200 in the
+// wide frame, with the card at 0x120.
+struct ChannelTwo {
+    std::unique_ptr<ShowModel> model = std::make_unique<ShowModel>();
+    testing::RecordingPortBus bus{0x120};
+    ChannelTwo()
+    {
+        model->CardBaseAddress = 0x120;
+        model->DmxFrame[1] = 22;
+        model->DmxFrameWide[1] = 2200;
+        bus.cardMemory[0x3FF + 2] = 0x22;
+    }
+};
+
 // The table of ports: what each kind's tick builds, whether the search can
 // find it, and where the monitor reads a level back.
 TEST(OutputPort, EveryKindHasItsPort)
@@ -29,12 +43,8 @@ TEST(OutputPort, EveryKindHasItsPort)
         {Interface::ArtNetNetwork, FrameShape::Bytes, true, false, 22},
         {static_cast<InterfaceKind>(9), FrameShape::None, false, false, 0},  // no kind the program knows
     };
-    auto model = std::make_unique<ShowModel>();
-    model->CardBaseAddress = 0x120;
-    model->DmxFrame[1] = 22;
-    model->DmxFrameWide[1] = 2200;
-    testing::RecordingPortBus bus{0x120};
-    bus.cardMemory[0x3FF + 2] = 0x22;
+    ChannelTwo levels;
+    auto& [model, bus] = levels;
     for (const Case& c : cases) {
         const OutputPort& port = portFor(c.kind);
         EXPECT_EQ(port.shape(), c.shape) << c.kind;
@@ -75,23 +85,17 @@ TEST(OutputPort, WhatTheWindowsAskOfAKind)
         EXPECT_EQ(port.searchedWhenChosen(), c.searchedWhenChosen) << c.kind;
         EXPECT_EQ(port.frameLength(100, 4, 24).value_or(-1), c.frameLength) << c.kind;
 
-        auto model = std::make_unique<ShowModel>();
-        model->CardBaseAddress = 0x120;
-        model->DmxFrame[1] = 22;
-        model->DmxFrameWide[1] = 2200;
-        testing::RecordingPortBus bus{0x120};
-        bus.cardMemory[0x3FF + 2] = 0x22;
+        ChannelTwo levels;
+        auto& [model, bus] = levels;
         port.clearChannel(*model, bus, 2);
         EXPECT_EQ(bus.cardMemory[0x3FF + 2] == 0, c.clearedAt == 1) << c.kind;
         EXPECT_EQ(model->DmxFrame[1] == 0, c.clearedAt == 2) << c.kind;
         EXPECT_EQ(model->DmxFrameWide[1] == 0, c.clearedAt == 3) << c.kind;
     }
-    auto model = std::make_unique<ShowModel>();
-    model->CardBaseAddress = 0xFF;
-    testing::RecordingPortBus bus{0x120};
-    bus.cardMemory[0x3FF + 2] = 0x22;
-    portFor(Interface::IsaCard7301AB).clearChannel(*model, bus, 2);
-    EXPECT_EQ(bus.cardMemory[0x3FF + 2], 0x22) << "no card base: nothing written";
+    ChannelTwo unknownBase;
+    unknownBase.model->CardBaseAddress = 0xFF;
+    portFor(Interface::IsaCard7301AB).clearChannel(*unknownBase.model, unknownBase.bus, 2);
+    EXPECT_EQ(unknownBase.bus.cardMemory[0x3FF + 2], 0x22) << "no card base: nothing written";
 }
 
 }  // namespace
