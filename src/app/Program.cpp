@@ -5,6 +5,7 @@
 #include "Accessibility.h"
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
+#include "ProgramControl.h"
 #include "ProgramRemote.h"
 
 namespace tinctara {
@@ -57,10 +58,12 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         PlayUnitTransfer::Services{*model_, view_, user_, sender, sendToMergerTimer_, ports_});
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
     remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
+    control_ = std::make_unique<ProgramControl>(*this);
 }
 
 Program::~Program()
 {
+    control_.reset();
     remote_.reset();
     output_->sender().setEnabled(false);
     sendToMergerTimer_.setEnabled(false);
@@ -78,6 +81,7 @@ bool Program::start()
     if (EffectsPresenter::reopensAtStart(*model_))
         mainWindow_->openEffectsWindow();
     remote_->startFromSettings();
+    control_->startFromSettings();
     return true;
 }
 

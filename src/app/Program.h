@@ -27,6 +27,7 @@
 namespace tinctara {
 
 class MainWindow;
+class ProgramControl;
 class ProgramRemote;
 
 struct ProgramSetup {
@@ -75,6 +76,8 @@ public:
     const std::string& programFolder() const { return setup_.programFolder; }
     // The web remote, off until started.
     ProgramRemote& remote() { return *remote_; }
+    // OSC and MIDI, off until started.
+    ProgramControl& control() { return *control_; }
 
 private:
     ProgramSetup setup_;
@@ -109,6 +112,7 @@ private:
     std::unique_ptr<MainWindowPresenter> presenter_;
     // Last: its connections go before anything they reach.
     std::unique_ptr<ProgramRemote> remote_;
+    std::unique_ptr<ProgramControl> control_;
 };
 
 }  // namespace tinctara

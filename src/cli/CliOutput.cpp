@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <poll.h>
 #include <unistd.h>
 
 namespace tinctara::cli {
@@ -106,17 +107,37 @@ bool CliOutput::open(InterfaceKind interfaceType, std::ostream& err)
 void CliOutput::startGrid()
 {
     stack_.sender().setEnabled(true);
-    stack_.tickRequests().wait();
+    waitForTick();
 }
 
 void CliOutput::tick()
 {
     if (realtime_) {
         stack_.engine().RequestedTick();
-        stack_.tickRequests().wait();
+        waitForTick();
     } else {
         stack_.engine().AutoXmit();
         stack_.sender().sendNow();
+    }
+}
+
+void CliOutput::watch(int fd, std::function<void()> ready) { watched_.emplace_back(fd, std::move(ready)); }
+
+void CliOutput::waitForTick()
+{
+    if (watched_.empty()) {
+        stack_.tickRequests().wait();
+        return;
+    }
+    std::vector<pollfd> waiting{{stack_.tickRequests().fd(), POLLIN, 0}};
+    for (const auto& [fd, ready] : watched_)
+        waiting.push_back({fd, POLLIN, 0});
+    while (!stack_.tickRequests().take()) {
+        if (::poll(waiting.data(), waiting.size(), -1) <= 0)
+            continue;
+        for (std::size_t index = 1; index < waiting.size(); ++index)
+            if (waiting[index].revents & POLLIN)
+                watched_[index - 1].second();
     }
 }
 

@@ -6,7 +6,9 @@
 #include "platform/SystemClock.h"
 #include "platform/SystemGridClock.h"
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,9 @@ public:
     // leaves at the next grid point; otherwise it is sent at once.
     void startGrid();
     void tick();
+    // A descriptor served while a realtime tick waits for the grid: `ready`
+    // runs on this thread whenever it can be read (OSC, MIDI).
+    void watch(int fd, std::function<void()> ready);
     void stopSending();
     // Stops sending and closes the interface as the program does when it
     // ends: a network stream with its stream-terminated packets.
@@ -57,6 +62,9 @@ private:
     SystemClock clock_;
     SystemGridClock gridClock_;
     OutputStack stack_;
+    std::vector<std::pair<int, std::function<void()>>> watched_;
+
+    void waitForTick();
 };
 
 // --interface, --destination and --universe, as render and play take them.

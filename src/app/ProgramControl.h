@@ -1,0 +1,38 @@
+#pragma once
+
+#include "control/ControlSettings.h"
+#include "control/ShowControl.h"
+#include "windows/PresenterShowWindows.h"
+
+#include <memory>
+
+namespace tinctara {
+
+class Program;
+
+// Show control from desks and controllers (OSC, MIDI): one ShowControl over
+// the program's presenters, with the remote's host, and the listeners that
+// feed it on the UI thread.
+class ProgramControl {
+public:
+    explicit ProgramControl(Program& program);
+    ~ProgramControl();
+
+    ShowControl& show() { return show_; }
+    // Null where this build has none.
+    OscControl* osc() { return osc_.get(); }
+    MidiControl* midi() { return midi_.get(); }
+
+    // Starts what the per-user settings turn on; a listener that cannot
+    // start says why on standard error and the program goes on without it.
+    void startFromSettings();
+
+private:
+    Program& program_;
+    PresenterShowWindows windows_;
+    ShowControl show_;
+    std::unique_ptr<OscControl> osc_;
+    std::unique_ptr<MidiControl> midi_;
+};
+
+}  // namespace tinctara
