@@ -8,7 +8,7 @@
 find_program(GZIP_EXECUTABLE gzip)
 set(_tinctara_pkgdoc "${CMAKE_BINARY_DIR}/packaging")
 set(_tinctara_gzipped)
-foreach(_source man/tinctara.1 man/tinctara-cli.1 debian/changelog)
+foreach(_source man/tinctara.1 man/tinctara-cli.1 man/tinctara-play@.service.8 debian/changelog)
   get_filename_component(_name "${_source}" NAME)
   set(_gz "${_tinctara_pkgdoc}/${_name}.gz")
   add_custom_command(OUTPUT "${_gz}"
@@ -21,6 +21,9 @@ add_custom_target(tinctara_package_docs ALL DEPENDS ${_tinctara_gzipped})
 
 install(FILES "${_tinctara_pkgdoc}/tinctara.1.gz" "${_tinctara_pkgdoc}/tinctara-cli.1.gz"
         DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES "${_tinctara_pkgdoc}/tinctara-play@.service.8.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man8")
+install(FILES packaging/systemd/tinctara-play.conf.example DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/tinctara/examples"
+        RENAME play.conf)
 install(FILES packaging/completion/tinctara-cli DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
 install(FILES packaging/org.tinctara.Tinctara.metainfo.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 install(FILES packaging/debian/copyright DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/tinctara")

@@ -13,12 +13,13 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev q
 # chromium, chromium-driver, python3-selenium: the web remote in a real browser;
 # xvfb, xauth, xdotool, openbox, dbus-daemon, at-spi2-core, python3-pyatspi:
 # the program on a virtual screen and over the accessibility bus;
-# lintian, desktop-file-utils, appstream, dpkg-dev: the Debian package;
+# lintian, desktop-file-utils, appstream, dpkg-dev, systemd (systemd-analyze):
+# the Debian package and its units;
 # liblo-tools: oscsend and oscdump, to try the OSC decoder by hand.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
                ola curl iproute2 chromium chromium-driver python3-selenium
                xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
-               lintian desktop-file-utils appstream dpkg-dev liblo-tools)
+               lintian desktop-file-utils appstream dpkg-dev systemd liblo-tools)
 
 packages=("${run_packages[@]}")
 if [ "${1:-}" = --tests ]; then

@@ -12,7 +12,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 [ "$(id -u)" -eq 0 ] || skip "installing a package needs root"
 [ -x "$source_dir/build/app/program/tinctara" ] ||
   skip "the app preset is not built (cmake --preset app && cmake --build --preset app)"
-for tool in dpkg-deb lintian desktop-file-validate appstreamcli xvfb-run useradd cpack; do
+for tool in dpkg-deb lintian desktop-file-validate appstreamcli xvfb-run useradd cpack systemd-analyze runuser; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/deps.sh)"
 done
 if dpkg-query -W -f='${Status}' tinctara 2>/dev/null | grep -q 'install ok installed'; then
@@ -106,6 +106,31 @@ print(opener.open(sys.argv[1], timeout=5).status)' "$url" 2>&1 || true)
 pkill -TERM -u "$user" -f '^/usr/bin/tinctara --remote' || true
 wait "$pid" 2>/dev/null || true
 [ "$page" = 200 ] || fail "the installed program's web remote did not answer ($page): $(cat "$remote_log")"
+
+echo "== the play unit runs the installed show as its user would"
+unit=$(dpkg -L tinctara | grep '/systemd/system/tinctara-play@\.service$') || fail "the package has no tinctara-play@.service"
+verify=$(systemd-analyze verify --man=no "${unit%@.service}@check.service" 2>&1 | grep -F 'tinctara-play@' || true)
+[ -z "$verify" ] || fail "systemd-analyze finds fault with the unit: $verify"
+dpkg -L tinctara | grep -q '/man8/tinctara-play@\.service\.8\.gz$' || fail "the unit has no manual page"
+# The unit's command line with a file as /etc/tinctara/play/NAME.conf holds it,
+# expanded as systemd expands it: ${X} one word, $OPTIONS split at spaces.
+conf="$work/show.conf"
+sed -e 's|^CONFIG=.*|CONFIG=/usr/share/tinctara/config/DEMO.CFG|' \
+    -e 's|^SEQUENCE=.*|SEQUENCE=/usr/share/tinctara/sequence/DEMO.CSQ|' \
+    -e 's|^INTERFACE=.*|INTERFACE=none|' -e 's|^OPTIONS=.*|OPTIONS=--universe 3|' \
+    /usr/share/doc/tinctara/examples/play.conf >"$conf"
+command_line=$(sed -n 's/^ExecStart=//p' "$unit" | sed -e 's/\${\([A-Z]*\)}/"$\1"/g')
+(
+  set -a; . "$conf"; set +a
+  eval "set -- $command_line"
+  exec runuser -u "$user" -- "$@"
+) >"$work/play.log" 2>&1 &
+pid=$!
+sleep 2
+kill -0 "$pid" 2>/dev/null || fail "the unit's command ended by itself: $(cat "$work/play.log")"
+pkill -TERM -u "$user" -f 'tinctara-cli play' || true
+wait "$pid"; status=$?
+[ "$status" -eq 0 ] || fail "the unit's command ended with $status after SIGTERM: $(cat "$work/play.log")"
 
 echo "== first start as root writes nothing below /usr"
 roothome="$work/roothome"; mkdir -p "$roothome"
