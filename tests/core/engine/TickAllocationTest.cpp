@@ -67,6 +67,15 @@ void buildThreeStepShow(testing::EngineHarness& show, InterfaceKind type)
     show.model.CardBaseAddress = 0x120;
 }
 
+// The network output opens for the network kinds only.
+bool openToLoopback(NetworkOutput& network, InterfaceKind type)
+{
+    NetworkDmxSettings loopback;
+    loopback.destination = "127.0.0.1";
+    std::string error;
+    return network.open(type, loopback, error);
+}
+
 TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
 {
     const long probe = allocations.load();
@@ -85,11 +94,7 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
         SilentUsb usb;
         SilentSocket socket;
         NetworkOutput network(socket);
-        NetworkDmxSettings loopback;
-        loopback.destination = "127.0.0.1";
-        std::string error;
-        ASSERT_EQ(network.open(type, loopback, error),
-                  (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
+        ASSERT_EQ(openToLoopback(network, type), (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
         OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, show.cardLibrary, &network});
         show.timer.history.reserve(100);
         show.play();
@@ -123,10 +128,7 @@ TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
             SilentCardLibrary cardLibrary;
             SilentSocket socket;
             NetworkOutput network(socket);
-            NetworkDmxSettings loopback;
-            loopback.destination = "127.0.0.1";
-            std::string error;
-            ASSERT_EQ(network.open(type, loopback, error),
+            ASSERT_EQ(openToLoopback(network, type),
                       (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
             testing::SteppedClock clock;
             testing::CountedRequests requests;
