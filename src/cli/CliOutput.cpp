@@ -72,20 +72,22 @@ std::unique_ptr<PortBusFolder> setUpPortBus(const std::string& home, bool playUn
 
 }  // namespace
 
-CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime)
-    : CliOutput(session, home, &networkSettings, realtime)
+CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime,
+                     std::int64_t tickLeadNanoseconds)
+    : CliOutput(session, home, &networkSettings, realtime, tickLeadNanoseconds)
 {
 }
 
-CliOutput::CliOutput(Session& session, const std::string& home) : CliOutput(session, home, nullptr, false) {}
+CliOutput::CliOutput(Session& session, const std::string& home) : CliOutput(session, home, nullptr, false, 0) {}
 
 // Without network settings (merger) the port bus holds only the play unit's card.
-CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime)
+CliOutput::CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime,
+                     std::int64_t tickLeadNanoseconds)
     : session_(session), realtime_(realtime), busFolder_(setUpPortBus(home, networkSettings == nullptr)),
       // With --realtime the sender's grid paces the ticks as in the program;
       // otherwise each frame is sent as soon as its tick is done.
       stack_(OutputStackSetup{session.model, session.view, session.user, session.messageTable, ports_, clock_, home,
-                              networkSettings, realtime ? &gridClock_ : nullptr})
+                              networkSettings, realtime ? &gridClock_ : nullptr, tickLeadNanoseconds})
 {
 }
 

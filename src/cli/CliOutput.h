@@ -24,8 +24,10 @@ class CliOutput {
 public:
     // render and play: the devices of the program folder `home` (the port bus as its
     // hardware.ini says), the network settings kept in `networkSettings`;
-    // with `realtime` the sender's grid paces the ticks.
-    CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime);
+    // with `realtime` the sender's grid paces the ticks, asking for each
+    // `tickLeadNanoseconds` before the grid point its frame leaves at.
+    CliOutput(Session& session, const std::string& home, SettingsStore& networkSettings, bool realtime,
+              std::int64_t tickLeadNanoseconds = DmxSender::DefaultLeadNanoseconds);
     // merger: an emulated 7301B at 0x120 alone on the port bus, no sender.
     CliOutput(Session& session, const std::string& home);
     ~CliOutput();
@@ -37,8 +39,9 @@ public:
     PortIo& ports() { return ports_; }
 
     // The ticks of render and play. With realtime the first grid point sends nothing
-    // (nothing was built yet) and asks for tick 1, and each tick's frame
-    // leaves at the next grid point; otherwise it is sent at once.
+    // (nothing was built yet); tick 1 is asked for the lead before the second,
+    // and each tick's frame leaves at the grid point that follows its request
+    // by the lead (with a lead of 0: a whole period); otherwise it is sent at once.
     void startGrid();
     void tick();
     // A descriptor served while a realtime tick waits for the grid: `ready`
@@ -53,7 +56,8 @@ public:
     std::array<int, DmxChannels> deviceLevels(InterfaceKind interfaceType);
 
 private:
-    CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime);
+    CliOutput(Session& session, const std::string& home, SettingsStore* networkSettings, bool realtime,
+              std::int64_t tickLeadNanoseconds);
 
     Session& session_;
     bool realtime_;

@@ -55,10 +55,16 @@ TEST(CliPlay, StepsAreShownUntilAStopSignal)
 {
     FileHarness h;
     const std::string sequence = quickSequence(h);
-    for (const int signal : {SIGTERM, SIGINT}) {
-        const PlayRun r = playFor({"--config", fixture("DEMO22.CFG").string(), "--sequence", sequence, "--interface",
-                                   "sacn", "--destination", "127.0.0.1"},
-                                  signal, std::chrono::milliseconds(800));
+    // Either stop signal, and the sender's lead as set by default, without one
+    // and at its largest.
+    const std::pair<int, std::vector<std::string>> runs[] = {
+        {SIGTERM, {}}, {SIGINT, {"--tick-lead", "0"}}, {SIGTERM, {"--tick-lead", "20"}}};
+    for (const auto& [signal, lead] : runs) {
+        std::vector<std::string> args{
+            "--config", fixture("DEMO22.CFG").string(), "--sequence", sequence, "--interface", "sacn", "--destination",
+            "127.0.0.1"};
+        args.insert(args.end(), lead.begin(), lead.end());
+        const PlayRun r = playFor(args, signal, std::chrono::milliseconds(800));
         EXPECT_EQ(r.exit, ExitOk) << r.err;
         std::istringstream in(r.out);
         std::vector<std::string> lines;

@@ -22,8 +22,8 @@ std::int64_t nextGridPoint(std::int64_t last, std::int64_t now)
 
 }  // namespace
 
-DmxSender::DmxSender(SenderDevices devices, GridClock* clock, TickRequests* requests)
-    : devices_(devices), clock_(clock), requests_(requests)
+DmxSender::DmxSender(SenderDevices devices, GridClock* clock, TickRequests* requests, std::int64_t leadNanoseconds)
+    : devices_(devices), clock_(clock), requests_(requests), lead_(leadNanoseconds)
 {
 }
 
@@ -79,11 +79,24 @@ void DmxSender::sendNow()
     transmit(slots_[front_]);
 }
 
+void DmxSender::askForTick()
+{
+    if (requests_ && !tickRequested_.exchange(true, std::memory_order_acq_rel))
+        requests_->requestTick();
+}
+
 void DmxSender::gridPoint()
 {
     sendNow();
-    if (requests_ && !tickRequested_.exchange(true, std::memory_order_acq_rel))
-        requests_->requestTick();
+    askForTick();
+}
+
+// A frame still waiting was built too late for the last grid point: it leaves
+// at the next, and no tick is asked for that would replace it unsent.
+void DmxSender::leadPoint()
+{
+    if (!(middle_.load(std::memory_order_acquire) & Fresh))
+        askForTick();
 }
 
 void DmxSender::transmit(OutgoingFrame& frame)
@@ -121,6 +134,9 @@ void DmxSender::run()
     realtime.sched_priority = 10;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
     std::int64_t next = clock_->nowNanoseconds() + PeriodNanoseconds;
+    // Whether the tick for `next` is asked for: only when the grid point
+    // before it was enabled, so the first one after enabling sends what was there.
+    bool asking = false;
     const auto running = [this] { return enabled_.load() || keepWire_.load(); };
     for (;;) {
         if (!running()) {
@@ -131,14 +147,23 @@ void DmxSender::run()
             lock.unlock();
             // The grid keeps its phase across a pause.
             next = nextGridPoint(next - PeriodNanoseconds, clock_->nowNanoseconds());
+            asking = false;
+        }
+        if (lead_ > 0) {
+            clock_->sleepUntil(next - lead_);
+            if (stopping_.load())
+                return;
+            if (asking && enabled_.load())
+                leadPoint();
         }
         clock_->sleepUntil(next);
         if (stopping_.load())
             return;
         const std::int64_t now = clock_->nowNanoseconds();
-        if (enabled_.load())
+        asking = enabled_.load();
+        if (asking && lead_ == 0)
             gridPoint();
-        else if (keepWire_.load())
+        else if (asking || keepWire_.load())
             sendNow();
         next = nextGridPoint(next, now);
     }

@@ -36,9 +36,13 @@ struct OutgoingFrame {
 };
 
 // Where frames leave: a thread of its own wakes on an absolute 50 ms grid of
-// the monotonic clock, sends the last frame the UI thread handed over (again,
-// if no new one came) and asks the UI thread for the next tick, so that the
-// grid paces the tick and a held UI thread never holds the wire.
+// the monotonic clock and sends the last frame the UI thread handed over
+// (again, if no new one came), so that the grid paces the tick and a held UI
+// thread never holds the wire. It asks the UI thread for each tick `lead`
+// before the grid point the tick's frame leaves at; a tick not done by then
+// leaves at the point after. The first grid point after enabling is asked
+// for by nobody and sends what was there. With a lead of 0 the sender asks
+// right after sending, and the frame leaves a whole period later.
 //
 // The hand-over is a triple buffer: the UI thread fills its own slot and swaps
 // it in with one atomic exchange, the sender swaps the newest out the same
@@ -51,8 +55,13 @@ struct OutgoingFrame {
 class DmxSender : public OutputTimer {
 public:
     static constexpr std::int64_t PeriodNanoseconds = 50'000'000;
+    // A tick takes well under 1 ms; the lead is the most an outside event
+    // (a key, OSC, MIDI) waits beyond one period for its frame, so it is
+    // kept short while leaving a busy UI thread a few ms to answer.
+    static constexpr std::int64_t DefaultLeadNanoseconds = 5'000'000;
 
-    explicit DmxSender(SenderDevices devices, GridClock* clock = nullptr, TickRequests* requests = nullptr);
+    explicit DmxSender(SenderDevices devices, GridClock* clock = nullptr, TickRequests* requests = nullptr,
+                       std::int64_t leadNanoseconds = DefaultLeadNanoseconds);
     ~DmxSender() override;
     DmxSender(const DmxSender&) = delete;
     DmxSender& operator=(const DmxSender&) = delete;
@@ -86,13 +95,15 @@ public:
     // before the first. Called on the grid, or by the publisher when there is
     // no thread.
     void sendNow();
-    // One grid point: sendNow(), then ask for the next tick unless a request
-    // is still waiting.
+    // One grid point without a lead: sendNow(), then ask for the next tick
+    // unless a request is still waiting.
     void gridPoint();
 
 private:
     static constexpr unsigned Fresh = 4;
 
+    void askForTick();
+    void leadPoint();
     void run();
     void transmit(OutgoingFrame& frame);
     void stopThread();
@@ -101,6 +112,7 @@ private:
     SenderDevices devices_;
     GridClock* clock_;
     TickRequests* requests_;
+    std::int64_t lead_;
 
     std::array<OutgoingFrame, 3> slots_;
     unsigned back_ = 0;                // the UI thread's slot

@@ -28,6 +28,9 @@ struct OutputStackSetup {
     // The clock of the sender's grid; none: no thread, each frame leaves at
     // the end of its tick (tinctara-cli without --realtime).
     GridClock* gridClock = nullptr;
+    // How long before a grid point the sender asks for the tick whose frame
+    // leaves at it; 0: right after the point before.
+    std::int64_t tickLeadNanoseconds = DmxSender::DefaultLeadNanoseconds;
 };
 
 // The whole output side, assembled once in the order it must live in: the

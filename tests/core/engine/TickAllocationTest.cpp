@@ -67,6 +67,15 @@ void buildThreeStepShow(testing::EngineHarness& show, InterfaceKind type)
     show.model.CardBaseAddress = 0x120;
 }
 
+// The network output opens for the network kinds only.
+bool openToLoopback(NetworkOutput& network, InterfaceKind type)
+{
+    NetworkDmxSettings loopback;
+    loopback.destination = "127.0.0.1";
+    std::string error;
+    return network.open(type, loopback, error);
+}
+
 TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
 {
     const long probe = allocations.load();
@@ -85,11 +94,7 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
         SilentUsb usb;
         SilentSocket socket;
         NetworkOutput network(socket);
-        NetworkDmxSettings loopback;
-        loopback.destination = "127.0.0.1";
-        std::string error;
-        ASSERT_EQ(network.open(type, loopback, error),
-                  (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
+        ASSERT_EQ(openToLoopback(network, type), (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
         OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, show.cardLibrary, &network});
         show.timer.history.reserve(100);
         show.play();
@@ -108,44 +113,51 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
 
 TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
 {
-    // The sender's thread sends on the grid and the UI side runs the ticks it
-    // asks for: neither side touches the heap once the thread runs.
-    for (int number = 0; number < InterfaceKinds; ++number) {
-        const InterfaceKind type = kindOfNumber(number);
-        testing::EngineHarness show;
-        buildThreeStepShow(show, type);
-        show.bus.recording = false;
+    // The sender's thread asks and sends on the grid and the UI side runs the
+    // ticks it asks for: neither side touches the heap once the thread runs,
+    // whether the sender asks ahead of its grid points or right after them.
+    for (const std::int64_t lead : {DmxSender::DefaultLeadNanoseconds, std::int64_t{0}})
+        for (int number = 0; number < InterfaceKinds; ++number) {
+            const InterfaceKind type = kindOfNumber(number);
+            testing::EngineHarness show;
+            buildThreeStepShow(show, type);
+            show.bus.recording = false;
 
-        SilentView silent;
-        SilentUsb usb;
-        SilentCardLibrary cardLibrary;
-        SilentSocket socket;
-        NetworkOutput network(socket);
-        NetworkDmxSettings loopback;
-        loopback.destination = "127.0.0.1";
-        std::string error;
-        ASSERT_EQ(network.open(type, loopback, error),
-                  (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
-        testing::SteppedClock clock;
-        testing::CountedRequests requests;
-        DmxSender sender(SenderDevices{usb, cardLibrary, &network}, &clock, &requests);
-        OutputEngine engine(show.model, silent, sender, OutputDevices{show.bus, usb, cardLibrary, &network, &sender});
-        show.play();
-        sender.setEnabled(true);  // starting the thread may allocate
-        clock.step();
-        engine.RequestedTick();
+            SilentView silent;
+            SilentUsb usb;
+            SilentCardLibrary cardLibrary;
+            SilentSocket socket;
+            NetworkOutput network(socket);
+            ASSERT_EQ(openToLoopback(network, type),
+                      (type == Interface::SacnNetwork || type == Interface::ArtNetNetwork));
+            testing::SteppedClock clock;
+            testing::CountedRequests requests;
+            DmxSender sender(SenderDevices{usb, cardLibrary, &network}, &clock, &requests, lead);
+            OutputEngine engine(show.model, silent, sender,
+                                OutputDevices{show.bus, usb, cardLibrary, &network, &sender});
+            show.play();
+            // With a lead the sender wakes twice a period: to ask, then to send.
+            const auto period = [&](bool uiHeld) {
+                ASSERT_TRUE(clock.step());
+                if (!uiHeld)
+                    engine.RequestedTick();
+                if (lead > 0) {
+                    ASSERT_TRUE(clock.step());
+                }
+            };
+            sender.setEnabled(true);  // starting the thread may allocate
+            period(false);
 
-        const long before = allocations.load();
-        for (int period = 0; period < 40; ++period) {
-            clock.step();
-            if (period % 10 != 9)  // now and then the UI thread is held
-                engine.RequestedTick();
+            const long before = allocations.load();
+            for (int tick = 0; tick < 40; ++tick)
+                period(tick % 10 == 9);  // now and then the UI thread is held
+            const long allocated = allocations.load() - before;
+            sender.setEnabled(false);
+            EXPECT_EQ(allocated, 0) << "interface type " << type << ", lead " << lead;
+            // A held period's request still waits in the next; without a lead
+            // the first grid point asks too.
+            EXPECT_EQ(requests.posted.load(), (lead > 0 ? 40 : 41) - 3) << "interface type " << type;
         }
-        const long allocated = allocations.load() - before;
-        sender.setEnabled(false);
-        EXPECT_EQ(allocated, 0) << "interface type " << type;
-        EXPECT_EQ(requests.posted.load(), 41 - 3) << "interface type " << type;
-    }
 }
 
 }  // namespace
