@@ -104,6 +104,7 @@ TEST(MidiService, EachMessageCarriesOutTheBindingsLearnedForIt)
         {"program on another channel", mixed, {0xC1, 5}, {}},
         {"control change to a number", mixed, {0xB0, 20, 127}, {"jump 12"}},
         {"control change below the middle", mixed, {0xB0, 20, 63}, {}},
+        {"control change at the middle", mixed, {0xB0, 20, 64}, {"jump 12"}},
         {"each rise of a button", mixed, {0xBF, 1, 127, 1, 127, 1, 0, 1, 64}, {"stop", "stop"}},
         {"fader at the top", mixed, {0xB0, 7, 127}, {"colour 10 255 30 40"}},
         {"fader at the bottom", mixed, {0xB1, 7, 0}, {"colour 10 20 30 0"}},
