@@ -69,6 +69,13 @@ struct RecordedShow : testing::EngineHarness {
         model.StepCount = 3;
         model.MixColour = {10, 20, 30, 40};
     }
+    // What `bytes` come to under `settings`.
+    std::vector<std::string> run(const MidiSettings& settings, const Bytes& bytes)
+    {
+        service.configure(settings);
+        service.received(bytes);
+        return windows.calls;
+    }
     RecordingWindows windows;
     Selection selection{model, view, user};
     ShowControl control{{model, selection, windows, windows}};
@@ -114,12 +121,9 @@ TEST(MidiService, EachMessageCarriesOutTheBindingsLearnedForIt)
         {"two bindings on one note", twoOn60, {0x90, 60, 100}, {"play", "stop"}},
     };
     for (const Case& c : cases) {
-        RecordedShow show;
         MidiSettings settings;
         settings.bindings = c.bindings;
-        show.service.configure(settings);
-        show.service.received(c.bytes);
-        EXPECT_EQ(show.windows.calls, c.calls) << c.what;
+        EXPECT_EQ(RecordedShow().run(settings, c.bytes), c.calls) << c.what;
     }
 }
 
@@ -150,12 +154,9 @@ TEST(MidiService, ShowControlGoesStopsAndResumesForItsDevice)
         {"any device when all-call is set", 127, msc(2, 0x01), {"play"}},
     };
     for (const Case& c : cases) {
-        RecordedShow show;
         MidiSettings settings;
         settings.deviceId = c.deviceId;
-        show.service.configure(settings);
-        show.service.received(c.bytes);
-        EXPECT_EQ(show.windows.calls, c.calls) << c.what;
+        EXPECT_EQ(RecordedShow().run(settings, c.bytes), c.calls) << c.what;
     }
 }
 
