@@ -94,7 +94,7 @@ bool sequencerPresent() { return ::access("/dev/snd/seq", F_OK) == 0; }
 struct Controller {
     Controller()
     {
-        if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, 0) < 0)
+        if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_DUPLEX, SND_SEQ_NONBLOCK) < 0)
             return;
         snd_seq_set_client_name(seq, "Testpult");
         out = snd_seq_create_simple_port(seq, "Tasten", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
@@ -144,6 +144,9 @@ TEST(AlsaSequencer, NotesComeInThroughAConnectedPortAndFeedbackGoesOut)
 
     ASSERT_GE(snd_seq_connect_from(controller.seq, controller.in, ours.client(), ours.outputPort()), 0);
     ours.noteOn(3, 61, 127);
+    pollfd heard{};
+    ASSERT_EQ(snd_seq_poll_descriptors(controller.seq, &heard, 1, POLLIN), 1);
+    ASSERT_EQ(::poll(&heard, 1, 2000), 1);
     snd_seq_event_t* back = nullptr;
     ASSERT_GE(snd_seq_event_input(controller.seq, &back), 0);
     ASSERT_EQ(back->type, SND_SEQ_EVENT_NOTEON);
