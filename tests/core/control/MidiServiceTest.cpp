@@ -260,6 +260,13 @@ TEST(MidiService, FeedbackNotesFollowTheShowAndAreSentOnlyOnChange)
     service.showChanged();
     EXPECT_EQ(feedback.notes, (Notes{{1, 60, 127}, {1, 61, 0}}));
 
+    // An empty selection matches the unused memories; none of them is lit.
+    feedback.notes.clear();
+    h.model.SelectionMemory.fill(0);
+    h.selection.clear();
+    service.showChanged();
+    EXPECT_EQ(feedback.notes, (Notes{{1, 63, 0}, {1, 64, 0}}));
+
     // New bindings are all sent again.
     feedback.notes.clear();
     settings.bindings.resize(1);
@@ -268,20 +275,6 @@ TEST(MidiService, FeedbackNotesFollowTheShowAndAreSentOnlyOnChange)
     EXPECT_EQ(feedback.notes, (Notes{{1, 60, 127}}));
 }
 
-TEST(MidiService, AnEmptySelectionLightsNoMemory)
-{
-    testing::ControlHarness h;
-    MidiService service(h.model, h.control);
-    MidiSettings settings;
-    settings.bindings = {bind(Kind::Memory, 11, MidiTrigger::Note, 1, 1)};
-    service.configure(settings);
-    RecordingFeedback feedback;
-    service.setFeedback(&feedback);
-    h.selection.clear();
-    h.model.SelectionMemory.fill(0);
-    service.showChanged();
-    EXPECT_EQ(feedback.notes, (std::vector<std::tuple<int, int, int>>{{1, 1, 0}}));
-}
 
 }  // namespace
 }  // namespace tinctara
