@@ -66,6 +66,34 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(h.selected().size(), std::size_t{16});  // not recalled: nothing listens
     }
+
+    void oneClientKeepsItsConnectionsAndSaysWhatFails()
+    {
+        tinctara::testing::ControlHarness h;
+        tinctara::testing::FakeMidiMachine machine;
+        ProgramMidi midi(h.model, h.control, machine.opener());
+        MidiSettings settings;
+        settings.port = "Pult:Tasten";
+        // The ports before starting come from a client of the moment.
+        QCOMPARE(midi.ports(), std::vector<std::string>{"Pult:Tasten"});
+        QCOMPARE(machine.open, 0);
+        QCOMPARE(midi.start(settings), std::string());
+        QCOMPARE(midi.start(settings), std::string());
+        QVERIFY(midi.current().enabled);
+        settings.port = "Weg:0";
+        QCOMPARE(midi.start(settings), std::string("nicht da: Weg:0"));
+        QVERIFY(midi.running());
+        QCOMPARE(machine.opened, 2);
+        QCOMPARE(machine.connected, std::vector<std::string>{"Pult:Tasten"});
+        midi.stop();
+        QCOMPARE(machine.open, 0);
+        QVERIFY(!midi.current().enabled);
+
+        machine.present = false;
+        QCOMPARE(midi.start(settings), std::string("kein Sequencer"));
+        QVERIFY(!midi.running());
+        QVERIFY(midi.ports().empty());
+    }
 };
 
 QTEST_MAIN(ProgramMidiTest)
