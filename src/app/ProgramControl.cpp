@@ -7,9 +7,20 @@
 
 namespace tinctara {
 
+namespace {
+
+void report(const std::string& problem, const char* without)
+{
+    if (!problem.empty())
+        std::fprintf(stderr, "%s Das Programm läuft ohne %s weiter.\n", problem.c_str(), without);
+}
+
+}  // namespace
+
 ProgramControl::ProgramControl(Program& program)
     : program_(program), windows_(program.wallPresenter(), program.sequencer()),
-      show_({program.model(), program.selection(), windows_, program.remote()})
+      show_({program.model(), program.selection(), windows_, program.remote()}),
+      midi_(std::make_unique<ProgramMidi>(program.model(), show_))
 {
 }
 
@@ -17,20 +28,33 @@ ProgramControl::~ProgramControl() = default;
 
 void ProgramControl::startFromSettings()
 {
-    const auto report = [](const std::string& problem, const char* without) {
-        if (!problem.empty())
-            std::fprintf(stderr, "%s Das Programm läuft ohne %s weiter.\n", problem.c_str(), without);
-    };
     if (osc_) {
         const OscSettings settings = loadOscSettings(program_.settings());
         if (settings.enabled)
             report(osc_->start(settings), "OSC");
     }
-    if (midi_) {
-        const MidiSettings settings = loadMidiSettings(program_.settings());
-        if (settings.enabled)
-            report(midi_->start(settings), "MIDI");
+    const MidiSettings settings = loadMidiSettings(program_.settings());
+    if (settings.enabled)
+        startMidi(settings);
+}
+
+void ProgramControl::startMidiForThisRun()
+{
+    if (!midi_->running())
+        startMidi(loadMidiSettings(program_.settings()));
+}
+
+void ProgramControl::startMidi(const MidiSettings& settings)
+{
+    const std::string problem = midi_->start(settings);
+    if (midi_->running()) {
+        if (!problem.empty())  // a port that is not there: the client runs without it
+            std::fprintf(stderr, "%s\n", problem.c_str());
+    } else {
+        report(problem, "MIDI");
     }
 }
+
+void ProgramControl::showChanged() { midi_->showChanged(); }
 
 }  // namespace tinctara

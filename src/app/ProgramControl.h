@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgramMidi.h"
 #include "control/ControlSettings.h"
 #include "control/ShowControl.h"
 #include "windows/PresenterShowWindows.h"
@@ -26,13 +27,20 @@ public:
     // Starts what the per-user settings turn on; a listener that cannot
     // start says why on standard error and the program goes on without it.
     void startFromSettings();
+    // MIDI for this run whatever the settings say (tinctara --midi), with
+    // the stored bindings and port.
+    void startMidiForThisRun();
+    // After every tick: the listeners' feedback follows the show.
+    void showChanged();
 
 private:
+    void startMidi(const MidiSettings& settings);
+
     Program& program_;
     PresenterShowWindows windows_;
     ShowControl show_;
     std::unique_ptr<OscControl> osc_;
-    std::unique_ptr<MidiControl> midi_;
+    std::unique_ptr<ProgramMidi> midi_;
 };
 
 }  // namespace tinctara

@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "ProgramFolder.h"
+#include "ProgramControl.h"
 #include "ProgramRemote.h"
 #include "remote/RemoteAccess.h"
 #include "QtText.h"
@@ -91,10 +92,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption remoteAddress(QStringLiteral("remote-address"),
                                            QStringLiteral("Adresse der Fernbedienung (Vorgabe 127.0.0.1)."),
                                            QStringLiteral("ADDR"));
+    const QCommandLineOption midi(
+        QStringLiteral("midi"), QStringLiteral("MIDI-Steuerung über den ALSA-Sequencer für diesen Lauf einschalten."));
     parser.addOption(home);
     parser.addOption(hardware);
     parser.addOption(remote);
     parser.addOption(remoteAddress);
+    parser.addOption(midi);
     // The historic imprint switches (-b, -c, -f, -l, -w, -n) are accepted and ignored.
     for (const char* imprint : {"b", "c", "f", "l", "w", "n"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(imprint)));
@@ -140,6 +144,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s Das Programm läuft ohne Fernbedienung weiter.\n", problem.c_str());
         std::fflush(stdout);
     }
+    if (parser.isSet(midi))
+        program.control().startMidiForThisRun();  // the settings keep what the options window says
     quitOnTerminationSignals(&app);
     return QApplication::exec();
 }

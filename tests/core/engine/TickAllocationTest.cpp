@@ -1,5 +1,6 @@
 // A tick runs 20 times a second for hours; it must not touch the heap. This
 // binary replaces the global allocation functions to count what a tick asks for.
+#include "control/MidiService.h"
 #include "dmx/NetworkOutput.h"
 #include "support/EngineHarness.h"
 #include "support/SteppedClock.h"
@@ -158,6 +159,64 @@ TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
             // the first grid point asks too.
             EXPECT_EQ(requests.posted.load(), (lead > 0 ? 40 : 41) - 3) << "interface type " << type;
         }
+}
+
+// Show actions that go nowhere: the feedback after a tick only reads the show.
+struct NoWindows : ShowWindows, ShowControlHost {
+    void lblWand_CtrlClick(int) override {}
+    bool wand_KeyDown(int) override { return false; }
+    void cmdSequence_Press(Button) override {}
+    void stepField_GotFocus() override {}
+    void stepField_Typed(std::string_view, int) override {}
+    void stepField_LostFocus() override {}
+    bool questionOpen() const override { return false; }
+    std::string applyColour(const std::array<std::uint8_t, Planes>&) override { return {}; }
+    std::string wallStatus() const override { return {}; }
+    std::string sequencerStatus() const override { return {}; }
+};
+
+struct CountedNotes : MidiFeedback {
+    void noteOn(int, int, int) override { ++count; }
+    int count = 0;
+};
+
+TEST(TickAllocation, MidiFeedbackAfterATickAllocatesNothing)
+{
+    testing::EngineHarness show;
+    buildThreeStepShow(show, Interface::NoInterface);
+    show.bus.recording = false;
+    show.timer.history.reserve(100);
+    SilentView silent;
+    SilentUsb usb;
+    OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, show.cardLibrary});
+    NoWindows windows;
+    Selection selection(show.model, show.view, show.user);
+    ShowControl control({show.model, selection, windows, windows});
+    MidiService service(show.model, control);
+    MidiSettings settings;
+    using Kind = ShowAction::Kind;
+    const Kind kinds[] = {Kind::Play, Kind::Stop, Kind::All, Kind::Memory, Kind::Tap};
+    for (int key = 0; key < static_cast<int>(MidiBindingLimit); ++key)
+        settings.bindings.push_back({kinds[key % 5], key % 11 + 1, MidiTrigger::Note, key / 64 + 1, key % 64});
+    service.configure(settings);
+    CountedNotes notes;
+    service.setFeedback(&notes);
+    show.play();
+    service.showChanged();
+    const int atStart = notes.count;
+
+    const long before = allocations.load();
+    for (int tick = 0; tick < 30; ++tick) {
+        engine.AutoXmit();
+        if (tick == 10)
+            show.model.clearState(StateFlag::SequencePlaying);
+        if (tick == 20)
+            show.model.SelectionFlags.fill(1);
+        service.showChanged();
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(atStart, static_cast<int>(MidiBindingLimit));
+    EXPECT_GT(notes.count, atStart);  // the changes were sent
 }
 
 }  // namespace
