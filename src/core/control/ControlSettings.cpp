@@ -39,8 +39,33 @@ std::optional<Enum> named(std::string_view text, const std::string_view (&names)
     return std::nullopt;
 }
 
-// The largest number an action takes, 0 for none.
-int numberLimit(ShowAction::Kind action)
+std::optional<MidiBinding> parseBinding(std::string_view text)
+{
+    std::string_view fields[5];
+    for (std::size_t index = 0; index < 5; ++index) {
+        const std::size_t comma = text.find(',');
+        if ((comma == std::string_view::npos) != (index == 4))
+            return std::nullopt;
+        fields[index] = text.substr(0, comma);
+        text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
+    }
+    MidiBinding binding;
+    const auto action = named<ShowAction::Kind>(fields[0], ActionNames);
+    const auto trigger = named<MidiTrigger>(fields[2], TriggerNames);
+    if (!action || !trigger)
+        return std::nullopt;
+    const int limit = bindingNumberLimit(*action);
+    const auto value = number(fields[1], limit ? 1 : 0, limit);
+    const auto channel = number(fields[3], 1, 16);
+    const auto key = number(fields[4], 0, 127);
+    if (!value || !channel || !key)
+        return std::nullopt;
+    return MidiBinding{*action, *value, *trigger, *channel, *key};
+}
+
+}  // namespace
+
+int bindingNumberLimit(ShowAction::Kind action)
 {
     switch (action) {
     case ShowAction::Kind::Tap:
@@ -57,32 +82,6 @@ int numberLimit(ShowAction::Kind action)
         return 0;
     }
 }
-
-std::optional<MidiBinding> parseBinding(std::string_view text)
-{
-    std::string_view fields[5];
-    for (std::size_t index = 0; index < 5; ++index) {
-        const std::size_t comma = text.find(',');
-        if ((comma == std::string_view::npos) != (index == 4))
-            return std::nullopt;
-        fields[index] = text.substr(0, comma);
-        text.remove_prefix(comma == std::string_view::npos ? text.size() : comma + 1);
-    }
-    MidiBinding binding;
-    const auto action = named<ShowAction::Kind>(fields[0], ActionNames);
-    const auto trigger = named<MidiTrigger>(fields[2], TriggerNames);
-    if (!action || !trigger)
-        return std::nullopt;
-    const int limit = numberLimit(*action);
-    const auto value = number(fields[1], limit ? 1 : 0, limit);
-    const auto channel = number(fields[3], 1, 16);
-    const auto key = number(fields[4], 0, 127);
-    if (!value || !channel || !key)
-        return std::nullopt;
-    return MidiBinding{*action, *value, *trigger, *channel, *key};
-}
-
-}  // namespace
 
 OscSettings loadOscSettings(SettingsStore& store)
 {
