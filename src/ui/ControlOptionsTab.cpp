@@ -104,16 +104,19 @@ QWidget* ControlOptionsTab::buildOsc()
     lblOscCounters_ = new QLabel(oscFields_);
     nameControl(lblOscCounters_, QStringLiteral("lblOscCounters"));
 
-    auto* form = new QFormLayout(oscFields_);
-    form->setContentsMargins(0, 0, 0, 0);
+    auto* form = new QFormLayout;
     form->addRow(chkOsc_);
     form->addRow(QStringLiteral("Adresse :"), cboOscAddress_);
     form->addRow(QStringLiteral("Port :"), txtOscPort_);
     form->addRow(QStringLiteral("Rückmeldung an Port :"), txtFeedbackPort_);
     form->addRow(QStringLiteral("Rückmeldung immer an :"), txtFeedbackDestination_);
-    form->addRow(lblOscWarning_);
-    form->addRow(lblOscStatus_);
-    form->addRow(lblOscCounters_);
+    auto* layout = new QVBoxLayout(oscFields_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(form);
+    layout->addWidget(lblOscWarning_);
+    layout->addWidget(lblOscStatus_);
+    layout->addWidget(lblOscCounters_);
+    layout->addStretch();
     return group(QStringLiteral("OSC"), QStringLiteral("fraOsc"), oscFields_, lblOscMissing_);
 }
 

@@ -130,8 +130,11 @@ private slots:
         QCOMPARE(osc.starts.back().port, 8123);
 
         QVERIFY(warning->isHidden());
+        const int statusAt = status->y();
         QVERIFY(choose(child<QComboBox>(&tab, "cboOscAddress"), QStringLiteral("192.168.7.20")));
         QVERIFY(warning->isVisible());
+        QApplication::processEvents();
+        QCOMPARE(status->y(), statusAt);  // the warning has its room already
         QCOMPARE(osc.starts.back().address, std::string("192.168.7.20"));
         QCOMPARE(store.read("TINCTARA", "Osc", "Address", ""), std::string("192.168.7.20"));
 
@@ -223,7 +226,7 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         child<QCheckBox>(window, "chkOsc")->click();
-        choose(child<QComboBox>(window, "cboOscAddress"), QStringLiteral("192.168.7.20"));  // with the warning
+        QVERIFY(choose(child<QComboBox>(window, "cboOscAddress"), QStringLiteral("192.168.7.20")));  // the warning
         choose(child<QComboBox>(window, "cboMidiPort"), QStringLiteral("Pad:0"));
         child<QCheckBox>(window, "chkMidi")->click();
         auto* action = child<QComboBox>(window, "cboAction");
