@@ -212,8 +212,7 @@ void ControlOptionsTab::setOscOn(bool on)
 void ControlOptionsTab::setOscAddresses(const std::vector<std::string>& addresses, const std::string& current)
 {
     cboOscAddress_->clear();
-    for (const auto& address : addresses)
-        cboOscAddress_->addItem(qt(address));
+    cboOscAddress_->addItems(qt(addresses));
     cboOscAddress_->setCurrentText(qt(current));
 }
 
@@ -239,8 +238,7 @@ void ControlOptionsTab::setMidiOn(bool on)
 void ControlOptionsTab::setMidiPorts(const std::vector<std::string>& ports, int current)
 {
     cboMidiPort_->clear();
-    for (const auto& port : ports)
-        cboMidiPort_->addItem(qt(port));
+    cboMidiPort_->addItems(qt(ports));
     cboMidiPort_->setCurrentIndex(current);
 }
 
@@ -249,8 +247,7 @@ void ControlOptionsTab::setDeviceId(std::string_view text) { txtDeviceId_->setTe
 void ControlOptionsTab::setActions(const std::vector<std::string>& actions)
 {
     cboAction_->clear();
-    for (const auto& action : actions)
-        cboAction_->addItem(qt(action));
+    cboAction_->addItems(qt(actions));
 }
 
 void ControlOptionsTab::setActionNumberEnabled(bool enabled) { txtActionNumber_->setEnabled(enabled); }

@@ -7,10 +7,12 @@
 
 namespace tinctara::testing {
 
-// OSC that records every start and stop; `problem` makes the next start fail.
-class FakeOscControl : public OscControl {
+// A service that records every start and stop; `problem` makes the next
+// start fail.
+template <typename Control, typename Settings>
+class FakeService : public Control {
 public:
-    std::string start(const OscSettings& settings) override
+    std::string start(const Settings& settings) override
     {
         starts.push_back(settings);
         isRunning = problem.empty();
@@ -24,37 +26,26 @@ public:
         isRunning = false;
     }
     bool running() const override { return isRunning; }
-    OscSettings current() const override { return now; }
-    std::vector<std::string> addresses() const override { return {"127.0.0.1", "192.168.7.20"}; }
-    OscCounters counters() const override { return counted; }
+    Settings current() const override { return now; }
 
-    std::vector<OscSettings> starts;
+    std::vector<Settings> starts;
     int stops = 0;
     bool isRunning = false;
-    OscSettings now;
-    OscCounters counted;
+    Settings now;
     std::string problem;
 };
 
-// MIDI that records starts and stops and hands a played message to whoever
-// learns, as the sequencer client does: once, then learning is over.
-class FakeMidiControl : public MidiControl {
+class FakeOscControl : public FakeService<OscControl, OscSettings> {
 public:
-    std::string start(const MidiSettings& settings) override
-    {
-        starts.push_back(settings);
-        isRunning = problem.empty();
-        if (isRunning)
-            now = settings;
-        return problem;
-    }
-    void stop() override
-    {
-        ++stops;
-        isRunning = false;
-    }
-    bool running() const override { return isRunning; }
-    MidiSettings current() const override { return now; }
+    std::vector<std::string> addresses() const override { return {"127.0.0.1", "192.168.7.20"}; }
+    OscCounters counters() const override { return counted; }
+    OscCounters counted;
+};
+
+// Hands a played message to whoever learns, as the sequencer client does:
+// once, then learning is over.
+class FakeMidiControl : public FakeService<MidiControl, MidiSettings> {
+public:
     std::vector<std::string> ports() const override { return {"Pad:0", "Keys:1"}; }
     void learn(MidiLearnListener* to) override { listener = to; }
 
@@ -71,12 +62,7 @@ public:
     static MidiEvent control(int channel, int number) { return {MidiEvent::Kind::ControlChange, channel, number, 64}; }
     static MidiEvent program(int channel, int number) { return {MidiEvent::Kind::ProgramChange, channel, number, 0}; }
 
-    std::vector<MidiSettings> starts;
-    int stops = 0;
-    bool isRunning = false;
-    MidiSettings now;
     MidiLearnListener* listener = nullptr;
-    std::string problem;
 };
 
 }  // namespace tinctara::testing

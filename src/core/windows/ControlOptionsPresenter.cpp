@@ -1,10 +1,10 @@
 #include "windows/ControlOptionsPresenter.h"
 
 #include "dmx/NetworkOutput.h"
+#include "text/Text.h"
 #include "windows/RemoteOptionsPresenter.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 namespace tinctara {
@@ -33,22 +33,13 @@ constexpr ActionChoice ActionChoices[] = {
 
 bool numbered(Kind kind) { return kind != Kind::Mix && bindingNumberLimit(kind) > 0; }
 
-std::optional<int> wholeNumber(std::string_view text, int low, int high)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 bool validDestination(const std::string& text)
 {
     const std::size_t colon = text.rfind(':');
     if (colon == std::string::npos)
         return false;
     return parseIpv4(std::string_view(text).substr(0, colon)) &&
-           wholeNumber(std::string_view(text).substr(colon + 1), 1, 65535);
+           numberInRange(std::string_view(text).substr(colon + 1), 1, 65535);
 }
 
 std::optional<MidiTrigger> triggerOf(const MidiEvent& event)
@@ -328,7 +319,7 @@ void ControlOptionsPresenter::txtDeviceId_LostFocus(const std::string& text)
     if (!midi_)
         return;
     const auto id = text == ControlOptionsText::AllDevices ? std::optional<int>(MidiDecoder::AllCall)
-                                                           : wholeNumber(text, 0, MidiDecoder::AllCall);
+                                                           : numberInRange(text, 0, MidiDecoder::AllCall);
     view_.setDeviceId(deviceIdText(id.value_or(midiSettings_.deviceId)));
     if (!id) {
         view_.setMidiStatus(ControlOptionsText::BadDeviceId);
@@ -374,7 +365,7 @@ void ControlOptionsPresenter::cmdLearn_Click(const std::string& number)
     pending_ = MidiBinding{choice.kind, choice.plane};
     if (numbered(choice.kind)) {
         const int limit = bindingNumberLimit(choice.kind);
-        const auto value = wholeNumber(number, 1, limit);
+        const auto value = numberInRange(number, 1, limit);
         if (!value) {
             view_.setMidiStatus("Die Nummer muss zwischen 1 und " + std::to_string(limit) + " liegen.");
             return;

@@ -1,20 +1,13 @@
 #include "windows/RemoteOptionsPresenter.h"
 
 #include "remote/RemoteAccess.h"
+#include "text/Text.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace tinctara {
 
-std::optional<int> listeningPort(std::string_view text)
-{
-    int port = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (error != std::errc() || end != text.data() + text.size() || port < 1024 || port > 65535)
-        return std::nullopt;
-    return port;
-}
+std::optional<int> listeningPort(std::string_view text) { return numberInRange(text, 1024, 65535); }
 
 void RemoteOptionsPresenter::Form_Load()
 {
