@@ -2,6 +2,7 @@
 
 #include "Accessibility.h"
 #include "ColourWindow.h"
+#include "ControlOptionsTab.h"
 #include "InfoWindow.h"
 #include "InterfaceDialog.h"
 #include "NewWallDialog.h"
@@ -11,6 +12,7 @@
 #include "DmxTestWindow.h"
 #include "EffectsWindow.h"
 #include "OptionsWindow.h"
+#include "ProgramControl.h"
 #include "ProgramRemote.h"
 #include "RemoteOptionsTab.h"
 #include "SequencerWindow.h"
@@ -530,10 +532,15 @@ void MainWindow::openOptionsWindow()
         auto* window = new OptionsWindow(program_.model(), program_.user(), program_.presenter());
         window->addPage(new RemoteOptionsTab(program_.settings(), program_.remote().server()),
                         qt(RemoteOptionsText::Tab));
+        auto* control = new ControlOptionsTab(program_.settings(), program_.control().osc(), program_.control().midi());
+        window->addPage(control, qt(ControlOptionsText::Tab));
         addEditingWindow(
             WindowKind::Options, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },
-            [window](const WindowPlacement& p) { window->presenter().Form_Unload(p); });
+            [window, control](const WindowPlacement& p) {
+                control->presenter().Form_Unload();
+                window->presenter().Form_Unload(p);
+            });
     }
     showChild(editingWindow(WindowKind::Options));
 }

@@ -28,7 +28,7 @@ OptionsWindow::OptionsWindow(ShowModel& model, UserInteraction& user, MainWindow
 
     auto* tabs = tabs_ = new QTabWidget(this);
     nameControl(tabs, QStringLiteral("tbsOptions"), QStringLiteral("Optionen"));
-    tabs->setUsesScrollButtons(false);  // all four tabs in view
+    tabs->setUsesScrollButtons(false);  // every tab in view
 
     auto* dmx = new QWidget;
     nameControl(dmx, QStringLiteral("fraDMX"), qt(Tabs[0]));

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tinctara {
 
@@ -12,5 +14,13 @@ namespace tinctara {
 inline QString qt(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 inline QString qt(const char* text) { return QString::fromUtf8(text); }
 inline std::string utf8(const QString& text) { return text.toStdString(); }
+inline QStringList qt(const std::vector<std::string>& texts)
+{
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const auto& text : texts)
+        list.append(qt(text));
+    return list;
+}
 
 }  // namespace tinctara

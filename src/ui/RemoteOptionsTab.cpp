@@ -116,8 +116,7 @@ void RemoteOptionsTab::setRemoteOn(bool on)
 void RemoteOptionsTab::setAddresses(const std::vector<std::string>& addresses, const std::string& current)
 {
     cboAddress_->clear();
-    for (const auto& address : addresses)
-        cboAddress_->addItem(qt(address));
+    cboAddress_->addItems(qt(addresses));
     cboAddress_->setCurrentText(qt(current));
 }
 

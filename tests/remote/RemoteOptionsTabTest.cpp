@@ -35,8 +35,9 @@ private slots:
         auto* window = program->mainWindow().findChild<OptionsWindow*>(QStringLiteral("frmOptions"));
         QVERIFY(window);
         auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("tbsOptions"));
-        QCOMPARE(tabs->tabText(tabs->count() - 1), QStringLiteral("Fernbedienung"));
-        tabs->setCurrentIndex(tabs->count() - 1);
+        const int remote = tabs->indexOf(window->findChild<QWidget*>(QStringLiteral("fraRemote")));
+        QCOMPARE(tabs->tabText(remote), QStringLiteral("Fernbedienung"));
+        tabs->setCurrentIndex(remote);
         auto* on = window->findChild<QCheckBox*>(QStringLiteral("chkRemote"));
         auto* url = window->findChild<QLabel*>(QStringLiteral("lblUrl"));
         auto* qr = window->findChild<QLabel*>(QStringLiteral("picQrCode"));
@@ -82,7 +83,7 @@ private slots:
             auto* window = program->mainWindow().findChild<OptionsWindow*>(QStringLiteral("frmOptions"));
             QVERIFY(window);
             auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("tbsOptions"));
-            tabs->setCurrentIndex(tabs->count() - 1);
+            tabs->setCurrentWidget(window->findChild<QWidget*>(QStringLiteral("fraRemote")));
             if (!onAtStart)
                 window->findChild<QCheckBox*>(QStringLiteral("chkRemote"))->click();
             QVERIFY(program->remote().server().running());

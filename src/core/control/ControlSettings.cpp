@@ -1,6 +1,7 @@
 #include "control/ControlSettings.h"
 
-#include <charconv>
+#include "text/Text.h"
+
 #include <optional>
 #include <string_view>
 
@@ -12,18 +13,9 @@ constexpr const char* Application = "TINCTARA";
 constexpr const char* OscSection = "Osc";
 constexpr const char* MidiSection = "Midi";
 
-std::optional<int> number(std::string_view text, int low, int high)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 int readNumber(SettingsStore& store, const char* section, const char* key, int fallback, int low, int high)
 {
-    return number(store.read(Application, section, key, std::to_string(fallback)), low, high).value_or(fallback);
+    return numberInRange(store.read(Application, section, key, std::to_string(fallback)), low, high).value_or(fallback);
 }
 
 constexpr std::string_view ActionNames[] = {"tap",  "all",  "none",    "user", "mix",   "play",
@@ -37,25 +29,6 @@ std::optional<Enum> named(std::string_view text, const std::string_view (&names)
         if (names[index] == text)
             return static_cast<Enum>(index);
     return std::nullopt;
-}
-
-// The largest number an action takes, 0 for none.
-int numberLimit(ShowAction::Kind action)
-{
-    switch (action) {
-    case ShowAction::Kind::Tap:
-        return ElementSlots;
-    case ShowAction::Kind::User:
-        return UserColours;
-    case ShowAction::Kind::Memory:
-        return SelectionMemories;
-    case ShowAction::Kind::Mix:
-        return Planes;
-    case ShowAction::Kind::Jump:
-        return 99999;
-    default:
-        return 0;
-    }
 }
 
 std::optional<MidiBinding> parseBinding(std::string_view text)
@@ -73,16 +46,34 @@ std::optional<MidiBinding> parseBinding(std::string_view text)
     const auto trigger = named<MidiTrigger>(fields[2], TriggerNames);
     if (!action || !trigger)
         return std::nullopt;
-    const int limit = numberLimit(*action);
-    const auto value = number(fields[1], limit ? 1 : 0, limit);
-    const auto channel = number(fields[3], 1, 16);
-    const auto key = number(fields[4], 0, 127);
+    const int limit = bindingNumberLimit(*action);
+    const auto value = numberInRange(fields[1], limit ? 1 : 0, limit);
+    const auto channel = numberInRange(fields[3], 1, 16);
+    const auto key = numberInRange(fields[4], 0, 127);
     if (!value || !channel || !key)
         return std::nullopt;
     return MidiBinding{*action, *value, *trigger, *channel, *key};
 }
 
 }  // namespace
+
+int bindingNumberLimit(ShowAction::Kind action)
+{
+    switch (action) {
+    case ShowAction::Kind::Tap:
+        return ElementSlots;
+    case ShowAction::Kind::User:
+        return UserColours;
+    case ShowAction::Kind::Memory:
+        return SelectionMemories;
+    case ShowAction::Kind::Mix:
+        return Planes;
+    case ShowAction::Kind::Jump:
+        return 99999;
+    default:
+        return 0;
+    }
+}
 
 OscSettings loadOscSettings(SettingsStore& store)
 {

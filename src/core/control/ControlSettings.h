@@ -40,6 +40,9 @@ struct MidiBinding {
 
 inline constexpr std::size_t MidiBindingLimit = 128;
 
+// The largest number a binding of `action` takes (from 1), 0 for none.
+int bindingNumberLimit(ShowAction::Kind action);
+
 // MIDI through the sequencer: off until turned on; group "Midi".
 struct MidiSettings {
     bool enabled = false;

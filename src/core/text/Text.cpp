@@ -1,6 +1,7 @@
 #include "text/Text.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -91,6 +92,15 @@ std::string hexUpper(long long value)
 std::string counted(long long count, std::string_view singular, std::string_view plural)
 {
     return std::to_string(count) + " " + std::string(count == 1 ? singular : plural);
+}
+
+std::optional<int> numberInRange(std::string_view text, int low, int high)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+        return std::nullopt;
+    return value;
 }
 
 }  // namespace tinctara

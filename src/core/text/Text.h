@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ std::string numberForm(long long value);
 // point); reading stops at the first other character. An empty or non-numeric
 // text is 0. "&H1F" is read as hexadecimal.
 double numericValue(std::string_view text);
+
+// A whole number from `low` to `high` written as nothing but digits (and a
+// leading minus), as settings and port fields take it; nullopt otherwise.
+std::optional<int> numberInRange(std::string_view text, int low, int high);
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);

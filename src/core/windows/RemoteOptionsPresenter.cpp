@@ -1,11 +1,13 @@
 #include "windows/RemoteOptionsPresenter.h"
 
 #include "remote/RemoteAccess.h"
+#include "text/Text.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace tinctara {
+
+std::optional<int> listeningPort(std::string_view text) { return numberInRange(text, 1024, 65535); }
 
 void RemoteOptionsPresenter::Form_Load()
 {
@@ -65,16 +67,15 @@ void RemoteOptionsPresenter::cboAddress_Click(const std::string& address)
 
 void RemoteOptionsPresenter::txtPort_LostFocus(const std::string& text)
 {
-    int port = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (error != std::errc() || end != text.data() + text.size() || port < 1024 || port > 65535) {
+    const auto port = listeningPort(text);
+    if (!port) {
         view_.setPort(std::to_string(settings_.port));
         view_.setStatus(RemoteOptionsText::BadPort);
         return;
     }
-    if (port == settings_.port)
+    if (*port == settings_.port)
         return;
-    settings_.port = port;
+    settings_.port = *port;
     settings_.enabled = remote_.running();
     apply();
 }

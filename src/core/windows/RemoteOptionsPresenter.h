@@ -3,6 +3,7 @@
 #include "platform/Environment.h"
 #include "remote/RemoteSettings.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,9 @@ inline constexpr const char* On = "Die Fernbedienung läuft. Im Browser öffnen 
 inline constexpr const char* NewCode = "Neuer Zugangscode: alle bisherigen Verbindungen sind getrennt.";
 inline constexpr const char* BadPort = "Der Port muss eine Zahl zwischen 1024 und 65535 sein.";
 }  // namespace RemoteOptionsText
+
+// A port to listen on, from a field: 1024..65535 (below needs privileges).
+std::optional<int> listeningPort(std::string_view text);
 
 // What the options window's tab "Fernbedienung" shows.
 class RemoteOptionsView {

@@ -1,5 +1,6 @@
 #include "windows/RemoteOptionsPresenter.h"
 
+#include "support/ControlFakes.h"
 #include "support/MainWindowFakes.h"
 
 #include <gtest/gtest.h>
@@ -7,29 +8,8 @@
 namespace tinctara {
 namespace {
 
-struct FakeRemote : RemoteControl {
-    std::string start(const RemoteSettings& settings) override
-    {
-        starts.push_back(settings);
-        isRunning = problem.empty();
-        if (isRunning)
-            now = settings;
-        return problem;
-    }
-    void stop() override
-    {
-        ++stops;
-        isRunning = false;
-    }
-    bool running() const override { return isRunning; }
-    RemoteSettings current() const override { return now; }
+struct FakeRemote : testing::FakeService<RemoteControl, RemoteSettings> {
     std::vector<std::string> addresses() const override { return {"127.0.0.1", "192.168.7.20"}; }
-
-    std::vector<RemoteSettings> starts;
-    int stops = 0;
-    bool isRunning = false;
-    RemoteSettings now;
-    std::string problem;
 };
 
 struct Tab : RemoteOptionsView {
