@@ -16,8 +16,11 @@ std::uint8_t faderLevel(int value) { return static_cast<std::uint8_t>((value * 2
 
 void MidiService::configure(const MidiSettings& settings)
 {
+    // The tab hands new bindings over from inside a learned message: a
+    // decoder that keeps its state keeps the rest of that input too.
+    if (settings.deviceId != settings_.deviceId)
+        decoder_ = MidiDecoder(static_cast<std::uint8_t>(settings.deviceId));
     settings_ = settings;
-    decoder_ = MidiDecoder(static_cast<std::uint8_t>(settings.deviceId));
     sent_.assign(settings.bindings.size(), -1);
     high_.assign(settings.bindings.size(), false);
 }
