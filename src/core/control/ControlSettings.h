@@ -43,7 +43,7 @@ inline constexpr std::size_t MidiBindingLimit = 128;
 // MIDI through the sequencer: off until turned on; group "Midi".
 struct MidiSettings {
     bool enabled = false;
-    std::string port;               // the port to connect from at start ("Client:Port"); empty: none
+    std::string port;                     // the port to connect from at start ("Client:Port"); empty: none
     int deviceId = MidiDecoder::AllCall;  // show control device ID; 127: all-call
     std::vector<MidiBinding> bindings;    // at most MidiBindingLimit, in the learn table's order
     friend bool operator==(const MidiSettings&, const MidiSettings&) = default;
@@ -66,9 +66,9 @@ bool isLoopbackAddress(const std::string& address);
 
 // What an OSC listener counts, for the options window.
 struct OscCounters {
-    std::uint64_t received = 0;  // datagrams
-    std::uint64_t carriedOut = 0;  // actions
-    std::uint64_t limited = 0;     // datagrams over a sender's rate
+    std::uint64_t received = 0;              // datagrams
+    std::uint64_t carriedOut = 0;            // actions
+    std::uint64_t limited = 0;               // datagrams over a sender's rate
     std::array<std::uint64_t, 6> dropped{};  // by OscDrop
 };
 

@@ -14,7 +14,9 @@ TEST(ControlSettings, OscAndMidiSettingsComeBackAsStoredAndBadValuesFallBack)
     EXPECT_EQ(loadMidiSettings(store), MidiSettings{});
 
     const OscSettings osc{true, "192.168.1.20", 7000, 9001, "192.168.1.5:53000"};
-    const MidiSettings midi{true, "Pads:Port 1", 5,
+    const MidiSettings midi{true,
+                            "Pads:Port 1",
+                            5,
                             {{ShowAction::Kind::Play, 0, MidiTrigger::Note, 1, 60},
                              {ShowAction::Kind::Mix, 4, MidiTrigger::Control, 16, 7},
                              {ShowAction::Kind::Memory, 11, MidiTrigger::Program, 2, 127}}};
@@ -38,7 +40,7 @@ TEST(ControlSettings, OscAndMidiSettingsComeBackAsStoredAndBadValuesFallBack)
 
 TEST(ControlSettings, BindingsThatCannotBeReadAreSkippedAndTheRestKept)
 {
-    const auto bindings = parseBindings("play,0,note,1,60;"  // kept
+    const auto bindings = parseBindings("play,0,note,1,60;"   // kept
                                         "mix,5,cc,1,7;"       // there is no fifth plane
                                         "tap,0,note,1,1;"     // tap needs an element
                                         "user,3,cc,17,1;"     // channel 17
@@ -48,7 +50,7 @@ TEST(ControlSettings, BindingsThatCannotBeReadAreSkippedAndTheRestKept)
                                         "forward,0,note,1;"   // a field short
                                         "all,0,note,1,2,3;"   // a field over
                                         ";;"
-                                        "user,20,pc,16,0");   // kept
+                                        "user,20,pc,16,0");  // kept
     ASSERT_EQ(bindings.size(), 2u);
     EXPECT_EQ(bindings[0], (MidiBinding{ShowAction::Kind::Play, 0, MidiTrigger::Note, 1, 60}));
     EXPECT_EQ(bindings[1], (MidiBinding{ShowAction::Kind::User, 20, MidiTrigger::Program, 16, 0}));

@@ -1,9 +1,6 @@
 #include "control/ShowControl.h"
 
-#include "support/EngineHarness.h"
-#include "support/MainWindowFakes.h"
-#include "windows/ClosedColourWindow.h"
-#include "windows/PresenterShowWindows.h"
+#include "support/ControlHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -12,43 +9,8 @@
 namespace tinctara {
 namespace {
 
-constexpr int F1 = 112;
-
-// A 4 x 4 wall whose selection memory K holds the elements K and K + 2, stored
-// with Shift+F(K+1) as the user would.
-struct ControlHarness : testing::EngineHarness, ShowControlHost {
-    ControlHarness()
-    {
-        buildWall(4, 4);
-        for (int memory = 1; memory <= SelectionMemories; ++memory) {
-            selection.clear();
-            wall.lblWand_MouseDown(memory - 1, MouseButton::Left, true);
-            wall.lblWand_MouseDown(memory + 1, MouseButton::Left, true);
-            wall.Form_KeyDown(F1 + memory, true);
-        }
-        selection.clear();
-        wall.lblWand_MouseDown(15, MouseButton::Left, false);
-        model.clearDocument(DocumentFlag::SequenceChanged | DocumentFlag::SceneChanged);
-    }
-
-    bool questionOpen() const override { return question; }
-    std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) override
-    {
-        return closedColour.apply(rgbw, model);
-    }
-    std::string wallStatus() const override { return view.wallStatus.empty() ? "" : view.wallStatus.back(); }
-    std::string sequencerStatus() const override { return view.lastLabel(); }
-    ShowReply memory(int number) { return control.perform({ShowAction::Kind::Memory, number, {}, {}}); }
-
-    bool question = false;
-    testing::FakeMainWindowCommands confirm;
-    Selection selection{model, view, user};
-    WallWindowPresenter wall{model, view, user, selection};
-    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus}};
-    ClosedColourWindow closedColour{{model, view, user, selection}};
-    PresenterShowWindows windows{wall, sequencer};
-    ShowControl control{{model, selection, windows, *this}};
-};
+using testing::ControlHarness;
+using testing::F1;
 
 TEST(ShowControl, AMemoryRecallsAsItsFunctionKey)
 {
