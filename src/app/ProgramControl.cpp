@@ -3,17 +3,36 @@
 #include "Program.h"
 #include "ProgramRemote.h"
 
+#include <QSocketNotifier>
+
 #include <cstdio>
 
 namespace tinctara {
 
 ProgramControl::ProgramControl(Program& program)
     : program_(program), windows_(program.wallPresenter(), program.sequencer()),
-      show_({program.model(), program.selection(), windows_, program.remote()})
+      show_({program.model(), program.selection(), windows_, program.remote()}),
+      osc_(std::make_unique<OscService>(
+          OscService::Services{show_, program.model(), program.clock(),
+                               [&remote = program.remote()] { return remote.server().addresses(); }}))
 {
+    // Datagrams are read on the UI thread, between window events, as the tick is.
+    osc_->onDescriptorChange([this](int fd) {
+        oscNotifier_.reset();
+        if (fd < 0)
+            return;
+        oscNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(oscNotifier_.get(), &QSocketNotifier::activated, [this] { osc_->readable(); });
+    });
 }
 
-ProgramControl::~ProgramControl() = default;
+ProgramControl::~ProgramControl()
+{
+    osc_->onDescriptorChange({});
+    oscNotifier_.reset();
+}
+
+void ProgramControl::showChanged() { osc_->showChanged(); }
 
 void ProgramControl::startFromSettings()
 {

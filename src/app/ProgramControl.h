@@ -1,10 +1,13 @@
 #pragma once
 
 #include "control/ControlSettings.h"
+#include "control/OscService.h"
 #include "control/ShowControl.h"
 #include "windows/PresenterShowWindows.h"
 
 #include <memory>
+
+class QSocketNotifier;
 
 namespace tinctara {
 
@@ -26,12 +29,15 @@ public:
     // Starts what the per-user settings turn on; a listener that cannot
     // start says why on standard error and the program goes on without it.
     void startFromSettings();
+    // After every tick: the desks hear what changed.
+    void showChanged();
 
 private:
     Program& program_;
     PresenterShowWindows windows_;
     ShowControl show_;
-    std::unique_ptr<OscControl> osc_;
+    std::unique_ptr<OscService> osc_;
+    std::unique_ptr<QSocketNotifier> oscNotifier_;  // on the listener's socket while it runs
     std::unique_ptr<MidiControl> midi_;
 };
 

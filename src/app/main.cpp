@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 #include "Program.h"
 #include "ProgramFolder.h"
+#include "ProgramControl.h"
 #include "ProgramRemote.h"
 #include "remote/RemoteAccess.h"
 #include "QtText.h"
@@ -91,10 +92,18 @@ int main(int argc, char* argv[])
     const QCommandLineOption remoteAddress(QStringLiteral("remote-address"),
                                            QStringLiteral("Adresse der Fernbedienung (Vorgabe 127.0.0.1)."),
                                            QStringLiteral("ADDR"));
+    const QCommandLineOption osc(QStringLiteral("osc"),
+                                 QStringLiteral("OSC über UDP auf Port PORT empfangen (nicht gespeichert)."),
+                                 QStringLiteral("PORT"));
+    const QCommandLineOption oscAddress(QStringLiteral("osc-address"),
+                                        QStringLiteral("Adresse, auf der OSC empfangen wird (Vorgabe 127.0.0.1)."),
+                                        QStringLiteral("ADDR"));
     parser.addOption(home);
     parser.addOption(hardware);
     parser.addOption(remote);
     parser.addOption(remoteAddress);
+    parser.addOption(osc);
+    parser.addOption(oscAddress);
     // The historic imprint switches (-b, -c, -f, -l, -w, -n) are accepted and ignored.
     for (const char* imprint : {"b", "c", "f", "l", "w", "n"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(imprint)));
@@ -125,6 +134,15 @@ int main(int argc, char* argv[])
             remoteSettings.address = tinctara::utf8(parser.value(remoteAddress));
         remoteSettings.code = tinctara::makeAccessCode();
     }
+    int oscPort = 0;
+    if (parser.isSet(osc)) {
+        bool number = false;
+        oscPort = parser.value(osc).toInt(&number);
+        if (!number || oscPort < 1 || oscPort > 65535) {
+            std::fprintf(stderr, "tinctara: --osc braucht einen Port zwischen 1 und 65535\n");
+            return 2;
+        }
+    }
     tinctara::Program program(setup);
     if (!folder.problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("TINCTARA"), folder.problem);
@@ -139,6 +157,15 @@ int main(int argc, char* argv[])
         else
             std::fprintf(stderr, "%s Das Programm läuft ohne Fernbedienung weiter.\n", problem.c_str());
         std::fflush(stdout);
+    }
+    if (parser.isSet(osc)) {
+        // Listens where the command line says; the feedback as the user's settings say.
+        tinctara::OscSettings oscSettings = tinctara::loadOscSettings(program.settings());
+        oscSettings.port = oscPort;
+        oscSettings.address = parser.isSet(oscAddress) ? tinctara::utf8(parser.value(oscAddress)) : "127.0.0.1";
+        const std::string problem = program.control().osc()->start(oscSettings);
+        if (!problem.empty())
+            std::fprintf(stderr, "%s Das Programm läuft ohne OSC weiter.\n", problem.c_str());
     }
     quitOnTerminationSignals(&app);
     return QApplication::exec();
