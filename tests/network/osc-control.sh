@@ -39,15 +39,11 @@ mkdir -m 700 "$work/runtime"
 cp "$shipped/TINCT_D.MSG" "$work/home/"
 mkdir "$work/home/Farbtbl"
 cp "$shipped/Farbtbl/DEMO.CCT" "$work/home/Farbtbl/"  # user colour 1: red 255
-python3 - "$work/home" <<'PY'
-import os, sys
+PYTHONPATH="$(dirname "$0")/../../scripts" python3 - "$work/home" <<'PY'
+import sys
+from show_files import nf, lst, writer
 home = sys.argv[1]
-def nf(v): return (" %d" % v) if v >= 0 else "%d" % v
-def lst(vals): return ",".join(nf(v) for v in vals)
-def write(name, lines):
-    os.makedirs(os.path.dirname(os.path.join(home, name)), exist_ok=True)
-    with open(os.path.join(home, name), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
+write = writer(home)
 write("config/WALL.CFG", ["Configuration von TINCTARA 99", "[NAME]", "OSC 2 x 1".ljust(20), "[Config]",
       "ElementeMax = " + nf(2), "Xmax = " + nf(2), "Ymax = " + nf(1), nf(600), nf(600), nf(80), "[DMXINI]",
       lst([60, 0, 0, 228, 1] + [0] * 11), "[Patching]", lst(range(1, 9)), "[Farbkorrektur]", lst([0] * 8)])
