@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
 #include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -86,9 +89,19 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
     struct Case {
         std::vector<std::string> args;
         int exit;
-        const char* err;
+        std::string err;
     };
     const std::string config = fixture("DEMO22.CFG").string();
+    const std::string sequence = fixture("SHOW22.CSQ").string();
+    // A port that is taken while the cases run.
+    const int taken = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof local;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    ::getsockname(taken, reinterpret_cast<sockaddr*>(&local), &length);
+    const std::string takenPort = std::to_string(ntohs(local.sin_port));
     const Case cases[] = {
         {{"play", "--config", config, "--sequence", "/gone/X.CSQ"},
          ExitFailed,
@@ -101,6 +114,18 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
         {{"play", "--universe", "3"},
          ExitUsage,
          "tinctara-cli: --destination and --universe go with --interface sacn or artnet\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", "0"},
+         ExitUsage,
+         "tinctara-cli: --osc takes a number from 1 to 65535\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc-address", "127.0.0.1"},
+         ExitUsage,
+         "tinctara-cli: --osc-address goes with --osc\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", takenPort},
+         ExitFailed,
+         "tinctara-cli: OSC kann nicht auf 127.0.0.1:" + takenPort + " hören: Adresse wird bereits verwendet.\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", "8000", "--osc-address", "::1"},
+         ExitFailed,
+         "tinctara-cli: OSC kann nicht auf ::1:8000 hören: das ist keine IPv4-Adresse.\n"},
     };
     for (const auto& c : cases) {
         std::ostringstream out, err;
@@ -108,6 +133,7 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
         EXPECT_EQ(out.str(), "") << c.args.back();
         EXPECT_NE(err.str().find(c.err), std::string::npos) << c.args.back() << "\n" << err.str();
     }
+    ::close(taken);
 }
 
 }  // namespace
