@@ -8,15 +8,11 @@
 make_home() {  # home program_folder layout playing
   mkdir -p "$1"
   cp "$2/TINCT_D.MSG" "$1/"
-  python3 - "$1" "$3" "$4" <<'PY'
+  PYTHONPATH="$(dirname "${BASH_SOURCE[0]}")" python3 - "$1" "$3" "$4" <<'PY'
 import colorsys, os, sys
+from show_files import nf, lst, writer
 home, layout, playing = sys.argv[1], sys.argv[2], sys.argv[3] == "1"
-def nf(v): return (" %d" % v) if v >= 0 else "%d" % v
-def lst(vals): return ",".join(nf(v) for v in vals)
-def write(name, lines):
-    os.makedirs(os.path.dirname(os.path.join(home, name)), exist_ok=True)
-    with open(os.path.join(home, name), "wb") as f:
-        f.write(("\r\n".join(lines) + "\r\n").encode("cp1252"))
+write = writer(home)
 n, steps = 121, 4
 write("config/WALL11.CFG", ["Configuration von TINCTARA 99", "[NAME]", "Fassade 11 x 11".ljust(20), "[Config]",
       "ElementeMax = " + nf(n), "Xmax = " + nf(11), "Ymax = " + nf(11), nf(600), nf(600), nf(80), "[DMXINI]",

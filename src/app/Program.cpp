@@ -53,8 +53,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         view_.collectWallChanges();
         output_->engine().RequestedTick();
         view_.paintChangesNow();
-        if (control_)
-            control_->showChanged();
+        control_->showChanged();
     });
     playUnit_ = std::make_unique<PlayUnitTransfer>(
         PlayUnitTransfer::Services{*model_, view_, user_, sender, sendToMergerTimer_, ports_});

@@ -3,6 +3,8 @@
 #include "Program.h"
 #include "ProgramRemote.h"
 
+#include <QSocketNotifier>
+
 #include <cstdio>
 
 namespace tinctara {
@@ -20,11 +22,26 @@ void report(const std::string& problem, const char* without)
 ProgramControl::ProgramControl(Program& program)
     : program_(program), windows_(program.wallPresenter(), program.sequencer()),
       show_({program.model(), program.selection(), windows_, program.remote()}),
+      osc_(std::make_unique<OscService>(
+          OscService::Services{show_, program.model(), program.clock(),
+                               [&remote = program.remote()] { return remote.server().addresses(); }})),
       midi_(std::make_unique<ProgramMidi>(program.model(), show_))
 {
+    // Datagrams are read on the UI thread, between window events, as the tick is.
+    osc_->onDescriptorChange([this](int fd) {
+        oscNotifier_.reset();
+        if (fd < 0)
+            return;
+        oscNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(oscNotifier_.get(), &QSocketNotifier::activated, [this] { osc_->readable(); });
+    });
 }
 
-ProgramControl::~ProgramControl() = default;
+ProgramControl::~ProgramControl()
+{
+    osc_->onDescriptorChange({});
+    oscNotifier_.reset();
+}
 
 void ProgramControl::startFromSettings()
 {
@@ -55,6 +72,10 @@ void ProgramControl::startMidi(const MidiSettings& settings)
     }
 }
 
-void ProgramControl::showChanged() { midi_->showChanged(); }
+void ProgramControl::showChanged()
+{
+    osc_->showChanged();
+    midi_->showChanged();
+}
 
 }  // namespace tinctara

@@ -2,10 +2,13 @@
 
 #include "ProgramMidi.h"
 #include "control/ControlSettings.h"
+#include "control/OscService.h"
 #include "control/ShowControl.h"
 #include "windows/PresenterShowWindows.h"
 
 #include <memory>
+
+class QSocketNotifier;
 
 namespace tinctara {
 
@@ -30,7 +33,7 @@ public:
     // MIDI for this run whatever the settings say (tinctara --midi), with
     // the stored bindings and port.
     void startMidiForThisRun();
-    // After every tick: the listeners' feedback follows the show.
+    // After every tick: the desks and controllers hear what changed.
     void showChanged();
 
 private:
@@ -39,7 +42,8 @@ private:
     Program& program_;
     PresenterShowWindows windows_;
     ShowControl show_;
-    std::unique_ptr<OscControl> osc_;
+    std::unique_ptr<OscService> osc_;
+    std::unique_ptr<QSocketNotifier> oscNotifier_;  // on the listener's socket while it runs
     std::unique_ptr<ProgramMidi> midi_;
 };
 

@@ -94,11 +94,19 @@ int main(int argc, char* argv[])
                                            QStringLiteral("ADDR"));
     const QCommandLineOption midi(
         QStringLiteral("midi"), QStringLiteral("MIDI-Steuerung über den ALSA-Sequencer für diesen Lauf einschalten."));
+    const QCommandLineOption osc(QStringLiteral("osc"),
+                                 QStringLiteral("OSC über UDP auf Port PORT empfangen (nicht gespeichert)."),
+                                 QStringLiteral("PORT"));
+    const QCommandLineOption oscAddress(QStringLiteral("osc-address"),
+                                        QStringLiteral("Adresse, auf der OSC empfangen wird (Vorgabe 127.0.0.1)."),
+                                        QStringLiteral("ADDR"));
     parser.addOption(home);
     parser.addOption(hardware);
     parser.addOption(remote);
     parser.addOption(remoteAddress);
     parser.addOption(midi);
+    parser.addOption(osc);
+    parser.addOption(oscAddress);
     // The historic imprint switches (-b, -c, -f, -l, -w, -n) are accepted and ignored.
     for (const char* imprint : {"b", "c", "f", "l", "w", "n"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(imprint)));
@@ -129,6 +137,15 @@ int main(int argc, char* argv[])
             remoteSettings.address = tinctara::utf8(parser.value(remoteAddress));
         remoteSettings.code = tinctara::makeAccessCode();
     }
+    int oscPort = 0;
+    if (parser.isSet(osc)) {
+        bool number = false;
+        oscPort = parser.value(osc).toInt(&number);
+        if (!number || oscPort < 1 || oscPort > 65535) {
+            std::fprintf(stderr, "tinctara: --osc braucht einen Port zwischen 1 und 65535\n");
+            return 2;
+        }
+    }
     tinctara::Program program(setup);
     if (!folder.problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("TINCTARA"), folder.problem);
@@ -146,6 +163,15 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(midi))
         program.control().startMidiForThisRun();  // the settings keep what the options window says
+    if (parser.isSet(osc)) {
+        // Listens where the command line says; the feedback as the user's settings say.
+        tinctara::OscSettings oscSettings = tinctara::loadOscSettings(program.settings());
+        oscSettings.port = oscPort;
+        oscSettings.address = parser.isSet(oscAddress) ? tinctara::utf8(parser.value(oscAddress)) : "127.0.0.1";
+        const std::string problem = program.control().osc()->start(oscSettings);
+        if (!problem.empty())
+            std::fprintf(stderr, "%s Das Programm läuft ohne OSC weiter.\n", problem.c_str());
+    }
     quitOnTerminationSignals(&app);
     return QApplication::exec();
 }

@@ -36,6 +36,9 @@ public:
     // its status text on `err`, when the search for it found nothing.
     bool open(InterfaceKind interfaceType, std::ostream& err);
     InterfaceRegistry& interfaces() { return stack_.interfaces(); }
+    OutputEngine& engine() { return stack_.engine(); }
+    // The output tick's timer, as the sequencer switches it: the sender.
+    OutputTimer& timer() { return stack_.sender(); }
     PortIo& ports() { return ports_; }
 
     // The ticks of render and play. With realtime the first grid point sends nothing

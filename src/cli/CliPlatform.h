@@ -26,14 +26,25 @@ public:
     explicit CliView(std::ostream& out) : out_(out) {}
 
     void setTitle(std::string_view text) override { print("title: ", text); }
-    void setSequencerLabel(std::string_view text) override { print("status: ", text); }
-    void setWallStatus(std::string_view text) override { print("status: ", text); }
+    void setSequencerLabel(std::string_view text) override
+    {
+        sequencerLabel = text;
+        print("status: ", text);
+    }
+    void setWallStatus(std::string_view text) override
+    {
+        wallStatus = text;
+        print("status: ", text);
+    }
     void setColourWindowStatus(std::string_view text) override { print("status: ", text); }
     void setSequencerField(int index, std::string_view text) override;
     std::string sequencerFieldText(int index) const override;
 
     // Off while ticks run: the sequencer's hold and blend counts change every tick.
     bool printing = true;
+    // What the wall's and the sequencer's status lines say now, for the replies to show actions.
+    std::string wallStatus;
+    std::string sequencerLabel;
 
 private:
     void print(const char* kind, std::string_view text);

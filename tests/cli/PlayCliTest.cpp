@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
 #include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -92,9 +95,19 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
     struct Case {
         std::vector<std::string> args;
         int exit;
-        const char* err;
+        std::string err;
     };
     const std::string config = fixture("DEMO22.CFG").string();
+    const std::string sequence = fixture("SHOW22.CSQ").string();
+    // A port that is taken while the cases run.
+    const int taken = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof local;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    ::getsockname(taken, reinterpret_cast<sockaddr*>(&local), &length);
+    const std::string takenPort = std::to_string(ntohs(local.sin_port));
     const Case cases[] = {
         {{"play", "--config", config, "--sequence", "/gone/X.CSQ"},
          ExitFailed,
@@ -107,6 +120,29 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
         {{"play", "--universe", "3"},
          ExitUsage,
          "tinctara-cli: --destination and --universe go with --interface sacn or artnet\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", "0"},
+         ExitUsage,
+         "tinctara-cli: --osc takes a number from 1 to 65535\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc-address", "127.0.0.1"},
+         ExitUsage,
+         "tinctara-cli: --osc-address goes with --osc\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", takenPort},
+         ExitFailed,
+         "tinctara-cli: OSC kann nicht auf 127.0.0.1:" + takenPort + " hören: Adresse wird bereits verwendet.\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--osc", "8000", "--osc-address", "::1"},
+         ExitFailed,
+         "tinctara-cli: OSC kann nicht auf ::1:8000 hören: das ist keine IPv4-Adresse.\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--midi-port", "Pads:0"},
+         ExitUsage,
+         "tinctara-cli: --midi-port goes with --midi\n"},
+        {{"play", "--config", config, "--sequence", sequence, "--midi", "--midi-device", "128"},
+         ExitUsage,
+         "tinctara-cli: --midi-device takes a number from 0 to 127\n"},
+        // One entry the tab would not have stored spoils the list: nothing is half taken.
+        {{"play", "--config", config, "--sequence", sequence, "--midi", "--midi-bindings",
+          "play,0,note,1,60;stop,0,note,1"},
+         ExitUsage,
+         "tinctara-cli: --midi-bindings takes ACTION,NUMBER,note|cc|pc,CHANNEL,KEY"},
     };
     for (const auto& c : cases) {
         std::ostringstream out, err;
@@ -114,6 +150,21 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
         EXPECT_EQ(out.str(), "") << c.args.back();
         EXPECT_NE(err.str().find(c.err), std::string::npos) << c.args.back() << "\n" << err.str();
     }
+    ::close(taken);
+}
+
+TEST(CliPlay, MidiWithoutASequencerEndsBeforeTheFirstTick)
+{
+    if (::access("/dev/snd/seq", F_OK) == 0)
+        GTEST_SKIP() << "this machine has an ALSA sequencer: play --midi would run";
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"play", "--config", fixture("DEMO22.CFG").string(), "--sequence", fixture("SHOW22.CSQ").string(),
+                      "--midi", "--midi-bindings", "play,0,note,1,60;mix,1,cc,1,7"},
+                     out, err, "/nonexistent"),
+              ExitFailed);
+    EXPECT_EQ(out.str(), "");
+    const std::string said = "tinctara-cli: MIDI kann nicht starten: kein ALSA-Sequencer (/dev/snd/seq fehlt).\n";
+    EXPECT_TRUE(err.str().ends_with(said)) << err.str();
 }
 
 }  // namespace

@@ -327,16 +327,4 @@ bool ClientFrameCheck::take(std::string_view bytes, std::string& out)
     return state_ != State::Refused;
 }
 
-bool RateLimiter::allow(std::int64_t nowMs)
-{
-    if (last_ >= 0 && nowMs > last_)
-        tokens_ = std::min<std::int64_t>(burst_ * 1000LL, tokens_ + (nowMs - last_) * perSecond_);
-    if (nowMs > last_)
-        last_ = nowMs;
-    if (tokens_ < 1000)
-        return false;
-    tokens_ -= 1000;
-    return true;
-}
-
 }  // namespace tinctara

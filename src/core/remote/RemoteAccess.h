@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/RateLimiter.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -131,20 +133,6 @@ private:
     char first_ = 0;
     int left_ = 0;               // bytes of the extended length or the key still to come
     std::uint64_t payload_ = 0;  // payload bytes still to come
-};
-
-// Limits how often one page may act: a bucket of `burst` actions refilled at
-// `perSecond`. Times are the monotonic clock in milliseconds.
-class RateLimiter {
-public:
-    RateLimiter(int burst = 20, int perSecond = 10) : burst_(burst), perSecond_(perSecond), tokens_(burst * 1000) {}
-    bool allow(std::int64_t nowMs);
-
-private:
-    int burst_;
-    int perSecond_;
-    std::int64_t tokens_;  // in thousandths of an action
-    std::int64_t last_ = -1;
 };
 
 }  // namespace tinctara

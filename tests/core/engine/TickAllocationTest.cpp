@@ -1,9 +1,16 @@
 // A tick runs 20 times a second for hours; it must not touch the heap. This
 // binary replaces the global allocation functions to count what a tick asks for.
 #include "control/MidiService.h"
+#include "control/OscService.h"
 #include "dmx/NetworkOutput.h"
+#include "support/ControlHarness.h"
 #include "support/EngineHarness.h"
 #include "support/SteppedClock.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -217,6 +224,38 @@ TEST(TickAllocation, MidiFeedbackAfterATickAllocatesNothing)
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(atStart, static_cast<int>(MidiBindingLimit));
     EXPECT_GT(notes.count, atStart);  // the changes were sent
+}
+
+// The OSC feedback runs after every tick: a compare when nothing changed, and
+// messages written into a buffer of its own when a number did.
+TEST(TickAllocation, OscFeedbackAfterATickAllocatesNothing)
+{
+    struct : Clock {
+        std::int64_t timeOfDaySeconds() override { return 0; }
+        std::int64_t monotonicMilliseconds() override { return 0; }
+    } clock;
+    testing::ControlHarness show;
+    OscService osc({show.control, show.model, clock, {}});
+    ASSERT_EQ(osc.start({true, "127.0.0.1", 0, 9, ""}), "");
+    // A desk on loopback is heard (its feedback goes to the discard port).
+    const int desk = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(static_cast<std::uint16_t>(osc.current().port));
+    static const char all[] = "/tinctara/all\0\0\0,\0\0";
+    ::sendto(desk, all, sizeof all, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    osc.readable();
+    ::close(desk);
+    ASSERT_EQ(osc.counters().carriedOut, 1U);
+
+    const long before = allocations.load();
+    for (int tick = 0; tick < 40; ++tick) {
+        if (tick % 10 == 0)
+            show.model.CurrentStep = static_cast<std::uint8_t>(tick / 10 + 1);
+        osc.showChanged();
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
 }
 
 }  // namespace
