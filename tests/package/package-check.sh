@@ -117,7 +117,7 @@ dpkg -L tinctara | grep -q '/man8/tinctara-play@\.service\.8\.gz$' || fail "the 
 conf="$work/show.conf"
 sed -e 's|^CONFIG=.*|CONFIG=/usr/share/tinctara/config/DEMO.CFG|' \
     -e 's|^SEQUENCE=.*|SEQUENCE=/usr/share/tinctara/sequence/DEMO.CSQ|' \
-    -e 's|^INTERFACE=.*|INTERFACE=none|' -e 's|^OPTIONS=.*|OPTIONS=--universe 3|' \
+    -e 's|^INTERFACE=.*|INTERFACE=sacn|' -e 's|^OPTIONS=.*|OPTIONS="--destination 127.0.0.1 --universe 3"|' \
     /usr/share/doc/tinctara/examples/play.conf >"$conf"
 command_line=$(sed -n 's/^ExecStart=//p' "$unit" | sed -e 's/\${\([A-Z]*\)}/"$\1"/g')
 (
