@@ -199,7 +199,9 @@ void OscService::setDescriptor(int fd)
 
 void OscService::readable()
 {
-    while (fd_ >= 0) {
+    // A flood must not hold the window: what is left waits for the next
+    // wake-up, which comes at once, after the events queued meanwhile.
+    for (std::size_t taken = 0; fd_ >= 0 && taken < DatagramsPerWake; ++taken) {
         sockaddr_in from{};
         socklen_t length = sizeof from;
         // MSG_TRUNC: the datagram's whole length, however much of it fits.

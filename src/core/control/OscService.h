@@ -33,6 +33,8 @@ public:
     // Senders whose rate is kept; a new one beyond them takes the place of
     // the one heard longest ago.
     static constexpr std::size_t RatedSenders = 64;
+    // Datagrams taken per readable(); the descriptor stays readable for the rest.
+    static constexpr std::size_t DatagramsPerWake = 64;
 
     struct Services {
         ShowControl& control;
@@ -60,7 +62,8 @@ public:
     // Called with the new descriptor (or -1) whenever start or stop changes it.
     void onDescriptorChange(std::function<void(int)> changed) { descriptorChanged_ = std::move(changed); }
 
-    // Takes every datagram waiting, then sends the feedback they caused.
+    // Takes the datagrams waiting (at most DatagramsPerWake), then sends the
+    // feedback they caused.
     void readable();
     // Sends what changed in the show since the last call; after every tick.
     // Allocates nothing when nothing changed.

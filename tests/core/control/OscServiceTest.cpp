@@ -248,6 +248,19 @@ TEST(OscService, EachSenderIsLimitedOnItsOwn)
     EXPECT_EQ(h.osc.counters().carriedOut, 22U);
 }
 
+TEST(OscService, AFloodIsTakenInPortionsSoTheWindowKeepsRunning)
+{
+    OscHarness h;
+    const auto bogus = serialised("/tinctara/bogus");
+    const std::uint64_t before = h.osc.counters().received;
+    for (std::size_t i = 0; i < OscService::DatagramsPerWake + 36; ++i)
+        h.feedback.send(static_cast<std::uint16_t>(h.osc.current().port), bogus);
+    h.osc.readable();
+    EXPECT_EQ(h.osc.counters().received - before, OscService::DatagramsPerWake);
+    h.osc.readable();
+    EXPECT_EQ(h.osc.counters().received - before, OscService::DatagramsPerWake + 36);
+}
+
 TEST(OscService, SendersHearBackForAMinuteAndOnlyTheSixteenLatest)
 {
     OscHarness h;
