@@ -1,5 +1,6 @@
 #include "input/ArtNetDecoder.h"
 
+#include "dmx/ArtNetLayout.h"
 #include "dmx/NetworkPackets.h"
 
 #include <algorithm>
@@ -8,22 +9,9 @@ namespace tinctara {
 
 namespace {
 
-constexpr std::uint8_t Id[8] = {'A', 'r', 't', '-', 'N', 'e', 't', 0};
+using namespace artnet;
 
-// Offsets shared by the op codes we take.
-constexpr std::size_t OpCode = 8;
-constexpr std::size_t Version = 10;
-constexpr std::size_t Header = 12;
-
-namespace Dmx {
-constexpr std::size_t Sequence = 12;
-constexpr std::size_t Physical = 13;
-constexpr std::size_t SubUni = 14;
-constexpr std::size_t Net = 15;
-constexpr std::size_t Length = 16;
-constexpr std::size_t Slots = 18;
 constexpr std::size_t ShortestLength = 2;
-}  // namespace Dmx
 
 namespace Poll {
 constexpr std::size_t Flags = 12;
@@ -41,7 +29,7 @@ ArtNetDecoded decodeDmx(std::span<const std::uint8_t> d)
     if (d.size() < Dmx::Slots)
         return ArtNetDrop::Truncated;
     const std::size_t length = big16(d, Dmx::Length);
-    if (length % 2 != 0 || length < Dmx::ShortestLength || length > NetworkSlots)
+    if (length % 2 != 0 || length < ShortestLength || length > NetworkSlots)
         return ArtNetDrop::BadLength;
     if (d.size() - Dmx::Slots < length)
         return ArtNetDrop::Truncated;
@@ -82,13 +70,13 @@ ArtNetDecoded decodeArtNet(std::span<const std::uint8_t> d)
     // Other op codes lay out their fields differently (an ArtPollReply has
     // no version), so the op code decides before anything else is read.
     const unsigned opCode = d[OpCode] | (d[OpCode + 1] << 8);
-    if (opCode != ArtNetOpDmx && opCode != ArtNetOpPoll)
+    if (opCode != OpDmx && opCode != OpPoll)
         return ArtNetDrop::UnknownOpcode;
     if (d.size() < Header)
         return ArtNetDrop::Truncated;
-    if (big16(d, Version) < ArtNetProtocolVersion)
+    if (big16(d, Version) < ProtocolVersion)
         return ArtNetDrop::OldVersion;
-    return opCode == ArtNetOpDmx ? decodeDmx(d) : decodePoll(d);
+    return opCode == OpDmx ? decodeDmx(d) : decodePoll(d);
 }
 
 bool answersPoll(const ArtNetPoll& poll, int portAddress)

@@ -17,11 +17,6 @@ enum class ArtNetDrop {
 };
 inline constexpr std::size_t ArtNetDropKinds = 5;
 
-inline constexpr unsigned ArtNetOpPoll = 0x2000;
-inline constexpr unsigned ArtNetOpPollReply = 0x2100;
-inline constexpr unsigned ArtNetOpDmx = 0x5000;
-inline constexpr unsigned ArtNetProtocolVersion = 14;
-
 // An ArtDmx packet; `levels` points into the datagram it came from.
 struct ArtNetDmx {
     std::uint8_t sequence = 0;  // 0: the sender does not number its packets

@@ -1,7 +1,7 @@
 #include "input/ArtPollReply.h"
 
+#include "dmx/ArtNetLayout.h"
 #include "dmx/NetworkPackets.h"
-#include "input/ArtNetDecoder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +12,6 @@ namespace tinctara {
 namespace {
 
 namespace Reply {
-constexpr std::size_t OpCode = 8;
 constexpr std::size_t IpAddress = 10;
 constexpr std::size_t Port = 14;
 constexpr std::size_t Version = 16;
@@ -60,9 +59,7 @@ ArtPollReplyPacket::ArtPollReplyPacket(const ArtPollReplySetup& setup)
 {
     using namespace Reply;
     std::uint8_t* b = bytes_.data();
-    std::memcpy(b, "Art-Net\0", 8);
-    b[OpCode] = static_cast<std::uint8_t>(ArtNetOpPollReply & 0xFF);  // little-endian
-    b[OpCode + 1] = static_cast<std::uint8_t>(ArtNetOpPollReply >> 8);
+    artnet::putHeader(b, artnet::OpPollReply);
     std::copy(setup.ipAddress.begin(), setup.ipAddress.end(), b + IpAddress);
     b[Port] = static_cast<std::uint8_t>(ArtNetPort & 0xFF);  // little-endian too
     b[Port + 1] = static_cast<std::uint8_t>(ArtNetPort >> 8);
