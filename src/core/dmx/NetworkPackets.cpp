@@ -1,5 +1,7 @@
 #include "dmx/NetworkPackets.h"
 
+#include "dmx/ArtNetLayout.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -46,16 +48,6 @@ constexpr std::uint32_t VectorFramingData = 0x00000002;
 constexpr std::uint8_t VectorDmpSetProperty = 0x02;
 constexpr unsigned FlagsPdu = 0x7000;
 }  // namespace E131
-
-namespace ArtDmx {
-constexpr std::size_t Sequence = 12;
-constexpr std::size_t SubUni = 14;
-constexpr std::size_t Net = 15;
-constexpr std::size_t Length = 16;
-constexpr std::size_t Slots = 18;
-constexpr unsigned OpDmx = 0x5000;
-constexpr unsigned ProtocolVersion = 14;
-}  // namespace ArtDmx
 
 // The longest prefix of `text` of at most `limit` bytes that does not end
 // inside a UTF-8 character.
@@ -143,26 +135,23 @@ const SacnPacket::Bytes& SacnPacket::terminated()
 
 ArtDmxPacket::ArtDmxPacket()
 {
-    using namespace ArtDmx;
     std::uint8_t* b = bytes_.data();
-    std::memcpy(b, "Art-Net\0", 8);
-    b[8] = static_cast<std::uint8_t>(OpDmx & 0xFF);  // the op code is little-endian
-    b[9] = static_cast<std::uint8_t>(OpDmx >> 8);
-    put16(b + 10, ProtocolVersion);
-    put16(b + Length, NetworkSlots);
+    artnet::putHeader(b, artnet::OpDmx);
+    put16(b + artnet::Version, artnet::ProtocolVersion);
+    put16(b + artnet::Dmx::Length, NetworkSlots);
 }
 
 void ArtDmxPacket::setPortAddress(int portAddress)
 {
     const int address = portAddress & ArtNetLastPortAddress;
-    bytes_[ArtDmx::SubUni] = static_cast<std::uint8_t>(address & 0xFF);
-    bytes_[ArtDmx::Net] = static_cast<std::uint8_t>(address >> 8);
+    bytes_[artnet::Dmx::SubUni] = static_cast<std::uint8_t>(address & 0xFF);
+    bytes_[artnet::Dmx::Net] = static_cast<std::uint8_t>(address >> 8);
 }
 
 const ArtDmxPacket::Bytes& ArtDmxPacket::data(const std::uint8_t* slots)
 {
-    std::memcpy(bytes_.data() + ArtDmx::Slots, slots, NetworkSlots);
-    bytes_[ArtDmx::Sequence] = sequence_;
+    std::memcpy(bytes_.data() + artnet::Dmx::Slots, slots, NetworkSlots);
+    bytes_[artnet::Dmx::Sequence] = sequence_;
     sequence_ = static_cast<std::uint8_t>(sequence_ == 255 ? 1 : sequence_ + 1);
     return bytes_;
 }
