@@ -27,7 +27,7 @@ enum class SacnDrop {
     ValueCount,     // 0, above 513, or not the rest of the datagram
     NotLevels,      // a start code other than 0
 };
-inline constexpr std::size_t SacnDropKinds = 14;
+inline constexpr std::size_t SacnDropKinds = static_cast<std::size_t>(SacnDrop::NotLevels) + 1;
 
 // An E1.31 data packet with levels. The name and the slots point into the
 // datagram, so they live as long as its buffer.

@@ -20,7 +20,7 @@ enum class SacnOutcome {
     TooManySources,  // the table is full
     RateExceeded,    // the source sent more than RateLimit packets this second
 };
-inline constexpr std::size_t SacnOutcomeKinds = 7;
+inline constexpr std::size_t SacnOutcomeKinds = static_cast<std::size_t>(SacnOutcome::RateExceeded) + 1;
 
 // One sending source of the universe, told apart by its CID.
 class SacnSource {
