@@ -1,6 +1,7 @@
 #include "dmx/NetworkPackets.h"
 
 #include "dmx/ArtNetLayout.h"
+#include "dmx/SacnLayout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,33 +22,6 @@ void put32(std::uint8_t* at, std::uint32_t value)
     put16(at + 2, value & 0xFFFF);
 }
 
-// Offsets of the E1.31 fields.
-namespace E131 {
-constexpr std::size_t RootFlagsLength = 16;
-constexpr std::size_t RootVector = 18;
-constexpr std::size_t CidField = 22;
-constexpr std::size_t FramingFlagsLength = 38;
-constexpr std::size_t FramingVector = 40;
-constexpr std::size_t SourceName = 44;
-constexpr std::size_t SourceNameSize = 64;
-constexpr std::size_t Priority = 108;
-constexpr std::size_t Sequence = 111;
-constexpr std::size_t Options = 112;
-constexpr std::size_t Universe = 113;
-constexpr std::size_t DmpFlagsLength = 115;
-constexpr std::size_t DmpVector = 117;
-constexpr std::size_t AddressDataType = 118;
-constexpr std::size_t FirstAddress = 119;
-constexpr std::size_t AddressIncrement = 121;
-constexpr std::size_t ValueCount = 123;
-constexpr std::size_t StartCode = 125;
-constexpr std::size_t Slots = 126;
-
-constexpr std::uint32_t VectorRootData = 0x00000004;
-constexpr std::uint32_t VectorFramingData = 0x00000002;
-constexpr std::uint8_t VectorDmpSetProperty = 0x02;
-constexpr unsigned FlagsPdu = 0x7000;
-}  // namespace E131
 
 // The longest prefix of `text` of at most `limit` bytes that does not end
 // inside a UTF-8 character.
@@ -84,9 +58,9 @@ SacnPacket::SacnPacket()
 {
     using namespace E131;
     std::uint8_t* b = bytes_.data();
-    put16(b, 0x0010);      // preamble size
-    put16(b + 2, 0x0000);  // postamble size
-    std::memcpy(b + 4, "ASC-E1.17\0\0\0", 12);
+    put16(b + PreambleSize, PreambleValue);
+    put16(b + PostambleSize, 0x0000);
+    std::memcpy(b + PacketIdentifier, PacketIdentifierText, PacketIdentifierSize);
     put16(b + RootFlagsLength, FlagsPdu | (Size - RootFlagsLength));
     put32(b + RootVector, VectorRootData);
     put16(b + FramingFlagsLength, FlagsPdu | (Size - FramingFlagsLength));
@@ -94,7 +68,7 @@ SacnPacket::SacnPacket()
     b[Priority] = SacnDefaultPriority;
     put16(b + DmpFlagsLength, FlagsPdu | (Size - DmpFlagsLength));
     b[DmpVector] = VectorDmpSetProperty;
-    b[AddressDataType] = 0xA1;
+    b[AddressDataType] = AddressDataTypeValue;
     put16(b + FirstAddress, 0);
     put16(b + AddressIncrement, 1);
     put16(b + ValueCount, 1 + NetworkSlots);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dmx/SacnLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -37,7 +39,7 @@ int joinPortAddress(const ArtNetAddress& address);
 class SacnPacket {
 public:
     static constexpr std::size_t Size = 638;
-    static constexpr std::uint8_t StreamTerminated = 0x40;
+    static constexpr std::uint8_t StreamTerminated = E131::OptionStreamTerminated;
     using Bytes = std::array<std::uint8_t, Size>;
 
     SacnPacket();

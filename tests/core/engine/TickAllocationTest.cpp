@@ -3,6 +3,8 @@
 #include "control/MidiService.h"
 #include "control/OscService.h"
 #include "dmx/NetworkOutput.h"
+#include "input/SacnDecoder.h"
+#include "input/SacnSources.h"
 #include "support/ControlHarness.h"
 #include "support/EngineHarness.h"
 #include "support/SteppedClock.h"
@@ -256,6 +258,37 @@ TEST(TickAllocation, OscFeedbackAfterATickAllocatesNothing)
         osc.showChanged();
     }
     EXPECT_EQ(allocations.load() - before, 0);
+}
+
+
+// A desk's universe arrives 40 times a second from several sources: neither
+// decoding nor merging may touch the heap.
+TEST(TickAllocation, SacnReceiveAllocatesNothing)
+{
+    std::array<SacnPacket, 3> senders;
+    std::array<std::uint8_t, NetworkSlots> slots{};
+    for (std::size_t i = 0; i < senders.size(); ++i) {
+        Cid cid{};
+        cid.fill(static_cast<std::uint8_t>(i + 1));
+        senders[i].setSource(cid, "Pult", 100 + static_cast<int>(i % 2) * 50, 1);
+    }
+    SacnSources sources(1);
+    std::array<std::uint8_t, NetworkSlots> merged{};
+
+    const long before = allocations.load();
+    for (int frame = 0; frame < 200; ++frame) {
+        slots.fill(static_cast<std::uint8_t>(frame));
+        for (SacnPacket& sender : senders) {
+            const SacnDecoded decoded = decodeSacn(frame == 150 ? sender.terminated() : sender.data(slots.data()));
+            ASSERT_FALSE(decoded.drop);
+            sources.receive(decoded.data, frame * 25);
+        }
+        sources.expire(frame * 25);
+        sources.merged(merged);
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_TRUE(sources.live());
+    EXPECT_EQ(merged[0], 199);
 }
 
 }  // namespace
