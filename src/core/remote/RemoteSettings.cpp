@@ -1,6 +1,6 @@
 #include "remote/RemoteSettings.h"
 
-#include <charconv>
+#include "text/Text.h"
 
 namespace tinctara {
 
@@ -16,11 +16,8 @@ RemoteSettings loadRemoteSettings(SettingsStore& store)
     const std::string address = store.read(Application, Section, "Address", settings.address);
     if (!address.empty())
         settings.address = address;
-    const std::string port = store.read(Application, Section, "Port", std::to_string(settings.port));
-    int value = 0;
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
-    if (error == std::errc() && end == port.data() + port.size() && value >= 1 && value <= 65535)
-        settings.port = value;
+    settings.port = numberInRange(store.read(Application, Section, "Port", std::to_string(settings.port)), 1, 65535)
+                        .value_or(settings.port);
     settings.code = store.read(Application, Section, "Code", "");
     return settings;
 }
