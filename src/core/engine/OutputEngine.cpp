@@ -61,6 +61,12 @@ void OutputEngine::handOver(InterfaceKind type)
         sender_.sendNow();
 }
 
+void OutputEngine::mergeInput(const DmxInputFrame* input, InputMerge merge)
+{
+    input_ = input;
+    merge_ = merge;
+}
+
 FrameDestination& OutputEngine::destinationOf(FrameShape shape)
 {
     switch (shape) {

@@ -3,6 +3,7 @@
 #include "dmx/DmxSender.h"
 #include "dmx/OutputPort.h"
 #include "engine/FrameBuilder.h"
+#include "input/DmxInput.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
 #include "platform/Network.h"
@@ -64,6 +65,10 @@ public:
     // presenter; until it is set, channels 1 to 8.
     void watchChannels(const MonitoredChannels& channels) { monitored_ = &channels; }
 
+    // The desk's universe the tick merges into its frame, and how; none or
+    // InputMerge::Off sends the program alone. The frame is read in every tick.
+    void mergeInput(const DmxInputFrame* input, InputMerge merge);
+
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
     void buildFrame(FrameDestination& destination);
@@ -83,6 +88,8 @@ private:
     NoDestination noDestination_;
     static constexpr MonitoredChannels FirstChannels{1, 2, 3, 4, 5, 6, 7, 8};
     const MonitoredChannels* monitored_ = &FirstChannels;
+    const DmxInputFrame* input_ = nullptr;
+    InputMerge merge_ = InputMerge::Off;
     std::unique_ptr<DmxSender> ownSender_;  // when none was given
     DmxSender& sender_;
     // Whether a frame was built since the interface opened: until one was,
