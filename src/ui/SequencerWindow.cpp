@@ -47,7 +47,18 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
         cmdSequence_[static_cast<std::size_t>(index)] = button;
         buttons->addWidget(button, position[index][0], position[index][1]);
     }
-    cmdSequence_[Rec]->setStyleSheet(QStringLiteral("QPushButton { color: #b00000; font-weight: bold; }"));
+    const QString recordStyle = QStringLiteral("QPushButton { color: #b00000; font-weight: bold; }");
+    cmdSequence_[Rec]->setStyleSheet(recordStyle);
+    // Between CLR ALL and ZERO, in the row's free middle.
+    auto* recordInput = new QPushButton(qt(SequencerText::RecordInputCaption), this);
+    recordInput->setToolTip(qt(SequencerText::RecordInputTip));
+    nameControl(recordInput, QStringLiteral("cmdRecordInput"));
+    recordInput->setStyleSheet(recordStyle);
+    recordInput->installEventFilter(this);
+    connect(recordInput, &QPushButton::clicked, this, [this] { presenter_.cmdRecordInput_Click(); });
+    buttons->addWidget(recordInput, 1, 1, 1, 3);
+    setTabOrder(cmdSequence_[ClearAll], recordInput);
+    setTabOrder(recordInput, cmdSequence_[Zero]);
 
     lblStatus_ = new QLabel(this);
     lblStatus_->setFrameShape(QFrame::StyledPanel);

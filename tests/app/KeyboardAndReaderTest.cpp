@@ -113,7 +113,8 @@ private slots:
                                << QStringList{"txtElement_0"};
         QTest::newRow("sequencer") << "mnuSequenzer"
                                    << "frmControl"
-                                   << numbered("txtSequence_%1", 0, 2) + numbered("cmdSequence_%1", 0, 6)
+                                   << numbered("txtSequence_%1", 0, 2) + numbered("cmdSequence_%1", 0, 5) +
+                                          QStringList{"cmdRecordInput", "cmdSequence_6"}
                                    << QStringList{};
         QStringList dmx;
         for (int row = 0; row < 8; ++row)

@@ -2,6 +2,7 @@
 
 #include "dmx/OutputPort.h"
 #include "files/ShowPaths.h"
+#include "model/InputPicture.h"
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
@@ -163,20 +164,59 @@ void SequencerPresenter::back()
     PlaySequence(sequencer_);
 }
 
-void SequencerPresenter::record()
+bool SequencerPresenter::mayRecord()
 {
     ShowModel& model = s_.model;
     if (model.StepCount != 0 && model.CurrentStep != model.StepCount) {
         status("Nur am Ende einer Sequenz möglich.");
         s_.user.beep();
-        return;
+        return false;
     }
     if (model.CurrentStep >= MaxRecordedSteps) {
         s_.user.beep();
         s_.user.messageBox("In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.", "",
                            MessageButtons::Ok, MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+void SequencerPresenter::cmdRecordInput_Click()
+{
+    if (s_.model.hasState(StateFlag::TestMode)) {
+        TestModeOff(s_.model, s_.show);
+        status("Testmodus wurde abgeschaltet");
+    }
+    if (!input_ || !input_->live) {
+        status(SequencerText::NoInputSender);
+        s_.user.beep();
         return;
     }
+    if (!mayRecord())
+        return;
+    // The checks come first, so a refused REC leaves the wall as it was.
+    ShowModel& model = s_.model;
+    WallPicture picture;
+    pictureFromInput(model, input_->levels, picture);
+    const int elements = model.elementsInUse();
+    for (int plane = Red; plane <= White; ++plane)
+        for (int element = 1; element <= elements; ++element)
+            model.colour(plane, element) = picture[ShowModel::colourIndex(plane, element)];
+    for (int index = 0; index < elements; ++index)
+        ShowElementColour(model, s_.show, index);
+    recordScene();
+    status(SequencerText::RecordInputDone);
+}
+
+void SequencerPresenter::record()
+{
+    if (mayRecord())
+        recordScene();
+}
+
+void SequencerPresenter::recordScene()
+{
+    ShowModel& model = s_.model;
     status("Szene in die Sequenz aufgenommen.");
     ++model.StepCount;
     if (model.hasState(StateFlag::SequencePresent))

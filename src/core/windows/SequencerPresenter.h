@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/OutputEngine.h"
+#include "input/DmxInput.h"
 #include "model/Selection.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
@@ -28,6 +29,11 @@ inline constexpr const char* FieldHeadings[3] = {"SZENE", "Blendezeit", "Halteze
 inline constexpr const char* FieldTips[3] = {"Nr der Szene im Sequenzer",
                                              "Geschwindigkeit in der der Sequenzer überblendet",
                                              "Wartezeit für eine Szene vor der Überblendung"};
+// The desk's picture as a step at the end, with REC's rules.
+inline constexpr const char* RecordInputCaption = "REC Eingang";
+inline constexpr const char* RecordInputTip = "Bild des DMX-Eingangs in der Sequenz speichern";
+inline constexpr const char* RecordInputDone = "Eingang in die Sequenz aufgenommen.";
+inline constexpr const char* NoInputSender = "Kein Sender am DMX-Eingang.";
 }  // namespace SequencerText
 
 enum SequencerButton { Back = 0, Rec = 1, PlayButton = 2, StopButton = 3, Forward = 4, ClearAll = 5, Zero = 6 };
@@ -60,6 +66,11 @@ public:
 
     void cmdSequence_MouseDown(int index);
     void cmdSequence_Click(int index);
+    // "REC Eingang": the input's picture through the patch turned around
+    // becomes the wall's and is recorded as REC records it.
+    void cmdRecordInput_Click();
+    // The desk's universe REC Eingang records; none: it has nothing to record.
+    void watchInput(const DmxInputFrame* input) { input_ = input; }
 
     // The text of a field as the user left it after a key.
     void txtSequence_Change(int index, std::string_view text);
@@ -80,6 +91,9 @@ private:
 
     void back();
     void record();
+    bool mayRecord();
+    // The wall's picture as the new last step; the caller checked mayRecord.
+    void recordScene();
     void forward();
     void clearAll();
     void zero();
@@ -87,6 +101,7 @@ private:
     Services s_;
     Sequencer sequencer_;
     bool backJump_ = false;
+    const DmxInputFrame* input_ = nullptr;
     // What a field showed since it got the focus, as the program last wrote
     // it: a field the user left untouched is not checked when it loses the
     // focus, so focus alone never rewrites a step's time.

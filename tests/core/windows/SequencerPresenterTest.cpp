@@ -90,6 +90,46 @@ TEST(Sequencer, RecRefusedAwayFromTheEndAndBeyond250Steps)
               "In dieser Programmversion sind maximal 250 Schritte in einer Sequenz möglich.");
 }
 
+// REC Eingang records the desk's picture through the patch turned around,
+// with REC's rules; without a live sender it records nothing.
+TEST(Sequencer, RecordInputTakesTheDesksPictureWithRecsRules)
+{
+    SequencerHarness h;
+    DmxInputFrame input;
+    h.sequencer.cmdRecordInput_Click();  // no input at all
+    EXPECT_EQ(h.view.lastLabel(), "Kein Sender am DMX-Eingang.");
+    h.sequencer.watchInput(&input);
+    h.sequencer.cmdRecordInput_Click();  // an input nobody sends to
+    EXPECT_EQ(h.view.lastLabel(), "Kein Sender am DMX-Eingang.");
+    EXPECT_EQ(h.user.beeps, 2);
+    EXPECT_EQ(h.model.StepCount, 0);
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SceneChanged));
+
+    h.model.correction(2, Green) = 20;
+    input.live = true;
+    input.covered = 512;
+    input.levels[h.model.patch(1, Red) - 1] = 200;
+    input.levels[h.model.patch(2, Green) - 1] = 100;
+    h.sequencer.cmdRecordInput_Click();
+    EXPECT_EQ(h.view.lastLabel(), "Eingang in die Sequenz aufgenommen.");
+    EXPECT_EQ(h.model.StepCount, 1);
+    EXPECT_TRUE(
+        h.model.hasDocument(DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged | DocumentFlag::SceneChanged));
+    EXPECT_EQ(h.model.stepColour(1, 1, Red), 200);
+    EXPECT_EQ(h.model.stepColour(1, 2, Green), 120);  // level plus correction
+    EXPECT_EQ(h.model.stepColour(1, 2, Red), 0);
+    EXPECT_EQ(h.model.colour(Green, 2), 120);         // the wall shows what was recorded
+    EXPECT_NE(h.view.elementColours.at(1).green, 0);  // and the wall was repainted
+
+    h.recordRed(5);
+    h.press(Back);  // away from the end: refused, and the wall keeps its picture
+    const auto wall = h.model.ElementColours;
+    h.sequencer.cmdRecordInput_Click();
+    EXPECT_EQ(h.view.lastLabel(), "Nur am Ende einer Sequenz möglich.");
+    EXPECT_EQ(h.model.StepCount, 2);
+    EXPECT_EQ(h.model.ElementColours, wall);
+}
+
 TEST(Sequencer, ImmediateApplyStoresTheEditIntoTheStepBeingLeft)
 {
     SequencerHarness h;
