@@ -39,6 +39,15 @@ public:
 
     std::uint16_t port() const { return port_; }
 
+    // Multicast leaves through the interface with `address` (loopback: stays on this machine).
+    void multicastVia(const char* address)
+    {
+        in_addr interface {
+        };
+        ::inet_pton(AF_INET, address, &interface);
+        EXPECT_EQ(::setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_IF, &interface, sizeof interface), 0);
+    }
+
     void send(std::uint16_t to, std::span<const std::uint8_t> bytes, const char* address = "127.0.0.1")
     {
         sockaddr_in target{};

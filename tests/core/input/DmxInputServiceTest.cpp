@@ -166,6 +166,18 @@ TEST(DmxInputService, SacnStreamTerminatedOwnCidAndOtherAddressesCountNothing)
     EXPECT_TRUE(h.input.sources().empty());
 }
 
+TEST(DmxInputService, SacnMulticastOfTheUniverseArrivesOnTheChosenInterface)
+{
+    InputHarness h(InputKind::Sacn);
+    SacnDesk desk(1, 100), otherUniverse(2, 100);
+    desk.socket.multicastVia("127.0.0.1");
+    otherUniverse.socket.multicastVia("127.0.0.1");
+    desk.send(h.port, 33, 0, "239.255.0.7");
+    otherUniverse.send(h.port, 44, 0, "239.255.0.8");  // a group not joined
+    EXPECT_EQ(h.at(DmxInputService::SamplingMs).levels[0], 33);
+    EXPECT_EQ(h.input.counters().received, 1u);
+}
+
 TEST(DmxInputService, TakesAtMostSixtyFourDatagramsPerWake)
 {
     InputHarness h(InputKind::Sacn);
@@ -186,6 +198,12 @@ TEST(DmxInputService, ArtNetTakesArtDmxAtOnceAndIgnoresOurOwnOutput)
     LoopbackPeer desk;
     desk.send(h.port, artDmx(3, 4, 99));
     desk.send(h.port, artDmx(4, 4, 55));  // another universe
+    LoopbackPeer shortDesk("127.0.0.2");
+    Bytes fewer = artDmx(3, 5, 66);  // 100 levels
+    fewer[artnet::Dmx::Length] = 0;
+    fewer[artnet::Dmx::Length + 1] = 100;
+    fewer.resize(artnet::Dmx::Slots + 100);
+    shortDesk.send(h.port, fewer);
     std::string error;
     ASSERT_TRUE(h.ownOutput.open(0x7F000001, h.port, error)) << error;
     const auto own = artDmx(3, 4, 255);
@@ -194,10 +212,11 @@ TEST(DmxInputService, ArtNetTakesArtDmxAtOnceAndIgnoresOurOwnOutput)
     const DmxInputFrame& frame = h.at(0);
     EXPECT_TRUE(frame.live) << "no sampling wait for Art-Net";
     EXPECT_EQ(frame.levels[4], 99);
-    EXPECT_EQ(frame.covered, NetworkSlots);
-    EXPECT_EQ(h.input.sources(), (std::vector<InputSourceRow>{{"127.0.0.1", -1, 0}}));
+    EXPECT_EQ(frame.levels[5], 66);
+    EXPECT_EQ(frame.covered, NetworkSlots) << "the longest sender's";
+    EXPECT_EQ(h.input.sources(), (std::vector<InputSourceRow>{{"127.0.0.1", -1, 0}, {"127.0.0.2", -1, 0}}));
     const InputCounters counters = h.input.counters();
-    EXPECT_EQ(counters.taken, 1u);
+    EXPECT_EQ(counters.taken, 2u);
     EXPECT_EQ(counters.dropped, 1u);
     EXPECT_EQ(counters.own, 1u);
 
