@@ -1,6 +1,8 @@
 #include "control/OscService.h"
 
 #include "support/ControlHarness.h"
+#include "support/LoopbackPeer.h"
+#include "support/ScriptedClock.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -19,12 +21,7 @@
 namespace tinctara {
 namespace {
 
-class ScriptedClock : public Clock {
-public:
-    std::int64_t timeOfDaySeconds() override { return 0; }
-    std::int64_t monotonicMilliseconds() override { return ms; }
-    std::int64_t ms = 1'000'000;
-};
+using testing::ScriptedClock;
 
 // One message as liblo reads it: its address and first argument.
 struct Heard {
@@ -55,48 +52,25 @@ std::vector<std::uint8_t> serialised(const char* path, std::vector<int> numbers 
 // A UDP socket on a loopback address: a desk that sends and hears back.
 class Desk {
 public:
-    explicit Desk(const char* address, std::uint16_t port = 0)
-    {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        ::inet_pton(AF_INET, address, &local.sin_addr);
-        local.sin_port = htons(port);
-        socklen_t length = sizeof local;
-        EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0) << address << ":" << port;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-        port_ = ntohs(local.sin_port);
-    }
-    ~Desk() { ::close(fd_); }
-    Desk(const Desk&) = delete;
-    Desk& operator=(const Desk&) = delete;
+    explicit Desk(const char* address, std::uint16_t port = 0) : socket_(address, port) {}
 
-    std::uint16_t port() const { return port_; }
-
-    void send(std::uint16_t to, const std::vector<std::uint8_t>& bytes)
-    {
-        sockaddr_in target{};
-        target.sin_family = AF_INET;
-        target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        target.sin_port = htons(to);
-        ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&target), sizeof target),
-                  static_cast<ssize_t>(bytes.size()));
-    }
+    std::uint16_t port() const { return socket_.port(); }
+    void send(std::uint16_t to, const std::vector<std::uint8_t>& bytes) { socket_.send(to, bytes); }
 
     // Everything that arrived, decoded by liblo. Loopback delivers within
     // the sending call, so nothing more is on its way.
     std::vector<Heard> heard()
     {
         std::vector<Heard> messages;
-        std::uint8_t buffer[2048];
-        for (ssize_t size; (size = ::recv(fd_, buffer, sizeof buffer, 0)) > 0;) {
+        while (auto datagram = socket_.receive()) {
+            datagram->push_back(0);  // the address ends inside, the copy for its text ends here
             int error = 0;
-            lo_message m = lo_message_deserialise(buffer, static_cast<std::size_t>(size), &error);
+            lo_message m = lo_message_deserialise(datagram->data(), datagram->size() - 1, &error);
             if (!m) {
                 ADD_FAILURE() << "liblo cannot read feedback: error " << error;
                 continue;
             }
-            Heard h{reinterpret_cast<const char*>(buffer), 0, ""};
+            Heard h{reinterpret_cast<const char*>(datagram->data()), 0, ""};
             EXPECT_EQ(lo_message_get_argc(m), 1) << h.path;
             const char type = lo_message_get_types(m)[0];
             lo_arg* argument = lo_message_get_argv(m)[0];
@@ -113,8 +87,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
-    std::uint16_t port_ = 0;
+    testing::LoopbackPeer socket_;
 };
 
 // The control harness's 4 x 4 wall (element 16 selected) with OSC on a

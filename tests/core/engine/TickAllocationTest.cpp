@@ -3,10 +3,13 @@
 #include "control/MidiService.h"
 #include "control/OscService.h"
 #include "dmx/NetworkOutput.h"
+#include "input/DmxInput.h"
 #include "input/SacnDecoder.h"
 #include "input/SacnSources.h"
 #include "support/ControlHarness.h"
 #include "support/EngineHarness.h"
+#include "support/LoopbackPeer.h"
+#include "support/ScriptedClock.h"
 #include "support/SteppedClock.h"
 
 #include <arpa/inet.h>
@@ -289,6 +292,41 @@ TEST(TickAllocation, SacnReceiveAllocatesNothing)
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_TRUE(sources.live());
     EXPECT_EQ(merged[0], 199);
+}
+
+// The input service reads, decodes, merges and answers polls from fixed
+// buffers once it has started.
+TEST(TickAllocation, InputServiceTakesPacketsWithoutTheHeap)
+{
+    testing::ScriptedClock clock;
+    std::array<std::uint8_t, NetworkSlots> slots{};
+    SacnPacket sacn;
+    sacn.setSource(Cid{1}, "Pult", 100, 1);
+    ArtDmxPacket artDmx;
+    artDmx.setPortAddress(1);
+    const std::array<std::uint8_t, 14> poll{'A', 'r', 't', '-', 'N', 'e', 't', 0, 0x00, 0x20, 0, 14, 0, 0x10};
+    for (const InputKind kind : {InputKind::Sacn, InputKind::ArtNet}) {
+        SCOPED_TRACE(kind == InputKind::Sacn ? "sACN" : "Art-Net");
+        DmxInputService input{{clock, Cid{}, nullptr, 0, 0}};
+        ASSERT_EQ(input.start({kind, 1, "127.0.0.1", InputMerge::Off}), "");
+        testing::LoopbackPeer desk;
+        const long before = allocations.load();
+        for (int frame = 0; frame < 100; ++frame) {
+            clock.ms += 25;
+            slots.fill(static_cast<std::uint8_t>(frame));
+            if (kind == InputKind::Sacn)
+                desk.send(input.port(), sacn.data(slots.data()));
+            else
+                desk.send(input.port(), artDmx.data(slots.data()));
+            if (frame % 10 == 0)
+                desk.send(input.port(), poll);
+            input.readable();
+            input.expire();
+        }
+        EXPECT_EQ(allocations.load() - before, 0);
+        EXPECT_TRUE(input.frame().live);
+        EXPECT_EQ(input.frame().levels[0], 99);
+    }
 }
 
 }  // namespace
