@@ -6,7 +6,7 @@ namespace tinctara {
 
 namespace {
 
-std::uint8_t levelOf(int readBack) { return static_cast<std::uint8_t>(std::clamp(readBack, 0, 255)); }
+std::uint8_t levelOf(long long level) { return static_cast<std::uint8_t>(std::clamp(level, 0LL, 255LL)); }
 
 }  // namespace
 
@@ -20,14 +20,23 @@ FrameDestination& InputMerger::prepare(const OutputPort& port, const ShowModel& 
         lastProgram_ = program_;
         lastCovered_ = 0;
         inputHolds_.fill(false);
-    } else if (shape_ != FrameShape::CardMemory) {
-        for (int channel = 1; channel <= DmxChannels; ++channel) {
-            const std::uint8_t level = levelOf(port.readBack(model, ports, channel));
-            if (level != sent_[channel - 1])
-                program_[channel - 1] = level;
-        }
+    } else {
+        adoptOutsideWrites(model);
     }
     return shadow_;
+}
+
+void InputMerger::adoptOutsideWrites(const ShowModel& model)
+{
+    for (std::size_t i = 0; i < program_.size(); ++i) {
+        std::uint8_t level = sent_[i];
+        if (shape_ == FrameShape::Bytes)
+            level = model.DmxFrame[i];
+        else if (shape_ == FrameShape::Wide)
+            level = levelOf(model.DmxFrameWide[i]);
+        if (level != sent_[i])
+            program_[i] = level;
+    }
 }
 
 void InputMerger::merge(const DmxInputFrame& input, InputMerge mode, FrameDestination& destination)
@@ -61,8 +70,9 @@ void InputMerger::merge(const DmxInputFrame& input, InputMerge mode, FrameDestin
     lastCovered_ = covered;
 }
 
-void InputMerger::release(FrameDestination& destination)
+void InputMerger::release(FrameDestination& destination, const ShowModel& model)
 {
+    adoptOutsideWrites(model);
     for (int channel = 1; channel <= DmxChannels; ++channel)
         destination.writeLevel(channel, program_[channel - 1]);
     shape_ = FrameShape::None;

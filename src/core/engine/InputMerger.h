@@ -43,12 +43,16 @@ public:
     // After the build: every channel's merged level into the destination.
     void merge(const DmxInputFrame& input, InputMerge mode, FrameDestination& destination);
     // The program's levels back into the destination, once; the merge ends.
-    void release(FrameDestination& destination);
+    void release(FrameDestination& destination, const ShowModel& model);
 
     // The program's own level of a channel (1..512), as the build left it.
     std::uint8_t programLevel(int channel) const { return program_[static_cast<std::size_t>(channel - 1)]; }
 
 private:
+    // A frame in memory that no longer holds what the merge wrote was written
+    // by someone else: that is now the program's level.
+    void adoptOutsideWrites(const ShowModel& model);
+
     using Levels = std::array<std::uint8_t, DmxChannels>;
 
     class Shadow final : public FrameDestination {

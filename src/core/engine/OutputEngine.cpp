@@ -146,7 +146,7 @@ void OutputEngine::stopMerging(FrameShape current)
         return;
     const FrameShape merged = merger_.shape();
     const bool cardGone = merged == FrameShape::CardMemory && current != FrameShape::CardMemory;
-    merger_.release(cardGone ? noDestination_ : destinationOf(merged));
+    merger_.release(cardGone ? noDestination_ : destinationOf(merged), model_);
 }
 
 void OutputEngine::refreshMonitorRows(const OutputPort& port)

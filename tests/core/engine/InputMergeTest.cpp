@@ -337,6 +337,21 @@ TEST(InputMerge, OutsideWritesToAFrameInMemoryCountAsTheProgramsLevels)
         show.merge(InputMerge::Off);
         show.tick();
         EXPECT_EQ(show.wire(9), 0) << type;
+
+        // Cleared while no interface took frames; the merge ends only when
+        // the interface is back.
+        show.leaveOlderLevel(9, 33);
+        show.merge(InputMerge::Htp);
+        show.send(9, 100);
+        show.tick();
+        ASSERT_EQ(show.wire(9), 100);
+        show.model.InterfaceType = Interface::NoInterface;
+        show.tick();
+        portFor(type).clearChannel(show.model, show.bus, 9);
+        show.merge(InputMerge::Off);
+        show.model.InterfaceType = type;
+        show.tick();
+        EXPECT_EQ(show.wire(9), 0) << type << ": cleared while the merge stood still";
     }
 }
 
