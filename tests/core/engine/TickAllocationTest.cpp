@@ -77,6 +77,14 @@ void buildThreeStepShow(testing::EngineHarness& show, InterfaceKind type)
     show.model.CardBaseAddress = 0x120;
 }
 
+// The same show with the monitor rows on and the port bus keeping nothing.
+void buildWatchedShow(testing::EngineHarness& show, InterfaceKind type)
+{
+    buildThreeStepShow(show, type);
+    show.model.setState(StateFlag::DmxMonitorOn);
+    show.bus.recording = false;
+}
+
 // The network output opens for the network kinds only.
 bool openToLoopback(NetworkOutput& network, InterfaceKind type)
 {
@@ -95,9 +103,7 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
     for (int number = 0; number < InterfaceKinds; ++number) {
         const InterfaceKind type = kindOfNumber(number);
         testing::EngineHarness show;
-        buildThreeStepShow(show, type);
-        show.model.setState(StateFlag::DmxMonitorOn);
-        show.bus.recording = false;
+        buildWatchedShow(show, type);
         show.cardLibrary.calls.reserve(200);
 
         SilentView silent;
@@ -129,9 +135,7 @@ TEST(TickAllocation, NoMergedTickAllocatesInAnyModeOrInterface)
         for (int number = 0; number < InterfaceKinds; ++number) {
             const InterfaceKind type = kindOfNumber(number);
             testing::EngineHarness show;
-            buildThreeStepShow(show, type);
-            show.model.setState(StateFlag::DmxMonitorOn);
-            show.bus.recording = false;
+            buildWatchedShow(show, type);
             SilentView silent;
             SilentUsb usb;
             SilentCardLibrary cardLibrary;
