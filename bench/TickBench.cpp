@@ -1,5 +1,5 @@
 // One output tick of a full 121-element wall in the fade phase, per destination,
-// and the sender's hand-over and grid point.
+// alone and with a desk's universe merged; the sender's hand-over and grid point.
 #include "engine/OutputEngine.h"
 #include "model/WallBuilder.h"
 
@@ -32,7 +32,7 @@ private:
     std::array<std::uint8_t, 0x10000> memory_{};
 };
 
-void fadeTick(benchmark::State& state, InterfaceKind interfaceType)
+void fadeTick(benchmark::State& state, InterfaceKind interfaceType, InputMerge merge = InputMerge::Off)
 {
     ShowView view;
     bench::QuietUser user;
@@ -60,6 +60,13 @@ void fadeTick(benchmark::State& state, InterfaceKind interfaceType)
     model->setState(StateFlag::SequencePlaying);
 
     OutputEngine engine(*model, view, timer, OutputDevices{ports, usb, cardLibrary});
+    // A desk that covers the whole universe.
+    DmxInputFrame input;
+    for (std::size_t slot = 0; slot < input.levels.size(); ++slot)
+        input.levels[slot] = static_cast<std::uint8_t>(slot * 7);
+    input.covered = input.levels.size();
+    input.live = true;
+    engine.mergeInput(&input, merge);
     engine.AutoXmit();  // load: the following ticks all fade
     for (auto _ : state) {
         engine.AutoXmit();
@@ -70,6 +77,10 @@ void fadeTick(benchmark::State& state, InterfaceKind interfaceType)
 void BM_FadeTickIsaCard(benchmark::State& state) { fadeTick(state, Interface::IsaCard7301AB); }
 void BM_FadeTickUsbFrame(benchmark::State& state) { fadeTick(state, Interface::UsbInterface); }
 void BM_FadeTickLibraryFrame(benchmark::State& state) { fadeTick(state, Interface::PciCard7304); }
+void BM_FadeTickIsaCardMergeHtp(benchmark::State& state) { fadeTick(state, Interface::IsaCard7301AB, InputMerge::Htp); }
+void BM_FadeTickIsaCardMergeLtp(benchmark::State& state) { fadeTick(state, Interface::IsaCard7301AB, InputMerge::Ltp); }
+void BM_FadeTickUsbFrameMergeHtp(benchmark::State& state) { fadeTick(state, Interface::UsbInterface, InputMerge::Htp); }
+void BM_FadeTickUsbFrameMergeLtp(benchmark::State& state) { fadeTick(state, Interface::UsbInterface, InputMerge::Ltp); }
 
 // The sender's share of a period: the hand-over of a frame and one grid point.
 void BM_HandOverAndGridPoint(benchmark::State& state)
@@ -89,6 +100,10 @@ BENCHMARK(BM_FadeTickIsaCard);
 BENCHMARK(BM_HandOverAndGridPoint);
 BENCHMARK(BM_FadeTickUsbFrame);
 BENCHMARK(BM_FadeTickLibraryFrame);
+BENCHMARK(BM_FadeTickIsaCardMergeHtp);
+BENCHMARK(BM_FadeTickIsaCardMergeLtp);
+BENCHMARK(BM_FadeTickUsbFrameMergeHtp);
+BENCHMARK(BM_FadeTickUsbFrameMergeLtp);
 
 }  // namespace
 }  // namespace tinctara

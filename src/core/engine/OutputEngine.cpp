@@ -106,7 +106,16 @@ void OutputEngine::AutoXmit()
         return;
     }
     port.beforeFrame(model_, devices_.ports);
-    buildFrame(destinationOf(port.shape()));
+    FrameDestination& destination = destinationOf(port.shape());
+    if (merging()) {
+        if (merger_.shape() != port.shape())
+            stopMerging(port.shape());
+        buildFrame(merger_.prepare(port, model_, devices_.ports));
+        merger_.merge(*input_, merge_, destination);
+    } else {
+        stopMerging(port.shape());
+        buildFrame(destination);
+    }
     refreshMonitorRows(port);
     if (port.afterFrame(model_, view_, timer_, devices_.ports))
         handOver(type);
@@ -123,6 +132,21 @@ void OutputEngine::buildFrame(FrameDestination& destination)
     else
         MitKarteHold(model_, destination);
     frameBuilt_ = true;
+}
+
+// The test levels go out as they are: the test window checks the lamps.
+bool OutputEngine::merging() const
+{
+    return input_ && merge_ != InputMerge::Off && input_->live && !model_.hasState(StateFlag::TestMode);
+}
+
+void OutputEngine::stopMerging(FrameShape current)
+{
+    if (!merger_.holding())
+        return;
+    const FrameShape merged = merger_.shape();
+    const bool cardGone = merged == FrameShape::CardMemory && current != FrameShape::CardMemory;
+    merger_.release(cardGone ? noDestination_ : destinationOf(merged), model_);
 }
 
 void OutputEngine::refreshMonitorRows(const OutputPort& port)

@@ -3,6 +3,7 @@
 #include "dmx/DmxSender.h"
 #include "dmx/OutputPort.h"
 #include "engine/FrameBuilder.h"
+#include "engine/InputMerger.h"
 #include "input/DmxInput.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
@@ -72,6 +73,11 @@ public:
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
     void buildFrame(FrameDestination& destination);
+    // Whether this tick merges the input: a mode, a live input, no test mode.
+    bool merging() const;
+    // Ends a merge under way: the program's levels go back into the frame
+    // the merge wrote (card memory only while a card is the interface).
+    void stopMerging(FrameShape current);
     // The buffer the builds write for a port's frame.
     FrameDestination& destinationOf(FrameShape shape);
     void refreshMonitorRows(const OutputPort& port);
@@ -90,6 +96,7 @@ private:
     const MonitoredChannels* monitored_ = &FirstChannels;
     const DmxInputFrame* input_ = nullptr;
     InputMerge merge_ = InputMerge::Off;
+    InputMerger merger_;
     std::unique_ptr<DmxSender> ownSender_;  // when none was given
     DmxSender& sender_;
     // Whether a frame was built since the interface opened: until one was,

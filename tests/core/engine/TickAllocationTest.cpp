@@ -80,6 +80,14 @@ void buildThreeStepShow(testing::EngineHarness& show, InterfaceKind type)
     show.model.CardBaseAddress = 0x120;
 }
 
+// The same show with the monitor rows on and the port bus keeping nothing.
+void buildWatchedShow(testing::EngineHarness& show, InterfaceKind type)
+{
+    buildThreeStepShow(show, type);
+    show.model.setState(StateFlag::DmxMonitorOn);
+    show.bus.recording = false;
+}
+
 // The network output opens for the network kinds only.
 bool openToLoopback(NetworkOutput& network, InterfaceKind type)
 {
@@ -98,9 +106,7 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
     for (int number = 0; number < InterfaceKinds; ++number) {
         const InterfaceKind type = kindOfNumber(number);
         testing::EngineHarness show;
-        buildThreeStepShow(show, type);
-        show.model.setState(StateFlag::DmxMonitorOn);
-        show.bus.recording = false;
+        buildWatchedShow(show, type);
         show.cardLibrary.calls.reserve(200);
 
         SilentView silent;
@@ -122,6 +128,41 @@ TEST(TickAllocation, NoTickAllocatesInAnyPhaseOrInterface)
         }
         EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type;
     }
+}
+
+TEST(TickAllocation, NoMergedTickAllocatesInAnyModeOrInterface)
+{
+    // The desk's levels change every tick; the input is lost and comes back,
+    // test mode comes and goes, and the mode is switched to Off and back.
+    for (const InputMerge mode : {InputMerge::Htp, InputMerge::Ltp, InputMerge::InputFirst})
+        for (int number = 0; number < InterfaceKinds; ++number) {
+            const InterfaceKind type = kindOfNumber(number);
+            testing::EngineHarness show;
+            buildWatchedShow(show, type);
+            SilentView silent;
+            SilentUsb usb;
+            SilentCardLibrary cardLibrary;
+            OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, cardLibrary});
+            show.timer.history.reserve(100);
+            DmxInputFrame input;
+            input.live = true;
+            input.covered = 300;
+            show.play();
+
+            const long before = allocations.load();
+            for (int tick = 0; tick < 40; ++tick) {
+                for (std::size_t slot = 0; slot < input.covered; ++slot)
+                    input.levels[slot] = static_cast<std::uint8_t>(tick * 7 + slot);
+                input.live = tick < 20 || tick > 24;
+                engine.mergeInput(&input, tick >= 30 && tick < 33 ? InputMerge::Off : mode);
+                engine.AutoXmit();
+                if (tick == 10)
+                    show.model.setState(StateFlag::TestMode);
+                if (tick == 14)
+                    show.model.clearState(StateFlag::TestMode);
+            }
+            EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type << ", " << inputMergeName(mode);
+        }
 }
 
 TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
