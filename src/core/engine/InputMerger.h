@@ -45,6 +45,10 @@ public:
     // The program's levels back into the destination, once; the merge ends.
     void release(FrameDestination& destination, const ShowModel& model);
 
+    // Every channel of the program was set to 0 from outside (CLR ALL);
+    // needed for card memory, which the merge does not read back each tick.
+    void programCleared() { program_.fill(0); }
+
     // The program's own level of a channel (1..512), as the build left it.
     std::uint8_t programLevel(int channel) const { return program_[static_cast<std::size_t>(channel - 1)]; }
 

@@ -69,6 +69,9 @@ public:
     // The desk's universe the tick merges into its frame, and how; none or
     // InputMerge::Off sends the program alone. The frame is read in every tick.
     void mergeInput(const DmxInputFrame* input, InputMerge merge);
+    // The outputs were set to 0 from outside the tick (CLR ALL): a merge
+    // under way takes 0 as the program's level of every channel.
+    void outputsCleared() { merger_.programCleared(); }
 
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);

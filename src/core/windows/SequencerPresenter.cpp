@@ -265,6 +265,7 @@ void SequencerPresenter::clearAll()
         port.clearChannel(model, s_.ports, channel);
         model.TestLevels[channel - 1] = 0;
     }
+    s_.engine.outputsCleared();
     if (s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
         return;
     model.clearState(StateFlag::SequencePresent);
