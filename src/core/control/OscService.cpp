@@ -2,11 +2,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <span>
@@ -51,26 +48,6 @@ std::optional<std::pair<std::uint32_t, std::uint16_t>> destinationOf(const std::
     if (!address || error != std::errc() || end != last || first == last || port < 1 || port > 65535)
         return std::nullopt;
     return std::pair{*address, static_cast<std::uint16_t>(port)};
-}
-
-// The system's reason in the program's language; glibc's own texts follow the
-// locale, which the program does not set.
-std::string reason(int error)
-{
-    switch (error) {
-    case EADDRINUSE:
-        return "Adresse wird bereits verwendet";
-    case EADDRNOTAVAIL:
-        return "Die angeforderte Adresse kann nicht zugewiesen werden";
-    case EACCES:
-    case EPERM:
-        return "Keine Berechtigung";
-    case EMFILE:
-    case ENFILE:
-        return "Zu viele offene Dateien";
-    default:
-        return "Systemfehler " + std::to_string(error);
-    }
 }
 
 // An OSC message with one argument, written into `out`: the address and the
@@ -122,11 +99,7 @@ private:
 
 OscService::OscService(Services services) : s_(std::move(services)) { rated_.reserve(RatedSenders); }
 
-OscService::~OscService()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+OscService::~OscService() = default;
 
 std::vector<std::string> OscService::addresses() const
 {
@@ -152,24 +125,12 @@ std::string OscService::start(const OscSettings& settings)
             return "OSC: das Rückmeldeziel " + settings.feedbackDestination + " ist keine Angabe ADRESSE:PORT.";
     }
 
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return cannot + reason(errno) + ".";
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(*address);
-    local.sin_port = htons(static_cast<std::uint16_t>(settings.port));
-    socklen_t length = sizeof local;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return cannot + reason(error) + ".";
-    }
+    if (const int error = socket_.open(*address, static_cast<std::uint16_t>(settings.port), {}))
+        return cannot + systemReason(error) + ".";
 
     settings_ = settings;
     settings_.enabled = true;
-    settings_.port = ntohs(local.sin_port);
+    settings_.port = socket_.port();
     counters_ = {};
     destination_ = destination;
     destinationFresh_ = destination.has_value();
@@ -177,43 +138,35 @@ std::string OscService::start(const OscSettings& settings)
     rated_.clear();
     status_.clear();
     shown_ = {};
-    setDescriptor(fd);
+    descriptorChanged();
     return {};
 }
 
 void OscService::stop()
 {
-    if (fd_ < 0)
+    if (!socket_.isOpen())
         return;
-    ::close(fd_);
+    socket_.close();
     settings_.enabled = false;
-    setDescriptor(-1);
+    descriptorChanged();
 }
 
-void OscService::setDescriptor(int fd)
+void OscService::descriptorChanged()
 {
-    fd_ = fd;
     if (descriptorChanged_)
-        descriptorChanged_(fd);
+        descriptorChanged_(socket_.descriptor());
 }
 
 void OscService::readable()
 {
     // A flood must not hold the window: what is left waits for the next
     // wake-up, which comes at once, after the events queued meanwhile.
-    for (std::size_t taken = 0; fd_ >= 0 && taken < DatagramsPerWake; ++taken) {
-        sockaddr_in from{};
-        socklen_t length = sizeof from;
-        // MSG_TRUNC: the datagram's whole length, however much of it fits.
-        const ssize_t size = ::recvfrom(fd_, in_.data(), in_.size(), MSG_TRUNC | MSG_DONTWAIT,
-                                        reinterpret_cast<sockaddr*>(&from), &length);
-        if (size < 0) {
-            if (errno == EINTR)
-                continue;
+    for (std::size_t taken = 0; taken < DatagramsPerWake; ++taken) {
+        const auto datagram = socket_.receive(in_);
+        if (!datagram)
             break;
-        }
         ++counters_.received;
-        take(static_cast<std::size_t>(size), ntohl(from.sin_addr.s_addr));
+        take(datagram->size, datagram->from);
     }
     showChanged();
 }
@@ -285,7 +238,7 @@ void OscService::hear(std::uint32_t from, std::int64_t nowMs)
 
 void OscService::showChanged()
 {
-    if (fd_ < 0)
+    if (!socket_.isOpen())
         return;
     const std::int64_t now = s_.clock.monotonicMilliseconds();
     // Listeners not heard for a minute go.
@@ -336,13 +289,9 @@ void OscService::sendAll(std::size_t size, bool onlyFresh)
 
 void OscService::sendTo(std::uint32_t address, std::uint16_t port, std::size_t size)
 {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(address);
-    to.sin_port = htons(port);
     // From the listening socket, so that a desk sees its replies come from
     // the port it sends to; a reply the system cannot take now is dropped.
-    (void)::sendto(fd_, out_.data(), size, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    socket_.sendTo(address, port, {out_.data(), size});
 }
 
 }  // namespace tinctara

@@ -4,6 +4,7 @@
 #include "control/OscDecoder.h"
 #include "control/ShowControl.h"
 #include "net/RateLimiter.h"
+#include "net/UdpListener.h"
 #include "platform/Clock.h"
 
 #include <array>
@@ -52,13 +53,13 @@ public:
     // OscControl. Port 0 takes a free port, which current() then names.
     std::string start(const OscSettings& settings) override;
     void stop() override;
-    bool running() const override { return fd_ >= 0; }
+    bool running() const override { return socket_.isOpen(); }
     OscSettings current() const override { return settings_; }
     std::vector<std::string> addresses() const override;
     OscCounters counters() const override { return counters_; }
 
     // The socket to watch for reading; -1 while stopped.
-    int descriptor() const { return fd_; }
+    int descriptor() const { return socket_.descriptor(); }
     // Called with the new descriptor (or -1) whenever start or stop changes it.
     void onDescriptorChange(std::function<void(int)> changed) { descriptorChanged_ = std::move(changed); }
 
@@ -92,10 +93,10 @@ private:
     void hear(std::uint32_t from, std::int64_t nowMs);
     void sendTo(std::uint32_t address, std::uint16_t port, std::size_t size);
     void sendAll(std::size_t size, bool onlyFresh);
-    void setDescriptor(int fd);
+    void descriptorChanged();
 
     Services s_;
-    int fd_ = -1;
+    UdpListener socket_;
     OscSettings settings_;
     OscCounters counters_;
     std::optional<std::pair<std::uint32_t, std::uint16_t>> destination_;

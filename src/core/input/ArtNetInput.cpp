@@ -94,7 +94,7 @@ ArtNetLive ArtNetInput::live(std::int64_t nowMs) const
         // further back is over.
         const std::int64_t since = nowMs - source.secondStartMs;
         const int rate = since < SecondMs ? source.takenLastSecond : since < 2 * SecondMs ? source.takenThisSecond : 0;
-        live.sources[live.count++] = {source.address, rate};
+        live.sources[live.count++] = {source.address, rate, source.length};
     }
     return live;
 }

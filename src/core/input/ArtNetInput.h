@@ -33,6 +33,7 @@ inline constexpr std::size_t ArtNetVerdictKinds = 5;
 struct ArtNetSourceInfo {
     std::uint32_t address = 0;  // IPv4, host order
     int packetsPerSecond = 0;   // taken in the last whole second
+    std::size_t slots = 0;      // the levels its last packet carried
 };
 
 struct ArtNetLive {

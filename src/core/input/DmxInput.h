@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dmx/NetworkPackets.h"
+#include "net/UdpSocket.h"
 #include "platform/Clock.h"
 #include "platform/Environment.h"
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +67,7 @@ struct InputCounters {
     std::uint64_t taken = 0;     // packets whose levels counted
     std::uint64_t dropped = 0;   // malformed, other universe, out of order, over rate, table full
     std::uint64_t pollsAnswered = 0;
+    std::uint64_t own = 0;  // our own output come back, ignored
 };
 
 // A desk's universe over sACN or Art-Net: a non-blocking UDP socket read on
@@ -75,8 +78,21 @@ public:
     // Datagrams taken per readable(); the descriptor stays readable for the rest.
     static constexpr std::size_t DatagramsPerWake = 64;
 
+    // A listener that has just started waits this long before the sACN
+    // levels count, so that it knows every source and its priority first.
+    static constexpr std::int64_t SamplingMs = 1500;
+
     struct Services {
         Clock& clock;  // its monotonic time: source loss and rates
+        // The CID our own sACN output sends with (installationCid): its
+        // packets coming back are not a desk's.
+        std::optional<Cid> ownCid;
+        // The socket our own network output sends from: Art-Net datagrams
+        // from its port on this machine are not a desk's.
+        const UdpSocket* ownOutput = nullptr;
+        // The ports listened on; 0 takes a free one (tests).
+        std::uint16_t sacnPort = SacnPort;
+        std::uint16_t artNetPort = ArtNetPort;
     };
 
     explicit DmxInputService(Services services);
@@ -93,6 +109,8 @@ public:
 
     // The socket to watch for reading; -1 while stopped.
     int descriptor() const;
+    // The port listened on; 0 while stopped.
+    std::uint16_t port() const;
     // Called with the new descriptor (or -1) whenever start or stop changes it.
     void onDescriptorChange(std::function<void(int)> changed);
 

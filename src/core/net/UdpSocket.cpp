@@ -1,10 +1,10 @@
 #include "net/UdpSocket.h"
 
+#include "net/LocalAddresses.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,14 +23,22 @@ bool UdpSocket::open(std::uint32_t address, std::uint16_t port, std::string& err
     }
     // Broadcast destinations need the permission; multicast stays on the
     // local network segment.
+    // Bound at once, so that the port our datagrams leave from is known
+    // before the first one: the input tells our own output from a desk by it.
     const int on = 1;
     const unsigned char hops = 1;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    socklen_t length = sizeof local;
     if (::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
-        ::setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_TTL, &hops, sizeof hops) != 0) {
+        ::setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_TTL, &hops, sizeof hops) != 0 ||
+        ::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
         error = std::strerror(errno);
         close();
         return false;
     }
+    localPort_ = ntohs(local.sin_port);
     address_ = address;
     port_ = port;
     return true;
@@ -54,23 +62,15 @@ void UdpSocket::close()
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    localPort_ = 0;
 }
 
 std::uint32_t UdpSocket::directedBroadcast()
 {
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0)
-        return 0;
-    std::uint32_t found = 0;
-    for (const ifaddrs* entry = list; entry && !found; entry = entry->ifa_next) {
-        const unsigned flags = entry->ifa_flags;
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !entry->ifa_broadaddr || !(flags & IFF_UP) ||
-            !(flags & IFF_BROADCAST) || (flags & IFF_LOOPBACK))
-            continue;
-        found = ntohl(reinterpret_cast<const sockaddr_in*>(entry->ifa_broadaddr)->sin_addr.s_addr);
-    }
-    ::freeifaddrs(list);
-    return found;
+    for (const LocalAddress& local : localAddresses())
+        if (local.broadcast)
+            return local.broadcast;
+    return 0;
 }
 
 }  // namespace tinctara

@@ -2,6 +2,8 @@
 
 #include "platform/Network.h"
 
+#include <atomic>
+
 namespace tinctara {
 
 // DatagramSocket on a POSIX UDP socket.
@@ -17,10 +19,15 @@ public:
     void close() override;
     std::uint32_t directedBroadcast() override;
 
+    // The local port datagrams leave from while open; 0 while closed. Read
+    // from any thread.
+    std::uint16_t localPort() const { return localPort_; }
+
 private:
     int fd_ = -1;
     std::uint32_t address_ = 0;
     std::uint16_t port_ = 0;
+    std::atomic<std::uint16_t> localPort_{0};
 };
 
 }  // namespace tinctara
