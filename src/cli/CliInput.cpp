@@ -46,6 +46,11 @@ InputSettings readInputOptions(const Options& parsed, const InputOptionNames& na
     return settings;
 }
 
+CliInput::CliInput(const CliOutput& output, SettingsStore& networkSettings)
+    : service_({clock_, installationCid(networkSettings), &output.networkSocket()})
+{
+}
+
 bool CliInput::start(const InputSettings& settings, CliOutput& output, std::ostream& err)
 {
     if (const std::string problem = service_.start(settings); !problem.empty()) {

@@ -25,10 +25,11 @@ struct InputOptionNames {
 // Without the kind option: kind None, and the other two are refused.
 InputSettings readInputOptions(const Options& parsed, const InputOptionNames& names);
 
-// A desk's universe, read on the command's thread while a tick waits for the grid.
+// A desk's universe, read on the command's thread while a tick waits for the grid;
+// what `output` sends itself (its CID kept in `networkSettings`, its socket) is no desk.
 class CliInput {
 public:
-    CliInput() : service_({clock_}) {}
+    CliInput(const CliOutput& output, SettingsStore& networkSettings);
 
     // Opens the socket and has `output` serve it; false, with the reason on
     // `err`, when it could not be opened.

@@ -157,7 +157,7 @@ int playCommand(const CommandLine& command)
     // The desk's universe, read between ticks and merged in every tick.
     std::optional<CliInput> input;
     if (inputSettings.kind != InputKind::None) {
-        input.emplace();
+        input.emplace(output, networkSettings);
         if (!input->start(inputSettings, output, command.err)) {
             output.close(interfaceType);
             return ExitFailed;

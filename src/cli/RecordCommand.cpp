@@ -79,7 +79,7 @@ int recordCommand(const CommandLine& command)
     // The sequence starts empty; its steps are the desk's.
     MemorySettings networkSettings;
     CliOutput output(session, home, networkSettings, true);
-    CliInput input;
+    CliInput input(output, networkSettings);
     if (!input.start(options.input, output, command.err))
         return ExitFailed;
     InputRecorder recorder(session.model, options.recorder);

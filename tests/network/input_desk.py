@@ -60,7 +60,11 @@ def artnet(source, universe, k, seconds):
 
 
 def artpoll():
+    # Art-Net answers to port 6454 of the poller, so it listens there on an
+    # address of its own beside the node's socket.
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        s.bind(("127.0.0.3", 6454))
         s.settimeout(0.2)
         poll = b"Art-Net\0" + struct.pack("<H", 0x2000) + bytes([0, 14, 0, 0])
         for _ in range(25):
@@ -101,7 +105,7 @@ def check(cfg, csq, patterns):
         if colour != want:
             wrong += 1
             print(f"element {i // 4 + 1} plane {i % 4 + 1} (channel {channel}): {colour}, not {want}")
-    print(f"{steps} steps; the last holds {len(colours) - wrong} of {len(colours)} colours as sent")
+    print(f"{steps} step(s); the last holds {len(colours) - wrong} of {len(colours)} colours as sent")
     return 1 if wrong or len(colours) != elements * 4 else 0
 
 

@@ -47,6 +47,8 @@ public:
     LoadedUsbDmxLibrary& usb() { return usb_; }
     LoadedDmxCardLibrary& cardLibrary() { return cardLibrary_; }
     NetworkOutput& network() { return network_; }
+    // The socket the network output sends from (the input leaves its datagrams alone).
+    const UdpSocket& networkSocket() const { return socket_; }
     // The output timer (AutoXmit) and the one place frames leave.
     DmxSender& sender() { return sender_; }
     // The sender's requests for a tick: an eventfd to watch or wait on.
