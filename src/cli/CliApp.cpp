@@ -33,6 +33,7 @@ const Command Commands[] = {
     {"card-image", cardImageCommand, CardImageUsage},
     {"merger", mergerCommand, MergerUsage},
     {"effect", effectCommand, EffectUsage, true},
+    {"record", recordCommand, RecordUsage, true},
     {"--help", help, "  tinctara-cli --help\n"},
     {"-h", help, ""},
     {"help", help, ""},

@@ -25,6 +25,7 @@ int playCommand(const CommandLine& command);
 int cardImageCommand(const CommandLine& command);
 int mergerCommand(const CommandLine& command);
 int effectCommand(const CommandLine& command);
+int recordCommand(const CommandLine& command);
 
 extern const char CheckUsage[];
 extern const char ResaveUsage[];
@@ -33,5 +34,6 @@ extern const char PlayUsage[];
 extern const char CardImageUsage[];
 extern const char MergerUsage[];
 extern const char EffectUsage[];
+extern const char RecordUsage[];
 
 }  // namespace tinctara::cli

@@ -40,6 +40,7 @@ public:
     // The output tick's timer, as the sequencer switches it: the sender.
     OutputTimer& timer() { return stack_.sender(); }
     PortIo& ports() { return ports_; }
+    const UdpSocket& networkSocket() const { return stack_.networkSocket(); }
 
     // The ticks of render and play. With realtime the first grid point sends nothing
     // (nothing was built yet); tick 1 is asked for the lead before the second,

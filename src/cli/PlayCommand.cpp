@@ -1,18 +1,17 @@
 #include "CliApp.h"
 #include "CliCommands.h"
+#include "CliInput.h"
 #include "CliOutput.h"
 #include "CliSession.h"
 #include "CliShowControl.h"
+#include "StopSignals.h"
 #include "control/MidiInput.h"
 #include "control/OscService.h"
 #include "dmx/DmxSender.h"
 #include "model/SequencePlayback.h"
 #include "platform/SystemClock.h"
 
-#include <csignal>
-#include <ctime>
 #include <optional>
-#include <pthread.h>
 
 namespace tinctara::cli {
 
@@ -20,7 +19,8 @@ const char PlayUsage[] =
     "  tinctara-cli play --config F --sequence F [--colours F] [--interface none|isa|usb|library|sacn|artnet]\n"
     "                    [--destination ADDR] [--universe N] [--osc PORT [--osc-address ADDR]]\n"
     "                    [--midi [--midi-port CLIENT:PORT] [--midi-device N] [--midi-bindings LIST]]\n"
-    "                    [--tick-lead MS] [--quiet]\n"
+    "                    [--tick-lead MS] [--quiet] [--input sacn|artnet --input-universe U\n"
+    "                    [--input-listen ADDR] [--merge aus|htp|ltp|eingang]]\n"
     "      Loads the two files and opens the interface as render does, presses PLAY and runs the\n"
     "      ticks on the sender's 50 ms grid (as render --realtime) until SIGINT or SIGTERM; then\n"
     "      stops sending as the program does when it ends (sacn: three stream-terminated\n"
@@ -35,41 +35,25 @@ const char PlayUsage[] =
     "      \"Steuerung\" stores them (\"play,0,note,1,60;mix,1,cc,1,7\": action, number, note|cc|pc,\n"
     "      channel, key).\n"
     "      --tick-lead: how many ms (0..20, default 5) before a grid point the tick whose frame\n"
-    "      leaves at it is asked for; 0 asks right after the point before, a period earlier.\n";
+    "      leaves at it is asked for; 0 asks right after the point before, a period earlier.\n"
+    "      --input receives a desk's universe as record does (U and ADDR as its --universe and\n"
+    "      --listen) between ticks and merges it into every frame sent: htp (default) the higher\n"
+    "      level per channel, ltp the source that changed a channel last, eingang the desk's level\n"
+    "      wherever a sender is live, aus the program alone.\n";
 
 namespace {
 
-// SIGINT and SIGTERM are held back while the command runs and taken between
-// ticks, so that a stop never lands in the middle of a frame.
-class StopSignals {
-public:
-    StopSignals()
-    {
-        ::sigemptyset(&signals_);
-        ::sigaddset(&signals_, SIGINT);
-        ::sigaddset(&signals_, SIGTERM);
-        ::pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
-    }
-    ~StopSignals()
-    {
-        // Both may have come; neither may end the process once unblocked.
-        while (arrived()) {
-        }
-        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-    bool arrived()
-    {
-        const timespec now{};
-        return ::sigtimedwait(&signals_, nullptr, &now) > 0;
-    }
-
-private:
-    sigset_t signals_{};
-    sigset_t previous_{};
-};
+InputMerge mergeOf(const std::string& name)
+{
+    const std::pair<const char*, InputMerge> names[] = {{"aus", InputMerge::Off},
+                                                        {"htp", InputMerge::Htp},
+                                                        {"ltp", InputMerge::Ltp},
+                                                        {"eingang", InputMerge::InputFirst}};
+    for (const auto& [known, merge] : names)
+        if (name == known)
+            return merge;
+    throw UsageError{"--merge takes aus, htp, ltp or eingang"};
+}
 
 }  // namespace
 
@@ -77,12 +61,12 @@ int playCommand(const CommandLine& command)
 {
     MemorySettings networkSettings;
     const Options parsed = parseOptions(
-        command.args,
-        {.command = "play",
-         .valued = withInterfaceOptions({"--config", "--sequence", "--colours", "--osc", "--osc-address", "--midi-port",
-                                         "--midi-device", "--midi-bindings", "--tick-lead"}),
-         .flags = {"--quiet", "--midi"},
-         .operands = Operands::RefusedAfterTheOptions});
+        command.args, {.command = "play",
+                       .valued = withInterfaceOptions({"--config", "--sequence", "--colours", "--osc", "--osc-address",
+                                                       "--midi-port", "--midi-device", "--midi-bindings", "--tick-lead",
+                                                       "--input", "--input-universe", "--input-listen", "--merge"}),
+                       .flags = {"--quiet", "--midi"},
+                       .operands = Operands::RefusedAfterTheOptions});
     const InterfaceKind interfaceType = readInterfaceOptions(parsed, networkSettings);
     const bool quiet = parsed.has("--quiet");
     std::optional<OscSettings> oscSettings;
@@ -112,6 +96,13 @@ int playCommand(const CommandLine& command)
         for (const char* option : {"--midi-port", "--midi-device", "--midi-bindings"})
             if (parsed.find(option))
                 throw UsageError{std::string(option) + " goes with --midi"};
+    }
+    InputSettings inputSettings = readInputOptions(parsed, {"--input", "--input-universe", "--input-listen"});
+    inputSettings.merge = InputMerge::Htp;
+    if (const std::string* merge = parsed.find("--merge")) {
+        if (inputSettings.kind == InputKind::None)
+            throw UsageError{"--merge goes with --input"};
+        inputSettings.merge = mergeOf(*merge);
     }
     std::int64_t leadNanoseconds = DmxSender::DefaultLeadNanoseconds;
     if (const std::string* lead = parsed.find("--tick-lead"))
@@ -163,10 +154,23 @@ int playCommand(const CommandLine& command)
         output.watch(midi->descriptor(), [&midi] { midi->ready(); });
     }
 
+    // The desk's universe, read between ticks and merged in every tick.
+    std::optional<CliInput> input;
+    if (inputSettings.kind != InputKind::None) {
+        input.emplace(output, networkSettings);
+        if (!input->start(inputSettings, output, command.err)) {
+            output.close(interfaceType);
+            return ExitFailed;
+        }
+        output.engine().mergeInput(&input->service().frame(), inputSettings.merge);
+    }
+
     session.view.printing = false;
     output.startGrid();
     int shownStep = -1;
     while (!stop.arrived()) {
+        if (input)
+            input->service().expire();
         output.tick();
         if (osc)
             osc->showChanged();
@@ -179,6 +183,8 @@ int playCommand(const CommandLine& command)
         }
     }
     output.close(interfaceType);
+    if (input)
+        input->service().stop();
     return ExitOk;
 }
 

@@ -12,8 +12,8 @@ namespace {
 using testing::fixture;
 
 // Which usage text follows a usage error's line: the whole one, or the effect
-// command's lines alone.
-enum class Follows { Usage, EffectUsage };
+// or record command's lines alone.
+enum class Follows { Usage, EffectUsage, RecordUsage };
 
 // The first wrong word on a command line is the one reported, and the rules
 // differ between the commands: an operand of effect is refused where it
@@ -86,6 +86,57 @@ TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
         {{"effect", "--config", config, "--effect", "rainbow", "--out", "x.CSC"},
          "--out takes a .CSQ file",
          Follows::EffectUsage},
+        {{"play", "--input-universe", "3"}, "--input-universe goes with --input", Follows::Usage},
+        {{"play", "--input-listen", "127.0.0.1"}, "--input-listen goes with --input", Follows::Usage},
+        {{"play", "--merge", "htp"}, "--merge goes with --input", Follows::Usage},
+        {{"play", "--input", "midi"}, "--input takes sacn or artnet", Follows::Usage},
+        {{"play", "--input", "sacn"}, "--input-universe is needed", Follows::Usage},
+        {{"play", "--input", "sacn", "--input-universe", "64000"},
+         "--input-universe takes a number from 1 to 63999",
+         Follows::Usage},
+        {{"play", "--input", "artnet", "--input-universe", "0", "--merge", "max"},
+         "--merge takes aus, htp, ltp or eingang",
+         Follows::Usage},
+        {{"record", "extra", "--bogus"}, "record takes no operands: extra", Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn"}, "--out is needed", Follows::RecordUsage},
+        {{"record", "--interface", "sacn", "--out", "x.CSQ"}, "--config is needed", Follows::RecordUsage},
+        {{"record", "--config", config, "--out", "x.CSQ"}, "--interface is needed", Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--out", "x.CSC"},
+         "--out takes a .CSQ file",
+         Follows::RecordUsage},
+        {{"record", "--config", sequence, "--interface", "sacn", "--out", "x.CSQ"},
+         "--config takes a .CFG file",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "usb", "--universe", "1", "--out", "x.CSQ"},
+         "--interface takes sacn or artnet",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--out", "x.CSQ"},
+         "--universe is needed",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--universe", "0", "--out", "x.CSQ"},
+         "--universe takes a number from 1 to 63999",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "artnet", "--universe", "32768", "--out", "x.CSQ"},
+         "--universe takes a number from 0 to 32767",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "artnet", "--universe", "0", "--listen", "10.0.0.256", "--out",
+          "x.CSQ"},
+         "--listen takes an IPv4 address",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--universe", "1", "--out", "x.CSQ", "--every", "5",
+          "--on-change"},
+         "--every and --on-change exclude each other",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--universe", "1", "--out", "x.CSQ", "--every", "0"},
+         "--every takes a number from 1 to 72000",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--universe", "1", "--out", "x.CSQ", "--steps", "251"},
+         "--steps takes a number from 1 to 250",
+         Follows::RecordUsage},
+        {{"record", "--config", config, "--interface", "sacn", "--universe", "1", "--out", "x.CSQ", "--seconds", "1.5"},
+         "--seconds takes a number from 1 to 86400",
+         Follows::RecordUsage},
+        {{"record", "--steps", "1", "--steps", "2"}, "--steps is given twice", Follows::RecordUsage},
     };
     for (const auto& c : cases) {
         std::ostringstream out, err;
@@ -97,7 +148,9 @@ TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
         if (c.follows == Follows::Usage) {
             EXPECT_EQ(usage.rfind("Usage:\n  tinctara-cli check ", 0), 0u) << c.line;
         } else {
-            EXPECT_EQ(usage.rfind("  tinctara-cli effect --config F.CFG ", 0), 0u) << c.line;
+            const char* own = c.follows == Follows::EffectUsage ? "  tinctara-cli effect --config F.CFG "
+                                                                : "  tinctara-cli record --config F ";
+            EXPECT_EQ(usage.rfind(own, 0), 0u) << c.line;
             EXPECT_EQ(usage.find("Usage:"), std::string::npos) << c.line;
         }
     }
@@ -113,7 +166,7 @@ TEST(CliUsage, HelpListsEveryCommandInOrder)
         for (const char* line :
              {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ", "\n  tinctara-cli render ",
               "\n  tinctara-cli play ", "\n  tinctara-cli card-image ", "\n  tinctara-cli merger ",
-              "\n  tinctara-cli effect ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
+              "\n  tinctara-cli effect ", "\n  tinctara-cli record ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
             at = text.find(line, at);
             ASSERT_NE(at, std::string::npos) << help << ": " << line;
         }

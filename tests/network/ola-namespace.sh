@@ -5,7 +5,9 @@
 # device (ola0) to choose at start; ola0 is taken down before the E1.31 port is
 # patched, and from then on E1.31 and Art-Net both arrive on 127.0.0.1.
 #
-# ola_start DIR      starts olad (as user olad) with its configuration in DIR
+# ola_start DIR      starts olad (as user olad) with its configuration in DIR;
+#                    OLA_ARTNET_CONF and OLA_E131_CONF, when set, replace the
+#                    two plugins' settings (olad as a desk sends with them)
 # ola_patch_inputs   E1.31 input -> OLA universe 1, Art-Net input (0:0:2) -> OLA universe 2
 # ola_levels U       the 512 levels OLA holds for universe U, comma-separated
 # ola_stop           stops the olad this shell started, by its pid
@@ -29,11 +31,22 @@ ola_start() {
                 pathport renard sandnet shownet spi stageprofi uartdmx usbdmx usbserial; do
     echo 'enabled = false' > "$OLA_DIR/conf/ola-$plugin.conf"
   done
-  printf '%s\n' 'enabled = true' 'ip = 127.0.0.1' 'use_loopback = true' 'always_broadcast = false' \
-    'use_limited_broadcast = false' 'net = 0' 'subnet = 0' 'output_ports = 0' > "$OLA_DIR/conf/ola-artnet.conf"
-  printf '%s\n' 'enabled = true' 'ip = ola0' 'cid = 7d3e1a52-0b6c-4f11-9e2a-5c4b3a291807' \
-    'draft_discovery = false' 'ignore_preview = true' 'input_ports = 1' 'output_ports = 0' \
-    'prepend_hostname = false' > "$OLA_DIR/conf/ola-e131.conf"
+  printf '%s\n' "${OLA_ARTNET_CONF:-enabled = true
+ip = 127.0.0.1
+use_loopback = true
+always_broadcast = false
+use_limited_broadcast = false
+net = 0
+subnet = 0
+output_ports = 0}" > "$OLA_DIR/conf/ola-artnet.conf"
+  printf '%s\n' "${OLA_E131_CONF:-enabled = true
+ip = ola0
+cid = 7d3e1a52-0b6c-4f11-9e2a-5c4b3a291807
+draft_discovery = false
+ignore_preview = true
+input_ports = 1
+output_ports = 0
+prepend_hostname = false}" > "$OLA_DIR/conf/ola-e131.conf"
   chown -R olad "$OLA_DIR"
   setpriv --reuid=olad --regid=nogroup --clear-groups -- olad -c "$OLA_DIR/conf" -l 3 \
     --no-register-with-dns-sd --no-http-quit > "$OLA_DIR/olad.log" 2>&1 &

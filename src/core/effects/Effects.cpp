@@ -3,6 +3,7 @@
 #include "effects/BitmapFont.h"
 #include "effects/PictureDecoding.h"
 #include "effects/PictureMapping.h"
+#include "model/SequencePlayback.h"
 #include "model/ShowOperations.h"
 
 #include <algorithm>
@@ -454,12 +455,7 @@ ApplyOutcome ApplyEffect(ShowModel& model, UserInteraction& user, const std::vec
         model.holdTime(step) = source.hold;
         model.blendTime(step) = source.blend;
     }
-    // The document flags as REC sets them.
-    if (model.hasState(StateFlag::SequencePresent))
-        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceChanged);
-    else
-        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged);
-    model.setState(StateFlag::SequencePresent);
+    markStepsRecorded(model);
     model.StepCount = static_cast<std::uint8_t>(start + taken);
     model.CurrentStep = model.StepCount;
     for (int element = 1; element <= elements; ++element)

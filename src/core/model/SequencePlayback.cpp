@@ -47,6 +47,15 @@ void SceneToSequence(ShowModel& model)
             model.stepColour(step, element, plane) = model.colour(plane, element);
 }
 
+void markStepsRecorded(ShowModel& model)
+{
+    if (model.hasState(StateFlag::SequencePresent))
+        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceChanged);
+    else
+        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged);
+    model.setState(StateFlag::SequencePresent);
+}
+
 void PlaySequence(Sequencer& s)
 {
     ShowModel& model = s.model;

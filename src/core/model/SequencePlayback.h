@@ -20,6 +20,9 @@ struct Sequencer {
 // Stores the picture on the wall into step CurrentStep.
 void SceneToSequence(ShowModel& model);
 
+// The document and state flags REC sets when it adds steps to the sequence.
+void markStepsRecorded(ShowModel& model);
+
 // Starts playback from CurrentStep: locks the wall and the colour window, resets
 // the counters and switches the output tick on.
 void PlaySequence(Sequencer& sequencer);
