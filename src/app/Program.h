@@ -4,6 +4,7 @@
 #include "SharedPortBus.h"
 #include "ShowViewHub.h"
 #include "files/MessageFile.h"
+#include "input/DmxInput.h"
 #include "engine/OutputStack.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
@@ -28,6 +29,7 @@ namespace tinctara {
 
 class MainWindow;
 class ProgramControl;
+class ProgramInput;
 class ProgramRemote;
 
 struct ProgramSetup {
@@ -47,7 +49,8 @@ public:
     ~Program();
 
     // The main window's load; false when the program must end at once.
-    bool start();
+    // `input`: the DMX input for this run instead of the stored one.
+    bool start(const InputSettings* input = nullptr);
 
     ShowModel& model() { return *model_; }
     MainWindow& mainWindow() { return *mainWindow_; }
@@ -78,6 +81,8 @@ public:
     ProgramRemote& remote() { return *remote_; }
     // OSC and MIDI, off until started.
     ProgramControl& control() { return *control_; }
+    // The DMX input, off until started.
+    ProgramInput& input() { return *input_; }
 
 private:
     ProgramSetup setup_;
@@ -113,6 +118,7 @@ private:
     // Last: its connections go before anything they reach.
     std::unique_ptr<ProgramRemote> remote_;
     std::unique_ptr<ProgramControl> control_;
+    std::unique_ptr<ProgramInput> input_;
 };
 
 }  // namespace tinctara
