@@ -1,49 +1,16 @@
 #include "windows/DmxInputPresenter.h"
 
+#include "support/InputFakes.h"
 #include "support/MainWindowFakes.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <utility>
 
 namespace tinctara {
 namespace {
 
 using Row = std::array<std::string, 3>;
-
-// The program's input as the window reaches it: starts are recorded, a
-// problem set beforehand refuses the next one.
-struct FakeInput : DmxInputControl {
-    std::string start(const InputSettings& settings) override
-    {
-        starts.push_back(settings);
-        if (!refuse.empty()) {
-            isRunning = false;
-            return std::exchange(refuse, {});
-        }
-        now = settings;
-        isRunning = settings.kind != InputKind::None;
-        return {};
-    }
-    bool running() const override { return isRunning; }
-    InputSettings current() const override { return now; }
-    std::vector<std::string> addresses() const override { return {"127.0.0.1", "192.168.7.20"}; }
-    const DmxInputFrame& frame() const override { return incoming; }
-    std::vector<InputSourceRow> sources() const override { return senders; }
-    InputCounters counters() const override { return counted; }
-    void showOnWall(bool on) override { onWall = on; }
-    bool showsOnWall() const override { return onWall; }
-
-    std::vector<InputSettings> starts;
-    std::string refuse;
-    bool isRunning = false;
-    InputSettings now;
-    DmxInputFrame incoming;
-    std::vector<InputSourceRow> senders;
-    InputCounters counted;
-    bool onWall = false;
-};
 
 struct Window : DmxInputView {
     void setChoices(const std::vector<std::string>& k, const std::vector<std::string>& m) override
@@ -86,7 +53,7 @@ struct Harness {
         return store.values == expected.values;
     }
     testing::FakeSettingsStore store;
-    FakeInput input;
+    testing::FakeDmxInput input;
     Window window;
     DmxInputPresenter presenter{store, input, window};
 };
@@ -121,11 +88,19 @@ TEST(DmxInputWindow, EachChangeRestartsTheInputAndIsStored)
         {"sACN", [](auto& p) { p.cboKind_Click(1); }, {InputKind::Sacn, 1, "", InputMerge::Off}},
         {"universe", [](auto& p) { p.txtUniverse_LostFocus("63999"); }, {InputKind::Sacn, 63999, "", InputMerge::Off}},
         {"address", [](auto& p) { p.cboAddress_Click(2); }, {InputKind::Sacn, 63999, "192.168.7.20", InputMerge::Off}},
-        {"merge", [](auto& p) { p.cboMerge_Click(3); }, {InputKind::Sacn, 63999, "192.168.7.20", InputMerge::InputFirst}},
+        {"merge",
+         [](auto& p) { p.cboMerge_Click(3); },
+         {InputKind::Sacn, 63999, "192.168.7.20", InputMerge::InputFirst}},
         // Art-Net's port-addresses end at 32767: the universe follows.
-        {"Art-Net", [](auto& p) { p.cboKind_Click(2); }, {InputKind::ArtNet, 32767, "192.168.7.20", InputMerge::InputFirst}},
-        {"port-address 0", [](auto& p) { p.txtUniverse_LostFocus("0"); }, {InputKind::ArtNet, 0, "192.168.7.20", InputMerge::InputFirst}},
-        {"sACN has no 0", [](auto& p) { p.cboKind_Click(1); }, {InputKind::Sacn, 1, "192.168.7.20", InputMerge::InputFirst}},
+        {"Art-Net",
+         [](auto& p) { p.cboKind_Click(2); },
+         {InputKind::ArtNet, 32767, "192.168.7.20", InputMerge::InputFirst}},
+        {"port-address 0",
+         [](auto& p) { p.txtUniverse_LostFocus("0"); },
+         {InputKind::ArtNet, 0, "192.168.7.20", InputMerge::InputFirst}},
+        {"sACN has no 0",
+         [](auto& p) { p.cboKind_Click(1); },
+         {InputKind::Sacn, 1, "192.168.7.20", InputMerge::InputFirst}},
         {"every address", [](auto& p) { p.cboAddress_Click(0); }, {InputKind::Sacn, 1, "", InputMerge::InputFirst}},
         {"off", [](auto& p) { p.cboKind_Click(0); }, {InputKind::None, 1, "", InputMerge::InputFirst}},
     };
