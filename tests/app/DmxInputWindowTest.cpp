@@ -15,20 +15,12 @@
 #include <QTableWidget>
 
 using namespace tinctara;
+using testing::child;
 
 class DmxInputWindowTest : public QObject {
     Q_OBJECT
 
     testing::ProgramFixture fixture_;
-
-    template <typename T>
-    static T* child(QWidget* parent, const char* name)
-    {
-        auto* found = parent->findChild<T*>(QString::fromUtf8(name));
-        if (!found)
-            qWarning("no control %s", name);
-        return found;
-    }
 
     static QList<QColor> wallColours(Program& program)
     {
