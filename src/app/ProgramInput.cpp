@@ -36,8 +36,9 @@ void ProgramInput::startFromSettings(const InputSettings* forThisRun)
 std::string ProgramInput::start(const InputSettings& settings)
 {
     std::string problem = service_.start(settings);
-    // The engine merges what runs; a refused start leaves nothing to merge.
-    program_.engine().mergeInput(&service_.frame(), problem.empty() ? settings.merge : InputMerge::Off);
+    // The engine merges what runs; a refused start or no input leaves nothing to merge.
+    const bool runs = problem.empty() && settings.kind != InputKind::None;
+    program_.engine().mergeInput(&service_.frame(), runs ? settings.merge : InputMerge::Off);
     if (onWall_)
         paintWall();
     return problem;

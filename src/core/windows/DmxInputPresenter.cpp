@@ -87,7 +87,7 @@ void DmxInputPresenter::showStatus()
 {
     if (!problem_.empty())
         view_.setStatus(problem_);
-    else if (settings_.kind == InputKind::None)
+    else if (settings_.kind == InputKind::None || !input_.running())
         view_.setStatus(DmxInputText::InputOff);
     else
         view_.setStatus(inputSendersText(shownSources_.size()));

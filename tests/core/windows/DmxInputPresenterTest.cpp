@@ -74,6 +74,14 @@ TEST(DmxInputWindow, OpensWithTheChoicesAndTheInputOff)
     running.input.now = {InputKind::ArtNet, 5, "192.168.7.20", InputMerge::Htp};
     running.presenter.Form_Load();
     EXPECT_EQ(running.window.fields, (DmxInputFields{2, "5", {"alle", "127.0.0.1", "192.168.7.20"}, 2, 1}));
+    EXPECT_EQ(running.window.status, DmxInputText::NoSender);
+
+    // A kind chosen but not running (its start at program start failed) says so.
+    Harness stopped;
+    stopped.presenter.cboKind_Click(1);
+    stopped.input.isRunning = false;
+    stopped.presenter.tmrRefresh_Timer();
+    EXPECT_EQ(stopped.window.status, DmxInputText::InputOff);
 }
 
 TEST(DmxInputWindow, EachChangeRestartsTheInputAndIsStored)
