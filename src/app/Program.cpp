@@ -68,7 +68,6 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
 Program::~Program()
 {
-    input_.reset();
     control_.reset();
     remote_.reset();
     output_->sender().setEnabled(false);

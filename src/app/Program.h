@@ -113,12 +113,13 @@ private:
     SequencerWindowState sequencerState_;
     std::unique_ptr<SequencerPresenter> sequencer_;
     std::unique_ptr<DmxTestPresenter> dmxTest_;
+    // Before the main window: the "DMX Eingang" window reaches it until it goes.
+    std::unique_ptr<ProgramInput> input_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
     // Last: its connections go before anything they reach.
     std::unique_ptr<ProgramRemote> remote_;
     std::unique_ptr<ProgramControl> control_;
-    std::unique_ptr<ProgramInput> input_;
 };
 
 }  // namespace tinctara

@@ -59,6 +59,16 @@ private slots:
         // A second time brings the same window up.
         entry->trigger();
         QCOMPARE(program->mainWindow().findChildren<DmxInputWindow*>().size(), 1);
+
+        // Ending the program with the universe field focused: its last check
+        // on leaving reaches an input that is still there.
+        auto* kind = child<QComboBox>(window, "cboKind");
+        kind->setFocus();
+        QTest::keyClick(kind, Qt::Key_Down);
+        QCOMPARE(kind->currentText(), QStringLiteral("sACN (E1.31)"));
+        child<QLineEdit>(window, "txtUniverse")->setFocus();
+        QVERIFY(child<QLineEdit>(window, "txtUniverse")->hasFocus());
+        program.reset();
     }
 
     // The controls drive the presenter, and what arrives is drawn: the
