@@ -154,6 +154,7 @@ DmxInputWindow::DmxInputWindow(SettingsStore& store, DmxInputControl& input, QWi
     grdSources_->setHorizontalHeaderLabels(
         {QStringLiteral("Sender"), QStringLiteral("Priorität"), QStringLiteral("Pakete/s")});
     grdSources_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    grdSources_->setMinimumWidth(picLevels_->sizeHint().width() / 2);
     grdSources_->verticalHeader()->hide();
     grdSources_->setSelectionMode(QAbstractItemView::NoSelection);
     grdSources_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -161,8 +162,7 @@ DmxInputWindow::DmxInputWindow(SettingsStore& store, DmxInputControl& input, QWi
                                 4 * grdSources_->verticalHeader()->defaultSectionSize() + 4);
     nameControl(grdSources_, QStringLiteral("grdSources"), QStringLiteral("Sender"));
     lblCounters_ = new QLabel(this);
-    lblCounters_->setWordWrap(true);
-    lblCounters_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblCounters_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     nameControl(lblCounters_, QStringLiteral("lblCounters"));
 
     auto* settings = new QHBoxLayout;
@@ -180,15 +180,16 @@ DmxInputWindow::DmxInputWindow(SettingsStore& store, DmxInputControl& input, QWi
     settings->addWidget(chkOnWall_);
     settings->addStretch();
 
-    auto* below = new QHBoxLayout;
-    below->addWidget(grdSources_, 3);
-    below->addWidget(lblCounters_, 2);
+    // The status and the counters on one line above the grid; the senders below it.
+    auto* status = new QHBoxLayout;
+    status->addWidget(lblStatus_, 1);
+    status->addWidget(lblCounters_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(settings);
-    layout->addWidget(lblStatus_);
+    layout->addLayout(status);
     layout->addWidget(picLevels_, 0, Qt::AlignLeft);
-    layout->addLayout(below);
+    layout->addWidget(grdSources_, 0, Qt::AlignLeft);
     setTabOrder(cboKind_, txtUniverse_);
     setTabOrder(txtUniverse_, cboAddress_);
     setTabOrder(cboAddress_, cboMerge_);
