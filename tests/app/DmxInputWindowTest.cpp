@@ -61,11 +61,11 @@ private slots:
         QCOMPARE(program->mainWindow().findChildren<DmxInputWindow*>().size(), 1);
 
         // Ending the program with the universe field focused: its last check
-        // on leaving reaches an input that is still there.
+        // on leaving reaches an input that is still there (with a kind
+        // chosen, the check asks the input whether it runs).
         auto* kind = child<QComboBox>(window, "cboKind");
         kind->setFocus();
         QTest::keyClick(kind, Qt::Key_Down);
-        QCOMPARE(kind->currentText(), QStringLiteral("sACN (E1.31)"));
         child<QLineEdit>(window, "txtUniverse")->setFocus();
         QVERIFY(child<QLineEdit>(window, "txtUniverse")->hasFocus());
         program.reset();
