@@ -9,10 +9,12 @@
 #include "MemoryCardWindow.h"
 #include "MenuShortcutFilter.h"
 #include "PatchWindow.h"
+#include "DmxInputWindow.h"
 #include "DmxTestWindow.h"
 #include "EffectsWindow.h"
 #include "OptionsWindow.h"
 #include "ProgramControl.h"
+#include "ProgramInput.h"
 #include "ProgramRemote.h"
 #include "RemoteOptionsTab.h"
 #include "SequencerWindow.h"
@@ -190,6 +192,7 @@ void MainWindow::buildMenus()
     addEntry(windows, "mnuDMXTestfenster", "DMX Testfenster", QKeySequence(Qt::Key_F8), open(WindowKind::DmxTest));
     addEntry(windows, "mnuEffekte", "Effekte", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E),
              open(WindowKind::Effects));
+    addEntry(windows, "mnuDMXEingang", "DMX Eingang", {}, open(WindowKind::DmxInput));
 
     QMenu* help = addMenu(nullptr, "mnuFragezeichen", "&?");
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
@@ -285,6 +288,9 @@ void MainWindow::openWindow(WindowKind window)
         return;
     case WindowKind::Effects:
         openEffectsWindow();
+        return;
+    case WindowKind::DmxInput:
+        openDmxInputWindow();
         return;
     default:
         return;  // the other windows arrive with their own work
@@ -561,6 +567,17 @@ void MainWindow::openEffectsWindow()
             [this, &effects](const WindowPlacement& placement) { effects.Form_Unload(placement, closing_); });
     }
     showChild(effectsWindow());
+}
+
+// Not in the window table: it joins the cascade each time it opens.
+void MainWindow::openDmxInputWindow()
+{
+    if (!editingWindow(WindowKind::DmxInput)) {
+        auto* window = new DmxInputWindow(program_.settings(), program_.input());
+        addEditingWindow(WindowKind::DmxInput, window, {}, {},
+                         [window](const WindowPlacement&) { window->presenter().Form_Unload(); });
+    }
+    showChild(editingWindow(WindowKind::DmxInput));
 }
 
 void MainWindow::editingWindowActivated(QMdiSubWindow* frame)

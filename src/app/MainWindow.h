@@ -86,6 +86,7 @@ private:
     void openDmxTestWindow();
     void openOptionsWindow();
     void openMemoryCardWindow();
+    void openDmxInputWindow();
     // The editing windows are made when opened and go when closed; the window
     // table keeps where they stood. `activate` (if any) and `unload` are their
     // logic's Form_Activate and Form_Unload.

@@ -6,6 +6,7 @@
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
 #include "ProgramControl.h"
+#include "ProgramInput.h"
 #include "ProgramRemote.h"
 
 namespace tinctara {
@@ -51,7 +52,9 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     QObject::connect(tickNotifier_.get(), &QSocketNotifier::activated, [this] {
         output_->tickRequests().take();
         view_.collectWallChanges();
+        input_->beforeTick();
         output_->engine().RequestedTick();
+        input_->afterTick();
         view_.paintChangesNow();
         control_->showChanged();
     });
@@ -60,6 +63,8 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
     remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
     control_ = std::make_unique<ProgramControl>(*this);
+    input_ = std::make_unique<ProgramInput>(*this);
+    sequencer_->watchInput(&input_->frame());
 }
 
 Program::~Program()
@@ -70,7 +75,7 @@ Program::~Program()
     sendToMergerTimer_.setEnabled(false);
 }
 
-bool Program::start()
+bool Program::start(const InputSettings* input)
 {
     // Said once: a port backend that cannot reach the ports acts as an empty bus.
     char problem[1024];
@@ -83,6 +88,7 @@ bool Program::start()
         mainWindow_->openEffectsWindow();
     remote_->startFromSettings();
     control_->startFromSettings();
+    input_->startFromSettings(input);
     return true;
 }
 

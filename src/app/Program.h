@@ -4,6 +4,7 @@
 #include "SharedPortBus.h"
 #include "ShowViewHub.h"
 #include "files/MessageFile.h"
+#include "input/DmxInput.h"
 #include "engine/OutputStack.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
@@ -28,6 +29,7 @@ namespace tinctara {
 
 class MainWindow;
 class ProgramControl;
+class ProgramInput;
 class ProgramRemote;
 
 struct ProgramSetup {
@@ -47,7 +49,8 @@ public:
     ~Program();
 
     // The main window's load; false when the program must end at once.
-    bool start();
+    // `input`: the DMX input for this run instead of the stored one.
+    bool start(const InputSettings* input = nullptr);
 
     ShowModel& model() { return *model_; }
     MainWindow& mainWindow() { return *mainWindow_; }
@@ -63,6 +66,7 @@ public:
     LoadedUsbDmxLibrary& usbLibrary() { return output_->usb(); }
     LoadedDmxCardLibrary& cardLibrary() { return output_->cardLibrary(); }
     NetworkOutput& networkOutput() { return output_->network(); }
+    const UdpSocket& networkSocket() const { return output_->networkSocket(); }
     ShowCommands& showFiles() { return *showFiles_; }
     Selection& selection() { return *selection_; }
     WallWindowPresenter& wallPresenter() { return *wallPresenter_; }
@@ -78,6 +82,8 @@ public:
     ProgramRemote& remote() { return *remote_; }
     // OSC and MIDI, off until started.
     ProgramControl& control() { return *control_; }
+    // The DMX input, off until started.
+    ProgramInput& input() { return *input_; }
 
 private:
     ProgramSetup setup_;
@@ -108,6 +114,8 @@ private:
     SequencerWindowState sequencerState_;
     std::unique_ptr<SequencerPresenter> sequencer_;
     std::unique_ptr<DmxTestPresenter> dmxTest_;
+    // Before the main window: the "DMX Eingang" window reaches it until it goes.
+    std::unique_ptr<ProgramInput> input_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
     // Last: its connections go before anything they reach.

@@ -9,6 +9,7 @@
 #include "PlayUnitProgress.h"
 #include "QtText.h"
 #include "WallWindow.h"
+#include "model/ShowOperations.h"
 #include "windows/DmxTestPresenter.h"
 #include "windows/SequencerWindowState.h"
 
@@ -146,7 +147,7 @@ void ShowViewHub::setPlayUnitProgress(int sent, int total)
 void ShowViewHub::showElementColour(int index, Rgb colour)
 {
     if (WallWindow* w = wall())
-        w->showElementColour(index, colour);
+        w->showElementColour(index, wallPicture_ ? displayColour(*wallPicture_, index) : colour);
 }
 
 void ShowViewHub::showElementSelected(int index, bool selected)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/InputPicture.h"
 #include "platform/ShowView.h"
 
 #include <QPointer>
@@ -22,6 +23,11 @@ public:
     // Around a tick: the wall collects what the tick changes and paints it at once.
     void collectWallChanges();
     void paintChangesNow();
+    // While set, the wall shows this picture (the input's) instead of
+    // ElementColours: every element painted takes its colour from it, so the
+    // show's own changes do not reach the wall. The model is not touched.
+    // Null gives the wall back; the caller repaints it.
+    void showPictureOnWall(const WallPicture* picture) { wallPicture_ = picture; }
 
     void setTitle(std::string_view text) override;
     void setDmxStartStopChecked(bool startChecked, bool stopChecked) override;
@@ -64,11 +70,11 @@ private:
     // The wall window if it exists; `create` makes it (building a wall does).
     WallWindow* wall(bool create = false);
 
-
     QPointer<MainWindow> mainWindow_;
     QPointer<PlayUnitProgress> playUnitProgress_;
     SequencerWindowState* sequencer_ = nullptr;
     DmxTestPresenter* dmxTest_ = nullptr;
+    const WallPicture* wallPicture_ = nullptr;
 };
 
 }  // namespace tinctara

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -100,6 +101,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption oscAddress(QStringLiteral("osc-address"),
                                         QStringLiteral("Adresse, auf der OSC empfangen wird (Vorgabe 127.0.0.1)."),
                                         QStringLiteral("ADDR"));
+    const QCommandLineOption input(
+        QStringLiteral("input"),
+        QStringLiteral("DMX-Eingang über sACN oder Art-Net für diesen Lauf (nicht gespeichert)."),
+        QStringLiteral("sacn|artnet"));
+    const QCommandLineOption inputUniverse(
+        QStringLiteral("input-universe"),
+        QStringLiteral("Universum des Eingangs (sACN 1–63999, Art-Net-Port-Adresse 0–32767)."), QStringLiteral("U"));
     parser.addOption(home);
     parser.addOption(hardware);
     parser.addOption(remote);
@@ -107,6 +115,8 @@ int main(int argc, char* argv[])
     parser.addOption(midi);
     parser.addOption(osc);
     parser.addOption(oscAddress);
+    parser.addOption(input);
+    parser.addOption(inputUniverse);
     // The historic imprint switches (-b, -c, -f, -l, -w, -n) are accepted and ignored.
     for (const char* imprint : {"b", "c", "f", "l", "w", "n"})
         parser.addOption(QCommandLineOption(QString::fromLatin1(imprint)));
@@ -146,10 +156,38 @@ int main(int argc, char* argv[])
             return 2;
         }
     }
+    std::optional<tinctara::InputSettings> inputSettings;
+    if (parser.isSet(input) || parser.isSet(inputUniverse)) {
+        const QString kind = parser.value(input);
+        if (kind != QStringLiteral("sacn") && kind != QStringLiteral("artnet")) {
+            std::fprintf(stderr, "tinctara: --input braucht sacn oder artnet\n");
+            return 2;
+        }
+        inputSettings.emplace();
+        inputSettings->kind = kind == QStringLiteral("sacn") ? tinctara::InputKind::Sacn : tinctara::InputKind::ArtNet;
+        const bool artNet = inputSettings->kind == tinctara::InputKind::ArtNet;
+        inputSettings->universe = artNet ? 0 : 1;
+        if (parser.isSet(inputUniverse)) {
+            bool number = false;
+            inputSettings->universe = parser.value(inputUniverse).toInt(&number);
+            if (!number || inputSettings->universe < (artNet ? 0 : 1) ||
+                inputSettings->universe > (artNet ? 32767 : 63999)) {
+                std::fprintf(stderr, "tinctara: --input-universe liegt bei sACN zwischen 1 und 63999, bei Art-Net "
+                                     "zwischen 0 und 32767\n");
+                return 2;
+            }
+        }
+    }
     tinctara::Program program(setup);
     if (!folder.problem.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("TINCTARA"), folder.problem);
-    if (!program.start())
+    if (inputSettings) {
+        // Where to listen and how to merge stay as the user's settings say.
+        const tinctara::InputSettings stored = tinctara::loadInputSettings(program.settings());
+        inputSettings->listenAddress = stored.listenAddress;
+        inputSettings->merge = stored.merge;
+    }
+    if (!program.start(inputSettings ? &*inputSettings : nullptr))
         return 1;
     program.mainWindow().show();
     if (parser.isSet(remote)) {

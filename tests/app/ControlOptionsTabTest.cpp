@@ -18,6 +18,7 @@
 #include <QTableWidget>
 
 using namespace tinctara;
+using testing::child;
 using testing::FakeMidiControl;
 
 namespace {
@@ -45,15 +46,6 @@ class ControlOptionsTabTest : public QObject {
     Q_OBJECT
 
     testing::ProgramFixture fixture_;
-
-    template <typename T>
-    static T* child(QWidget* parent, const char* name)
-    {
-        auto* found = parent->findChild<T*>(QString::fromUtf8(name));
-        if (!found)
-            qWarning("no control %s", name);
-        return found;
-    }
 
     // The options window of the program with the tab over the fakes in place
     // of its own, on that tab.

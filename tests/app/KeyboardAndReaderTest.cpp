@@ -190,8 +190,8 @@ private slots:
         auto program = startWithWall();
         QVERIFY(program);
         MainWindow& main = program->mainWindow();
-        for (const char* action :
-             {"mnuColorFenster", "mnuPatchfenster", "mnuSequenzer", "mnuDMXTestfenster", "mnuOptionen", "mnuNeueWand"})
+        for (const char* action : {"mnuColorFenster", "mnuPatchfenster", "mnuSequenzer", "mnuDMXTestfenster",
+                                   "mnuOptionen", "mnuNeueWand", "mnuDMXEingang"})
             main.action(QString::fromLatin1(action))->trigger();
         QCoreApplication::processEvents();
 

@@ -152,6 +152,7 @@ private slots:
             {"mnuSequenzer", "Sequenzer", QKeySequence("F6"), true},
             {"mnuColorFenster", "Color Fenster", QKeySequence("F7"), true},
             {"mnuDMXTestfenster", "DMX Testfenster", QKeySequence("F8"), true},
+            {"mnuDMXEingang", "DMX Eingang", {}, true},
             {"mnuFragezeichen", "&?", {}, true},
             {"mnuInfo", "&Info", QKeySequence("Shift+F1"), true},
             {"mnuHilfe", "&Hilfe", QKeySequence("F1"), true},

@@ -16,6 +16,16 @@
 
 namespace tinctara::testing {
 
+// A control of `parent` by its control name; says which one is missing.
+template <typename T>
+T* child(QWidget* parent, const char* name)
+{
+    auto* found = parent->findChild<T*>(QString::fromUtf8(name));
+    if (!found)
+        qWarning("no control %s", name);
+    return found;
+}
+
 // A program started over a temporary program folder with a complete settings
 // file (so start-up asks nothing), with fake per-user settings and system.
 class ProgramFixture {

@@ -190,6 +190,8 @@ void DmxInputService::stop()
         s.descriptorChanged(-1);
 }
 
+void DmxInputService::ignoreOwnCid(const Cid& cid) { state_->services.ownCid = cid; }
+
 bool DmxInputService::running() const { return state_->socket.isOpen(); }
 const InputSettings& DmxInputService::current() const { return state_->settings; }
 int DmxInputService::descriptor() const { return state_->socket.descriptor(); }

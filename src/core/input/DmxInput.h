@@ -104,6 +104,8 @@ public:
     // (in German, for the window's status). Kind None stops.
     std::string start(const InputSettings& settings);
     void stop();
+    // The CID our own sACN output sends with, once it is known (Services::ownCid).
+    void ignoreOwnCid(const Cid& cid);
     bool running() const;
     const InputSettings& current() const;
 

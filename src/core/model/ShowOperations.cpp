@@ -32,13 +32,15 @@ void setChildWindowsEnabled(const ShowModel& model, ShowView& view, bool enabled
 
 }  // namespace
 
-Rgb displayColour(const ShowModel& model, int index)
+Rgb displayColour(const WallPicture& colours, int index)
 {
     const int element = index + 1;
-    const std::uint8_t white = model.colour(White, element);
-    return {addWhite(model.colour(Red, element), white), addWhite(model.colour(Green, element), white),
-            addWhite(model.colour(Blue, element), white)};
+    const auto colour = [&](int plane) { return colours[ShowModel::colourIndex(plane, element)]; };
+    const std::uint8_t white = colour(White);
+    return {addWhite(colour(Red), white), addWhite(colour(Green), white), addWhite(colour(Blue), white)};
 }
+
+Rgb displayColour(const ShowModel& model, int index) { return displayColour(model.ElementColours, index); }
 
 void ShowElementColour(const ShowModel& model, ShowView& view, int index)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/InputPicture.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
@@ -9,6 +10,8 @@ namespace tinctara {
 // The colour an element is shown in: white light added to each screen primary,
 // each sum capped at 255.
 Rgb displayColour(const ShowModel& model, int index);
+// The same for a picture in ElementColours' layout, which the wall may show instead.
+Rgb displayColour(const WallPicture& colours, int index);
 
 // Shared operations every window may call.
 void ShowElementColour(const ShowModel& model, ShowView& view, int index);

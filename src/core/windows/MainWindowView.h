@@ -17,6 +17,7 @@ enum class WindowKind {
     MemoryCard,
     InterfaceSelection,
     Effects,
+    DmxInput,
 };
 
 // Left, top, width, height (twips as the settings file keeps them) and the

@@ -164,6 +164,14 @@ TEST(DmxInputService, SacnStreamTerminatedOwnCidAndOtherAddressesCountNothing)
     desk.end(h.port);
     EXPECT_FALSE(h.at(DmxInputService::SamplingMs + 10).live) << "terminated at once, not after 2.5 s";
     EXPECT_TRUE(h.input.sources().empty());
+
+    // A CID made after the start (the program's first sACN) is ignored from then on.
+    SacnDesk later(0xDD, 200);
+    h.input.ignoreOwnCid(cidOf(0xDD));
+    later.send(h.port, 90);
+    h.at(DmxInputService::SamplingMs + 20);
+    EXPECT_EQ(h.input.counters().own, 2u);
+    EXPECT_TRUE(h.input.sources().empty());
 }
 
 TEST(DmxInputService, SacnMulticastOfTheUniverseArrivesOnTheChosenInterface)
