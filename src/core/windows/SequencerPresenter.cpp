@@ -219,11 +219,7 @@ void SequencerPresenter::recordScene()
     ShowModel& model = s_.model;
     status("Szene in die Sequenz aufgenommen.");
     ++model.StepCount;
-    if (model.hasState(StateFlag::SequencePresent))
-        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceChanged);
-    else
-        model.setDocument(DocumentFlag::SceneChanged | DocumentFlag::SequenceNew | DocumentFlag::SequenceChanged);
-    model.setState(StateFlag::SequencePresent);
+    markStepsRecorded(model);
     ++model.CurrentStep;
     setField(StepField, std::to_string(model.CurrentStep));
     const auto time = [](double value) { return static_cast<std::uint16_t>(std::clamp(value, 0.0, 65535.0)); };
