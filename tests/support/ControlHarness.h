@@ -37,9 +37,15 @@ struct ControlHarness : EngineHarness, ShowControlHost {
     }
     std::string wallStatus() const override { return view.wallStatus.empty() ? "" : view.wallStatus.back(); }
     std::string sequencerStatus() const override { return view.lastLabel(); }
+    bool tapTempo() override
+    {
+        engine.music().tap(nowMs);
+        return true;
+    }
     ShowReply memory(int number) { return control.perform({ShowAction::Kind::Memory, number, {}, {}}); }
 
     bool question = false;
+    std::int64_t nowMs = 0;  // the time of a tapped tempo
     FakeMainWindowCommands confirm;
     Selection selection{model, view, user};
     WallWindowPresenter wall{model, view, user, selection};

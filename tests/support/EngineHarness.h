@@ -76,6 +76,30 @@ public:
             engine.AutoXmit();
     }
 
+    // What leaves on a channel, from wherever the kind keeps its frame.
+    int wire(int channel) const
+    {
+        switch (portFor(model.InterfaceType).shape()) {
+        case FrameShape::CardMemory:
+            return bus.cardMemory[0x3FFu + static_cast<unsigned>(channel)];
+        case FrameShape::Bytes:
+            return model.DmxFrame[static_cast<std::size_t>(channel - 1)];
+        case FrameShape::Wide:
+            return static_cast<int>(model.DmxFrameWide[static_cast<std::size_t>(channel - 1)]);
+        case FrameShape::None:
+            break;
+        }
+        return -1;
+    }
+
+    std::vector<int> wire(int first, int count) const
+    {
+        std::vector<int> levels;
+        for (int channel = first; channel < first + count; ++channel)
+            levels.push_back(wire(channel));
+        return levels;
+    }
+
     ShowModel& model = *modelStorage;
     RecordingView view;
     ScriptedUser user;

@@ -18,8 +18,10 @@ int readNumber(SettingsStore& store, const char* section, const char* key, int f
     return numberInRange(store.read(Application, section, key, std::to_string(fallback)), low, high).value_or(fallback);
 }
 
-constexpr std::string_view ActionNames[] = {"tap",  "all",  "none",    "user", "mix",   "play",
-                                            "stop", "back", "forward", "jump", "memory"};
+constexpr std::string_view ActionNames[] = {"tap",  "all",  "none",    "user", "mix",    "play",
+                                            "stop", "back", "forward", "jump", "memory", "tempo"};
+static_assert(std::size(ActionNames) == static_cast<std::size_t>(ShowAction::Kind::TapTempo) + 1,
+              "a name for every action, in the order of ShowAction::Kind");
 constexpr std::string_view TriggerNames[] = {"note", "cc", "pc"};
 
 template <typename Enum, std::size_t Count>

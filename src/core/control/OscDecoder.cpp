@@ -30,7 +30,7 @@ struct Address {
 constexpr Address Addresses[] = {
     {"play", Kind::Play, 0},     {"stop", Kind::Stop, 0}, {"back", Kind::Back, 0},    {"forward", Kind::Forward, 0},
     {"all", Kind::All, 0},       {"none", Kind::None, 0}, {"tap", Kind::Tap, 1},      {"user", Kind::User, 1},
-    {"memory", Kind::Memory, 1}, {"jump", Kind::Jump, 1}, {"mix", Kind::Mix, Planes},
+    {"memory", Kind::Memory, 1}, {"jump", Kind::Jump, 1}, {"mix", Kind::Mix, Planes}, {"tempo/tap", Kind::TapTempo, 0},
 };
 
 std::uint64_t bigEndian(const std::uint8_t* bytes, int count)

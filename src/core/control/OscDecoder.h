@@ -43,6 +43,7 @@ struct OscDecoded {
 //   /tinctara/play, stop, back, forward, all, none
 //   /tinctara/tap N, user K, memory K, jump N (the number's text)
 //   /tinctara/mix R G B W (0..255 each)
+//   /tinctara/tempo/tap
 // Other ranges are ShowControl's to check. `now` decides whether a bundle is
 // due; a bundle stamped later is dropped, not kept for later.
 OscDecoded decodeOsc(std::span<const std::uint8_t> datagram, OscTimeTag now);

@@ -28,8 +28,9 @@ inline constexpr int SelectionMemories = 11;
 //   Play | Stop | Back | Forward   the sequencer's buttons
 //   Jump TEXT    TEXT typed into the sequencer's step field
 //   Memory K     recall selection memory K (1..11), as F(K+1) in the wall window
+//   TapTempo     a tap of the music's tempo
 struct ShowAction {
-    enum class Kind { Tap, All, None, User, Mix, Play, Stop, Back, Forward, Jump, Memory };
+    enum class Kind { Tap, All, None, User, Mix, Play, Stop, Back, Forward, Jump, Memory, TapTempo };
     Kind kind = Kind::All;
     int number = 0;                             // Tap: the element, User: the colour, Memory: the memory
     std::array<std::uint8_t, Planes> levels{};  // Mix

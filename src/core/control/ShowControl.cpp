@@ -72,6 +72,11 @@ ShowReply ShowControl::perform(const ShowAction& action)
         return press(ShowWindows::Button::Stop);
     case Kind::Forward:
         return press(ShowWindows::Button::Forward);
+    case Kind::TapTempo:
+        // Tapping changes no window: it is allowed while a sequence plays.
+        if (!s_.host.tapTempo())
+            return {false, ShowText::Unknown};
+        return {true, s_.host.sequencerStatus()};
     case Kind::Jump:
         if (action.text.empty() || action.text.size() > StepFieldLength)
             return {false, ShowText::Unknown};

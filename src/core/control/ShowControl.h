@@ -27,6 +27,9 @@ public:
     virtual std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) = 0;
     virtual std::string wallStatus() const = 0;
     virtual std::string sequencerStatus() const = 0;
+    // A tap of the music's tempo, now; false where the program has no
+    // music state to tap.
+    virtual bool tapTempo() { return false; }
 };
 
 // The windows' events an action goes through, named after their controls

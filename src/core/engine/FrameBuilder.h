@@ -14,6 +14,8 @@ class FrameDestination {
 public:
     virtual ~FrameDestination() = default;
     virtual void writeLevel(int channel, std::uint8_t level) = 0;
+    // What a write of `level` leaves in the frame.
+    virtual std::uint8_t leaving(std::uint8_t level) const { return level; }
 };
 
 // ISA cards: one card-memory write per level, at address 1023 + channel.

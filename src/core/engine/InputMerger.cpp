@@ -60,7 +60,8 @@ void InputMerger::merge(const DmxInputFrame& input, InputMerge mode, FrameDestin
             level = inputHolds_[i] ? in : program;
         }
         destination.writeLevel(static_cast<int>(i) + 1, level);
-        sent_[i] = level;
+        // A level master scales what it writes: that is no outside write.
+        sent_[i] = destination.leaving(level);
     }
     // Another mode in between starts LTP afresh: the program holds every channel.
     if (mode != InputMerge::Ltp)

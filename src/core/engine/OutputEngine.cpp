@@ -84,6 +84,7 @@ FrameDestination& OutputEngine::destinationOf(FrameShape shape)
 
 void OutputEngine::AutoXmit()
 {
+    music_.tick(model_.hasState(StateFlag::SequencePlaying));
     const InterfaceKind type = model_.InterfaceType;
     if (type != builtForType_ || sender_.openCount() != builtForOpen_) {
         frameBuilt_ = false;
@@ -106,7 +107,7 @@ void OutputEngine::AutoXmit()
         return;
     }
     port.beforeFrame(model_, devices_.ports);
-    FrameDestination& destination = destinationOf(port.shape());
+    FrameDestination& destination = leaving(destinationOf(port.shape()));
     if (merging()) {
         if (merger_.shape() != port.shape())
             stopMerging(port.shape());
@@ -132,6 +133,15 @@ void OutputEngine::buildFrame(FrameDestination& destination)
     else
         MitKarteHold(model_, destination);
     frameBuilt_ = true;
+}
+
+// Applied last, to the merged frame as well. The test levels go out as they
+// are: the test window checks the lamps.
+FrameDestination& OutputEngine::leaving(FrameDestination& destination)
+{
+    if (!music_.levelOn() || model_.hasState(StateFlag::TestMode))
+        return destination;
+    return scaled_.around(destination);
 }
 
 // The test levels go out as they are: the test window checks the lamps.
@@ -174,9 +184,13 @@ void OutputEngine::advanceSequence(FrameDestination& destination, bool withInter
         return;
 
     char label[32];
-    if (model_.HoldCounter > 0) {
+    if (holding()) {
         if (withInterface)
             MitKarteHold(model_, destination);
+        if (awaitingBeat_) {
+            view_.setSequencerLabel(labelText(label, StatusText::HoldLabel, music_.beatsToStep()));
+            return;
+        }
         --model_.HoldCounter;
         view_.setSequencerLabel(labelText(label, StatusText::HoldLabel, model_.HoldCounter + 1L));
         return;
@@ -188,9 +202,11 @@ void OutputEngine::advanceSequence(FrameDestination& destination, bool withInter
         // Load the next step. A step 0 can only come from a half-made state;
         // it is read as step 1 so that no table is indexed below its start.
         const int step = std::max<int>(model_.CurrentStep, 1);
-        model_.BlendTime = effectiveBlendTime(model_.blendTime(step));
+        const std::uint16_t ownBlend = effectiveBlendTime(model_.blendTime(step));
+        awaitingBeat_ = music_.beatOn();
+        model_.BlendTime = awaitingBeat_ ? music_.blendTicks(ownBlend) : ownBlend;
         model_.BlendCounter = model_.BlendTime + 1;
-        model_.HoldCounter = model_.holdTime(step);
+        model_.HoldCounter = awaitingBeat_ ? 0 : model_.holdTime(step);
         model_.CurrentStep = static_cast<std::uint8_t>(step < model_.StepCount ? step + 1 : 1);
         BlendeBerechnen();
         // A load tick builds nothing, so the interface repeats its last frame;
@@ -201,6 +217,18 @@ void OutputEngine::advanceSequence(FrameDestination& destination, bool withInter
     }
     --model_.BlendCounter;
     view_.setSequencerLabel(labelText(label, StatusText::BlendLabel, model_.BlendCounter));
+}
+
+bool OutputEngine::holding()
+{
+    if (!awaitingBeat_)
+        return model_.HoldCounter > 0;
+    // A step loaded on Beat holds until its beat; with Beat switched off
+    // meanwhile, or after PLAY and STOP reset the counters, it holds no more.
+    if (music_.beatOn() && model_.BlendCounter != 0 && !music_.takeStepBeat())
+        return true;
+    awaitingBeat_ = false;
+    return false;
 }
 
 void OutputEngine::showStepTimes()
@@ -245,6 +273,7 @@ void OutputEngine::JumpToStep()
     view_.setSequencerLabel("Auf Szene Nr " + std::to_string(step) + " gesprungen.");
     model_.BlendCounter = 0;
     model_.HoldCounter = 0;
+    awaitingBeat_ = false;
     timer_.setEnabled(true);
 }
 

@@ -4,6 +4,7 @@
 #include "dmx/OutputPort.h"
 #include "engine/FrameBuilder.h"
 #include "engine/InputMerger.h"
+#include "engine/MusicSync.h"
 #include "input/DmxInput.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
@@ -73,8 +74,16 @@ public:
     // under way takes 0 as the program's level of every channel.
     void outputsCleared() { merger_.programCleared(); }
 
+    // Beat, Tap and Pegel: fed by whoever owns the audio, read by every tick.
+    MusicSync& music() { return music_; }
+    const MusicSync& music() const { return music_; }
+
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
+    // Whether a playing step still holds this tick (its counter, or its beat).
+    bool holding();
+    // Where the levels of a tick go: through the level master while it is on.
+    FrameDestination& leaving(FrameDestination& destination);
     void buildFrame(FrameDestination& destination);
     // Whether this tick merges the input: a mode, a live input, no test mode.
     bool merging() const;
@@ -100,6 +109,10 @@ private:
     const DmxInputFrame* input_ = nullptr;
     InputMerge merge_ = InputMerge::Off;
     InputMerger merger_;
+    MusicSync music_;
+    ScaledDestination scaled_{music_};
+    // The step loaded on Beat waits for its beat rather than its hold time.
+    bool awaitingBeat_ = false;
     std::unique_ptr<DmxSender> ownSender_;  // when none was given
     DmxSender& sender_;
     // Whether a frame was built since the interface opened: until one was,

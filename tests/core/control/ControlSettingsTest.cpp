@@ -55,6 +55,11 @@ TEST(ControlSettings, BindingsThatCannotBeReadAreSkippedAndTheRestKept)
     EXPECT_EQ(bindings[0], (MidiBinding{ShowAction::Kind::Play, 0, MidiTrigger::Note, 1, 60}));
     EXPECT_EQ(bindings[1], (MidiBinding{ShowAction::Kind::User, 20, MidiTrigger::Program, 16, 0}));
 
+    const auto tempo = parseBindings("tempo,0,note,2,36");
+    ASSERT_EQ(tempo.size(), 1u) << "the tempo's tap binds as the other actions do";
+    EXPECT_EQ(tempo[0], (MidiBinding{ShowAction::Kind::TapTempo, 0, MidiTrigger::Note, 2, 36}));
+    EXPECT_EQ(bindingsText(tempo), "tempo,0,note,2,36");
+
     std::string many;
     for (int index = 0; index < 200; ++index)
         many += "play,0,note,1," + std::to_string(index % 128) + ";";

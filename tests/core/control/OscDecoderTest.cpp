@@ -85,8 +85,8 @@ Bytes cut(Bytes bytes, std::size_t less)
 // An action as text, so that a mismatch reads as what was meant.
 std::string describe(const ShowAction& a)
 {
-    static constexpr const char* Names[] = {"tap",  "all",  "none", "user", "mix",   "play",
-                                            "stop", "back", "fwd",  "jump", "memory"};
+    static constexpr const char* Names[] = {"tap",  "all",  "none", "user", "mix",    "play",
+                                            "stop", "back", "fwd",  "jump", "memory", "tempo tap"};
     std::string text = Names[static_cast<int>(a.kind)];
     switch (a.kind) {
     case Kind::Tap:
@@ -135,6 +135,7 @@ TEST(OscDecoder, EveryAddressTakesIntAndFloatArguments)
         {"forward", message("/tinctara/forward"), "fwd"},
         {"all", message("/tinctara/all"), "all"},
         {"none", message("/tinctara/none"), "none"},
+        {"tempo tap", message("/tinctara/tempo/tap"), "tempo tap"},
         {"tap int", message("/tinctara/tap", {7}), "tap 7"},
         {"tap float rounds down", message("/tinctara/tap", {7.4F}), "tap 7"},
         {"tap float half rounds away", message("/tinctara/tap", {6.5F}), "tap 7"},
@@ -166,6 +167,7 @@ TEST(OscDecoder, ArgumentsOfTheWrongCountOrTypeAreRefused)
     } cases[] = {
         {"play with an argument", message("/tinctara/play", {1})},
         {"none with an argument", message("/tinctara/none", {0.0F})},
+        {"tempo tap with an argument", message("/tinctara/tempo/tap", {120})},
         {"tap without", message("/tinctara/tap")},
         {"tap with two", message("/tinctara/tap", {1, 2})},
         {"jump without", message("/tinctara/jump")},

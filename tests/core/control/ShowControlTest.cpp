@@ -60,6 +60,30 @@ TEST(ShowControl, ValuesOutOfRangeAreRefusedWithoutEffect)
     EXPECT_EQ(h.view.labels.size(), labels);
 }
 
+TEST(ShowControl, TapTempoTapsTheEnginesTempoWhilePlayingToo)
+{
+    ControlHarness h;
+    h.play();
+    const ShowAction tap{ShowAction::Kind::TapTempo, 0, {}, {}};
+    for (const std::int64_t at : {1000, 1600, 2200}) {
+        h.nowMs = at;
+        EXPECT_TRUE(h.control.perform(tap).done) << at;
+    }
+    EXPECT_DOUBLE_EQ(h.engine.music().tapPeriodTicks(), 12);
+    EXPECT_EQ(h.selected(), std::vector<int>{16}) << "a tap of the tempo is no tap on the wall";
+
+    struct : ShowControlHost {
+        bool questionOpen() const override { return false; }
+        std::string applyColour(const std::array<std::uint8_t, Planes>&) override { return {}; }
+        std::string wallStatus() const override { return {}; }
+        std::string sequencerStatus() const override { return {}; }
+    } withoutMusic;
+    ShowControl control{{h.model, h.selection, h.windows, withoutMusic}};
+    const ShowReply reply = control.perform(tap);
+    EXPECT_FALSE(reply.done);
+    EXPECT_EQ(reply.status, ShowText::Unknown);
+}
+
 TEST(ShowControl, AnOpenQuestionRefusesEveryKind)
 {
     using Kind = ShowAction::Kind;
@@ -68,7 +92,7 @@ TEST(ShowControl, AnOpenQuestionRefusesEveryKind)
     const auto selection = h.model.SelectionFlags;
     const auto colours = h.model.ElementColours;
     const std::size_t status = h.view.wallStatus.size();
-    for (int kind = 0; kind <= static_cast<int>(Kind::Memory); ++kind) {
+    for (int kind = 0; kind <= static_cast<int>(Kind::TapTempo); ++kind) {
         const ShowReply reply = h.control.perform({static_cast<Kind>(kind), 1, {9, 9, 9, 9}, "1"});
         EXPECT_FALSE(reply.done) << kind;
         EXPECT_EQ(reply.status, "Eine Frage wartet am Rechner.") << kind;

@@ -41,30 +41,6 @@ struct MergeShow : EngineHarness {
         ++input.version;
     }
 
-    // What leaves on a channel, from wherever the kind keeps its frame.
-    int wire(int channel) const
-    {
-        switch (portFor(model.InterfaceType).shape()) {
-        case FrameShape::CardMemory:
-            return bus.cardMemory[0x3FFu + static_cast<unsigned>(channel)];
-        case FrameShape::Bytes:
-            return model.DmxFrame[static_cast<std::size_t>(channel - 1)];
-        case FrameShape::Wide:
-            return static_cast<int>(model.DmxFrameWide[static_cast<std::size_t>(channel - 1)]);
-        case FrameShape::None:
-            break;
-        }
-        return -1;
-    }
-
-    std::vector<int> wire(int first, int count) const
-    {
-        std::vector<int> levels;
-        for (int channel = first; channel < first + count; ++channel)
-            levels.push_back(wire(channel));
-        return levels;
-    }
-
     // A level the frame holds from before, on a channel no build writes.
     void leaveOlderLevel(int channel, int level)
     {

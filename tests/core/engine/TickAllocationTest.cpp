@@ -165,6 +165,48 @@ TEST(TickAllocation, NoMergedTickAllocatesInAnyModeOrInterface)
         }
 }
 
+TEST(TickAllocation, NoTickOnTheBeatOrUnderTheLevelMasterAllocates)
+{
+    // Beats fed and tapped, Pegel on, a merge for half the run, test mode
+    // for a while, settings changed under way.
+    for (int number = 0; number < InterfaceKinds; ++number) {
+        const InterfaceKind type = kindOfNumber(number);
+        testing::EngineHarness show;
+        buildWatchedShow(show, type);
+        SilentView silent;
+        SilentUsb usb;
+        SilentCardLibrary cardLibrary;
+        OutputEngine engine(show.model, silent, show.timer, OutputDevices{show.bus, usb, cardLibrary});
+        show.timer.history.reserve(100);
+        DmxInputFrame input;
+        input.live = true;
+        input.covered = 100;
+        MusicSettings settings;
+        settings.beat = true;
+        settings.level = true;
+        settings.attackTicks = 3;
+        settings.releaseTicks = 5;
+        show.play();
+
+        const long before = allocations.load();
+        for (int tick = 0; tick < 60; ++tick) {
+            settings.beatsPerStep = tick < 30 ? 1 : 2;
+            engine.music().setSettings(settings);
+            if (tick < 40)
+                engine.music().feed(tick % 6 == 0, 6, (tick % 10) / 10.0);
+            else if (tick % 7 == 0)
+                engine.music().tap(tick * 50);
+            engine.mergeInput(&input, tick < 30 ? InputMerge::Htp : InputMerge::Off);
+            engine.AutoXmit();
+            if (tick == 10)
+                show.model.setState(StateFlag::TestMode);
+            if (tick == 14)
+                show.model.clearState(StateFlag::TestMode);
+        }
+        EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type;
+    }
+}
+
 TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
 {
     // The sender's thread asks and sends on the grid and the UI side runs the
