@@ -110,6 +110,12 @@ std::string ProgramRemote::wallStatus() const
 
 std::string ProgramRemote::sequencerStatus() const { return program_.sequencerState().status(); }
 
+bool ProgramRemote::tapTempo()
+{
+    program_.engine().music().tap(program_.clock().monotonicMilliseconds());
+    return true;
+}
+
 std::string ProgramRemote::title() const { return utf8(program_.mainWindow().windowTitle()); }
 
 }  // namespace tinctara

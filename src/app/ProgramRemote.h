@@ -31,6 +31,7 @@ public:
     std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) override;
     std::string wallStatus() const override;
     std::string sequencerStatus() const override;
+    bool tapTempo() override;
     std::string title() const override;
 
 private:

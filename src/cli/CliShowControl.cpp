@@ -6,7 +6,7 @@
 namespace tinctara::cli {
 
 CliShowControl::CliShowControl(Session& session, CliOutput& output)
-    : session_(session), selection_(session.model, session.view, session.user),
+    : session_(session), engine_(output.engine()), selection_(session.model, session.view, session.user),
       wall_(session.model, session.view, session.user, selection_),
       sequencer_({session.model, session.view, session.user, output.timer(), output.engine(), *this, selection_,
                   output.ports()}),
@@ -23,5 +23,11 @@ std::string CliShowControl::applyColour(const std::array<std::uint8_t, Planes>& 
 std::string CliShowControl::wallStatus() const { return session_.view.wallStatus; }
 
 std::string CliShowControl::sequencerStatus() const { return session_.view.sequencerLabel; }
+
+bool CliShowControl::tapTempo()
+{
+    engine_.music().tap(clock_.monotonicMilliseconds());
+    return true;
+}
 
 }  // namespace tinctara::cli

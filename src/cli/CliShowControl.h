@@ -2,11 +2,16 @@
 
 #include "control/ShowControl.h"
 #include "model/Selection.h"
+#include "platform/SystemClock.h"
 #include "windows/ClosedColourWindow.h"
 #include "windows/MainWindowView.h"
 #include "windows/PresenterShowWindows.h"
 #include "windows/SequencerPresenter.h"
 #include "windows/WallWindowPresenter.h"
+
+namespace tinctara {
+class OutputEngine;
+}
 
 namespace tinctara::cli {
 
@@ -31,12 +36,15 @@ private:
     std::string applyColour(const std::array<std::uint8_t, Planes>& rgbw) override;
     std::string wallStatus() const override;
     std::string sequencerStatus() const override;
+    bool tapTempo() override;
     // MainWindowCommands: play saves nothing, so it never lets a sequence go
     // unsaved and has no settings file of its own.
     bool ConfirmUnsaved(DocumentKind) override { return true; }
     bool SaveINI() override { return false; }
 
     Session& session_;
+    OutputEngine& engine_;
+    SystemClock clock_;
     Selection selection_;
     WallWindowPresenter wall_;
     SequencerPresenter sequencer_;
