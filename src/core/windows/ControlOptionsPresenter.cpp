@@ -29,6 +29,7 @@ constexpr ActionChoice ActionChoices[] = {
     {"Speicher K", Kind::Memory, 0},   {"Schritt N", Kind::Jump, 0},
     {"Regler Rot", Kind::Mix, 1},      {"Regler Grün", Kind::Mix, 2},
     {"Regler Blau", Kind::Mix, 3},     {"Regler Weiß", Kind::Mix, 4},
+    {"Tap", Kind::TapTempo, 0},  // the tempo, as the sequencer's Tap
 };
 
 bool numbered(Kind kind) { return kind != Kind::Mix && bindingNumberLimit(kind) > 0; }
