@@ -24,6 +24,8 @@ struct BeatLayoutOptions {
     int everyBeats = 1;          // a step per this many beats
     double blendFraction = 0.5;  // of the beat period, 0..1
     double startSeconds = 0;     // the song's time at the first tick
+    // The song's tempo as its analysis found it; 0: the median distance of the beats.
+    double beatPeriodSeconds = 0;
 };
 
 inline constexpr double TickSeconds = 0.05;
