@@ -1,4 +1,4 @@
-#include "CliApp.h"
+#include "CliRun.h"
 
 #include "core/files/FileHarness.h"
 #include "support/ClickTrack.h"
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 
 namespace tinctara::cli {
 namespace {
@@ -18,21 +17,6 @@ using testing::fixture;
 
 const std::string Config = fixture("DEMO22.CFG").string();    // 2 x 2 wall
 const std::string Sequence = fixture("SHOW22.CSQ").string();  // three steps
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-};
-
-CliRun run(std::vector<std::string> args)
-{
-    args.insert(args.end(), {"--home", fs::read_symlink("/proc/self/exe").parent_path().string()});
-    std::ostringstream out, err;
-    CliRun r;
-    r.exit = runCli(args, out, err, "/nonexistent");
-    r.out = out.str();
-    return r;
-}
 
 double nearest(const std::vector<double>& times, double t)
 {
@@ -52,8 +36,8 @@ TEST(BeatsCli, AClickTracksSequenceReachesItsPicturesOnTheClicks)
     ASSERT_TRUE(testing::writeSoundFile(folder.path("click.wav"), track.samples, track.sampleRate));
     const std::string out = folder.path("BEATS.CSQ");
 
-    const CliRun r = run({"beats", "--audio", folder.path("click.wav"), "--config", Config, "--sequence", Sequence,
-                          "--out", out, "--every-beats", "2", "--start", "0.25"});
+    const CliRun r = runFromBuild({"beats", "--audio", folder.path("click.wav"), "--config", Config, "--sequence",
+                                   Sequence, "--out", out, "--every-beats", "2", "--start", "0.25"});
     ASSERT_EQ(r.exit, ExitOk) << r.out;
     EXPECT_NE(r.out.find("Tempo: 120,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(" Schritte geschrieben, einer je 2 Schläge; jeder Bildwechsel liegt höchstens "),
@@ -98,7 +82,8 @@ TEST(BeatsCli, NoSongOrNoBeatsFailsWithoutWriting)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.song);
         const std::string out = folder.path("OUT.CSQ");
-        const CliRun r = run({"beats", "--audio", c.song, "--config", Config, "--sequence", Sequence, "--out", out});
+        const CliRun r =
+            runFromBuild({"beats", "--audio", c.song, "--config", Config, "--sequence", Sequence, "--out", out});
         EXPECT_EQ(r.exit, ExitFailed);
         EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
         EXPECT_EQ(r.out.substr(r.out.size() - 7), "failed\n");
