@@ -69,7 +69,10 @@ void printSummary(std::ostream& out, const BeatLayout& layout, const BeatLayoutO
 {
     const BeatLayoutReport& r = layout.report;
     out << "Tempo: " << decimal(r.tempoBpm, 1) << " BPM, " << r.beats << " Schläge ab "
-        << decimal(options.startSeconds, 2) << " s.\n";
+        << decimal(options.startSeconds, 2) << " s";
+    if (r.beats > 0)
+        out << ", der erste bei " << decimal(r.firstBeatSeconds, 2) << " s";
+    out << ".\n";
     if (layout.steps.empty()) {
         out << "Keine Schritte: das Lied hat ab dem Start zu wenige Schläge.\n";
         return;

@@ -40,6 +40,7 @@ TEST(BeatsCli, AClickTracksSequenceReachesItsPicturesOnTheClicks)
                                    Sequence, "--out", out, "--every-beats", "2", "--start", "0.25"});
     ASSERT_EQ(r.exit, ExitOk) << r.out;
     EXPECT_NE(r.out.find("Tempo: 120,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" Schläge ab 0,25 s, der erste bei "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(" Schritte geschrieben, einer je 2 Schläge; jeder Bildwechsel liegt höchstens "),
               std::string::npos)
         << r.out;
@@ -61,6 +62,26 @@ TEST(BeatsCli, AClickTracksSequenceReachesItsPicturesOnTheClicks)
         arrival += 1 + laid.model.holdTime(step) + std::max<int>(laid.model.blendTime(step), 1);
         EXPECT_LE(nearest(track.clicks, 0.25 + static_cast<double>(arrival) * 0.05), 0.050 + 0.025);
     }
+}
+
+// A song of more beats than a sequence has steps stops at 250 and says what
+// the repeated sequence does against the rest of the song.
+TEST(BeatsCli, ALongSongStopsAt250StepsAndToldTheDrift)
+{
+    testing::AudioFolder folder;
+    const testing::ClickTrack track = testing::clickTrack({{0.5, 120}}, 140);
+    ASSERT_TRUE(testing::writeSoundFile(folder.path("long.wav"), track.samples, track.sampleRate));
+    const std::string out = folder.path("LONG.CSQ");
+    const CliRun r = runFromBuild(
+        {"beats", "--audio", folder.path("long.wav"), "--config", Config, "--sequence", Sequence, "--out", out});
+    ASSERT_EQ(r.exit, ExitOk) << r.out;
+    EXPECT_NE(r.out.find("250 Schritte geschrieben, einer je Schlag;"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Mehr als 250 Schritte nötig: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" Schläge bleiben übrig. Die Sequenz beginnt nach 12"), std::string::npos) << r.out;
+    testing::FileHarness laid;
+    ASSERT_EQ(laid.loadConfiguration(Config), LoadOutcome::Loaded);
+    ASSERT_EQ(laid.loadSequence(out), LoadOutcome::Loaded);
+    EXPECT_EQ(laid.model.StepCount, 250);
 }
 
 // A song that cannot be read, and one without beats, write nothing.

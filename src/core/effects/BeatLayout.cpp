@@ -57,6 +57,8 @@ BeatLayout LayOntoBeats(int inputSteps, std::vector<double> beats, const BeatLay
         beats, [&](double beat) { return !std::isfinite(beat) || beat < start || beat - start > LatestBeatSeconds; });
     std::sort(beats.begin(), beats.end());
     report.beats = static_cast<int>(beats.size());
+    if (!beats.empty())
+        report.firstBeatSeconds = beats.front();
     const double period = options.beatPeriodSeconds > 0 ? options.beatPeriodSeconds : medianPeriod(beats);
     report.tempoBpm = period > 0 ? 60 / period : 0;
     if (inputSteps < 1)

@@ -40,6 +40,7 @@ struct BeatStep {
 
 struct BeatLayoutReport {
     int beats = 0;                 // beats from the start on
+    double firstBeatSeconds = 0;   // the first of them; a lead-in before it shifts every repeat
     double tempoBpm = 0;           // from the median beat period
     int groupedSteps = 0;          // steps spanning more beats than asked, their group being under 2 ticks
     double worstErrorSeconds = 0;  // of a picture's arrival against its beat

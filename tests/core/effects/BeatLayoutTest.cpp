@@ -193,6 +193,7 @@ TEST(BeatLayout, UnusableInputGivesNoStepsAndBadBeatsAreLeftOut)
 
     const BeatLayout shuffled = LayOntoBeats(2, {1.5, NAN, 0.5, 1e300, 1.0, -3, INFINITY, 0}, {});
     EXPECT_EQ(shuffled.report.beats, 4);
+    EXPECT_EQ(shuffled.report.firstBeatSeconds, 0);
     ASSERT_EQ(shuffled.steps.size(), 3u);
     EXPECT_EQ(shuffled.steps[2].arrivalTick, 30);
 }
