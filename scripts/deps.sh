@@ -8,18 +8,20 @@ set -euo pipefail
 
 # qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs).
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev qt6-translations-l10n
-              libqrencode-dev libstb-dev libgif-dev libpng-dev libjpeg62-turbo-dev liblo-dev libasound2-dev)
+              libqrencode-dev libstb-dev libgif-dev libpng-dev libjpeg62-turbo-dev liblo-dev libasound2-dev
+              libsndfile1-dev libaubio-dev)
 # ola, curl, iproute2: the network checks against a real sACN/Art-Net peer;
 # chromium, chromium-driver, python3-selenium: the web remote in a real browser;
 # xvfb, xauth, xdotool, openbox, dbus-daemon, at-spi2-core, python3-pyatspi:
 # the program on a virtual screen and over the accessibility bus;
 # lintian, desktop-file-utils, appstream, dpkg-dev, systemd (systemd-analyze):
 # the Debian package and its units;
-# liblo-tools: oscsend and oscdump, to try the OSC decoder by hand.
+# liblo-tools: oscsend and oscdump, to try the OSC decoder by hand;
+# aubio-tools: aubiotrack, the beat tests' independent reference.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
                ola curl iproute2 chromium chromium-driver python3-selenium
                xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
-               lintian desktop-file-utils appstream dpkg-dev systemd liblo-tools)
+               lintian desktop-file-utils appstream dpkg-dev systemd liblo-tools aubio-tools)
 
 packages=("${run_packages[@]}")
 if [ "${1:-}" = --tests ]; then

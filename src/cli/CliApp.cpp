@@ -34,6 +34,7 @@ const Command Commands[] = {
     {"merger", mergerCommand, MergerUsage},
     {"effect", effectCommand, EffectUsage, true},
     {"record", recordCommand, RecordUsage, true},
+    {"beats", beatsCommand, BeatsUsage, true},
     {"--help", help, "  tinctara-cli --help\n"},
     {"-h", help, ""},
     {"help", help, ""},

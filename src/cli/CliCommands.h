@@ -26,6 +26,7 @@ int cardImageCommand(const CommandLine& command);
 int mergerCommand(const CommandLine& command);
 int effectCommand(const CommandLine& command);
 int recordCommand(const CommandLine& command);
+int beatsCommand(const CommandLine& command);
 
 extern const char CheckUsage[];
 extern const char ResaveUsage[];
@@ -35,5 +36,6 @@ extern const char CardImageUsage[];
 extern const char MergerUsage[];
 extern const char EffectUsage[];
 extern const char RecordUsage[];
+extern const char BeatsUsage[];
 
 }  // namespace tinctara::cli

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <sstream>
 
 namespace tinctara::cli {
 
@@ -97,6 +98,18 @@ long long numberIn(const std::string& option, const std::string& text, long long
     if (!value || *value < low || *value > high)
         throw UsageError{option + " takes a number from " + std::to_string(low) + " to " + std::to_string(high)};
     return *value;
+}
+
+double decimalIn(const std::string& option, const std::string& text, double low, double high)
+{
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !(value >= low && value <= high)) {
+        std::ostringstream range;
+        range << low << " to " << high;
+        throw UsageError{option + " takes a number from " + range.str()};
+    }
+    return value;
 }
 
 }  // namespace tinctara::cli

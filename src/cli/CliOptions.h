@@ -47,5 +47,6 @@ std::string homeOf(const Options& options, const std::string& programFolder);
 bool importAnswer(const Options& options);  // --import yes (the default) or no
 std::optional<long long> wholeNumber(const std::string& text);
 long long numberIn(const std::string& option, const std::string& text, long long low, long long high);
+double decimalIn(const std::string& option, const std::string& text, double low, double high);  // "2.5", low..high
 
 }  // namespace tinctara::cli

@@ -3,7 +3,6 @@
 #include "effects/Effects.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <map>
 
@@ -134,14 +133,8 @@ EffectParameters parametersOf(const Options& parsed)
         p.fit = choice<PictureFit>(
             "--fit", o.at("--fit"),
             {{"fit", PictureFit::Fit}, {"fill", PictureFit::Fill}, {"stretch", PictureFit::Stretch}});
-    if (o.count("--gamma")) {
-        const std::string& text = o.at("--gamma");
-        double gamma = 0;
-        const auto result = std::from_chars(text.data(), text.data() + text.size(), gamma);
-        if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !(gamma >= 0.1 && gamma <= 10))
-            throw UsageError{"--gamma takes a number from 0.1 to 10"};
-        p.gamma = gamma;
-    }
+    if (o.count("--gamma"))
+        p.gamma = decimalIn("--gamma", o.at("--gamma"), 0.1, 10);
     if ((p.kind == EffectKind::Picture || p.kind == EffectKind::Animation) && !o.count("--picture"))
         throw UsageError{"--picture is needed for picture and animation"};
     if (p.kind == EffectKind::Text && !o.count("--text"))

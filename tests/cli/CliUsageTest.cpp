@@ -11,9 +11,9 @@ namespace {
 
 using testing::fixture;
 
-// Which usage text follows a usage error's line: the whole one, or the effect
-// or record command's lines alone.
-enum class Follows { Usage, EffectUsage, RecordUsage };
+// Which usage text follows a usage error's line: the whole one, or the effect,
+// record or beats command's lines alone.
+enum class Follows { Usage, EffectUsage, RecordUsage, BeatsUsage };
 
 // The first wrong word on a command line is the one reported, and the rules
 // differ between the commands: an operand of effect is refused where it
@@ -137,6 +137,35 @@ TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
          "--seconds takes a number from 1 to 86400",
          Follows::RecordUsage},
         {{"record", "--steps", "1", "--steps", "2"}, "--steps is given twice", Follows::RecordUsage},
+        {{"beats", "extra", "--bogus"}, "beats takes no operands: extra", Follows::BeatsUsage},
+        {{"beats", "--config", config, "--sequence", sequence, "--out", "x.CSQ"},
+         "--audio is needed",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--out", "x.CSQ"},
+         "--sequence is needed",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", sequence, "--sequence", sequence, "--out", "x.CSQ"},
+         "--config takes a .CFG file",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--sequence", sequence, "--out", "x.CSC"},
+         "--out takes a .CSQ file",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--sequence", sequence, "--out", "x.CSQ", "--every-beats",
+          "0"},
+         "--every-beats takes a number from 1 to 64",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--sequence", sequence, "--out", "x.CSQ", "--blend-fraction",
+          "1.5"},
+         "--blend-fraction takes a number from 0 to 1",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--sequence", sequence, "--out", "x.CSQ", "--blend-fraction",
+          "0,5"},
+         "--blend-fraction takes a number from 0 to 1",
+         Follows::BeatsUsage},
+        {{"beats", "--audio", "a.wav", "--config", config, "--sequence", sequence, "--out", "x.CSQ", "--start", "-1"},
+         "--start takes a number from 0 to 86400",
+         Follows::BeatsUsage},
+        {{"beats", "--start", "1", "--start", "2"}, "--start is given twice", Follows::BeatsUsage},
     };
     for (const auto& c : cases) {
         std::ostringstream out, err;
@@ -148,8 +177,9 @@ TEST(CliUsage, TheFirstFaultIsReportedWithTheCommandsUsage)
         if (c.follows == Follows::Usage) {
             EXPECT_EQ(usage.rfind("Usage:\n  tinctara-cli check ", 0), 0u) << c.line;
         } else {
-            const char* own = c.follows == Follows::EffectUsage ? "  tinctara-cli effect --config F.CFG "
-                                                                : "  tinctara-cli record --config F ";
+            const char* own = c.follows == Follows::EffectUsage   ? "  tinctara-cli effect --config F.CFG "
+                              : c.follows == Follows::RecordUsage ? "  tinctara-cli record --config F "
+                                                                  : "  tinctara-cli beats --audio SONG ";
             EXPECT_EQ(usage.rfind(own, 0), 0u) << c.line;
             EXPECT_EQ(usage.find("Usage:"), std::string::npos) << c.line;
         }
@@ -163,10 +193,10 @@ TEST(CliUsage, HelpListsEveryCommandInOrder)
         ASSERT_EQ(runCli({help}, out, err, "/nonexistent"), ExitOk);
         const std::string text = out.str();
         std::size_t at = 0;
-        for (const char* line :
-             {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ", "\n  tinctara-cli render ",
-              "\n  tinctara-cli play ", "\n  tinctara-cli card-image ", "\n  tinctara-cli merger ",
-              "\n  tinctara-cli effect ", "\n  tinctara-cli record ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
+        for (const char* line : {"Usage:\n", "\n  tinctara-cli check ", "\n  tinctara-cli resave ",
+                                 "\n  tinctara-cli render ", "\n  tinctara-cli play ", "\n  tinctara-cli card-image ",
+                                 "\n  tinctara-cli merger ", "\n  tinctara-cli effect ", "\n  tinctara-cli record ",
+                                 "\n  tinctara-cli beats ", "\n  tinctara-cli --help\n", "\nExit codes: "}) {
             at = text.find(line, at);
             ASSERT_NE(at, std::string::npos) << help << ": " << line;
         }

@@ -1,4 +1,4 @@
-#include "CliApp.h"
+#include "CliRun.h"
 
 #include "core/files/FileHarness.h"
 
@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 
 namespace tinctara::cli {
 namespace {
@@ -18,12 +17,6 @@ using testing::readBytes;
 
 const std::string Config = fixture("DEMO22.CFG").string();    // 2 x 2 wall, channels 1..16
 const std::string Sequence = fixture("SHOW22.CSQ").string();  // three steps
-
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
 
 class EffectCli : public ::testing::Test {
 protected:
@@ -38,16 +31,7 @@ protected:
         fs::remove_all(root, ignored);
     }
 
-    CliRun run(std::vector<std::string> args)
-    {
-        args.insert(args.end(), {"--home", fs::read_symlink("/proc/self/exe").parent_path().string()});
-        std::ostringstream out, err;
-        CliRun r;
-        r.exit = runCli(args, out, err, "/nonexistent");
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
+    static CliRun run(std::vector<std::string> args) { return runFromBuild(std::move(args)); }
     std::string path(const std::string& name) const { return (root / name).string(); }
 
     fs::path root;
