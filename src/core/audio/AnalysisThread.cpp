@@ -9,7 +9,8 @@ namespace tinctara {
 class AnalysisThread::Sink final : public MusicEventSink {
 public:
     Sink(AnalysisThread& owner, std::stop_token stop) : owner_(owner), stop_(std::move(stop)) {}
-    void musicEvent(const MusicEvent& event) override {
+    void musicEvent(const MusicEvent& event) override
+    {
         const TimedMusicEvent timed{event, owner_.clock_.monotonicMilliseconds()};
         while (!owner_.queue_.push(timed)) {
             if (stop_.stop_requested()) {
@@ -26,16 +27,20 @@ private:
 
 AnalysisThread::AnalysisThread(std::unique_ptr<AudioSource> source, Clock& clock)
     : source_(std::move(source)), clock_(clock), analysis_(source_->sampleRate()), block_(MusicHop),
-      thread_([this](std::stop_token stop) { run(std::move(stop)); }) {}
+      thread_([this](std::stop_token stop) { run(std::move(stop)); })
+{
+}
 
-AnalysisThread::~AnalysisThread() {
+AnalysisThread::~AnalysisThread()
+{
     thread_.request_stop();
     if (thread_.joinable()) {
         thread_.join();
     }
 }
 
-void AnalysisThread::run(std::stop_token stop) {
+void AnalysisThread::run(std::stop_token stop)
+{
     Sink sink(*this, stop);
     while (!stop.stop_requested() && !source_->ended()) {
         const std::size_t got = source_->read(block_);

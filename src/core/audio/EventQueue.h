@@ -14,7 +14,8 @@ class EventQueue {
 
 public:
     // Producer: false when full (the item is not taken).
-    bool push(const T& item) {
+    bool push(const T& item)
+    {
         const std::size_t head = head_.load(std::memory_order_relaxed);
         if (head - tail_.load(std::memory_order_acquire) == Capacity) {
             return false;
@@ -24,7 +25,8 @@ public:
         return true;
     }
     // Consumer: false when empty.
-    bool pop(T& item) {
+    bool pop(T& item)
+    {
         const std::size_t tail = tail_.load(std::memory_order_relaxed);
         if (tail == head_.load(std::memory_order_acquire)) {
             return false;

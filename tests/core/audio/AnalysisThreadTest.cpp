@@ -14,7 +14,8 @@ namespace {
 // The thread hands over what analyseFile finds, in order, stamped by the
 // injected clock; thirty seconds of hops overfill the queue, so the
 // analysis must wait for the reader instead of dropping a beat.
-TEST(AnalysisThread, DeliversTheFileAnalysisBeats) {
+TEST(AnalysisThread, DeliversTheFileAnalysisBeats)
+{
     testing::AudioFolder folder;
     const testing::ClickTrack track = testing::clickTrack({{0.5, 120.0}}, 30.0);
     const std::string path = folder.path("clicks.wav");
@@ -58,7 +59,8 @@ TEST(AnalysisThread, DeliversTheFileAnalysisBeats) {
     EXPECT_EQ(levels, expected.levels.size());
 }
 
-TEST(AnalysisThread, StopsWhileTheQueueIsFull) {
+TEST(AnalysisThread, StopsWhileTheQueueIsFull)
+{
     std::vector<float> noise(44100 * 60);
     std::uint32_t x = 1;
     for (float& s : noise) {

@@ -213,6 +213,32 @@ TEST(SoundFileSource, ReadsATruncatedFileToWhereItStops)
     EXPECT_NEAR(analysis.seconds, 1.0, 0.001);
 }
 
+// The fuzzer's seeds are the formats the program reads: each opens with its
+// rate and a tenth of a second of samples, clicks and all.
+TEST(SoundFileSource, ReadsEveryFormatOfTheSeeds)
+{
+    struct Seed {
+        const char* name;
+        int rate;
+        int channels;
+    };
+    for (const Seed& seed :
+         {Seed{"clicks-mono-8k.wav", 8000, 1}, Seed{"clicks-stereo.wav", 11025, 2}, Seed{"clicks-float.wav", 8000, 1},
+          Seed{"clicks.flac", 8000, 2}, Seed{"clicks.ogg", 8000, 1}}) {
+        const std::string path = std::string(TINCTARA_TEST_DATA_DIR) + "/audio/" + seed.name;
+        auto opened = SoundFileSource::open(path);
+        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<SoundFileSource>>(opened)) << std::get<std::string>(opened);
+        auto& source = *std::get<std::unique_ptr<SoundFileSource>>(opened);
+        EXPECT_EQ(source.sampleRate(), seed.rate) << seed.name;
+        EXPECT_EQ(source.channels(), seed.channels) << seed.name;
+        std::vector<float> samples(static_cast<std::size_t>(seed.rate));
+        EXPECT_EQ(source.read(samples), static_cast<std::size_t>(seed.rate / 10)) << seed.name;
+        EXPECT_TRUE(source.ended()) << seed.name;
+        EXPECT_EQ(source.error(), "") << seed.name;
+        EXPECT_GT(*std::max_element(samples.begin(), samples.end()), 0.3F) << seed.name;
+    }
+}
+
 // Channels are averaged, in pieces of any size, and the level of a steady
 // sine is its RMS in every hop, stamped at the hop's start.
 TEST(SoundFileSource, MixesChannelsDownAndTheLevelFollowsTheRms)
