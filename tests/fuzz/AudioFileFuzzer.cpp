@@ -30,16 +30,23 @@ public:
 
 }  // namespace
 
+// libsndfile's Ogg reader loses the Vorbis header it was building when a
+// damaged stream makes it give up (a plain C program over libsndfile leaks
+// the same); that is theirs, not ours to find again and again.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libvorbis.so\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     auto opened = SoundFileSource::openBytes(std::vector<std::uint8_t>(data, data + size), "fuzz.wav");
     if (auto* error = std::get_if<std::string>(&opened)) {
-        require(error->rfind("Die Audiodatei fuzz.wav kann nicht gelesen werden: ", 0) == 0, "an error without the program's text");
+        require(error->rfind("Die Audiodatei fuzz.wav kann nicht gelesen werden: ", 0) == 0,
+                "an error without the program's text");
         return 0;
     }
     SoundFileSource& source = *std::get<std::unique_ptr<SoundFileSource>>(opened);
     require(source.channels() >= 1 && source.channels() <= SoundFileMaxChannels, "a channel count beyond the limits");
-    require(source.sampleRate() >= SoundFileMinRate && source.sampleRate() <= SoundFileMaxRate, "a rate beyond the limits");
+    require(source.sampleRate() >= SoundFileMinRate && source.sampleRate() <= SoundFileMaxRate,
+            "a rate beyond the limits");
 
     // Compressed formats may unpack to far more than they take; two seconds
     // show what the reader does with the header and the first frames.
@@ -58,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
     }
     if (!source.error().empty())
-        require(source.error().rfind("Die Audiodatei fuzz.wav kann nicht gelesen werden: ", 0) == 0, "a read error without the program's text");
+        require(source.error().rfind("Die Audiodatei fuzz.wav kann nicht gelesen werden: ", 0) == 0,
+                "a read error without the program's text");
     return 0;
 }
