@@ -6,10 +6,11 @@
 #   package check need (scripts/test, scripts/package).
 set -euo pipefail
 
-# qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs).
+# qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs);
+# qt6-multimedia-dev: live audio capture and the song of the preview.
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev qt6-translations-l10n
               libqrencode-dev libstb-dev libgif-dev libpng-dev libjpeg62-turbo-dev liblo-dev libasound2-dev
-              libsndfile1-dev libaubio-dev)
+              libsndfile1-dev libaubio-dev qt6-multimedia-dev)
 # ola, curl, iproute2: the network checks against a real sACN/Art-Net peer;
 # chromium, chromium-driver, python3-selenium: the web remote in a real browser;
 # xvfb, xauth, xdotool, openbox, dbus-daemon, at-spi2-core, python3-pyatspi:
@@ -17,11 +18,13 @@ run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev q
 # lintian, desktop-file-utils, appstream, dpkg-dev, systemd (systemd-analyze):
 # the Debian package and its units;
 # liblo-tools: oscsend and oscdump, to try the OSC decoder by hand;
-# aubio-tools: aubiotrack, the beat tests' independent reference.
+# aubio-tools: aubiotrack, the beat tests' independent reference;
+# pulseaudio, pulseaudio-utils: a null sink for the tests that play sound.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev clang clang-format
                ola curl iproute2 chromium chromium-driver python3-selenium
                xvfb xauth xdotool openbox dbus-daemon at-spi2-core python3-pyatspi
-               lintian desktop-file-utils appstream dpkg-dev systemd liblo-tools aubio-tools)
+               lintian desktop-file-utils appstream dpkg-dev systemd liblo-tools aubio-tools
+               pulseaudio pulseaudio-utils)
 
 packages=("${run_packages[@]}")
 if [ "${1:-}" = --tests ]; then
