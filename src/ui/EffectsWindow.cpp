@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -183,6 +184,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     columns->addLayout(right, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
+    layout->addWidget(buildMusicGroup());
     layout->addWidget(lblStatus_);
 
     timVorschau_ = new QTimer(this);
@@ -195,6 +197,70 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
 }
 
 EffectsWindow::~EffectsWindow() = default;
+
+QWidget* EffectsWindow::buildMusicGroup()
+{
+    using namespace EffectsText;
+    auto* group = new QGroupBox(qt(MusicGroup), this);
+    nameControl(group, QStringLiteral("fraMusik"));
+    auto* grid = new QGridLayout(group);
+    for (int i = 0; i < MusicFields; ++i) {
+        auto* edit = new QLineEdit(group);
+        nameControl(edit, QStringLiteral("txtMusik_%1").arg(i), qt(MusicFieldHeadings[i]));
+        connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+            if (!updating_)
+                presenter_->txtMusik_Change(i, utf8(text));
+        });
+        txtMusik_[i] = edit;
+    }
+    cboBeats_ = new QComboBox(group);
+    for (const int beats : EveryBeats)
+        cboBeats_->addItem(QString::number(beats));
+    nameControl(cboBeats_, QStringLiteral("cboBeats"), qt(EveryBeatsHeading));
+    connect(cboBeats_, &QComboBox::currentIndexChanged, this, [this](int choice) {
+        if (!updating_)
+            presenter_->cboBeats_Click(choice);
+    });
+    cmdLied_ = new QPushButton(qt(SongButton), group);
+    cmdLied_->setToolTip(qt(SongTip));
+    nameControl(cmdLied_, QStringLiteral("cmdLied"));
+    connect(cmdLied_, &QPushButton::clicked, this, [this] { presenter_->cmdLied_Click(); });
+
+    const auto label = [&](const char* caption, QWidget* buddy, const QString& name) {
+        auto* text = new QLabel(qt(caption), group);
+        nameControl(text, name);
+        text->setBuddy(buddy);
+        return text;
+    };
+    // Song across the group; the numbers side by side below it.
+    grid->addWidget(label(MusicFieldHeadings[SongField], txtMusik_[SongField], QStringLiteral("lblMusik_0")), 0, 0);
+    auto* song = new QHBoxLayout;
+    song->addWidget(txtMusik_[SongField], 1);
+    song->addWidget(cmdLied_);
+    grid->addLayout(song, 0, 1, 1, 5);
+    grid->addWidget(label(EveryBeatsHeading, cboBeats_, QStringLiteral("lblBeats")), 1, 0);
+    grid->addWidget(cboBeats_, 1, 1);
+    grid->addWidget(label(MusicFieldHeadings[BeatBlendField], txtMusik_[BeatBlendField], QStringLiteral("lblMusik_1")),
+                    1, 2);
+    grid->addWidget(txtMusik_[BeatBlendField], 1, 3);
+    grid->addWidget(label(MusicFieldHeadings[SongStartField], txtMusik_[SongStartField], QStringLiteral("lblMusik_2")),
+                    1, 4);
+    grid->addWidget(txtMusik_[SongStartField], 1, 5);
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < MusicButtons; ++i) {
+        auto* button = new QPushButton(qt(MusicButtonCaptions[i]), group);
+        button->setToolTip(qt(MusicButtonTips[i]));
+        nameControl(button, QStringLiteral("cmdMusik_%1").arg(i));
+        connect(button, &QPushButton::clicked, this, [this, i] { presenter_->cmdMusik_Click(i); });
+        cmdMusik_[i] = button;
+        buttons->addWidget(button);
+    }
+    cmdMusik_[MusicPreviewButton]->setCheckable(true);
+    cmdMusik_[MusicPreviewButton]->setEnabled(false);  // until a preview is there
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 2, 0, 1, 6);
+    return group;
+}
 
 void EffectsWindow::outputTicked()
 {
@@ -261,5 +327,34 @@ void EffectsWindow::setColourChoices(const std::vector<std::string>& names)
 void EffectsWindow::setPreviewWall(const EffectWall& wall) { picVorschau_->setWall(wall); }
 
 void EffectsWindow::showPreview(const std::vector<Rgb>& colours) { picVorschau_->setColours(colours); }
+
+void EffectsWindow::setMusicField(int index, std::string_view text)
+{
+    updating_ = true;
+    txtMusik_.at(static_cast<std::size_t>(index))->setText(qt(text));
+    updating_ = false;
+}
+
+void EffectsWindow::setEveryBeats(int choice)
+{
+    updating_ = true;
+    cboBeats_->setCurrentIndex(choice);
+    updating_ = false;
+}
+
+void EffectsWindow::setAnalysing(bool analysing) { cmdMusik_[LayOntoMusicButton]->setEnabled(!analysing); }
+
+void EffectsWindow::setMusicPreview(bool available, bool running)
+{
+    cmdMusik_[MusicPreviewButton]->setEnabled(available);
+    cmdMusik_[MusicPreviewButton]->setChecked(running);
+}
+
+// On the analysis thread: the presenter goes on on the window's.
+void EffectsWindow::musicAnalysisFinished()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { presenter_->musicAnalysed(); }, Qt::QueuedConnection);
+}
 
 }  // namespace tinctara

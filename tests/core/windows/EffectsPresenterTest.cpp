@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <memory>
 
@@ -16,6 +17,7 @@ namespace tinctara {
 namespace {
 
 using testing::FakeMainWindowCommands;
+using testing::FakeSettingsStore;
 using testing::RecordingView;
 using testing::ScriptedUser;
 
@@ -32,6 +34,15 @@ public:
     void setColourChoices(const std::vector<std::string>& names) override { colourNames = names; }
     void setPreviewWall(const EffectWall& wall) override { previewColumns = wall.columns; }
     void showPreview(const std::vector<Rgb>& colours) override { frames.push_back(colours); }
+    void setMusicField(int index, std::string_view text) override { musicFields.at(index) = text; }
+    void setEveryBeats(int choice) override { everyBeatsChoice = choice; }
+    void setAnalysing(bool on) override { analysing = on; }
+    void setMusicPreview(bool available, bool running) override
+    {
+        previewAvailable = available;
+        previewChecked = running;
+    }
+    void musicAnalysisFinished() override { ++wakes; }  // on the analysis thread
 
     std::string status;
     std::array<std::string, EffectsText::Fields> fields;
@@ -41,6 +52,12 @@ public:
     std::vector<std::string> colourNames;
     int previewColumns = 0;
     std::vector<std::vector<Rgb>> frames;
+    std::array<std::string, EffectsText::MusicFields> musicFields;
+    int everyBeatsChoice = -1;
+    bool analysing = false;
+    bool previewAvailable = false;
+    bool previewChecked = false;
+    std::atomic<int> wakes{0};
 };
 
 struct EffectsHarness {
@@ -49,8 +66,9 @@ struct EffectsHarness {
     RecordingView show;
     ScriptedUser user;
     FakeMainWindowCommands mainWindow;
+    FakeSettingsStore settings;
     RecordingEffectsView view;
-    EffectsPresenter presenter{{model, show, user, mainWindow}, view};
+    EffectsPresenter presenter{{model, show, user, mainWindow, settings}, view};
 
     explicit EffectsHarness(int columns = 3, int rows = 1)
     {
