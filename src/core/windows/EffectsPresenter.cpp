@@ -55,7 +55,7 @@ std::string fieldProblem(const char* heading, double low, double high)
 std::string shortest(double value, char point)
 {
     char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    const auto end = std::to_chars(text, text + sizeof text, value + 0.0).ptr;  // -0 is 0
     std::string result(text, end);
     std::replace(result.begin(), result.end(), '.', point);
     return result;
