@@ -179,12 +179,12 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     auto* right = new QVBoxLayout;
     right->addWidget(picVorschau_, 1);
     right->addLayout(buttons);
+    right->addWidget(buildMusicGroup());
     auto* columns = new QHBoxLayout;
     columns->addLayout(grid);
     columns->addLayout(right, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addWidget(buildMusicGroup());
     layout->addWidget(lblStatus_);
 
     timVorschau_ = new QTimer(this);
@@ -232,20 +232,19 @@ QWidget* EffectsWindow::buildMusicGroup()
         text->setBuddy(buddy);
         return text;
     };
-    // Song across the group; the numbers side by side below it.
-    grid->addWidget(label(MusicFieldHeadings[SongField], txtMusik_[SongField], QStringLiteral("lblMusik_0")), 0, 0);
+    // Beside the preview, so that the window grows no taller.
     auto* song = new QHBoxLayout;
+    song->setContentsMargins(0, 0, 0, 0);
     song->addWidget(txtMusik_[SongField], 1);
     song->addWidget(cmdLied_);
-    grid->addLayout(song, 0, 1, 1, 5);
+    grid->addWidget(label(MusicFieldHeadings[SongField], txtMusik_[SongField], QStringLiteral("lblMusik_0")), 0, 0);
+    grid->addLayout(song, 0, 1);
     grid->addWidget(label(EveryBeatsHeading, cboBeats_, QStringLiteral("lblBeats")), 1, 0);
     grid->addWidget(cboBeats_, 1, 1);
-    grid->addWidget(label(MusicFieldHeadings[BeatBlendField], txtMusik_[BeatBlendField], QStringLiteral("lblMusik_1")),
-                    1, 2);
-    grid->addWidget(txtMusik_[BeatBlendField], 1, 3);
-    grid->addWidget(label(MusicFieldHeadings[SongStartField], txtMusik_[SongStartField], QStringLiteral("lblMusik_2")),
-                    1, 4);
-    grid->addWidget(txtMusik_[SongStartField], 1, 5);
+    for (int i = BeatBlendField; i <= SongStartField; ++i) {
+        grid->addWidget(label(MusicFieldHeadings[i], txtMusik_[i], QStringLiteral("lblMusik_%1").arg(i)), i + 1, 0);
+        grid->addWidget(txtMusik_[i], i + 1, 1);
+    }
     auto* buttons = new QHBoxLayout;
     for (int i = 0; i < MusicButtons; ++i) {
         auto* button = new QPushButton(qt(MusicButtonCaptions[i]), group);
@@ -258,7 +257,7 @@ QWidget* EffectsWindow::buildMusicGroup()
     cmdMusik_[MusicPreviewButton]->setCheckable(true);
     cmdMusik_[MusicPreviewButton]->setEnabled(false);  // until a preview is there
     buttons->addStretch(1);
-    grid->addLayout(buttons, 2, 0, 1, 6);
+    grid->addLayout(buttons, 4, 0, 1, 2);
     return group;
 }
 

@@ -608,8 +608,10 @@ void EffectsPresenter::musicAnalysed()
         view_.setStatus(summary);
         return;
     }
-    if (!ApplyBeatLayout(model, s_.user, layout).applied)
-        return;  // ApplyEffect told the user
+    if (!ApplyBeatLayout(model, s_.user, layout).applied) {
+        view_.setStatus("");  // ApplyEffect told the user
+        return;
+    }
     showNewSequence();
     view_.setStatus(summary);
 }
