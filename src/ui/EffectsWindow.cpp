@@ -223,6 +223,8 @@ QWidget* EffectsWindow::buildMusicGroup()
     });
     cmdLied_ = new QPushButton(qt(SongButton), group);
     cmdLied_->setToolTip(qt(SongTip));
+    cmdLied_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    cmdLied_->setFixedWidth(cmdLied_->fontMetrics().horizontalAdvance(cmdLied_->text()) + 24);
     nameControl(cmdLied_, QStringLiteral("cmdLied"));
     connect(cmdLied_, &QPushButton::clicked, this, [this] { presenter_->cmdLied_Click(); });
 
