@@ -123,12 +123,8 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     };
     addRow(QStringLiteral("Art"), cboArt_, QStringLiteral("lblArt"));
     for (int i = 0; i < Fields; ++i) {
-        auto* edit = new QLineEdit(this);
-        nameControl(edit, QStringLiteral("txtEffekt_%1").arg(i), qt(FieldHeadings[i]));
-        connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
-            if (!updating_)
-                presenter_->txtEffekt_Change(i, utf8(text));
-        });
+        QLineEdit* edit = textField(this, QStringLiteral("txtEffekt_%1").arg(i), FieldHeadings[i],
+                                    &EffectsPresenter::txtEffekt_Change, i);
         txtEffekt_[i] = edit;
         if (i == PictureField) {
             auto* box = new QWidget(this);
@@ -198,21 +194,27 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
 
 EffectsWindow::~EffectsWindow() = default;
 
+QLineEdit* EffectsWindow::textField(QWidget* parent, const QString& name, const char* heading,
+                                    void (EffectsPresenter::*change)(int, std::string_view), int index)
+{
+    auto* edit = new QLineEdit(parent);
+    nameControl(edit, name, qt(heading));
+    connect(edit, &QLineEdit::textChanged, this, [this, change, index](const QString& text) {
+        if (!updating_)
+            (presenter_.get()->*change)(index, utf8(text));
+    });
+    return edit;
+}
+
 QWidget* EffectsWindow::buildMusicGroup()
 {
     using namespace EffectsText;
     auto* group = new QGroupBox(qt(MusicGroup), this);
     nameControl(group, QStringLiteral("fraMusik"));
     auto* grid = new QGridLayout(group);
-    for (int i = 0; i < MusicFields; ++i) {
-        auto* edit = new QLineEdit(group);
-        nameControl(edit, QStringLiteral("txtMusik_%1").arg(i), qt(MusicFieldHeadings[i]));
-        connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
-            if (!updating_)
-                presenter_->txtMusik_Change(i, utf8(text));
-        });
-        txtMusik_[i] = edit;
-    }
+    for (int i = 0; i < MusicFields; ++i)
+        txtMusik_[i] = textField(group, QStringLiteral("txtMusik_%1").arg(i), MusicFieldHeadings[i],
+                                 &EffectsPresenter::txtMusik_Change, i);
     cboBeats_ = new QComboBox(group);
     for (const int beats : EveryBeats)
         cboBeats_->addItem(QString::number(beats));

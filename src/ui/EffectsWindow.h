@@ -67,6 +67,9 @@ private:
     void setMusicPreview(bool available, bool running) override;
     void musicAnalysisFinished() override;
     QWidget* buildMusicGroup();
+    // A field of an array whose every change goes to the presenter.
+    QLineEdit* textField(QWidget* parent, const QString& name, const char* heading,
+                         void (EffectsPresenter::*change)(int, std::string_view), int index);
 
     std::unique_ptr<EffectsPresenter> presenter_;
     QComboBox* cboArt_ = nullptr;

@@ -536,6 +536,22 @@ void EffectsPresenter::cmdMusik_Click(int index)
         toggleMusicPreview();
 }
 
+void EffectsPresenter::refuse(std::string_view why)
+{
+    s_.user.beep();
+    view_.setStatus(why);
+}
+
+// What keeps the sequence from being laid onto a song, or null.
+const char* EffectsPresenter::sequenceRefusal() const
+{
+    if (s_.model.hasState(StateFlag::SequencePlaying))
+        return StopFirstMessage;
+    if (s_.model.StepCount < 1)
+        return EffectsText::NoSteps;
+    return nullptr;
+}
+
 // Refused as "Ersetzen" refuses, and asks the same about an unsaved
 // sequence, before the song is analysed: the user answers once, at the click.
 void EffectsPresenter::layOntoMusic()
@@ -545,21 +561,10 @@ void EffectsPresenter::layOntoMusic()
     std::string problem;
     if (analysing())
         return;  // the button is off meanwhile
-    if (!readMusicOptions(options, problem)) {
-        s_.user.beep();
-        view_.setStatus(problem);
-        return;
-    }
-    if (model.hasState(StateFlag::SequencePlaying)) {
-        s_.user.beep();
-        view_.setStatus(StopFirstMessage);
-        return;
-    }
-    if (model.StepCount < 1) {
-        s_.user.beep();
-        view_.setStatus(EffectsText::NoSteps);
-        return;
-    }
+    if (!readMusicOptions(options, problem))
+        return refuse(problem);
+    if (const char* refusal = sequenceRefusal())
+        return refuse(refusal);
     if (model.hasState(StateFlag::SequencePresent) && s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
         return;  // cancelled: the sequence stays
     pendingLayout_ = options;
@@ -580,22 +585,11 @@ void EffectsPresenter::musicAnalysed()
     analysis_.join();
     view_.setAnalysing(false);
     ShowModel& model = s_.model;
-    if (!song_ || !song_->error.empty()) {
-        s_.user.beep();
-        view_.setStatus(song_ ? song_->error : std::string());
-        return;
-    }
+    if (!song_ || !song_->error.empty())
+        return refuse(song_ ? song_->error : std::string());
     // The sequence may have started or lost its steps meanwhile.
-    if (model.hasState(StateFlag::SequencePlaying)) {
-        s_.user.beep();
-        view_.setStatus(StopFirstMessage);
-        return;
-    }
-    if (model.StepCount < 1) {
-        s_.user.beep();
-        view_.setStatus(EffectsText::NoSteps);
-        return;
-    }
+    if (const char* refusal = sequenceRefusal())
+        return refuse(refusal);
     BeatLayoutOptions options = pendingLayout_;
     options.beatPeriodSeconds = song_->beatPeriodSeconds;
     const BeatLayout layout = LayOntoBeats(model.StepCount, song_->beats, options);
@@ -603,11 +597,8 @@ void EffectsPresenter::musicAnalysed()
     if (!summary.empty() && summary.back() == '\n')
         summary.pop_back();
     song_.reset();
-    if (layout.steps.empty()) {
-        s_.user.beep();
-        view_.setStatus(summary);
-        return;
-    }
+    if (layout.steps.empty())
+        return refuse(summary);
     if (!ApplyBeatLayout(model, s_.user, layout).applied) {
         view_.setStatus("");  // ApplyEffect told the user
         return;

@@ -197,6 +197,8 @@ private:
     void loadMusicSettings();
     bool readMusicOptions(BeatLayoutOptions& options, std::string& problem) const;
     void layOntoMusic();
+    void refuse(std::string_view why);
+    const char* sequenceRefusal() const;
     void toggleMusicPreview();
 
     Services s_;
