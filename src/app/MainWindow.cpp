@@ -556,7 +556,7 @@ void MainWindow::openEffectsWindow()
 {
     if (!effectsWindow()) {
         Program& p = program_;
-        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter()});
+        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter(), p.settings()});
         EffectsPresenter& effects = window->presenter();
         if (!effects.Form_Load()) {
             delete window;

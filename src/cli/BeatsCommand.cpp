@@ -3,8 +3,6 @@
 #include "audio/MusicAnalysis.h"
 #include "effects/BeatLayout.h"
 
-#include <cmath>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -51,45 +49,6 @@ BeatsOptions readOptions(const std::vector<std::string>& args)
     return options;
 }
 
-// A number as the German texts write it: decimal comma.
-std::string decimal(double value, int places)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", places, value);
-    std::string result = text;
-    for (char& c : result)
-        if (c == '.')
-            c = ',';
-    return result;
-}
-
-std::string milliseconds(double seconds) { return std::to_string(std::lround(std::abs(seconds) * 1000)) + " ms"; }
-
-void printSummary(std::ostream& out, const BeatLayout& layout, const BeatLayoutOptions& options)
-{
-    const BeatLayoutReport& r = layout.report;
-    out << "Tempo: " << decimal(r.tempoBpm, 1) << " BPM, " << r.beats << " Schläge ab "
-        << decimal(options.startSeconds, 2) << " s";
-    if (r.beats > 0)
-        out << ", der erste bei " << decimal(r.firstBeatSeconds, 2) << " s";
-    out << ".\n";
-    if (layout.steps.empty()) {
-        out << "Keine Schritte: das Lied hat ab dem Start zu wenige Schläge.\n";
-        return;
-    }
-    out << layout.steps.size() << " Schritte geschrieben, einer je "
-        << (options.everyBeats == 1 ? std::string("Schlag") : std::to_string(options.everyBeats) + " Schläge")
-        << "; jeder Bildwechsel liegt höchstens " << milliseconds(r.worstErrorSeconds) << " neben seinem Schlag.\n";
-    if (r.groupedSteps > 0)
-        out << r.groupedSteps
-            << " Schritte fassen mehr Schläge zusammen: ihre Schläge lagen keine 2 Ticks (100 ms) auseinander.\n";
-    if (r.limited)
-        out << "Mehr als 250 Schritte nötig: " << r.beatsLeft << " Schläge bleiben übrig. Die Sequenz beginnt nach "
-            << decimal(r.loopSeconds, 2) << " s (" << decimal(r.loopBeats, 2)
-            << " Schläge) von vorn und liegt dann bis zu " << milliseconds(r.worstDriftSeconds)
-            << " neben den Schlägen, am Ende des Liedes " << milliseconds(r.driftAtEndSeconds) << ".\n";
-}
-
 }  // namespace
 
 int beatsCommand(const CommandLine& command)
@@ -108,7 +67,7 @@ int beatsCommand(const CommandLine& command)
     BeatLayoutOptions layoutOptions = options.layout;
     layoutOptions.beatPeriodSeconds = song.beatPeriodSeconds;
     const BeatLayout layout = LayOntoBeats(session.model.StepCount, song.beats, layoutOptions);
-    printSummary(command.out, layout, options.layout);
+    command.out << BeatLayoutSummary(layout, options.layout);
     if (layout.steps.empty())
         return finish(command.out, false);
     return finish(command.out, ApplyBeatLayout(session.model, session.user, layout).applied &&

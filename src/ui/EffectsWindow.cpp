@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,12 +123,8 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     };
     addRow(QStringLiteral("Art"), cboArt_, QStringLiteral("lblArt"));
     for (int i = 0; i < Fields; ++i) {
-        auto* edit = new QLineEdit(this);
-        nameControl(edit, QStringLiteral("txtEffekt_%1").arg(i), qt(FieldHeadings[i]));
-        connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
-            if (!updating_)
-                presenter_->txtEffekt_Change(i, utf8(text));
-        });
+        QLineEdit* edit = textField(this, QStringLiteral("txtEffekt_%1").arg(i), FieldHeadings[i],
+                                    &EffectsPresenter::txtEffekt_Change, i);
         txtEffekt_[i] = edit;
         if (i == PictureField) {
             auto* box = new QWidget(this);
@@ -178,6 +175,7 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
     auto* right = new QVBoxLayout;
     right->addWidget(picVorschau_, 1);
     right->addLayout(buttons);
+    right->addWidget(buildMusicGroup());
     auto* columns = new QHBoxLayout;
     columns->addLayout(grid);
     columns->addLayout(right, 1);
@@ -195,6 +193,77 @@ EffectsWindow::EffectsWindow(EffectsPresenter::Services services, QWidget* paren
 }
 
 EffectsWindow::~EffectsWindow() = default;
+
+QLineEdit* EffectsWindow::textField(QWidget* parent, const QString& name, const char* heading,
+                                    void (EffectsPresenter::*change)(int, std::string_view), int index)
+{
+    auto* edit = new QLineEdit(parent);
+    nameControl(edit, name, qt(heading));
+    connect(edit, &QLineEdit::textChanged, this, [this, change, index](const QString& text) {
+        if (!updating_)
+            (presenter_.get()->*change)(index, utf8(text));
+    });
+    return edit;
+}
+
+QWidget* EffectsWindow::buildMusicGroup()
+{
+    using namespace EffectsText;
+    auto* group = new QGroupBox(qt(MusicGroup), this);
+    nameControl(group, QStringLiteral("fraMusik"));
+    auto* grid = new QGridLayout(group);
+    for (int i = 0; i < MusicFields; ++i)
+        txtMusik_[i] = textField(group, QStringLiteral("txtMusik_%1").arg(i), MusicFieldHeadings[i],
+                                 &EffectsPresenter::txtMusik_Change, i);
+    cboBeats_ = new QComboBox(group);
+    for (const int beats : EveryBeats)
+        cboBeats_->addItem(QString::number(beats));
+    nameControl(cboBeats_, QStringLiteral("cboBeats"), qt(EveryBeatsHeading));
+    connect(cboBeats_, &QComboBox::currentIndexChanged, this, [this](int choice) {
+        if (!updating_)
+            presenter_->cboBeats_Click(choice);
+    });
+    cmdLied_ = new QPushButton(qt(SongButton), group);
+    cmdLied_->setToolTip(qt(SongTip));
+    cmdLied_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    cmdLied_->setFixedWidth(cmdLied_->fontMetrics().horizontalAdvance(cmdLied_->text()) + 24);
+    nameControl(cmdLied_, QStringLiteral("cmdLied"));
+    connect(cmdLied_, &QPushButton::clicked, this, [this] { presenter_->cmdLied_Click(); });
+
+    const auto label = [&](const char* caption, QWidget* buddy, const QString& name) {
+        auto* text = new QLabel(qt(caption), group);
+        nameControl(text, name);
+        text->setBuddy(buddy);
+        return text;
+    };
+    // Beside the preview, so that the window grows no taller.
+    auto* song = new QHBoxLayout;
+    song->setContentsMargins(0, 0, 0, 0);
+    song->addWidget(txtMusik_[SongField], 1);
+    song->addWidget(cmdLied_);
+    grid->addWidget(label(MusicFieldHeadings[SongField], txtMusik_[SongField], QStringLiteral("lblMusik_0")), 0, 0);
+    grid->addLayout(song, 0, 1);
+    grid->addWidget(label(EveryBeatsHeading, cboBeats_, QStringLiteral("lblBeats")), 1, 0);
+    grid->addWidget(cboBeats_, 1, 1);
+    for (int i = BeatBlendField; i <= SongStartField; ++i) {
+        grid->addWidget(label(MusicFieldHeadings[i], txtMusik_[i], QStringLiteral("lblMusik_%1").arg(i)), i + 1, 0);
+        grid->addWidget(txtMusik_[i], i + 1, 1);
+    }
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < MusicButtons; ++i) {
+        auto* button = new QPushButton(qt(MusicButtonCaptions[i]), group);
+        button->setToolTip(qt(MusicButtonTips[i]));
+        nameControl(button, QStringLiteral("cmdMusik_%1").arg(i));
+        connect(button, &QPushButton::clicked, this, [this, i] { presenter_->cmdMusik_Click(i); });
+        cmdMusik_[i] = button;
+        buttons->addWidget(button);
+    }
+    cmdMusik_[MusicPreviewButton]->setCheckable(true);
+    cmdMusik_[MusicPreviewButton]->setEnabled(false);  // until a preview is there
+    buttons->addStretch(1);
+    grid->addLayout(buttons, 4, 0, 1, 2);
+    return group;
+}
 
 void EffectsWindow::outputTicked()
 {
@@ -261,5 +330,34 @@ void EffectsWindow::setColourChoices(const std::vector<std::string>& names)
 void EffectsWindow::setPreviewWall(const EffectWall& wall) { picVorschau_->setWall(wall); }
 
 void EffectsWindow::showPreview(const std::vector<Rgb>& colours) { picVorschau_->setColours(colours); }
+
+void EffectsWindow::setMusicField(int index, std::string_view text)
+{
+    updating_ = true;
+    txtMusik_.at(static_cast<std::size_t>(index))->setText(qt(text));
+    updating_ = false;
+}
+
+void EffectsWindow::setEveryBeats(int choice)
+{
+    updating_ = true;
+    cboBeats_->setCurrentIndex(choice);
+    updating_ = false;
+}
+
+void EffectsWindow::setAnalysing(bool analysing) { cmdMusik_[LayOntoMusicButton]->setEnabled(!analysing); }
+
+void EffectsWindow::setMusicPreview(bool available, bool running)
+{
+    cmdMusik_[MusicPreviewButton]->setEnabled(available);
+    cmdMusik_[MusicPreviewButton]->setChecked(running);
+}
+
+// On the analysis thread: the presenter goes on on the window's.
+void EffectsWindow::musicAnalysisFinished()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { presenter_->musicAnalysed(); }, Qt::QueuedConnection);
+}
 
 }  // namespace tinctara

@@ -61,6 +61,15 @@ private:
     void setColourChoices(const std::vector<std::string>& names) override;
     void setPreviewWall(const EffectWall& wall) override;
     void showPreview(const std::vector<Rgb>& colours) override;
+    void setMusicField(int index, std::string_view text) override;
+    void setEveryBeats(int choice) override;
+    void setAnalysing(bool analysing) override;
+    void setMusicPreview(bool available, bool running) override;
+    void musicAnalysisFinished() override;
+    QWidget* buildMusicGroup();
+    // A field of an array whose every change goes to the presenter.
+    QLineEdit* textField(QWidget* parent, const QString& name, const char* heading,
+                         void (EffectsPresenter::*change)(int, std::string_view), int index);
 
     std::unique_ptr<EffectsPresenter> presenter_;
     QComboBox* cboArt_ = nullptr;
@@ -75,6 +84,10 @@ private:
     std::array<QPushButton*, EffectsText::Buttons> cmdEffekt_{};
     EffectPreview* picVorschau_ = nullptr;
     QLabel* lblStatus_ = nullptr;
+    std::array<QLineEdit*, EffectsText::MusicFields> txtMusik_{};
+    QComboBox* cboBeats_ = nullptr;
+    QPushButton* cmdLied_ = nullptr;
+    std::array<QPushButton*, EffectsText::MusicButtons> cmdMusik_{};
     QTimer* timVorschau_ = nullptr;
     bool updating_ = false;
     bool shown_ = false;  // the preview runs only while the window can be seen

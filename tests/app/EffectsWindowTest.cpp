@@ -4,10 +4,14 @@
 #include "ProgramFixture.h"
 #include "WallWindow.h"
 #include "files/SettingsFile.h"
+#include "support/ClickTrack.h"
 #include "windows/WindowFit.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <memory>
@@ -191,6 +196,117 @@ private slots:
         QCOMPARE(status->text(), QStringLiteral("Bitte wählen Sie eine Bilddatei."));
         QTest::qWait(200);  // the ticks do not bring the old effect back
         QVERIFY(preview->colours() == std::vector<Rgb>(6, Rgb{0, 0, 0}));
+    }
+
+    // The group "Musik": its fields come from the per-user store and go back
+    // to it, "…" chooses the song in the program's file dialog, and "Auf Musik
+    // legen" analyses it off the window's thread before the sequence changes.
+    void theMusicGroupLaysTheSequenceOntoASong()
+    {
+        fixture_.settings.values["TINCTARA/Music/EveryBeats"] = "2";
+        fixture_.settings.values["TINCTARA/Music/Start"] = "0.25";
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 3, 2);
+        ShowModel& model = program->model();
+        EffectsWindow* window = openWithShortcut(*program);
+        QVERIFY(window);
+        auto* group = window->findChild<QGroupBox*>("fraMusik");
+        auto* song = window->findChild<QLineEdit*>("txtMusik_0");
+        auto* blend = window->findChild<QLineEdit*>("txtMusik_1");
+        auto* start = window->findChild<QLineEdit*>("txtMusik_2");
+        auto* beats = window->findChild<QComboBox*>("cboBeats");
+        auto* choose = window->findChild<QPushButton*>("cmdLied");
+        auto* lay = window->findChild<QPushButton*>("cmdMusik_0");
+        auto* preview = window->findChild<QPushButton*>("cmdMusik_1");
+        auto* status = window->findChild<QLabel*>("lblStatus");
+        QVERIFY(group && song && blend && start && beats && choose && lay && preview && status);
+        QCOMPARE(group->title(), QStringLiteral("Musik"));
+        const std::pair<const char*, QString> labels[] = {{"lblMusik_0", QStringLiteral("Lied")},
+                                                          {"lblBeats", QStringLiteral("alle N Beats")},
+                                                          {"lblMusik_1", QStringLiteral("Blende (Anteil vom Beat)")},
+                                                          {"lblMusik_2", QStringLiteral("Start (s)")}};
+        for (const auto& [name, text] : labels)
+            QCOMPARE(window->findChild<QLabel*>(name)->text(), text);
+        QCOMPARE(choose->text(), QStringLiteral("…"));
+        QCOMPARE(lay->text(), QStringLiteral("Auf Musik legen"));
+        QCOMPARE(preview->text(), QStringLiteral("Vorschau mit Musik"));
+        QVERIFY(preview->isCheckable());
+        QVERIFY(!preview->isEnabled());  // the program gives no preview hooks yet
+        QCOMPARE(beats->count(), 3);
+        QCOMPARE(beats->currentText(), QStringLiteral("2"));
+        QCOMPARE(blend->text(), QStringLiteral("0,5"));
+        QCOMPARE(start->text(), QStringLiteral("0,25"));
+
+        // Three steps to lay, saved so that nothing asks.
+        testing::ProgramFixture::typeInto(window->findChild<QLineEdit*>("txtEffekt_0"), QStringLiteral("3"));
+        QTest::mouseClick(window->findChild<QPushButton*>("cmdEffekt_2"), Qt::LeftButton);
+        QCOMPARE(int(model.StepCount), 3);
+        model.clearDocument(0xFF);
+
+        testing::AudioFolder folder;
+        const testing::ClickTrack track = testing::clickTrack({{0.25, 120}}, 20);
+        const std::string path = folder.path("klick.wav");
+        QVERIFY(testing::writeSoundFile(path, track.samples, track.sampleRate));
+        QStringList filters;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            filters = dialog->nameFilters();
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        QTest::mouseClick(choose, Qt::LeftButton);
+        QVERIFY(filters.join(' ').contains(QStringLiteral("*.mp3")));
+        QCOMPARE(song->text(), QString::fromStdString(path));
+        QCOMPARE(fixture_.settings.values["TINCTARA/Music/Song"], path);
+        testing::ProgramFixture::typeInto(blend, QStringLiteral("0,25"));
+        QCOMPARE(fixture_.settings.values["TINCTARA/Music/BlendFraction"], std::string("0.25"));
+        beats->setCurrentIndex(2);
+        QCOMPARE(fixture_.settings.values["TINCTARA/Music/EveryBeats"], std::string("4"));
+        beats->setCurrentIndex(1);
+
+        QTest::mouseClick(lay, Qt::LeftButton);
+        QCOMPARE(status->text(), QStringLiteral("Musik wird analysiert …"));
+        QVERIFY(!lay->isEnabled());
+        QCOMPARE(int(model.StepCount), 3);  // not yet: the click returned before the analysis ended
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("Tempo: 120,")), 20000);
+        QVERIFY(status->text().contains(QStringLiteral(" Schritte geschrieben, einer je 2 Schläge; ")));
+        QVERIFY(lay->isEnabled());
+        QVERIFY(model.StepCount > 8);
+        QVERIFY(model.hasState(StateFlag::SequencePresent));
+    }
+
+    // With the preview's hooks the button starts and stops it and shows
+    // whether it runs.
+    void thePreviewButtonFollowsItsHooks()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 2, 1);
+        fixture_.settings.values["TINCTARA/Music/Song"] = "/musik/lied.ogg";
+        QStringList calls;
+        Program& p = *program;
+        EffectsWindow window({p.model(), p.view(), p.user(), p.presenter(), fixture_.settings,
+                              [&](const std::string& song) {
+                                  calls << QStringLiteral("start ") + QString::fromStdString(song);
+                                  return std::string();
+                              },
+                              [&] { calls << QStringLiteral("stop"); }});
+        QVERIFY(window.presenter().Form_Load());
+        window.show();
+        auto* preview = window.findChild<QPushButton*>("cmdMusik_1");
+        QVERIFY(preview->isEnabled());
+        QTest::mouseClick(preview, Qt::LeftButton);
+        QVERIFY(preview->isChecked());
+        QTest::mouseClick(preview, Qt::LeftButton);
+        QVERIFY(!preview->isChecked());
+        QTest::mouseClick(preview, Qt::LeftButton);
+        window.presenter().musicPreviewEnded();
+        QVERIFY(!preview->isChecked());
+        QCOMPARE(calls, (QStringList{QStringLiteral("start /musik/lied.ogg"), QStringLiteral("stop"),
+                                     QStringLiteral("start /musik/lied.ogg")}));
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include "core/files/FileHarness.h"
 #include "support/ClickTrack.h"
+#include "support/EffectsFakes.h"
+#include "support/MainWindowFakes.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +112,49 @@ TEST(BeatsCli, NoSongOrNoBeatsFailsWithoutWriting)
         EXPECT_EQ(r.out.substr(r.out.size() - 7), "failed\n");
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// The effects window's "Auf Musik legen" writes the file the command line
+// writes for the same song, sequence and options, byte for byte but for the
+// "Speed" line (the sequencer's blend field, which the window sets to the
+// new current step's and the command line leaves), and shows the report the
+// command line prints.
+TEST(BeatsCli, TheEffectsWindowLaysTheSameSequence)
+{
+    testing::AudioFolder folder;
+    const testing::ClickTrack track = testing::clickTrack({{0.4, 100}}, 15);
+    ASSERT_TRUE(testing::writeSoundFile(folder.path("click.wav"), track.samples, track.sampleRate));
+    const CliRun r =
+        runFromBuild({"beats", "--audio", folder.path("click.wav"), "--config", Config, "--sequence", Sequence, "--out",
+                      folder.path("CLI.CSQ"), "--every-beats", "4", "--blend-fraction", "0.75", "--start", "0.4"});
+    ASSERT_EQ(r.exit, ExitOk) << r.out;
+
+    testing::FileHarness window;
+    ASSERT_EQ(window.loadConfiguration(Config), LoadOutcome::Loaded);
+    ASSERT_EQ(window.loadSequence(Sequence), LoadOutcome::Loaded);
+    testing::FakeMainWindowCommands mainWindow;
+    testing::FakeSettingsStore settings;
+    testing::RecordingEffectsView view;
+    EffectsPresenter presenter{{window.model, window.view, window.user, mainWindow, settings}, view};
+    ASSERT_TRUE(presenter.Form_Load());
+    presenter.txtMusik_Change(SongField, folder.path("click.wav"));
+    presenter.cboBeats_Click(2);
+    presenter.txtMusik_Change(BeatBlendField, "0,75");
+    presenter.txtMusik_Change(SongStartField, "0,4");
+    presenter.cmdMusik_Click(LayOntoMusicButton);
+    presenter.musicAnalysed();
+    ASSERT_EQ(window.saveSequence(folder.path("WINDOW.CSQ")), SaveOutcome::Saved);
+    const auto withoutSpeed = [](std::string bytes) {
+        const std::size_t line = bytes.find("\r\nSpeed = ");
+        EXPECT_NE(line, std::string::npos);
+        if (line != std::string::npos)
+            bytes.erase(line, bytes.find("\r\n", line + 2) - line);
+        return bytes;
+    };
+    EXPECT_EQ(withoutSpeed(testing::readBytes(folder.path("WINDOW.CSQ"))),
+              withoutSpeed(testing::readBytes(folder.path("CLI.CSQ"))));
+    EXPECT_GT(window.model.StepCount, 3);
+    EXPECT_NE(r.out.find(view.status + "\n"), std::string::npos) << r.out << "\n---\n" << view.status;
 }
 
 }  // namespace

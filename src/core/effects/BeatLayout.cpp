@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 namespace tinctara {
 
@@ -11,6 +13,18 @@ namespace {
 constexpr long long MaxTime = 65535;  // hold and blend are 16-bit
 // Beats further on than this are no song's; their ticks would not fit a long long.
 constexpr double LatestBeatSeconds = 1e9;
+
+// A number as the German texts write it: decimal comma.
+std::string decimal(double value, int places)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", places, value);
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '.', ',');
+    return result;
+}
+
+std::string milliseconds(double seconds) { return std::to_string(std::lround(std::abs(seconds) * 1000)) + " ms"; }
 
 double medianPeriod(const std::vector<double>& beats)
 {
@@ -107,6 +121,33 @@ BeatLayout LayOntoBeats(int inputSteps, std::vector<double> beats, const BeatLay
         reportLoop(layout, beats, beat, static_cast<int>(every), start, period);
     }
     return layout;
+}
+
+std::string BeatLayoutSummary(const BeatLayout& layout, const BeatLayoutOptions& options)
+{
+    const BeatLayoutReport& r = layout.report;
+    std::ostringstream out;
+    out << "Tempo: " << decimal(r.tempoBpm, 1) << " BPM, " << r.beats << " Schläge ab "
+        << decimal(options.startSeconds, 2) << " s";
+    if (r.beats > 0)
+        out << ", der erste bei " << decimal(r.firstBeatSeconds, 2) << " s";
+    out << ".\n";
+    if (layout.steps.empty()) {
+        out << "Keine Schritte: das Lied hat ab dem Start zu wenige Schläge.\n";
+        return out.str();
+    }
+    out << layout.steps.size() << " Schritte geschrieben, einer je "
+        << (options.everyBeats == 1 ? std::string("Schlag") : std::to_string(options.everyBeats) + " Schläge")
+        << "; jeder Bildwechsel liegt höchstens " << milliseconds(r.worstErrorSeconds) << " neben seinem Schlag.\n";
+    if (r.groupedSteps > 0)
+        out << r.groupedSteps
+            << " Schritte fassen mehr Schläge zusammen: ihre Schläge lagen keine 2 Ticks (100 ms) auseinander.\n";
+    if (r.limited)
+        out << "Mehr als 250 Schritte nötig: " << r.beatsLeft << " Schläge bleiben übrig. Die Sequenz beginnt nach "
+            << decimal(r.loopSeconds, 2) << " s (" << decimal(r.loopBeats, 2)
+            << " Schläge) von vorn und liegt dann bis zu " << milliseconds(r.worstDriftSeconds)
+            << " neben den Schlägen, am Ende des Liedes " << milliseconds(r.driftAtEndSeconds) << ".\n";
+    return out.str();
 }
 
 ApplyOutcome ApplyBeatLayout(ShowModel& model, UserInteraction& user, const BeatLayout& layout)

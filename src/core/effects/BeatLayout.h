@@ -3,6 +3,7 @@
 #include "effects/Effects.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tinctara {
@@ -64,6 +65,12 @@ inline constexpr int MaxBeatSteps = MaxEffectSteps;
 // Never throws; no steps come out when the input has none or the song has
 // fewer than two beat groups from the start on. Beats need not be sorted.
 BeatLayout LayOntoBeats(int inputSteps, std::vector<double> beats, const BeatLayoutOptions& options);
+
+// What a layout did, in German, a line each (ending in a new line): the
+// tempo and the beats, the steps and their worst error, grouped steps and,
+// at the limit, the drift of the repeated sequence. The same words for the
+// command line and the effects window.
+std::string BeatLayoutSummary(const BeatLayout& layout, const BeatLayoutOptions& options);
 
 // Replaces the model's sequence (the input) with the laid-out steps, colours
 // taken from the input steps, as REC would record them.

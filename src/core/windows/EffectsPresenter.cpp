@@ -37,6 +37,44 @@ bool numberIn(std::string_view text, double& value)
     return !copy.empty() && result.ec == std::errc() && result.ptr == copy.data() + copy.size();
 }
 
+std::string fieldProblem(const char* heading, double low, double high)
+{
+    const auto number = [](double v) {
+        std::string text = std::to_string(v);
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.')
+            text.pop_back();
+        return text;
+    };
+    return std::string("Bitte prüfen Sie das Feld \"") + heading + "\": erlaubt sind " + number(low) + " bis " +
+           number(high) + ".";
+}
+
+// The shortest text that reads back as the value; the store keeps a point,
+// the window shows a comma. Never the locale's: Qt sets it from the user's.
+std::string shortest(double value, char point)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value + 0.0).ptr;  // -0 is 0
+    std::string result(text, end);
+    std::replace(result.begin(), result.end(), '.', point);
+    return result;
+}
+
+struct MusicRange {
+    double low, high, fallback;
+};
+// Blend and start (txtMusik 1 and 2), as the command line takes them.
+constexpr MusicRange MusicRanges[EffectsText::MusicFields] = {{0, 0, 0}, {0, 1, 0.5}, {0, 86400, 0}};
+
+int everyBeatsChoiceOf(std::string_view text)
+{
+    for (int choice = 0; choice < EffectsText::EveryBeatsChoices; ++choice)
+        if (text == std::to_string(EffectsText::EveryBeats[choice]))
+            return choice;
+    return -1;
+}
+
 Rgb displayOf(const Rgbw& lamp)
 {
     const auto add = [&](std::uint8_t c) { return static_cast<std::uint8_t>(std::min(255, c + lamp.white)); };
@@ -66,6 +104,7 @@ bool EffectsPresenter::Form_Load()
     view_.setPreviewWall(EffectWall::of(s_.model));
     showKind();
     regenerate();
+    loadMusicSettings();
     WindowPlacement slot = tinctara::storedPlacement(s_.model, WindowNumber::Effects);
     slot.state = EffectsText::OpenAtClose;
     storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
@@ -77,8 +116,17 @@ WindowPlacement EffectsPresenter::storedPlacement() const
     return tinctara::storedPlacement(s_.model, WindowNumber::Effects);
 }
 
+EffectsPresenter::~EffectsPresenter()
+{
+    if (analysis_.joinable())
+        analysis_.join();
+}
+
 void EffectsPresenter::Form_Unload(const WindowPlacement& placement, bool mainWindowClosing)
 {
+    if (musicPreviewRunning_ && s_.stopMusicPreview)
+        s_.stopMusicPreview();  // the song does not outlive its window
+    musicPreviewRunning_ = false;
     WindowPlacement slot = placement;
     slot.state = mainWindowClosing ? EffectsText::OpenAtClose : 0;
     storePlacement(s_.model, WindowNumber::Effects, slot, SlotFields::PlaceAndState);
@@ -230,15 +278,7 @@ bool EffectsPresenter::readParameters(EffectParameters& p, std::string& problem)
         const bool whole = i != GammaField && i != WidthField && i != DensityField;
         if (!numberIn(fields_[i], values[i]) || values[i] < ranges[i].low || values[i] > ranges[i].high ||
             (whole && values[i] != std::floor(values[i]))) {
-            const auto number = [](double v) {
-                std::string text = std::to_string(v);
-                text.erase(text.find_last_not_of('0') + 1);
-                if (text.back() == '.')
-                    text.pop_back();
-                return text;
-            };
-            problem = std::string("Bitte prüfen Sie das Feld \"") + EffectsText::FieldHeadings[i] +
-                      "\": erlaubt sind " + number(ranges[i].low) + " bis " + number(ranges[i].high) + ".";
+            problem = fieldProblem(EffectsText::FieldHeadings[i], ranges[i].low, ranges[i].high);
             return false;
         }
     }
@@ -386,15 +426,210 @@ void EffectsPresenter::apply(ApplyMode mode)
         view_.setStatus(StepLimitMessage);
         return;
     }
-    ShowAllElementColours(model, s_.show);
-    const int step = model.CurrentStep;
-    s_.show.setSequencerField(0, std::to_string(step));
-    s_.show.setSequencerField(1, std::to_string(model.blendTime(step)));
-    s_.show.setSequencerField(2, std::to_string(model.holdTime(step)));
+    showNewSequence();
     const std::string count = stepsText(outcome.stepsTaken);
     view_.setStatus(mode == ApplyMode::Append
                         ? count + " an die Sequenz angehängt; sie hat jetzt " + stepsText(model.StepCount) + "."
                         : "Die Sequenz wurde durch " + count + " ersetzt.");
+}
+
+void EffectsPresenter::showNewSequence()
+{
+    const ShowModel& model = s_.model;
+    ShowAllElementColours(s_.model, s_.show);
+    const int step = model.CurrentStep;
+    s_.show.setSequencerField(0, std::to_string(step));
+    s_.show.setSequencerField(1, std::to_string(model.blendTime(step)));
+    s_.show.setSequencerField(2, std::to_string(model.holdTime(step)));
+}
+
+// A value out of range in the store is left there and the default shown, so
+// that the field never opens with what would be refused.
+void EffectsPresenter::loadMusicSettings()
+{
+    using namespace EffectsText;
+    SettingsStore& store = s_.settings;
+    musicFields_[SongField] = store.read("TINCTARA", MusicSection, MusicKeys[SongField], "");
+    for (int i = BeatBlendField; i <= SongStartField; ++i) {
+        const MusicRange range = MusicRanges[i];
+        double value = range.fallback;
+        if (!numberIn(store.read("TINCTARA", MusicSection, MusicKeys[i], ""), value) || !(value >= range.low) ||
+            !(value <= range.high))
+            value = range.fallback;
+        musicFields_[i] = shortest(value, ',');
+    }
+    everyBeatsChoice_ = std::max(0, everyBeatsChoiceOf(store.read("TINCTARA", MusicSection, EveryBeatsKey, "1")));
+    for (int i = 0; i < MusicFields; ++i)
+        view_.setMusicField(i, musicFields_[i]);
+    view_.setEveryBeats(everyBeatsChoice_);
+    view_.setAnalysing(analysing());
+    view_.setMusicPreview(s_.startMusicPreview && s_.stopMusicPreview, musicPreviewRunning_);
+}
+
+bool EffectsPresenter::readMusicOptions(BeatLayoutOptions& options, std::string& problem) const
+{
+    double values[EffectsText::MusicFields] = {};
+    for (int i = BeatBlendField; i <= SongStartField; ++i) {
+        const MusicRange range = MusicRanges[i];
+        if (!numberIn(musicFields_[i], values[i]) || !(values[i] >= range.low) || !(values[i] <= range.high)) {
+            problem = fieldProblem(EffectsText::MusicFieldHeadings[i], range.low, range.high);
+            return false;
+        }
+    }
+    if (musicFields_[SongField].empty()) {
+        problem = EffectsText::NoSong;
+        return false;
+    }
+    options.everyBeats = everyBeats();
+    options.blendFraction = values[BeatBlendField];
+    options.startSeconds = values[SongStartField];
+    return true;
+}
+
+// What the user typed is kept as typed; the store takes it once it is valid.
+void EffectsPresenter::txtMusik_Change(int index, std::string_view text)
+{
+    if (index < 0 || index >= EffectsText::MusicFields)
+        return;
+    musicFields_[index] = text;
+    std::string stored(text);
+    if (index != SongField) {
+        const MusicRange range = MusicRanges[index];
+        double value = 0;
+        if (!numberIn(text, value) || !(value >= range.low) || !(value <= range.high))
+            return;
+        stored = shortest(value, '.');
+    }
+    s_.settings.write("TINCTARA", EffectsText::MusicSection, EffectsText::MusicKeys[index], stored);
+}
+
+void EffectsPresenter::cboBeats_Click(int choice)
+{
+    if (choice < 0 || choice >= EffectsText::EveryBeatsChoices)
+        return;
+    everyBeatsChoice_ = choice;
+    s_.settings.write("TINCTARA", EffectsText::MusicSection, EffectsText::EveryBeatsKey,
+                      std::to_string(EffectsText::EveryBeats[choice]));
+}
+
+void EffectsPresenter::cmdLied_Click()
+{
+    FileDialogRequest request;
+    request.title = "Lied wählen";
+    const std::string& song = musicFields_[SongField];
+    request.initialFolder = !song.empty()                   ? folderOf(song)
+                            : s_.model.SettingsPath.empty() ? std::string()
+                                                            : folderOf(s_.model.SettingsPath);
+    request.filter = "Musik (*.wav;*.flac;*.ogg;*.mp3)|*.wav;*.flac;*.ogg;*.mp3";
+    const auto chosen = s_.user.openFileDialog(request);
+    if (!chosen)
+        return;
+    txtMusik_Change(SongField, *chosen);
+    view_.setMusicField(SongField, *chosen);
+}
+
+void EffectsPresenter::cmdMusik_Click(int index)
+{
+    if (index == LayOntoMusicButton)
+        layOntoMusic();
+    else if (index == MusicPreviewButton)
+        toggleMusicPreview();
+}
+
+void EffectsPresenter::refuse(std::string_view why)
+{
+    s_.user.beep();
+    view_.setStatus(why);
+}
+
+// What keeps the sequence from being laid onto a song, or null.
+const char* EffectsPresenter::sequenceRefusal() const
+{
+    if (s_.model.hasState(StateFlag::SequencePlaying))
+        return StopFirstMessage;
+    if (s_.model.StepCount < 1)
+        return EffectsText::NoSteps;
+    return nullptr;
+}
+
+// Refused as "Ersetzen" refuses, and asks the same about an unsaved
+// sequence, before the song is analysed: the user answers once, at the click.
+void EffectsPresenter::layOntoMusic()
+{
+    ShowModel& model = s_.model;
+    BeatLayoutOptions options;
+    std::string problem;
+    if (analysing())
+        return;  // the button is off meanwhile
+    if (!readMusicOptions(options, problem))
+        return refuse(problem);
+    if (const char* refusal = sequenceRefusal())
+        return refuse(refusal);
+    if (model.hasState(StateFlag::SequencePresent) && s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
+        return;  // cancelled: the sequence stays
+    pendingLayout_ = options;
+    song_.reset();
+    view_.setStatus(EffectsText::Analysing);
+    view_.setAnalysing(true);
+    // A whole song takes about a second: off the window's thread.
+    analysis_ = std::thread([this, path = musicFields_[SongField]] {
+        song_ = analyseFile(path);
+        view_.musicAnalysisFinished();
+    });
+}
+
+void EffectsPresenter::musicAnalysed()
+{
+    if (!analysis_.joinable())
+        return;
+    analysis_.join();
+    view_.setAnalysing(false);
+    ShowModel& model = s_.model;
+    if (!song_ || !song_->error.empty())
+        return refuse(song_ ? song_->error : std::string());
+    // The sequence may have started or lost its steps meanwhile.
+    if (const char* refusal = sequenceRefusal())
+        return refuse(refusal);
+    BeatLayoutOptions options = pendingLayout_;
+    options.beatPeriodSeconds = song_->beatPeriodSeconds;
+    const BeatLayout layout = LayOntoBeats(model.StepCount, song_->beats, options);
+    std::string summary = BeatLayoutSummary(layout, pendingLayout_);
+    if (!summary.empty() && summary.back() == '\n')
+        summary.pop_back();
+    song_.reset();
+    if (layout.steps.empty())
+        return refuse(summary);
+    if (!ApplyBeatLayout(model, s_.user, layout).applied) {
+        view_.setStatus("");  // ApplyEffect told the user
+        return;
+    }
+    showNewSequence();
+    view_.setStatus(summary);
+}
+
+void EffectsPresenter::toggleMusicPreview()
+{
+    if (!s_.startMusicPreview || !s_.stopMusicPreview)
+        return;
+    if (musicPreviewRunning_) {
+        s_.stopMusicPreview();
+        musicPreviewEnded();
+        return;
+    }
+    const std::string& song = musicFields_[SongField];
+    const std::string error = song.empty() ? std::string(EffectsText::NoSong) : s_.startMusicPreview(song);
+    musicPreviewRunning_ = error.empty();
+    if (!error.empty()) {
+        s_.user.beep();
+        view_.setStatus(error);
+    }
+    view_.setMusicPreview(true, musicPreviewRunning_);
+}
+
+void EffectsPresenter::musicPreviewEnded()
+{
+    musicPreviewRunning_ = false;
+    view_.setMusicPreview(s_.startMusicPreview && s_.stopMusicPreview, false);
 }
 
 }  // namespace tinctara

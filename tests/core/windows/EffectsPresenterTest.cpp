@@ -2,6 +2,8 @@
 
 #include "core/effects/TestPictures.h"
 #include "model/WallBuilder.h"
+#include "support/ClickTrack.h"
+#include "support/EffectsFakes.h"
 #include "support/Fakes.h"
 #include "support/MainWindowFakes.h"
 
@@ -10,38 +12,18 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 
 namespace tinctara {
 namespace {
 
 using testing::FakeMainWindowCommands;
+using testing::FakeSettingsStore;
+using testing::RecordingEffectsView;
 using testing::RecordingView;
 using testing::ScriptedUser;
-
-class RecordingEffectsView : public EffectsView {
-public:
-    void setStatus(std::string_view text) override { status = text; }
-    void setField(int index, std::string_view text) override { fields.at(index) = text; }
-    void setFieldEnabled(int index, bool on) override { enabled.at(index) = on; }
-    void setChoicesEnabled(bool, bool pattern, bool fit, bool) override
-    {
-        patternEnabled = pattern;
-        fitEnabled = fit;
-    }
-    void setColourChoices(const std::vector<std::string>& names) override { colourNames = names; }
-    void setPreviewWall(const EffectWall& wall) override { previewColumns = wall.columns; }
-    void showPreview(const std::vector<Rgb>& colours) override { frames.push_back(colours); }
-
-    std::string status;
-    std::array<std::string, EffectsText::Fields> fields;
-    std::array<bool, EffectsText::Fields> enabled{};
-    bool patternEnabled = false;
-    bool fitEnabled = false;
-    std::vector<std::string> colourNames;
-    int previewColumns = 0;
-    std::vector<std::vector<Rgb>> frames;
-};
 
 struct EffectsHarness {
     std::unique_ptr<ShowModel> storage = std::make_unique<ShowModel>();
@@ -49,8 +31,9 @@ struct EffectsHarness {
     RecordingView show;
     ScriptedUser user;
     FakeMainWindowCommands mainWindow;
+    FakeSettingsStore settings;
     RecordingEffectsView view;
-    EffectsPresenter presenter{{model, show, user, mainWindow}, view};
+    EffectsPresenter presenter{{model, show, user, mainWindow, settings}, view};
 
     explicit EffectsHarness(int columns = 3, int rows = 1)
     {
@@ -358,6 +341,303 @@ TEST(EffectsPresenter, ThePreviewFollowsTheKindAndItsSettings)
     for (int tick = 0; tick < 20; ++tick)
         h.presenter.timVorschau_Timer();
     EXPECT_EQ(h.view.frames.back(), dark);
+}
+
+namespace music {
+
+// Three steps of a rainbow recorded through the window: the input.
+void recordThreeSteps(EffectsHarness& h)
+{
+    ASSERT_TRUE(h.presenter.Form_Load());
+    h.presenter.txtEffekt_Change(StepsField, "3");
+    h.presenter.cmdEffekt_Click(ReplaceButton);
+    ASSERT_EQ(h.model.StepCount, 3);
+}
+
+struct SequenceBytes {
+    int steps;
+    std::vector<std::uint8_t> colours;
+    std::vector<std::uint16_t> times;
+    bool operator==(const SequenceBytes&) const = default;
+};
+
+SequenceBytes sequenceOf(const ShowModel& model)
+{
+    SequenceBytes bytes{model.StepCount, {}, {}};
+    for (int step = 1; step <= model.StepCount; ++step) {
+        bytes.times.push_back(model.holdTime(step));
+        bytes.times.push_back(model.blendTime(step));
+        for (int element = 1; element <= model.elementsInUse(); ++element)
+            for (int plane = Red; plane <= White; ++plane)
+                bytes.colours.push_back(model.stepColour(step, element, plane));
+    }
+    return bytes;
+}
+
+}  // namespace music
+
+// A click track every two beats from 0.25 s: after the analysis the sequence
+// holds what LayOntoBeats makes of the same beats, the input's pictures in
+// order, and the status line says what the command line says.
+TEST(EffectsPresenterMusic, LaysTheSequenceOntoTheSongsBeats)
+{
+    testing::AudioFolder folder;
+    const testing::ClickTrack track = testing::clickTrack({{0.25, 120}}, 20);
+    const std::string song = folder.path("click.wav");
+    ASSERT_TRUE(testing::writeSoundFile(song, track.samples, track.sampleRate));
+
+    EffectsHarness h;
+    music::recordThreeSteps(h);
+    const music::SequenceBytes input = music::sequenceOf(h.model);
+    h.presenter.txtMusik_Change(SongField, song);
+    h.presenter.cboBeats_Click(1);  // 2 beats
+    h.presenter.txtMusik_Change(BeatBlendField, "0,25");
+    h.presenter.txtMusik_Change(SongStartField, "0,25");
+    h.mainWindow.asked.clear();
+    h.presenter.cmdMusik_Click(LayOntoMusicButton);
+    EXPECT_EQ(h.mainWindow.asked, std::vector<DocumentKind>{DocumentKind::Sequence});  // as "Ersetzen" asks
+    EXPECT_EQ(h.view.status, "Musik wird analysiert …");
+    EXPECT_TRUE(h.view.analysing);
+    EXPECT_TRUE(h.presenter.analysing());
+    h.presenter.cmdMusik_Click(LayOntoMusicButton);  // a second click while it runs starts nothing
+    h.presenter.musicAnalysed();
+    EXPECT_EQ(h.view.wakes.load(), 1);
+    EXPECT_NE(h.view.wokenOn, std::this_thread::get_id());  // the window's thread was free meanwhile
+    EXPECT_FALSE(h.view.analysing);
+    EXPECT_FALSE(h.presenter.analysing());
+
+    const FileAnalysis analysis = analyseFile(song);
+    ASSERT_TRUE(analysis.error.empty());
+    const BeatLayoutOptions options{.everyBeats = 2, .blendFraction = 0.25, .startSeconds = 0.25};
+    BeatLayoutOptions withTempo = options;
+    withTempo.beatPeriodSeconds = analysis.beatPeriodSeconds;
+    const BeatLayout expected = LayOntoBeats(3, analysis.beats, withTempo);
+    ASSERT_GE(expected.steps.size(), 8u);
+    ASSERT_EQ(h.model.StepCount, static_cast<int>(expected.steps.size()));
+    for (int step = 1; step <= h.model.StepCount; ++step) {
+        SCOPED_TRACE(step);
+        const BeatStep& beat = expected.steps[static_cast<std::size_t>(step - 1)];
+        EXPECT_EQ(h.model.holdTime(step), beat.hold);
+        EXPECT_EQ(h.model.blendTime(step), beat.blend);
+        for (int element = 1; element <= 3; ++element)
+            for (int plane = Red; plane <= White; ++plane)
+                EXPECT_EQ(
+                    h.model.stepColour(step, element, plane),
+                    input
+                        .colours[static_cast<std::size_t>(((beat.inputStep - 1) * 3 + element - 1) * 4 + plane - Red)]);
+    }
+    std::string summary = BeatLayoutSummary(expected, options);
+    summary.pop_back();
+    EXPECT_EQ(h.view.status, summary);
+    EXPECT_NE(h.view.status.find(" Schritte geschrieben, einer je 2 Schläge; "), std::string::npos);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePresent));
+    EXPECT_EQ(h.show.sequencerFields[0], std::to_string(h.model.CurrentStep));
+    h.presenter.musicAnalysed();  // nothing pending: nothing happens
+    EXPECT_EQ(h.view.status, summary);
+}
+
+// What cannot be laid leaves the sequence and its flags as they were: the
+// analysis' own error for a song it cannot read, the report for one with
+// too few beats.
+TEST(EffectsPresenterMusic, ASongThatGivesNoStepsLeavesTheSequence)
+{
+    testing::AudioFolder folder;
+    testing::writeSoundFile(folder.path("silent.wav"), testing::silentTrack(8).samples, 44100);
+    {
+        std::ofstream(folder.path("broken.wav"), std::ios::binary) << "RIFF\x10\0\0\0WAVEfmt junk";
+    }
+    const struct {
+        const char* what;
+        std::string song;
+        const char* statusStart;
+    } cases[] = {
+        {"missing", folder.path("missing.wav"), "Die Audiodatei "},
+        {"not sound", folder.path("broken.wav"), "Die Audiodatei "},
+        {"silence", folder.path("silent.wav"), "Tempo: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EffectsHarness h;
+        music::recordThreeSteps(h);
+        const music::SequenceBytes before = music::sequenceOf(h.model);
+        const auto flags = h.model.StateFlags;
+        const auto document = h.model.DocumentFlags;
+        h.presenter.txtMusik_Change(SongField, c.song);
+        h.presenter.cmdMusik_Click(LayOntoMusicButton);
+        h.presenter.musicAnalysed();
+        EXPECT_EQ(h.view.status.rfind(c.statusStart, 0), 0u) << h.view.status;
+        if (c.statusStart == std::string("Die Audiodatei "))
+            EXPECT_EQ(h.view.status, analyseFile(c.song).error);
+        else
+            EXPECT_NE(h.view.status.find("Keine Schritte: das Lied hat ab dem Start zu wenige Schläge."),
+                      std::string::npos);
+        EXPECT_EQ(music::sequenceOf(h.model), before);
+        EXPECT_EQ(h.model.StateFlags, flags);
+        EXPECT_EQ(h.model.DocumentFlags, document);
+        EXPECT_FALSE(h.view.analysing);
+    }
+}
+
+// Refused before any analysis starts, as "Ersetzen" refuses.
+TEST(EffectsPresenterMusic, RefusalsComeBeforeTheAnalysis)
+{
+    const struct {
+        const char* what;
+        const char* song;
+        const char* blend;
+        const char* start;
+        bool playing;
+        bool empty;
+        bool cancel;
+        const char* status;
+    } cases[] = {
+        {"no song", "", "0,5", "0", false, false, false, "Bitte wählen Sie ein Lied."},
+        {"blend above 1", "a.wav", "1,5", "0", false, false, false,
+         "Bitte prüfen Sie das Feld \"Blende (Anteil vom Beat)\": erlaubt sind 0 bis 1."},
+        {"blend not a number", "a.wav", "halb", "0", false, false, false,
+         "Bitte prüfen Sie das Feld \"Blende (Anteil vom Beat)\": erlaubt sind 0 bis 1."},
+        {"start below 0", "a.wav", "0,5", "-1", false, false, false,
+         "Bitte prüfen Sie das Feld \"Start (s)\": erlaubt sind 0 bis 86400."},
+        {"playing", "a.wav", "0,5", "0", true, false, false, "Sie müssen die Sequenz erst anhalten!"},
+        {"no steps", "a.wav", "0,5", "0", false, true, false, "Die Sequenz hat keine Schritte."},
+        {"unsaved, cancelled", "a.wav", "0,5", "0", false, false, true, "3 Schritte in der Vorschau."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EffectsHarness h;
+        if (c.empty) {
+            ASSERT_TRUE(h.presenter.Form_Load());
+            h.presenter.txtEffekt_Change(StepsField, "3");
+            h.presenter.timVorschau_Timer();
+        } else {
+            music::recordThreeSteps(h);
+            h.presenter.cmdEffekt_Click(PreviewButton);
+        }
+        if (c.playing)
+            h.model.setState(StateFlag::SequencePlaying);
+        if (c.cancel)
+            h.mainWindow.cancelAt = DocumentKind::Sequence;
+        h.presenter.txtMusik_Change(SongField, c.song);
+        h.presenter.txtMusik_Change(BeatBlendField, c.blend);
+        h.presenter.txtMusik_Change(SongStartField, c.start);
+        const int beeps = h.user.beeps;
+        h.presenter.cmdMusik_Click(LayOntoMusicButton);
+        EXPECT_FALSE(h.presenter.analysing());
+        EXPECT_FALSE(h.view.analysing);
+        EXPECT_EQ(h.view.status, c.status);
+        EXPECT_EQ(h.user.beeps, beeps + (c.cancel ? 0 : 1));
+        EXPECT_EQ(h.model.StepCount, c.empty ? 0 : 3);
+    }
+}
+
+// The fields come back at the next opening from the per-user store; what the
+// store holds out of range opens as the default, and a bad field is never
+// stored over a good value.
+TEST(EffectsPresenterMusic, TheSettingsOutliveTheWindow)
+{
+    EffectsHarness h;
+    ASSERT_TRUE(h.presenter.Form_Load());
+    EXPECT_EQ(h.view.musicFields, (std::array<std::string, 3>{"", "0,5", "0"}));
+    EXPECT_EQ(h.view.everyBeatsChoice, 0);
+    h.presenter.txtMusik_Change(SongField, "/musik/Lied 1.flac");
+    h.presenter.cboBeats_Click(2);
+    h.presenter.txtMusik_Change(BeatBlendField, "0,25");
+    h.presenter.txtMusik_Change(SongStartField, "12.5");
+    h.presenter.txtMusik_Change(SongStartField, "12,5 s");  // typed on: not a number, not stored
+    h.presenter.cboBeats_Click(3);                          // no such choice
+    const std::map<std::string, std::string> stored{{"TINCTARA/Music/BlendFraction", "0.25"},
+                                                    {"TINCTARA/Music/EveryBeats", "4"},
+                                                    {"TINCTARA/Music/Song", "/musik/Lied 1.flac"},
+                                                    {"TINCTARA/Music/Start", "12.5"}};
+    EXPECT_EQ(h.settings.values, stored);
+
+    RecordingEffectsView view;
+    EffectsPresenter again{{h.model, h.show, h.user, h.mainWindow, h.settings}, view};
+    ASSERT_TRUE(again.Form_Load());
+    EXPECT_EQ(view.musicFields, (std::array<std::string, 3>{"/musik/Lied 1.flac", "0,25", "12,5"}));
+    EXPECT_EQ(view.everyBeatsChoice, 2);
+    EXPECT_EQ(again.everyBeats(), 4);
+
+    const struct {
+        const char* key;
+        const char* value;
+    } bad[] = {{"EveryBeats", "3"}, {"EveryBeats", "x"}, {"BlendFraction", "1.01"}, {"BlendFraction", "nan"},
+               {"Start", "86401"},  {"Start", ""},       {"Start", "1e999"}};
+    for (const auto& b : bad) {
+        SCOPED_TRACE(std::string(b.key) + "=" + b.value);
+        FakeSettingsStore store;
+        store.values["TINCTARA/Music/" + std::string(b.key)] = b.value;
+        RecordingEffectsView fresh;
+        EffectsPresenter presenter{{h.model, h.show, h.user, h.mainWindow, store}, fresh};
+        ASSERT_TRUE(presenter.Form_Load());
+        EXPECT_EQ(fresh.everyBeatsChoice, 0);
+        EXPECT_EQ(fresh.musicFields[BeatBlendField], "0,5");
+        EXPECT_EQ(fresh.musicFields[SongStartField], "0");
+    }
+}
+
+// The preview with music runs through the two hooks; without them its
+// button stays off.
+TEST(EffectsPresenterMusic, ThePreviewButtonCallsItsHooks)
+{
+    {
+        EffectsHarness h;
+        ASSERT_TRUE(h.presenter.Form_Load());
+        EXPECT_FALSE(h.view.previewAvailable);
+        h.presenter.txtMusik_Change(SongField, "lied.wav");
+        h.presenter.cmdMusik_Click(MusicPreviewButton);
+        EXPECT_FALSE(h.presenter.musicPreviewRunning());
+    }
+    EffectsHarness h;
+    std::vector<std::string> started;
+    int stopped = 0;
+    std::string refusal;
+    RecordingEffectsView view;
+    EffectsPresenter presenter{{h.model, h.show, h.user, h.mainWindow, h.settings,
+                                [&](const std::string& song) {
+                                    started.push_back(song);
+                                    return refusal;
+                                },
+                                [&] { ++stopped; }},
+                               view};
+    ASSERT_TRUE(presenter.Form_Load());
+    EXPECT_TRUE(view.previewAvailable);
+    EXPECT_FALSE(view.previewChecked);
+
+    presenter.cmdMusik_Click(MusicPreviewButton);  // no song yet
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(view.status, "Bitte wählen Sie ein Lied.");
+    EXPECT_FALSE(view.previewChecked);
+
+    presenter.txtMusik_Change(SongField, "/musik/lied.wav");
+    presenter.cmdMusik_Click(MusicPreviewButton);
+    EXPECT_EQ(started, std::vector<std::string>{"/musik/lied.wav"});
+    EXPECT_TRUE(view.previewChecked);
+    EXPECT_TRUE(presenter.musicPreviewRunning());
+    presenter.cmdMusik_Click(MusicPreviewButton);
+    EXPECT_EQ(stopped, 1);
+    EXPECT_FALSE(view.previewChecked);
+
+    // It ends by itself: the button comes up, and the next click starts it again.
+    presenter.cmdMusik_Click(MusicPreviewButton);
+    presenter.musicPreviewEnded();
+    EXPECT_FALSE(view.previewChecked);
+    EXPECT_TRUE(view.previewAvailable);
+    presenter.cmdMusik_Click(MusicPreviewButton);
+    EXPECT_EQ(started.size(), 3u);
+    EXPECT_EQ(stopped, 1);
+
+    // Closing the window stops the song.
+    presenter.Form_Unload({}, false);
+    EXPECT_EQ(stopped, 2);
+    EXPECT_FALSE(presenter.musicPreviewRunning());
+
+    // A preview that cannot start says why and stays up.
+    refusal = "Die Audiodatei lied.wav kann nicht gelesen werden: kaputt";
+    presenter.cmdMusik_Click(MusicPreviewButton);
+    EXPECT_EQ(view.status, refusal);
+    EXPECT_FALSE(view.previewChecked);
+    EXPECT_FALSE(presenter.musicPreviewRunning());
 }
 
 }  // namespace
