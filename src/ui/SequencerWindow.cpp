@@ -124,7 +124,10 @@ void SequencerWindow::buildBeatRow(QVBoxLayout* layout)
     nameControl(cmdTap_, QStringLiteral("cmdTap"));
     connect(cmdTap_, &QPushButton::clicked, this, [this] { presenter_.cmdTap_Click(); });
 
-    lblTempo_ = new QLabel(qt(SequencerText::TempoUnknown), this);
+    // Room for the widest tempo from the start, so the row never squeezes.
+    lblTempo_ = new QLabel(QStringLiteral("Tempo: 888,8 BPM"), this);
+    lblTempo_->setMinimumWidth(lblTempo_->sizeHint().width());
+    lblTempo_->setText(qt(SequencerText::TempoUnknown));
     nameControl(lblTempo_, QStringLiteral("lblTempo"));
     shpBeat_ = new QLabel(this);
     shpBeat_->setFixedSize(14, 14);
