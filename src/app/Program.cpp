@@ -41,8 +41,9 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
         *model_, view_, user_, sender, *mainWindow_, *showFiles_, output_->interfaces(), *setup_.settings,
         *setup_.system, messages_, setup_.programFolder, [this] { output_->engine().AutoXmit(); }});
-    sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
-        *model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_});
+    sequencer_ = std::make_unique<SequencerPresenter>(
+        SequencerPresenter::Services{*model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_,
+                                     *setup_.settings, *setup_.clock});
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
@@ -55,6 +56,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         input_->beforeTick();
         output_->engine().RequestedTick();
         input_->afterTick();
+        sequencer_->afterTick();
         view_.paintChangesNow();
         control_->showChanged();
     });

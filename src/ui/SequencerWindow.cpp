@@ -4,11 +4,16 @@
 #include "KeyCodes.h"
 #include "QtText.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tinctara {
@@ -69,12 +74,98 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addWidget(lblStatus_);
+    buildBeatRow(layout);
     // Clicked, the window takes the keys; Tab passes it by, as it shows no focus.
     setFocusPolicy(Qt::ClickFocus);
     state_.attachView(this);
+    presenter_.attachBeatView(this);
 }
 
-SequencerWindow::~SequencerWindow() { state_.attachView(nullptr); }
+SequencerWindow::~SequencerWindow()
+{
+    presenter_.attachBeatView(nullptr);
+    state_.attachView(nullptr);
+}
+
+namespace {
+
+const QString LightOff =
+    QStringLiteral("QLabel { background: #303030; border: 1px solid #101010; border-radius: 7px; }");
+const QString LightOn =
+    QStringLiteral("QLabel { background: #ffd23c; border: 1px solid #806000; border-radius: 7px; }");
+
+}  // namespace
+
+// Below the status line, so that the controls above keep their places.
+void SequencerWindow::buildBeatRow(QVBoxLayout* layout)
+{
+    chkBeat_ = new QCheckBox(qt(SequencerText::BeatCaption), this);
+    nameControl(chkBeat_, QStringLiteral("chkBeat"));
+    connect(chkBeat_, &QCheckBox::clicked, this, [this](bool checked) { presenter_.chkBeat_Click(checked); });
+
+    auto* every = new QLabel(qt(SequencerText::EveryCaption), this);
+    nameControl(every, QStringLiteral("lblBeats"));
+    cboBeats_ = new QComboBox(this);
+    for (const char* text : SequencerText::EveryChoiceTexts)
+        cboBeats_->addItem(qt(text));
+    nameControl(cboBeats_, QStringLiteral("cboBeats"), qt(SequencerText::EveryCaption));
+    every->setBuddy(cboBeats_);
+    connect(cboBeats_, &QComboBox::activated, this, [this](int choice) { presenter_.cboBeats_Click(choice); });
+
+    auto* blend = new QLabel(qt(SequencerText::BlendCaption), this);
+    nameControl(blend, QStringLiteral("lblBlende"));
+    spnBlende_ = new QSpinBox(this);
+    spnBlende_->setRange(0, 100);
+    nameControl(spnBlende_, QStringLiteral("spnBlende"), qt(SequencerText::BlendCaption));
+    blend->setBuddy(spnBlende_);
+    connect(spnBlende_, &QSpinBox::valueChanged, this, [this](int percent) { presenter_.spnBlende_Change(percent); });
+
+    cmdTap_ = new QPushButton(qt(SequencerText::TapCaption), this);
+    nameControl(cmdTap_, QStringLiteral("cmdTap"));
+    connect(cmdTap_, &QPushButton::clicked, this, [this] { presenter_.cmdTap_Click(); });
+
+    // Room for the widest tempo from the start, so the row never squeezes.
+    lblTempo_ = new QLabel(QStringLiteral("Tempo: 888,8 BPM"), this);
+    lblTempo_->setMinimumWidth(lblTempo_->sizeHint().width());
+    lblTempo_->setText(qt(SequencerText::TempoUnknown));
+    nameControl(lblTempo_, QStringLiteral("lblTempo"));
+    shpBeat_ = new QLabel(this);
+    shpBeat_->setFixedSize(14, 14);
+    shpBeat_->setStyleSheet(LightOff);
+    nameControl(shpBeat_, QStringLiteral("shpBeat"), qt(SequencerText::BeatLightName));
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(chkBeat_);
+    row->addWidget(every);
+    row->addWidget(cboBeats_);
+    row->addWidget(blend);
+    row->addWidget(spnBlende_);
+    row->addWidget(cmdTap_);
+    row->addStretch();
+    row->addWidget(lblTempo_);
+    row->addWidget(shpBeat_);
+    layout->addLayout(row);
+
+    setTabOrder(cmdSequence_[Zero], chkBeat_);
+    setTabOrder(chkBeat_, cboBeats_);
+    setTabOrder(cboBeats_, spnBlende_);
+    setTabOrder(spnBlende_, cmdTap_);
+}
+
+void SequencerWindow::showBeatSettings(bool beat, int everyChoice, int blendPercent)
+{
+    // Shown, not chosen: the presenter hears nothing back.
+    const QSignalBlocker blockBeat(chkBeat_);
+    const QSignalBlocker blockEvery(cboBeats_);
+    const QSignalBlocker blockBlend(spnBlende_);
+    chkBeat_->setChecked(beat);
+    cboBeats_->setCurrentIndex(everyChoice);
+    spnBlende_->setValue(blendPercent);
+}
+
+void SequencerWindow::showTempo(std::string_view text) { lblTempo_->setText(qt(text)); }
+
+void SequencerWindow::showBeatLight(bool lit) { shpBeat_->setStyleSheet(lit ? LightOn : LightOff); }
 
 void SequencerWindow::setField(int index, std::string_view text)
 {
@@ -135,6 +226,8 @@ bool SequencerWindow::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (presenter_.Form_KeyDown(programKeyCode(key), key->modifiers() & Qt::ShiftModifier))
             return true;
+        if (field < 0 && keyPress(key))
+            return true;
         break;
     }
     case QEvent::MouseButtonPress:
@@ -147,9 +240,15 @@ bool SequencerWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+bool SequencerWindow::keyPress(QKeyEvent* event)
+{
+    const auto held = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    return !event->isAutoRepeat() && !(event->modifiers() & held) && presenter_.Form_KeyPress(programKeyCode(event));
+}
+
 void SequencerWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (!presenter_.Form_KeyDown(programKeyCode(event), event->modifiers() & Qt::ShiftModifier))
+    if (!presenter_.Form_KeyDown(programKeyCode(event), event->modifiers() & Qt::ShiftModifier) && !keyPress(event))
         QWidget::keyPressEvent(event);
 }
 

@@ -114,7 +114,8 @@ private slots:
         QTest::newRow("sequencer") << "mnuSequenzer"
                                    << "frmControl"
                                    << numbered("txtSequence_%1", 0, 2) + numbered("cmdSequence_%1", 0, 5) +
-                                          QStringList{"cmdRecordInput", "cmdSequence_6"}
+                                          QStringList{"cmdRecordInput", "cmdSequence_6", "chkBeat",
+                                                      "cboBeats",       "spnBlende",     "cmdTap"}
                                    << QStringList{};
         QStringList dmx;
         for (int row = 0; row < 8; ++row)

@@ -3,6 +3,7 @@
 #include "control/ShowControl.h"
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/ScriptedClock.h"
 #include "windows/ClosedColourWindow.h"
 #include "windows/PresenterShowWindows.h"
 
@@ -49,7 +50,9 @@ struct ControlHarness : EngineHarness, ShowControlHost {
     FakeMainWindowCommands confirm;
     Selection selection{model, view, user};
     WallWindowPresenter wall{model, view, user, selection};
-    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus}};
+    FakeSettingsStore settings;
+    ScriptedClock clock;
+    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus, settings, clock}};
     ClosedColourWindow closedColour{{model, view, user, selection}};
     PresenterShowWindows windows{wall, sequencer};
     ShowControl control{{model, selection, windows, *this}};

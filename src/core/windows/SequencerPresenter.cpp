@@ -19,6 +19,22 @@ constexpr int MaxRecordedSteps = 250;
 constexpr double MaxTime = 65534;
 constexpr const char* NoSequenceYet = " Es ist noch keine Sequenz erstellt worden!";
 
+// The beat row's per-user settings; Beat itself is never stored.
+constexpr const char* SettingsApplication = "TINCTARA";
+constexpr const char* MusicSection = "Music";
+constexpr const char* BeatsPerStepKey = "BeatsPerStep";
+constexpr const char* BlendPercentKey = "BlendPercent";
+constexpr int TapKeyCode = 84;  // T
+constexpr int LightTicks = 2;   // the beat light stays lit for the beat's tick and the next
+
+int everyChoice(int beatsPerStep)
+{
+    for (int choice = 0; choice < SequencerText::EveryChoices; ++choice)
+        if (SequencerText::EveryChoiceBeats[choice] == beatsPerStep)
+            return choice;
+    return -1;
+}
+
 bool acceptedKey(int keyCode)
 {
     return keyCode == 8 || keyCode == 13 || keyCode == 16 || (keyCode >= 37 && keyCode <= 40) ||
@@ -26,6 +42,38 @@ bool acceptedKey(int keyCode)
 }
 
 }  // namespace
+
+std::string tempoText(double periodTicks)
+{
+    if (!(periodTicks > 0) || !std::isfinite(periodTicks))
+        return SequencerText::TempoUnknown;
+    const long tenths = std::lround(60000.0 / (periodTicks * MusicSync::TickMilliseconds) * 10);
+    std::string text = "Tempo: " + std::to_string(tenths / 10);
+    if (tenths % 10 != 0)
+        text += "," + std::to_string(tenths % 10);
+    return text + " BPM";
+}
+
+SequencerPresenter::SequencerPresenter(Services services)
+    : s_(services), sequencer_{s_.model, s_.show, s_.user, s_.timer}
+{
+    MusicSettings music = s_.engine.music().settings();
+    const int every =
+        numberInRange(s_.settings.read(SettingsApplication, MusicSection, BeatsPerStepKey, "1"), 1, 4).value_or(1);
+    music.beatsPerStep = everyChoice(every) < 0 ? 1 : every;
+    music.blendPercent =
+        numberInRange(s_.settings.read(SettingsApplication, MusicSection, BlendPercentKey, "50"), 0, 100).value_or(50);
+    music.beat = false;
+    s_.engine.music().setSettings(music);
+}
+
+bool SequencerPresenter::Form_KeyPress(int keyCode)
+{
+    if (keyCode != TapKeyCode)
+        return false;
+    cmdTap_Click();
+    return true;
+}
 
 double SequencerPresenter::fieldValue(int index) const { return roundHalfEven(numericValue(field(index))); }
 
@@ -420,6 +468,85 @@ void SequencerPresenter::txtSequence_LostFocus(int index)
     if (model.hasState(StateFlag::SequencePlaying)) {
         PressStop(sequencer_);
         PressPlay(sequencer_);
+    }
+}
+
+// --- the beat row ------------------------------------------------------------
+
+void SequencerPresenter::attachBeatView(SequencerBeatView* view)
+{
+    beatView_ = view;
+    if (!beatView_)
+        return;
+    showBeatSettings();
+    beatView_->showTempo(tempo_);
+    beatView_->showBeatLight(lit_);
+}
+
+void SequencerPresenter::showBeatSettings()
+{
+    if (!beatView_)
+        return;
+    const MusicSettings& music = s_.engine.music().settings();
+    beatView_->showBeatSettings(music.beat, std::max(everyChoice(music.beatsPerStep), 0), music.blendPercent);
+}
+
+// Only Beat and the beat row's own fields change; the level fields stay.
+void SequencerPresenter::applyBeat(const MusicSettings& settings)
+{
+    s_.engine.music().setSettings(settings);
+    showBeatSettings();
+}
+
+void SequencerPresenter::chkBeat_Click(bool checked)
+{
+    MusicSettings music = s_.engine.music().settings();
+    music.beat = checked;
+    applyBeat(music);
+}
+
+void SequencerPresenter::cboBeats_Click(int choice)
+{
+    if (choice < 0 || choice >= SequencerText::EveryChoices)
+        return;
+    MusicSettings music = s_.engine.music().settings();
+    music.beatsPerStep = SequencerText::EveryChoiceBeats[choice];
+    applyBeat(music);
+    s_.settings.write(SettingsApplication, MusicSection, BeatsPerStepKey, std::to_string(music.beatsPerStep));
+}
+
+void SequencerPresenter::spnBlende_Change(int percent)
+{
+    MusicSettings music = s_.engine.music().settings();
+    music.blendPercent = std::clamp(percent, 0, 100);
+    applyBeat(music);
+    s_.settings.write(SettingsApplication, MusicSection, BlendPercentKey, std::to_string(music.blendPercent));
+}
+
+void SequencerPresenter::cmdTap_Click() { s_.engine.music().tap(s_.clock.monotonicMilliseconds()); }
+
+void SequencerPresenter::afterTick()
+{
+    const MusicSync& music = s_.engine.music();
+    const double period = music.periodTicks();
+    if (period != shownPeriod_) {
+        shownPeriod_ = period;
+        std::string text = tempoText(period);
+        if (text != tempo_) {
+            tempo_ = std::move(text);
+            if (beatView_)
+                beatView_->showTempo(tempo_);
+        }
+    }
+    if (music.beatThisTick())
+        lightTicks_ = LightTicks;
+    const bool lit = lightTicks_ > 0;
+    if (lightTicks_ > 0)
+        --lightTicks_;
+    if (lit != lit_) {
+        lit_ = lit;
+        if (beatView_)
+            beatView_->showBeatLight(lit_);
     }
 }
 

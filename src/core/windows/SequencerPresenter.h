@@ -5,6 +5,8 @@
 #include "model/Selection.h"
 #include "model/SequencePlayback.h"
 #include "model/ShowModel.h"
+#include "platform/Clock.h"
+#include "platform/Environment.h"
 #include "platform/OutputTimer.h"
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
@@ -34,10 +36,34 @@ inline constexpr const char* RecordInputCaption = "REC Eingang";
 inline constexpr const char* RecordInputTip = "Bild des DMX-Eingangs in der Sequenz speichern";
 inline constexpr const char* RecordInputDone = "Eingang in die Sequenz aufgenommen.";
 inline constexpr const char* NoInputSender = "Kein Sender am DMX-Eingang.";
+// The row that lets a playing sequence follow the beat.
+inline constexpr const char* BeatCaption = "Beat";
+inline constexpr const char* EveryCaption = "alle";
+inline constexpr int EveryChoices = 3;
+inline constexpr const char* EveryChoiceTexts[EveryChoices] = {"1 Beat", "2 Beats", "4 Beats"};
+inline constexpr int EveryChoiceBeats[EveryChoices] = {1, 2, 4};
+inline constexpr const char* BlendCaption = "Blende (% vom Beat)";
+inline constexpr const char* TapCaption = "Tap";
+inline constexpr const char* TempoUnknown = "Tempo: –";
+inline constexpr const char* BeatLightName = "Beatlicht";
 }  // namespace SequencerText
 
 enum SequencerButton { Back = 0, Rec = 1, PlayButton = 2, StopButton = 3, Forward = 4, ClearAll = 5, Zero = 6 };
 enum SequencerField { StepField = 0, BlendField = 1, HoldField = 2 };
+
+// The sequencer window's beat row: Beat, every N beats, blend %, the tempo
+// and the beat light.
+class SequencerBeatView {
+public:
+    virtual ~SequencerBeatView() = default;
+    // `everyChoice` indexes SequencerText::EveryChoiceTexts.
+    virtual void showBeatSettings(bool beat, int everyChoice, int blendPercent) = 0;
+    virtual void showTempo(std::string_view text) = 0;
+    virtual void showBeatLight(bool lit) = 0;
+};
+
+// "Tempo: 120 BPM", "Tempo: 127,5 BPM"; "Tempo: –" for an unknown period.
+std::string tempoText(double periodTicks);
 
 // The logic of the sequencer window frmControl. The window's fields, status
 // line and caption live in the ShowView, where the output engine and the
@@ -53,9 +79,12 @@ public:
         MainWindowCommands& mainWindow;
         Selection& selection;
         PortIo& ports;
+        SettingsStore& settings;  // group "Music": every N beats and the blend %
+        Clock& clock;             // taps are stamped with its monotonic time
     };
 
-    explicit SequencerPresenter(Services services) : s_(services), sequencer_{s_.model, s_.show, s_.user, s_.timer} {}
+    // Takes the stored beat settings into the engine; Beat itself starts off.
+    explicit SequencerPresenter(Services services);
 
     // False when the wall has no element (the user is told; nothing is set up).
     bool Form_Load();
@@ -63,6 +92,9 @@ public:
     void Form_Unload(const WindowPlacement& placement);
     WindowPlacement storedPlacement() const;
     bool Form_KeyDown(int keyCode, bool shift) { return s_.selection.functionKey(keyCode, shift); }
+    // A key pressed outside the fields (which take it as typed text), not a
+    // held key's repeat: T taps the tempo. True when the key was taken.
+    bool Form_KeyPress(int keyCode);
 
     void cmdSequence_MouseDown(int index);
     void cmdSequence_Click(int index);
@@ -77,6 +109,15 @@ public:
     void txtSequence_GotFocus(int index);
     void txtSequence_KeyUp(int index, int keyCode);
     void txtSequence_LostFocus(int index);
+
+    // The beat row. The view shows the current state as it attaches.
+    void attachBeatView(SequencerBeatView* view);
+    void chkBeat_Click(bool checked);
+    void cboBeats_Click(int choice);
+    void spnBlende_Change(int percent);
+    void cmdTap_Click();
+    // After each tick: the tempo and the beat light from the engine's music.
+    void afterTick();
 
 private:
     void status(const std::string& text) { s_.show.setSequencerLabel(text); }
@@ -98,6 +139,9 @@ private:
     void clearAll();
     void zero();
 
+    void applyBeat(const MusicSettings& settings);
+    void showBeatSettings();
+
     Services s_;
     Sequencer sequencer_;
     bool backJump_ = false;
@@ -106,6 +150,12 @@ private:
     // it: a field the user left untouched is not checked when it loses the
     // focus, so focus alone never rewrites a step's time.
     std::array<std::optional<std::string>, 3> shownSinceFocus_{};
+
+    SequencerBeatView* beatView_ = nullptr;
+    double shownPeriod_ = -1;  // what the tempo text was made from; -1: none yet
+    std::string tempo_ = SequencerText::TempoUnknown;
+    int lightTicks_ = 0;  // ticks the beat light stays lit
+    bool lit_ = false;
 };
 
 }  // namespace tinctara

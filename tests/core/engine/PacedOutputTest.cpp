@@ -3,6 +3,7 @@
 #include "dmx/NetworkOutput.h"
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/ScriptedClock.h"
 #include "support/SteppedClock.h"
 #include "windows/SequencerPresenter.h"
 
@@ -263,10 +264,12 @@ TEST(PacedOutput, FocusInTheBlendFieldRepeatsTheLastFrameAndPlayResumes)
             reference.model.StepCount = 2;
             reference.model.setState(StateFlag::SequencePresent);
             testing::FakeMainWindowCommands referenceWindow;
+            testing::FakeSettingsStore settings;
+            testing::ScriptedClock clock;
             Selection referenceSelection{reference.model, reference.view, reference.user};
             SequencerPresenter referenceSequencer{{reference.model, reference.view, reference.user, reference.timer,
-                                                   reference.engine, referenceWindow, referenceSelection,
-                                                   reference.bus}};
+                                                   reference.engine, referenceWindow, referenceSelection, reference.bus,
+                                                   settings, clock}};
             referenceSequencer.cmdSequence_Click(PlayButton);
             std::vector<Frame> played;
             for (int tick = 0; tick < Played; ++tick) {
@@ -278,8 +281,8 @@ TEST(PacedOutput, FocusInTheBlendFieldRepeatsTheLastFrameAndPlayResumes)
             show.model.clearState(StateFlag::SequencePlaying);  // stopped: the wall's picture goes out
             testing::FakeMainWindowCommands window;
             Selection selection{show.model, show.view, show.user};
-            SequencerPresenter sequencer{
-                {show.model, show.view, show.user, show.sender, show.pacedEngine, window, selection, show.bus}};
+            SequencerPresenter sequencer{{show.model, show.view, show.user, show.sender, show.pacedEngine, window,
+                                          selection, show.bus, settings, clock}};
             show.sender.setEnabled(true);
             for (int period = 0; period < 10; ++period)
                 show.period();

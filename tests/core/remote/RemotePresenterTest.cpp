@@ -2,6 +2,7 @@
 
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/ScriptedClock.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,9 @@ struct RemoteHarness : testing::EngineHarness, RemoteHost {
     testing::FakeMainWindowCommands confirm;
     Selection selection{model, view, user};
     WallWindowPresenter wall{model, view, user, selection};
-    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus}};
+    testing::FakeSettingsStore settings;
+    testing::ScriptedClock clock;
+    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus, settings, clock}};
     ClosedColourWindow closedColour{{model, view, user, selection}};
     RemotePresenter remote{{model, view, selection, wall, sequencer, *this}};
 };

@@ -1,5 +1,6 @@
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/ScriptedClock.h"
 #include "windows/SequencerPresenter.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,9 @@ struct SequencerHarness : testing::EngineHarness {
     }
     FakeConfirm confirm;
     Selection selection{model, view, user};
-    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus}};
+    testing::FakeSettingsStore settings;
+    testing::ScriptedClock clock;
+    SequencerPresenter sequencer{{model, view, user, timer, engine, confirm, selection, bus, settings, clock}};
 };
 
 TEST(Sequencer, RecordThreeStepsAndStepThroughThemBothWays)
@@ -354,8 +357,10 @@ TEST(Sequencer, OpeningNeedsAWall)
     testing::EngineHarness empty;
     FakeConfirm confirm;
     Selection selection{empty.model, empty.view, empty.user};
-    SequencerPresenter sequencer{
-        {empty.model, empty.view, empty.user, empty.timer, empty.engine, confirm, selection, empty.bus}};
+    testing::FakeSettingsStore settings;
+    testing::ScriptedClock clock;
+    SequencerPresenter sequencer{{empty.model, empty.view, empty.user, empty.timer, empty.engine, confirm, selection,
+                                  empty.bus, settings, clock}};
     EXPECT_FALSE(sequencer.Form_Load());
     EXPECT_EQ(empty.user.messages.at(0).text, "Es ist kein Element auf der Wand vorhanden.");
 
@@ -365,6 +370,217 @@ TEST(Sequencer, OpeningNeedsAWall)
     EXPECT_TRUE(h.sequencer.Form_Load());
     EXPECT_EQ(h.view.sequencerCaption, "Sequence A.CSQ");
     EXPECT_TRUE(h.model.hasState(StateFlag::SequencerWindowOpen));
+}
+
+// --- the beat row ------------------------------------------------------------
+
+struct RecordingBeatView : SequencerBeatView {
+    void showBeatSettings(bool beat, int everyChoice, int blendPercent) override
+    {
+        settings.push_back({beat, everyChoice, blendPercent});
+    }
+    void showTempo(std::string_view text) override { tempos.emplace_back(text); }
+    void showBeatLight(bool lit) override { lights.push_back(lit); }
+    struct Shown {
+        bool beat;
+        int everyChoice;
+        int blendPercent;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    std::vector<Shown> settings;
+    std::vector<std::string> tempos;
+    std::vector<bool> lights;
+};
+
+std::string stored(SequencerHarness& h, const char* key) { return h.settings.read("TINCTARA", "Music", key, "<none>"); }
+
+TEST(SequencerBeat, StoredEveryAndBlendLoadIntoTheEngineAndBeatStartsOff)
+{
+    const struct {
+        const char* every;
+        const char* blend;
+        int beatsPerStep;
+        int blendPercent;
+    } cases[] = {
+        {"2", "30", 2, 30}, {"4", "0", 4, 0},    {"1", "100", 1, 100}, {"3", "101", 1, 50},
+        {"0", "-1", 1, 50}, {"x", "2,5", 1, 50}, {"", "", 1, 50},      {"8", " 7", 1, 50},
+    };
+    for (const auto& c : cases) {
+        testing::EngineHarness show;
+        // Someone else's level settings, set before the window's presenter exists.
+        MusicSettings level;
+        level.level = true;
+        level.depth = 40;
+        level.attackTicks = 3;
+        level.beat = true;
+        show.engine.music().setSettings(level);
+        testing::FakeSettingsStore settings;
+        settings.values["TINCTARA/Music/BeatsPerStep"] = c.every;
+        settings.values["TINCTARA/Music/BlendPercent"] = c.blend;
+        testing::ScriptedClock clock;
+        FakeConfirm confirm;
+        Selection selection{show.model, show.view, show.user};
+        SequencerPresenter sequencer{
+            {show.model, show.view, show.user, show.timer, show.engine, confirm, selection, show.bus, settings, clock}};
+        const MusicSettings& music = show.engine.music().settings();
+        const std::string which = std::string(c.every) + "/" + c.blend;
+        EXPECT_EQ(music.beatsPerStep, c.beatsPerStep) << which;
+        EXPECT_EQ(music.blendPercent, c.blendPercent) << which;
+        EXPECT_FALSE(music.beat) << which;
+        EXPECT_TRUE(music.level) << which;
+        EXPECT_EQ(music.depth, 40) << which;
+        EXPECT_EQ(music.attackTicks, 3) << which;
+    }
+}
+
+TEST(SequencerBeat, TheRowSetsTheEngineAtOnceAndStoresAllButBeat)
+{
+    SequencerHarness h;
+    MusicSettings level = h.engine.music().settings();
+    level.level = true;
+    level.depth = 70;
+    level.releaseTicks = 9;
+    h.engine.music().setSettings(level);
+    RecordingBeatView view;
+    h.sequencer.attachBeatView(&view);
+    ASSERT_EQ(view.settings.size(), 1u);
+    EXPECT_EQ(view.settings.back(), (RecordingBeatView::Shown{false, 0, 50}));
+    EXPECT_EQ(view.tempos, std::vector<std::string>{"Tempo: –"});
+    EXPECT_EQ(view.lights, std::vector<bool>{false});
+
+    h.sequencer.chkBeat_Click(true);
+    EXPECT_TRUE(h.engine.music().beatOn());
+    EXPECT_EQ(stored(h, "Beat"), "<none>");
+    h.sequencer.cboBeats_Click(2);
+    EXPECT_EQ(h.engine.music().settings().beatsPerStep, 4);
+    EXPECT_EQ(stored(h, "BeatsPerStep"), "4");
+    h.sequencer.cboBeats_Click(1);
+    EXPECT_EQ(stored(h, "BeatsPerStep"), "2");
+    h.sequencer.cboBeats_Click(3);  // no such choice
+    EXPECT_EQ(h.engine.music().settings().beatsPerStep, 2);
+    h.sequencer.spnBlende_Change(25);
+    EXPECT_EQ(h.engine.music().settings().blendPercent, 25);
+    EXPECT_EQ(stored(h, "BlendPercent"), "25");
+    h.sequencer.spnBlende_Change(140);
+    EXPECT_EQ(stored(h, "BlendPercent"), "100");
+    EXPECT_EQ(view.settings.back(), (RecordingBeatView::Shown{true, 1, 100}));
+
+    const MusicSettings& music = h.engine.music().settings();
+    EXPECT_TRUE(music.level);
+    EXPECT_EQ(music.depth, 70);
+    EXPECT_EQ(music.releaseTicks, 9);
+
+    // A window opened again shows what is set.
+    h.sequencer.attachBeatView(nullptr);
+    h.sequencer.chkBeat_Click(false);
+    RecordingBeatView reopened;
+    h.sequencer.attachBeatView(&reopened);
+    EXPECT_EQ(reopened.settings.back(), (RecordingBeatView::Shown{false, 1, 100}));
+}
+
+TEST(SequencerBeat, TapsOnTheInjectedClockShowTheTempoOnlyWhenItChanges)
+{
+    SequencerHarness h;
+    RecordingBeatView view;
+    h.sequencer.attachBeatView(&view);
+    h.sequencer.cmdTap_Click();
+    h.sequencer.afterTick();
+    EXPECT_EQ(view.tempos.back(), "Tempo: –");  // one tap is no tempo yet
+
+    h.clock.ms += 500;
+    EXPECT_FALSE(h.sequencer.Form_KeyPress(65));  // A
+    EXPECT_TRUE(h.sequencer.Form_KeyPress(84));   // T taps too
+    h.tick();
+    h.sequencer.afterTick();
+    h.tick();
+    h.sequencer.afterTick();
+    EXPECT_EQ(view.tempos, (std::vector<std::string>{"Tempo: –", "Tempo: 120 BPM"}));
+
+    // After a pause the taps start afresh; the tempo is the mean of the last
+    // four intervals (1882 ms / 4 here), shown once after the tick.
+    h.clock.ms += 3000;
+    const std::int64_t start = h.clock.ms;
+    for (const int at : {0, 470, 941, 1411, 1882}) {
+        h.clock.ms = start + at;
+        h.sequencer.cmdTap_Click();
+    }
+    h.tick();
+    h.sequencer.afterTick();
+    h.sequencer.afterTick();
+    EXPECT_EQ(view.tempos, (std::vector<std::string>{"Tempo: –", "Tempo: 120 BPM", "Tempo: 127,5 BPM"}));
+}
+
+TEST(SequencerBeat, TempoTexts)
+{
+    const struct {
+        double periodTicks;
+        const char* text;
+    } cases[] = {
+        {10, "Tempo: 120 BPM"},     {1882.0 / 4 / 50, "Tempo: 127,5 BPM"}, {12, "Tempo: 100 BPM"},
+        {9.99, "Tempo: 120,1 BPM"}, {10.0004, "Tempo: 120 BPM"},           {0, "Tempo: –"},
+        {-3, "Tempo: –"},           {1200.0 / 59.96, "Tempo: 60 BPM"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tempoText(c.periodTicks), c.text) << c.periodTicks;
+}
+
+TEST(SequencerBeat, TheLightIsLitForTwoTicksFromEachBeat)
+{
+    SequencerHarness h;
+    RecordingBeatView view;
+    h.sequencer.attachBeatView(&view);
+    const std::string beats = "X.X.X..XX.....X";
+    std::string lit;
+    for (const char beat : beats) {
+        h.engine.music().feed(beat == 'X', 8, 0.5);
+        h.tick();
+        h.sequencer.afterTick();
+        lit += view.lights.back() ? 'X' : '.';
+    }
+    EXPECT_EQ(view.tempos.back(), "Tempo: 150 BPM");  // the audio's period
+    h.tick();                                         // silence: no feed
+    h.sequencer.afterTick();
+    lit += view.lights.back() ? 'X' : '.';
+    EXPECT_EQ(view.tempos.back(), "Tempo: –");
+    h.tick();
+    h.sequencer.afterTick();
+    lit += view.lights.back() ? 'X' : '.';
+    EXPECT_EQ(lit, "XXXXXX.XXX....XX.");
+    // Only changes reach the view: off at the start, then each edge once.
+    EXPECT_EQ(view.lights, (std::vector<bool>{false, true, false, true, false, true, false}));
+}
+
+// With Beat off the row may be set and tapped: the sequence plays as without it.
+TEST(SequencerBeat, BeatOffChangesNothingThatPlays)
+{
+    SequencerHarness plain;
+    SequencerHarness tuned;
+    tuned.sequencer.cboBeats_Click(2);
+    tuned.sequencer.spnBlende_Change(10);
+    tuned.sequencer.chkBeat_Click(true);
+    tuned.sequencer.chkBeat_Click(false);
+    for (SequencerHarness* h : {&plain, &tuned}) {
+        h->view.sequencerFields = {"", "3", "2"};
+        h->recordRed(10);
+        h->recordRed(200);
+        h->recordRed(90);
+        h->press(Zero);
+    }
+    for (int tap = 0; tap < 4; ++tap) {
+        tuned.clock.ms += 350;
+        tuned.sequencer.cmdTap_Click();
+    }
+    plain.press(PlayButton);
+    tuned.press(PlayButton);
+    for (int tick = 0; tick < 120; ++tick) {
+        plain.tick();
+        tuned.tick();
+        plain.sequencer.afterTick();
+        tuned.sequencer.afterTick();
+        ASSERT_EQ(tuned.wire(1, 8), plain.wire(1, 8)) << "tick " << tick;
+        ASSERT_EQ(tuned.view.lastLabel(), plain.view.lastLabel()) << "tick " << tick;
+        ASSERT_EQ(tuned.model.CurrentStep, plain.model.CurrentStep) << "tick " << tick;
+    }
 }
 
 }  // namespace
