@@ -5,6 +5,7 @@
 #include "Accessibility.h"
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
+#include "MusicPreview.h"
 #include "ProgramControl.h"
 #include "ProgramInput.h"
 #include "ProgramRemote.h"
@@ -43,6 +44,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         *setup_.system, messages_, setup_.programFolder, [this] { output_->engine().AutoXmit(); }});
     sequencer_ = std::make_unique<SequencerPresenter>(SequencerPresenter::Services{
         *model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_});
+    preview_ = std::make_unique<MusicPreview>(*model_, *sequencer_);
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
@@ -53,7 +55,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         output_->tickRequests().take();
         view_.collectWallChanges();
         input_->beforeTick();
-        output_->engine().RequestedTick();
+        output_->engine().RequestedTicks(preview_->ticksNow());
         input_->afterTick();
         view_.paintChangesNow();
         control_->showChanged();
@@ -69,6 +71,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
 Program::~Program()
 {
+    preview_.reset();
     control_.reset();
     remote_.reset();
     output_->sender().setEnabled(false);
