@@ -35,7 +35,7 @@ class MusicPreviewTest : public QObject {
         model.blendTime(1) = 1;
         markStepsRecorded(model);
     }
-    static std::int64_t engineTicks(const Program& program)
+    static std::int64_t engineTicks(Program& program)
     {
         return program.model().hasState(StateFlag::SequencePlaying) ? 60001 - program.model().HoldCounter : -1;
     }
