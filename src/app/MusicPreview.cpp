@@ -110,6 +110,12 @@ int MusicPreview::ticksNow()
         end(false);
         return 1;
     }
+    // Topped up first: the sink asks for audio in chunks of tens of ms, and
+    // a reading between its request and our answer would count the chunk
+    // it asked for as heard.
+    fill();
+    if (!running())
+        return 1;
     return pacer_.ticksFor(heardMs());
 }
 
