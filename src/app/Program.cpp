@@ -5,6 +5,7 @@
 #include "Accessibility.h"
 #include "AccessibleMenus.h"
 #include "MainWindow.h"
+#include "MusicPreview.h"
 #include "ProgramControl.h"
 #include "ProgramInput.h"
 #include "ProgramRemote.h"
@@ -44,6 +45,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     sequencer_ = std::make_unique<SequencerPresenter>(
         SequencerPresenter::Services{*model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_,
                                      *setup_.settings, *setup_.clock});
+    preview_ = std::make_unique<MusicPreview>(*model_, *sequencer_);
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
@@ -54,7 +56,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         output_->tickRequests().take();
         view_.collectWallChanges();
         input_->beforeTick();
-        output_->engine().RequestedTick();
+        output_->engine().RequestedTicks(preview_->ticksNow());
         input_->afterTick();
         sequencer_->afterTick();
         view_.paintChangesNow();
@@ -71,6 +73,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
 
 Program::~Program()
 {
+    preview_.reset();
     control_.reset();
     remote_.reset();
     output_->sender().setEnabled(false);

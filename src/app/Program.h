@@ -28,6 +28,7 @@
 namespace tinctara {
 
 class MainWindow;
+class MusicPreview;
 class ProgramControl;
 class ProgramInput;
 class ProgramRemote;
@@ -73,6 +74,8 @@ public:
     SequencerWindowState& sequencerState() { return sequencerState_; }
     SequencerPresenter& sequencer() { return *sequencer_; }
     DmxTestPresenter& dmxTest() { return *dmxTest_; }
+    // "Vorschau mit Musik": a song with the sequence, in step.
+    MusicPreview& preview() { return *preview_; }
     PagestorLibrary& pagestor() { return pagestor_; }
     Clock& clock() { return *setup_.clock; }
     PlayUnitTransfer& playUnit() { return *playUnit_; }
@@ -113,6 +116,7 @@ private:
     // when they go.
     SequencerWindowState sequencerState_;
     std::unique_ptr<SequencerPresenter> sequencer_;
+    std::unique_ptr<MusicPreview> preview_;
     std::unique_ptr<DmxTestPresenter> dmxTest_;
     // Before the main window: the "DMX Eingang" window reaches it until it goes.
     std::unique_ptr<ProgramInput> input_;

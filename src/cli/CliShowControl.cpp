@@ -9,7 +9,7 @@ CliShowControl::CliShowControl(Session& session, CliOutput& output)
     : session_(session), engine_(output.engine()), selection_(session.model, session.view, session.user),
       wall_(session.model, session.view, session.user, selection_),
       sequencer_({session.model, session.view, session.user, output.timer(), output.engine(), *this, selection_,
-                  output.ports()}),
+                  output.ports(), beatSettings_, clock_}),
       closedColour_({session.model, session.view, session.user, selection_}), windows_(wall_, sequencer_),
       control_({session.model, selection_, windows_, *this})
 {

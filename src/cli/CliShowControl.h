@@ -2,6 +2,7 @@
 
 #include "control/ShowControl.h"
 #include "model/Selection.h"
+#include "CliPlatform.h"
 #include "platform/SystemClock.h"
 #include "windows/ClosedColourWindow.h"
 #include "windows/MainWindowView.h"
@@ -45,6 +46,9 @@ private:
     Session& session_;
     OutputEngine& engine_;
     SystemClock clock_;
+    // The sequencer's beat row keeps its fields per user in the program;
+    // play starts from the defaults every time.
+    MemorySettings beatSettings_;
     Selection selection_;
     WallWindowPresenter wall_;
     SequencerPresenter sequencer_;

@@ -81,8 +81,8 @@ void MusicFeed::feedTick(std::int64_t nowMs, MusicSync& sync)
 
 LiveMusic::LiveMusic(int sampleRate, Clock& clock) : clock_(clock)
 {
-    auto input = std::make_unique<PushedAudioSource>(
-        sampleRate, static_cast<std::size_t>(std::max(sampleRate, 1) * BufferSeconds));
+    auto input = std::make_unique<PushedAudioSource>(sampleRate,
+                                                     static_cast<std::size_t>(std::max(sampleRate, 1) * BufferSeconds));
     input_ = input.get();
     analysis_ = std::make_unique<AnalysisThread>(std::move(input), clock);
 }

@@ -109,27 +109,41 @@ SoundFileSource::~SoundFileSource()
     }
 }
 
+std::size_t SoundFileSource::readInterleaved(std::span<float> out)
+{
+    const auto channels = static_cast<std::size_t>(channels_);
+    const std::size_t want = out.size() / channels;
+    if (ended_ || want == 0) {
+        return 0;
+    }
+    const sf_count_t got = sf_readf_float(file_, out.data(), static_cast<sf_count_t>(want));
+    if (got <= 0 || static_cast<std::size_t>(got) < want) {
+        ended_ = true;
+        if (sf_error(file_) != SF_ERR_NO_ERROR) {
+            error_ = soundFileError(name_, sf_strerror(file_));
+        }
+    }
+    const auto frames = static_cast<std::size_t>(std::max<sf_count_t>(got, 0));
+    // Float files may hold anything; what leaves is -1..1.
+    for (float& sample : out.first(frames * channels)) {
+        sample = std::isfinite(sample) ? std::clamp(sample, -1.0F, 1.0F) : 0.0F;
+    }
+    return frames;
+}
+
 std::size_t SoundFileSource::read(std::span<float> out)
 {
     std::size_t written = 0;
     const auto channels = static_cast<std::size_t>(channels_);
     while (!ended_ && written < out.size()) {
         const std::size_t want = std::min(ChunkFrames, out.size() - written);
-        const sf_count_t got = sf_readf_float(file_, interleaved_.data(), static_cast<sf_count_t>(want));
-        if (got <= 0 || static_cast<std::size_t>(got) < want) {
-            ended_ = true;
-            if (sf_error(file_) != SF_ERR_NO_ERROR) {
-                error_ = soundFileError(name_, sf_strerror(file_));
-            }
-        }
-        for (std::size_t frame = 0; frame < static_cast<std::size_t>(std::max<sf_count_t>(got, 0)); ++frame) {
+        const std::size_t got = readInterleaved(std::span<float>(interleaved_).first(want * channels));
+        for (std::size_t frame = 0; frame < got; ++frame) {
             float sum = 0.0F;
             for (std::size_t c = 0; c < channels; ++c) {
                 sum += interleaved_[frame * channels + c];
             }
-            const float mono = sum / static_cast<float>(channels);
-            // Float files may hold anything; the analysis gets -1..1.
-            out[written++] = std::isfinite(mono) ? std::clamp(mono, -1.0F, 1.0F) : 0.0F;
+            out[written++] = sum / static_cast<float>(channels);
         }
     }
     return written;

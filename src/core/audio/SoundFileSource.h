@@ -42,6 +42,10 @@ public:
     // Frames the header announces (may be more than the file holds).
     std::int64_t frames() const { return frames_; }
     std::size_t read(std::span<float> out) override;
+    // Whole frames at the file's channels, interleaved, each sample -1..1:
+    // what playback needs. Returns the frames read; fewer than fit only at
+    // the end.
+    std::size_t readInterleaved(std::span<float> out);
     bool ended() const override { return ended_; }
     const std::string& error() const override { return error_; }
 

@@ -43,9 +43,11 @@ OutputEngine::OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer,
 {
 }
 
-void OutputEngine::RequestedTick()
+void OutputEngine::RequestedTicks(int count)
 {
-    if (sender_.takeTickRequest() && sender_.isEnabled())
+    if (!sender_.takeTickRequest() || !sender_.isEnabled())
+        return;
+    for (int tick = 0; tick < count; ++tick)
         AutoXmit();
 }
 

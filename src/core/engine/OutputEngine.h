@@ -49,7 +49,11 @@ public:
     // One output tick, by InterfaceType.
     void AutoXmit();
     // The tick the sender's grid asked for, unless output was stopped meanwhile.
-    void RequestedTick();
+    void RequestedTick() { RequestedTicks(1); }
+    // The same request served by `count` ticks: 0 repeats the last frame, 2
+    // drops one (a song's audio clock paces a music preview). The request is
+    // taken either way, so the grid asks again.
+    void RequestedTicks(int count);
 
     // Shows step CurrentStep at once and restarts playback from it. The caller
     // sets CurrentStep (1..StepCount) first.

@@ -12,8 +12,6 @@ namespace tinctara {
 
 namespace {
 
-constexpr const char* NoSequenceProgrammed = "Es wurde noch keine Sequenz programmiert !";
-
 // Every sequencer button ends test mode first.
 void endTestMode(Sequencer& s)
 {

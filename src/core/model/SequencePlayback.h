@@ -7,6 +7,9 @@
 
 namespace tinctara {
 
+// PLAY without a recorded sequence says so.
+inline constexpr const char* NoSequenceProgrammed = "Es wurde noch keine Sequenz programmiert !";
+
 // What the sequencer does to the show when it starts and stops playback. The
 // sequencer window calls these from its buttons; the scene and sequence
 // loaders press its STOP and PLAY through PressStop and PressPlay.
