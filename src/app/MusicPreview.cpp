@@ -1,5 +1,7 @@
 #include "MusicPreview.h"
 
+#include <chrono>
+
 #include "model/SequencePlayback.h"
 
 #include <QAudioDevice>
@@ -116,7 +118,9 @@ int MusicPreview::ticksNow()
     fill();
     if (!running())
         return 1;
-    return pacer_.ticksFor(heardMs());
+    const double nowMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return pacer_.ticksFor(heardMs(), nowMs);
 }
 
 // What has been heard: what the sink took from us (processedUSecs) less what

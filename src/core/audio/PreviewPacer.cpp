@@ -1,26 +1,29 @@
 #include "audio/PreviewPacer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tinctara {
 
-int PreviewPacer::ticksFor(double audioMs)
+int PreviewPacer::ticksFor(double audioMs, double nowMs)
 {
+    const bool readable = std::isfinite(audioMs) && std::isfinite(nowMs);
     if (!heard_) {
-        if (!(audioMs > 0.0))
+        if (!readable || !(audioMs > 0.0))
             return 0;
         heard_ = true;
-        fill(audioMs / TickMs);
     }
     ++requests_;
-    const double reading = audioMs / TickMs - static_cast<double>(ticksRun_);
-    if (!std::isfinite(reading) || std::fabs(reading - mean()) > JumpTicks) {
-        fill(std::isfinite(reading) ? reading : mean());
-    } else {
-        readings_[static_cast<std::size_t>(next_)] = reading;
+    // A reading that makes no sense is left out; the window still knows the lag.
+    if (readable) {
+        lags_[static_cast<std::size_t>(next_)] = nowMs - audioMs;
         next_ = (next_ + 1) % Window;
+        filled_ = std::min(filled_ + 1, Window);
     }
-    const double ahead = mean();
+    const double lag = *std::min_element(lags_.begin(), lags_.begin() + filled_);
+    const double song = (nowMs - lag) / TickMs;
+    // The tick run now shows the position ticksRun_ (the first tick shows 0).
+    const double ahead = song - static_cast<double>(ticksRun_);
     int ticks = 1;
     if (ahead >= 1.0) {
         ticks = 2;
@@ -29,31 +32,9 @@ int PreviewPacer::ticksFor(double audioMs)
         ticks = 0;
         ++repeats_;
     }
-    // What the readings so far will look like at the next request.
-    shift(1.0 - ticks);
     ticksRun_ += ticks;
-    offset_ = mean();
+    offset_ = ahead - (ticks - 1);
     return ticks;
-}
-
-void PreviewPacer::fill(double value)
-{
-    readings_.fill(value);
-    next_ = 0;
-}
-
-void PreviewPacer::shift(double by)
-{
-    for (double& reading : readings_)
-        reading += by;
-}
-
-double PreviewPacer::mean() const
-{
-    double sum = 0.0;
-    for (const double reading : readings_)
-        sum += reading;
-    return sum / Window;
 }
 
 }  // namespace tinctara

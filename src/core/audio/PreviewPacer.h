@@ -7,28 +7,29 @@ namespace tinctara {
 
 // Keeps the sequence's ticks with a song's audio clock while the grid goes
 // on at 50 ms: asked at every grid request with the clock's position (ms of
-// the song heard), it says how many ticks to run now. A whole tick ahead of
-// the ticks run, it runs two (one frame is dropped); a whole tick behind, none
-// (the last frame repeats). The clock moves in device periods, so the offset
-// it acts on is the mean of the last requests: a single late or early reading
-// never makes it drop and repeat back and forth. A jump beyond any period (the
-// grid or the sound card held up) is taken at once and caught up two ticks a
-// request at most.
+// the song heard) and the monotonic time of the request, it says how many
+// ticks to run now. A whole tick ahead of the ticks run, it runs two (one
+// frame is dropped); a whole tick behind, none (the last frame repeats).
+//
+// The audio clock moves in device periods (tens of ms), so it is not read
+// as it stands: the song's position now is the request's time less the
+// smallest lag (time − heard) of the last requests, the reading taken just
+// after a period moved the clock. That estimate is smooth, follows a grid
+// held up at once (the time moves on) and a card that drifts as its clock
+// does; a card that stands still is believed after the window.
 class PreviewPacer {
 public:
     static constexpr double TickMs = 50.0;
-    // Requests the offset is averaged over: 0.8 s, far shorter than the
-    // 50 s a sound card 0.1 % off takes to drift a tick.
-    static constexpr int Window = 16;
-    // A reading this far (in ticks) from the mean is no jitter but a jump.
-    static constexpr double JumpTicks = 2.0;
+    // Requests the smallest lag is taken over: half a second, longer than
+    // any device period and far shorter than the 50 s a sound card 0.1 %
+    // off takes to drift a tick.
+    static constexpr int Window = 10;
 
     // The ticks to run at this request: 0, 1 or 2. A position of 0 or less
     // is a song not heard yet: nothing runs, step 1 waits for the music.
-    int ticksFor(double audioMs);
-
-    // Audio ticks minus ticks run, averaged, as the next request will find it
-    // (0 before the song is heard).
+    int ticksFor(double audioMs, double nowMs);
+    // The song's position minus the position of the last tick run, in ticks
+    // (0 before the song is heard); within (−1, 1) once in step.
     double offsetTicks() const { return offset_; }
     std::int64_t ticksRun() const { return ticksRun_; }
     // Requests since the song was heard.
@@ -40,12 +41,9 @@ public:
     bool heard() const { return heard_; }
 
 private:
-    void fill(double value);
-    void shift(double by);
-    double mean() const;
-
-    std::array<double, Window> readings_{};
+    std::array<double, Window> lags_{};
     int next_ = 0;
+    int filled_ = 0;
     bool heard_ = false;
     std::int64_t ticksRun_ = 0;
     std::int64_t requests_ = 0;

@@ -62,7 +62,7 @@ void play(PacedRun& run, const SoundCard& card, double minutes, unsigned seed = 
         if (card.wobbleMs > 0)
             reading += wobble(random);
         const std::int64_t before = run.pacer.ticksRun();
-        const int ticks = run.pacer.ticksFor(reading);
+        const int ticks = run.pacer.ticksFor(reading, grid);
         ++run.requests;
         if (grid < 1000.0) {
             run.startDrops = run.pacer.drops();
@@ -134,14 +134,14 @@ TEST(PreviewPacer, WaitsForTheSongToBeHeard)
 {
     PreviewPacer pacer;
     for (const double notYet : {-120.0, -20.0, 0.0, std::nan("")})
-        EXPECT_EQ(pacer.ticksFor(notYet), 0);
+        EXPECT_EQ(pacer.ticksFor(notYet, 1000.0), 0);
     EXPECT_FALSE(pacer.heard());
     EXPECT_EQ(pacer.repeats(), 0);
-    EXPECT_EQ(pacer.ticksFor(12.0), 1);
+    EXPECT_EQ(pacer.ticksFor(12.0, 1050.0), 1);
     EXPECT_TRUE(pacer.heard());
     EXPECT_EQ(pacer.ticksRun(), 1);
     for (int i = 1; i < 100; ++i)
-        EXPECT_EQ(pacer.ticksFor(12.0 + 50.0 * i), 1);
+        EXPECT_EQ(pacer.ticksFor(12.0 + 50.0 * i, 1050.0 + 50.0 * i), 1);
     EXPECT_NEAR(pacer.offsetTicks(), 12.0 / 50.0, 1e-9);
 }
 
