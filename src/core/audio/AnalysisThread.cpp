@@ -34,6 +34,7 @@ AnalysisThread::AnalysisThread(std::unique_ptr<AudioSource> source, Clock& clock
 AnalysisThread::~AnalysisThread()
 {
     thread_.request_stop();
+    source_->interrupt();  // a live source may be waiting for samples
     if (thread_.joinable()) {
         thread_.join();
     }

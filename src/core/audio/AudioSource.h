@@ -21,6 +21,9 @@ public:
     virtual bool ended() const = 0;
     // Why reading stopped early, in the program's words; empty at a clean end.
     virtual const std::string& error() const = 0;
+    // Another thread wants a read that waits for samples to return now
+    // (sources that never wait ignore it).
+    virtual void interrupt() {}
 };
 
 // Samples held in memory, for tests and for sounds the program makes itself.

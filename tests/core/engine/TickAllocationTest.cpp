@@ -1,11 +1,13 @@
 // A tick runs 20 times a second for hours; it must not touch the heap. This
 // binary replaces the global allocation functions to count what a tick asks for.
+#include "audio/MusicFeed.h"
 #include "control/MidiService.h"
 #include "control/OscService.h"
 #include "dmx/NetworkOutput.h"
 #include "input/DmxInput.h"
 #include "input/SacnDecoder.h"
 #include "input/SacnSources.h"
+#include "support/ClickTrack.h"
 #include "support/ControlHarness.h"
 #include "support/EngineHarness.h"
 #include "support/LoopbackPeer.h"
@@ -22,6 +24,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace {
 std::atomic<long> allocations{0};
@@ -205,6 +208,31 @@ TEST(TickAllocation, NoTickOnTheBeatOrUnderTheLevelMasterAllocates)
         }
         EXPECT_EQ(allocations.load() - before, 0) << "interface type " << type;
     }
+}
+
+// Live music: the capture's pushes, the analysis on its thread and the
+// feed before each tick, once everything is made (the count is global, so
+// the analysis thread is counted too).
+TEST(TickAllocation, LiveMusicHearsAndFeedsWithoutTheHeap)
+{
+    const testing::ClickTrack track = testing::clickTrack({{0.5, 120.0}}, 12.0);
+    testing::ScriptedClock clock;
+    LiveMusic live(track.sampleRate, clock);
+    MusicSync sync;
+    const auto perTick = static_cast<std::size_t>(track.sampleRate / 20);
+    long allocated = 0;
+    for (std::size_t at = 0, tick = 0; at + perTick <= track.samples.size(); at += perTick, ++tick) {
+        const long before = allocations.load();
+        live.input().push(std::span<const float>(track.samples).subspan(at, perTick));
+        clock.ms += 50;
+        live.beforeTick(sync);
+        sync.tick(true);
+        if (tick >= 20)  // the thread is up and has analysed a second
+            allocated += allocations.load() - before;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GT(live.feed().beats(), 0U);
+    EXPECT_EQ(allocated, 0);
 }
 
 TEST(TickAllocation, NoGridPointOrRequestedTickAllocates)
