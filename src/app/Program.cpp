@@ -7,6 +7,7 @@
 #include "MainWindow.h"
 #include "ProgramControl.h"
 #include "ProgramInput.h"
+#include "ProgramMusic.h"
 #include "ProgramRemote.h"
 
 namespace tinctara {
@@ -53,6 +54,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         output_->tickRequests().take();
         view_.collectWallChanges();
         input_->beforeTick();
+        music_->beforeTick();
         output_->engine().RequestedTick();
         input_->afterTick();
         view_.paintChangesNow();
@@ -64,6 +66,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
     control_ = std::make_unique<ProgramControl>(*this);
     input_ = std::make_unique<ProgramInput>(*this);
+    music_ = std::make_unique<ProgramMusic>(*this);
     sequencer_->watchInput(&input_->frame());
 }
 
@@ -89,6 +92,7 @@ bool Program::start(const InputSettings* input)
     remote_->startFromSettings();
     control_->startFromSettings();
     input_->startFromSettings(input);
+    music_->startFromSettings();
     return true;
 }
 

@@ -1,0 +1,180 @@
+#include "ProgramMusic.h"
+
+#include "Program.h"
+#include "QtText.h"
+#include "windows/MusicOptionsPresenter.h"
+
+#include <QAudioSource>
+#include <QMediaDevices>
+#include <QTimer>
+
+#include <cstdio>
+#include <span>
+
+namespace tinctara {
+
+namespace {
+
+QAudioDevice findInput(const std::string& id)
+{
+    for (const QAudioDevice& device : QMediaDevices::audioInputs())
+        if (device.id().toStdString() == id)
+            return device;
+    return {};
+}
+
+// The device's own format: the analysis mixes any channels and sample
+// format down itself.
+QAudioFormat captureFormat(const QAudioDevice& device)
+{
+    QAudioFormat format = device.preferredFormat();
+    if (format.sampleFormat() == QAudioFormat::Unknown)
+        format.setSampleFormat(QAudioFormat::Float);
+    return format;
+}
+
+template <typename Sample>
+void push(PushedAudioSource& input, const void* bytes, std::size_t size, int channels)
+{
+    input.pushInterleaved(std::span(static_cast<const Sample*>(bytes), size / sizeof(Sample)), channels);
+}
+
+}  // namespace
+
+ProgramMusic::ProgramMusic(Program& program) : program_(program), devices_(new QMediaDevices(this))
+{
+    connect(devices_, &QMediaDevices::audioInputsChanged, this, &ProgramMusic::devicesChanged);
+}
+
+ProgramMusic::~ProgramMusic() { close(); }
+
+void ProgramMusic::startFromSettings()
+{
+    const MusicOptions options = loadMusicOptions(program_.settings());
+    applyLevelOptions(program_.engine().music(), options);
+    if (options.device.empty())
+        return;
+    const CaptureStatus status = start(options.device);
+    if (status.state != CaptureStatus::State::Listening)
+        std::fprintf(stderr, "%s Das Programm läuft ohne Musik weiter.\n", captureStatusText(status).c_str());
+}
+
+CaptureStatus ProgramMusic::start(const std::string& device)
+{
+    close();
+    status_ = CaptureStatus{};
+    status_.device = device;
+    status_.description = device;
+    if (device.empty())
+        return status_;
+    const QAudioDevice input = findInput(device);
+    if (input.isNull()) {
+        status_.state = CaptureStatus::State::Gone;
+        return status_;
+    }
+    open(input);
+    return status_;
+}
+
+void ProgramMusic::open(const QAudioDevice& device)
+{
+    status_.description = utf8(device.description());
+    format_ = captureFormat(device);
+    if (!format_.isValid() || format_.channelCount() < 1) {
+        status_.state = CaptureStatus::State::Failed;
+        return;
+    }
+    live_ = std::make_unique<LiveMusic>(format_.sampleRate(), program_.clock());
+    source_ = std::make_unique<QAudioSource>(device, format_);
+    connect(source_.get(), &QAudioSource::stateChanged, this, [this](QAudio::State state) {
+        if (state == QAudio::StoppedState && source_ && source_->error() != QAudio::NoError)
+            // Not from inside the source's own signal: closing deletes it.
+            QTimer::singleShot(0, this, [this] { failed(CaptureStatus::State::Failed); });
+    });
+    stream_ = source_->start();
+    if (!stream_ || source_->error() != QAudio::NoError) {
+        close();
+        status_.state = CaptureStatus::State::Failed;
+        return;
+    }
+    connect(stream_, &QIODevice::readyRead, this, &ProgramMusic::read);
+    status_.state = CaptureStatus::State::Listening;
+    status_.sampleRate = format_.sampleRate();
+}
+
+void ProgramMusic::close()
+{
+    if (source_) {
+        source_->disconnect(this);
+        if (stream_)
+            stream_->disconnect(this);
+        source_->stop();
+    }
+    stream_ = nullptr;
+    source_.reset();
+    live_.reset();  // ends the analysis' stream and joins its thread
+}
+
+void ProgramMusic::read()
+{
+    if (!stream_ || !live_)
+        return;
+    // Whole frames only: a frame cut in two would swap the channels after it.
+    const qint64 frameBytes = format_.bytesPerFrame();
+    const qint64 wanted = stream_->bytesAvailable() / frameBytes * frameBytes;
+    if (wanted <= 0)
+        return;
+    buffer_.resize(static_cast<std::size_t>(wanted + 3) / sizeof(float));  // floats: aligned for every format
+    const qint64 got = stream_->read(reinterpret_cast<char*>(buffer_.data()), wanted);
+    if (got <= 0)
+        return;
+    const auto size = static_cast<std::size_t>(got);
+    const int channels = format_.channelCount();
+    PushedAudioSource& input = live_->input();
+    switch (format_.sampleFormat()) {
+    case QAudioFormat::UInt8:
+        push<std::uint8_t>(input, buffer_.data(), size, channels);
+        break;
+    case QAudioFormat::Int16:
+        push<std::int16_t>(input, buffer_.data(), size, channels);
+        break;
+    case QAudioFormat::Int32:
+        push<std::int32_t>(input, buffer_.data(), size, channels);
+        break;
+    default:
+        push<float>(input, buffer_.data(), size, channels);
+        break;
+    }
+}
+
+void ProgramMusic::beforeTick()
+{
+    if (live_)
+        live_->beforeTick(program_.engine().music());
+}
+
+double ProgramMusic::bpm() const { return live_ ? live_->feed().bpm() : 0.0; }
+
+double ProgramMusic::level() const { return live_ ? live_->feed().level() : 0.0; }
+
+void ProgramMusic::failed(CaptureStatus::State state)
+{
+    if (status_.state != CaptureStatus::State::Listening)
+        return;
+    close();
+    status_.state = state;
+    status_.sampleRate = 0;
+}
+
+void ProgramMusic::devicesChanged()
+{
+    if (status_.device.empty())
+        return;
+    const QAudioDevice input = findInput(status_.device);
+    if (input.isNull())
+        failed(CaptureStatus::State::Gone);
+    else if (status_.state == CaptureStatus::State::Gone)
+        start(status_.device);  // plugged in again
+}
+
+}  // namespace tinctara

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "audio/MusicFeed.h"
+#include "audio/MusicOptions.h"
+
+#include <QAudioDevice>
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+class QAudioSource;
+class QIODevice;
+class QMediaDevices;
+
+namespace tinctara {
+
+class Program;
+
+// Live music in the program: the chosen audio input captured with Qt
+// Multimedia, its samples read on the UI thread as they come and pushed to
+// LiveMusic, whose analysis runs on its own thread; before every tick what
+// it heard goes into the engine. A device that fails or goes away only
+// changes the status; one that comes back is heard again.
+class ProgramMusic : public QObject, public MusicCapture {
+    Q_OBJECT
+public:
+    explicit ProgramMusic(Program& program);
+    ~ProgramMusic() override;
+
+    // The stored device and Pegel. A device that cannot be heard says why on
+    // standard error and the program goes on without live audio.
+    void startFromSettings();
+    // Right before every tick.
+    void beforeTick();
+
+    // MusicCapture
+    CaptureStatus start(const std::string& device) override;
+    CaptureStatus status() const override { return status_; }
+    double bpm() const override;
+    double level() const override;
+
+    // The live analysis while a device is heard, else null.
+    const LiveMusic* live() const { return live_.get(); }
+
+private:
+    void open(const QAudioDevice& device);
+    void close();
+    void read();
+    void devicesChanged();
+    void failed(CaptureStatus::State state);
+
+    Program& program_;
+    QMediaDevices* devices_ = nullptr;
+    std::unique_ptr<QAudioSource> source_;
+    QIODevice* stream_ = nullptr;  // the source's, while it runs
+    std::unique_ptr<LiveMusic> live_;
+    QAudioFormat format_;
+    std::vector<float> buffer_;  // what one read takes, in the device's format
+    CaptureStatus status_;
+};
+
+}  // namespace tinctara
