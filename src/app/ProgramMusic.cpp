@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <span>
 
 namespace tinctara {
@@ -112,6 +113,7 @@ void ProgramMusic::close()
     }
     stream_ = nullptr;
     source_.reset();
+    pending_.clear();
     live_.reset();  // ends the analysis' stream and joins its thread
 }
 
@@ -119,15 +121,16 @@ void ProgramMusic::read()
 {
     if (!stream_ || !live_)
         return;
-    // Whole frames only: a frame cut in two would swap the channels after it.
-    const qint64 frameBytes = format_.bytesPerFrame();
-    const qint64 wanted = stream_->bytesAvailable() / frameBytes * frameBytes;
-    if (wanted <= 0)
-        return;
-    buffer_.resize(static_cast<std::size_t>(wanted + 3) / sizeof(float));  // floats: aligned for every format
-    const qint64 got = stream_->read(reinterpret_cast<char*>(buffer_.data()), wanted);
+    // Whole frames only: a frame cut in two would swap the channels after
+    // it. The stream says nothing of what it holds before it is read.
+    pending_.append(stream_->readAll());
+    const qsizetype frameBytes = format_.bytesPerFrame();
+    const qsizetype got = pending_.size() / frameBytes * frameBytes;
     if (got <= 0)
         return;
+    buffer_.resize((static_cast<std::size_t>(got) + sizeof(float) - 1) / sizeof(float));  // aligned for every format
+    std::memcpy(buffer_.data(), pending_.constData(), static_cast<std::size_t>(got));
+    pending_.remove(0, got);
     const auto size = static_cast<std::size_t>(got);
     const int channels = format_.channelCount();
     PushedAudioSource& input = live_->input();

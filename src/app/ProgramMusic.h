@@ -56,7 +56,8 @@ private:
     QIODevice* stream_ = nullptr;  // the source's, while it runs
     std::unique_ptr<LiveMusic> live_;
     QAudioFormat format_;
-    std::vector<float> buffer_;  // what one read takes, in the device's format
+    QByteArray pending_;         // read, but short of a whole frame
+    std::vector<float> buffer_;  // the whole frames of one read, in the device's format
     CaptureStatus status_;
 };
 
