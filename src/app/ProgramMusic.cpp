@@ -45,6 +45,11 @@ void push(PushedAudioSource& input, const void* bytes, std::size_t size, int cha
 ProgramMusic::ProgramMusic(Program& program) : program_(program), devices_(new QMediaDevices(this))
 {
     connect(devices_, &QMediaDevices::audioInputsChanged, this, &ProgramMusic::devicesChanged);
+    withoutTicks_.setInterval(TickMilliseconds);
+    connect(&withoutTicks_, &QTimer::timeout, this, [this] {
+        if (live_ && sinceTick_.elapsed() > NoTickMilliseconds)
+            live_->beforeTick(program_.engine().music());
+    });
 }
 
 ProgramMusic::~ProgramMusic() { close(); }
@@ -99,12 +104,15 @@ void ProgramMusic::open(const QAudioDevice& device)
         return;
     }
     connect(stream_, &QIODevice::readyRead, this, &ProgramMusic::read);
+    sinceTick_.start();
+    withoutTicks_.start();
     status_.state = CaptureStatus::State::Listening;
     status_.sampleRate = format_.sampleRate();
 }
 
 void ProgramMusic::close()
 {
+    withoutTicks_.stop();
     if (source_) {
         source_->disconnect(this);
         if (stream_)
@@ -152,6 +160,7 @@ void ProgramMusic::read()
 
 void ProgramMusic::beforeTick()
 {
+    sinceTick_.start();
     if (live_)
         live_->beforeTick(program_.engine().music());
 }

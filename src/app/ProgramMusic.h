@@ -4,7 +4,9 @@
 #include "audio/MusicOptions.h"
 
 #include <QAudioDevice>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -33,6 +35,10 @@ public:
     void startFromSettings();
     // Right before every tick.
     void beforeTick();
+    // No tick comes while no interface sends; the analysis is then taken in
+    // on a timer of its own, so the options window still shows what is heard.
+    static constexpr int TickMilliseconds = 50;
+    static constexpr int NoTickMilliseconds = 75;
 
     // MusicCapture
     CaptureStatus start(const std::string& device) override;
@@ -59,6 +65,8 @@ private:
     QByteArray pending_;         // read, but short of a whole frame
     std::vector<float> buffer_;  // the whole frames of one read, in the device's format
     CaptureStatus status_;
+    QTimer withoutTicks_;
+    QElapsedTimer sinceTick_;
 };
 
 }  // namespace tinctara

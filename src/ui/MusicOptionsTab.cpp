@@ -45,7 +45,7 @@ MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCa
     barLevel_ = new QProgressBar(this);
     barLevel_->setRange(0, 100);
     barLevel_->setTextVisible(false);
-    nameControl(barLevel_, QStringLiteral("barLevel"), QStringLiteral("Eingangspegel"));
+    nameControl(barLevel_, QStringLiteral("barLevel"), QStringLiteral("Eingangspegel :"));
     lblTempo_ = new QLabel(qt(MusicOptionsText::TempoUnknown), this);
     nameControl(lblTempo_, QStringLiteral("lblTempo"));
 
@@ -67,7 +67,7 @@ MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCa
     auto* meter = new QHBoxLayout;
     meter->addWidget(barLevel_, 1);
     meter->addWidget(lblTempo_);
-    input->addRow(QString(), meter);
+    input->addRow(QStringLiteral("Eingangspegel :"), meter);
 
     auto* levelGroup = new QGroupBox(QStringLiteral("Pegel"), this);
     nameControl(levelGroup, QStringLiteral("fraPegel"));
@@ -99,6 +99,7 @@ QSpinBox* MusicOptionsTab::spinBox(const QString& name, const QString& spoken, i
 {
     auto* box = new QSpinBox(this);
     box->setRange(0, high);
+    box->setMaximumWidth(90);
     // Typing "150" is one change, not three.
     box->setKeyboardTracking(false);
     nameControl(box, name, spoken);

@@ -125,7 +125,7 @@ private slots:
                                                           {"spnDepth", QStringLiteral("Tiefe (%) :")},
                                                           {"spnAttack", QStringLiteral("Anstieg (Ticks) :")},
                                                           {"spnRelease", QStringLiteral("Abfall (Ticks) :")},
-                                                          {"barLevel", QStringLiteral("Eingangspegel")}};
+                                                          {"barLevel", QStringLiteral("Eingangspegel :")}};
         for (const auto& [name, text] : spoken)
             QCOMPARE(child<QWidget>(&tab, name)->accessibleName(), text);
 
