@@ -42,9 +42,8 @@ void push(PushedAudioSource& input, const void* bytes, std::size_t size, int cha
 
 }  // namespace
 
-ProgramMusic::ProgramMusic(Program& program) : program_(program), devices_(new QMediaDevices(this))
+ProgramMusic::ProgramMusic(Program& program) : program_(program)
 {
-    connect(devices_, &QMediaDevices::audioInputsChanged, this, &ProgramMusic::devicesChanged);
     withoutTicks_.setInterval(TickMilliseconds);
     connect(&withoutTicks_, &QTimer::timeout, this, [this] {
         if (live_ && sinceTick_.elapsed() > NoTickMilliseconds)
@@ -73,6 +72,12 @@ CaptureStatus ProgramMusic::start(const std::string& device)
     status_.description = device;
     if (device.empty())
         return status_;
+    // Asked for only once an input is chosen: without music the program
+    // never talks to the sound server.
+    if (!devices_) {
+        devices_ = new QMediaDevices(this);
+        connect(devices_, &QMediaDevices::audioInputsChanged, this, &ProgramMusic::devicesChanged);
+    }
     const QAudioDevice input = findInput(device);
     if (input.isNull()) {
         status_.state = CaptureStatus::State::Gone;
