@@ -97,10 +97,16 @@ void ProgramMusic::open(const QAudioDevice& device)
     }
     live_ = std::make_unique<LiveMusic>(format_.sampleRate(), program_.clock());
     source_ = std::make_unique<QAudioSource>(device, format_);
-    connect(source_.get(), &QAudioSource::stateChanged, this, [this](QAudio::State state) {
-        if (state == QAudio::StoppedState && source_ && source_->error() != QAudio::NoError)
-            // Not from inside the source's own signal: closing deletes it.
-            QTimer::singleShot(0, this, [this] { failed(CaptureStatus::State::Failed); });
+    const std::uint64_t opened = ++opened_;
+    connect(source_.get(), &QAudioSource::stateChanged, this, [this, opened](QAudio::State state) {
+        if (state != QAudio::StoppedState || !source_ || source_->error() == QAudio::NoError)
+            return;
+        // Not from inside the source's own signal: closing deletes it. By
+        // then another input may have been opened, which stays.
+        QTimer::singleShot(0, this, [this, opened] {
+            if (opened_ == opened)
+                failed(CaptureStatus::State::Failed);
+        });
     });
     stream_ = source_->start();
     if (!stream_ || source_->error() != QAudio::NoError) {

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,7 @@ private:
     QByteArray pending_;         // read, but short of a whole frame
     std::vector<float> buffer_;  // the whole frames of one read, in the device's format
     CaptureStatus status_;
+    std::uint64_t opened_ = 0;  // counts the sources opened
     QTimer withoutTicks_;
     QElapsedTimer sinceTick_;
 };

@@ -48,25 +48,5 @@ TEST(MusicOptions, BadValuesLoadAsDefaults)
     }
 }
 
-TEST(MusicOptions, PegelGoesIntoTheTickAndLeavesTheBeatAlone)
-{
-    MusicSync music;
-    MusicSettings beat;
-    beat.beat = true;
-    beat.beatsPerStep = 4;
-    beat.blendPercent = 25;
-    music.setSettings(beat);
-
-    applyLevelOptions(music, MusicOptions{"", true, 60, 3, 12});
-    const MusicSettings& now = music.settings();
-    EXPECT_TRUE(now.beat);
-    EXPECT_EQ(now.beatsPerStep, 4);
-    EXPECT_EQ(now.blendPercent, 25);
-    EXPECT_TRUE(now.level);
-    EXPECT_EQ(now.depth, 60);
-    EXPECT_EQ(now.attackTicks, 3);
-    EXPECT_EQ(now.releaseTicks, 12);
-}
-
 }  // namespace
 }  // namespace tinctara
