@@ -64,9 +64,11 @@ void ProgramMusic::startFromSettings()
         std::fprintf(stderr, "%s Das Programm läuft ohne Musik weiter.\n", captureStatusText(status).c_str());
 }
 
-CaptureStatus ProgramMusic::start(const std::string& device)
+CaptureStatus ProgramMusic::start(const std::string& chosen)
 {
+    const std::string device = chosen;  // it may be our own status' device, cleared below
     close();
+    devicePoll_.stop();
     status_ = CaptureStatus{};
     status_.device = device;
     status_.description = device;
@@ -77,7 +79,12 @@ CaptureStatus ProgramMusic::start(const std::string& device)
     if (!devices_) {
         devices_ = new QMediaDevices(this);
         connect(devices_, &QMediaDevices::audioInputsChanged, this, &ProgramMusic::devicesChanged);
+        // Qt does not always tell when an input goes (the sound server moves
+        // the stream to another source instead), so the list is asked anew.
+        devicePoll_.setInterval(DevicePollMilliseconds);
+        connect(&devicePoll_, &QTimer::timeout, this, &ProgramMusic::devicesChanged);
     }
+    devicePoll_.start();
     const QAudioDevice input = findInput(device);
     if (input.isNull()) {
         status_.state = CaptureStatus::State::Gone;

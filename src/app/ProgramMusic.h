@@ -40,6 +40,7 @@ public:
     // on a timer of its own, so the options window still shows what is heard.
     static constexpr int TickMilliseconds = 50;
     static constexpr int NoTickMilliseconds = 75;
+    static constexpr int DevicePollMilliseconds = 1000;
 
     // MusicCapture
     CaptureStatus start(const std::string& device) override;
@@ -68,6 +69,7 @@ private:
     CaptureStatus status_;
     std::uint64_t opened_ = 0;  // counts the sources opened
     QTimer withoutTicks_;
+    QTimer devicePoll_;
     QElapsedTimer sinceTick_;
 };
 

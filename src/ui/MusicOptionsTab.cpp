@@ -21,6 +21,7 @@ namespace tinctara {
 namespace {
 
 constexpr int MeterInterval = 200;  // ms: five times a second follows the music without flicker
+constexpr int DevicePollInterval = 1000;
 
 }  // namespace
 
@@ -32,8 +33,10 @@ std::vector<AudioInputDevice> systemAudioInputs()
     return devices;
 }
 
-MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCapture& capture, QWidget* parent)
-    : QWidget(parent), presenter_(std::make_unique<MusicOptionsPresenter>(store, music, capture, *this))
+MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCapture& capture, InputList inputs,
+                                 QWidget* parent)
+    : QWidget(parent), presenter_(std::make_unique<MusicOptionsPresenter>(store, music, capture, *this)),
+      inputs_(std::move(inputs))
 {
     nameControl(this, QStringLiteral("fraMusik"), qt(MusicOptionsText::Tab));
     cboDevice_ = new QComboBox(this);
@@ -84,12 +87,15 @@ MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCa
     layout->addStretch();
 
     auto* devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this,
-            [this] { presenter_->devicesChanged(systemAudioInputs()); });
+    connect(devices, &QMediaDevices::audioInputsChanged, this, [this] { presenter_->devicesChanged(inputs_()); });
+    // Qt does not always tell when an input goes, so the list is asked anew.
+    auto* devicePoll = new QTimer(this);
+    connect(devicePoll, &QTimer::timeout, this, [this] { presenter_->devicesChanged(inputs_()); });
+    devicePoll->start(DevicePollInterval);
     auto* meterTimer = new QTimer(this);
     connect(meterTimer, &QTimer::timeout, this, [this] { presenter_->tmrMeter_Timer(); });
     meterTimer->start(MeterInterval);
-    presenter_->Form_Load(systemAudioInputs());
+    presenter_->Form_Load(inputs_());
 }
 
 MusicOptionsTab::~MusicOptionsTab() = default;

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -21,7 +22,10 @@ std::vector<AudioInputDevice> systemAudioInputs();
 class MusicOptionsTab : public QWidget, public MusicOptionsView {
     Q_OBJECT
 public:
-    MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCapture& capture, QWidget* parent = nullptr);
+    using InputList = std::function<std::vector<AudioInputDevice>()>;
+    // `inputs`: where the list of inputs comes from (tests give their own).
+    MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCapture& capture, InputList inputs = systemAudioInputs,
+                    QWidget* parent = nullptr);
     ~MusicOptionsTab() override;
 
     MusicOptionsPresenter& presenter() { return *presenter_; }
@@ -40,6 +44,7 @@ private:
     void setQuietly(QSpinBox* box, int value);
 
     std::unique_ptr<MusicOptionsPresenter> presenter_;
+    InputList inputs_;
     QComboBox* cboDevice_ = nullptr;
     QLabel* lblStatus_ = nullptr;
     QProgressBar* barLevel_ = nullptr;

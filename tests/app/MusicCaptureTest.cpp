@@ -28,11 +28,18 @@ class MusicCaptureTest : public QObject {
     QProcess daemon_;
     QString problem_;  // why there is no sound server, empty when there is
 
-    static bool serverAnswers()
+    static bool pactl(const QStringList& arguments)
     {
-        QProcess info;
-        info.start(QStringLiteral("pactl"), {QStringLiteral("info")});
-        return info.waitForFinished(2000) && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0;
+        QProcess tool;
+        tool.start(QStringLiteral("pactl"), arguments);
+        return tool.waitForFinished(2000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+    }
+    static bool serverAnswers() { return pactl({QStringLiteral("info")}); }
+    static QString remapMaster() { return QStringLiteral("master=%1.monitor").arg(QString::fromUtf8(Sink)); }
+    static QString remapSource()
+    {
+        return QStringLiteral("source_name=%1 source_properties=device.description=Klicks")
+            .arg(QString::fromUtf8(Source));
     }
 
 private slots:
@@ -60,9 +67,7 @@ private slots:
                        QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-level=error"), QStringLiteral("-L"),
                        QStringLiteral("module-null-sink sink_name=%1 rate=%2").arg(QString::fromUtf8(Sink)).arg(Rate),
                        QStringLiteral("-L"),
-                       QStringLiteral("module-remap-source master=%1.monitor source_name=%2 "
-                                      "source_properties=device.description=Klicks")
-                           .arg(QString::fromUtf8(Sink), QString::fromUtf8(Source)),
+                       QStringLiteral("module-remap-source %1 %2").arg(remapMaster(), remapSource()),
                        QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix")});
         if (!daemon_.waitForStarted(5000)) {
             problem_ = QStringLiteral("pulseaudio does not start");
@@ -83,7 +88,7 @@ private slots:
         }
     }
 
-    void aClickTrackOnTheMonitorBeatsTheTickAtItsTempo()
+    void aClickTrackOnTheMonitorBeatsTheTickAtItsTempoAndTheInputMayGoAndComeBack()
     {
         if (!problem_.isEmpty())
             QSKIP(qPrintable(QStringLiteral("no PulseAudio null sink: %1").arg(problem_)));
@@ -116,6 +121,15 @@ private slots:
         QVERIFY(std::abs(program->engine().music().periodTicks() - 10.0) < 0.2);  // 0.5 s is 10 ticks
         player.kill();
         player.waitForFinished(2000);
+
+        // The input goes away while heard, and comes back.
+        QVERIFY(pactl({QStringLiteral("unload-module"), QStringLiteral("module-remap-source")}));
+        QTRY_COMPARE_WITH_TIMEOUT(music.status().state, CaptureStatus::State::Gone, 5000);
+        QVERIFY(!music.live());
+        QVERIFY(pactl(
+            {QStringLiteral("load-module"), QStringLiteral("module-remap-source"), remapMaster(), remapSource()}));
+        QTRY_COMPARE_WITH_TIMEOUT(music.status().state, CaptureStatus::State::Listening, 5000);
+        QVERIFY(music.live());
     }
 };
 
