@@ -16,6 +16,8 @@
 #include "ProgramControl.h"
 #include "ProgramInput.h"
 #include "ProgramRemote.h"
+#include "MusicOptionsTab.h"
+#include "ProgramMusic.h"
 #include "RemoteOptionsTab.h"
 #include "SequencerWindow.h"
 #include "Program.h"
@@ -540,6 +542,8 @@ void MainWindow::openOptionsWindow()
                         qt(RemoteOptionsText::Tab));
         auto* control = new ControlOptionsTab(program_.settings(), program_.control().osc(), program_.control().midi());
         window->addPage(control, qt(ControlOptionsText::Tab));
+        window->addPage(new MusicOptionsTab(program_.settings(), program_.engine().music(), program_.music()),
+                        qt(MusicOptionsText::Tab));
         addEditingWindow(
             WindowKind::Options, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },

@@ -8,6 +8,7 @@
 #include "MusicPreview.h"
 #include "ProgramControl.h"
 #include "ProgramInput.h"
+#include "ProgramMusic.h"
 #include "ProgramRemote.h"
 
 namespace tinctara {
@@ -56,6 +57,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         output_->tickRequests().take();
         view_.collectWallChanges();
         input_->beforeTick();
+        music_->beforeTick();
         output_->engine().RequestedTicks(preview_->ticksNow());
         input_->afterTick();
         sequencer_->afterTick();
@@ -68,6 +70,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
     control_ = std::make_unique<ProgramControl>(*this);
     input_ = std::make_unique<ProgramInput>(*this);
+    music_ = std::make_unique<ProgramMusic>(*this);
     sequencer_->watchInput(&input_->frame());
 }
 
@@ -94,6 +97,7 @@ bool Program::start(const InputSettings* input)
     remote_->startFromSettings();
     control_->startFromSettings();
     input_->startFromSettings(input);
+    music_->startFromSettings();
     return true;
 }
 

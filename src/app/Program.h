@@ -31,6 +31,7 @@ class MainWindow;
 class MusicPreview;
 class ProgramControl;
 class ProgramInput;
+class ProgramMusic;
 class ProgramRemote;
 
 struct ProgramSetup {
@@ -87,6 +88,8 @@ public:
     ProgramControl& control() { return *control_; }
     // The DMX input, off until started.
     ProgramInput& input() { return *input_; }
+    // Live audio into the tick, off until a device is chosen.
+    ProgramMusic& music() { return *music_; }
 
 private:
     ProgramSetup setup_;
@@ -120,6 +123,8 @@ private:
     std::unique_ptr<DmxTestPresenter> dmxTest_;
     // Before the main window: the "DMX Eingang" window reaches it until it goes.
     std::unique_ptr<ProgramInput> input_;
+    // Before the main window as well: the options window reaches it until it goes.
+    std::unique_ptr<ProgramMusic> music_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
     // Last: its connections go before anything they reach.
