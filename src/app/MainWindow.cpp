@@ -8,6 +8,7 @@
 #include "NewWallDialog.h"
 #include "MemoryCardWindow.h"
 #include "MenuShortcutFilter.h"
+#include "MusicPreview.h"
 #include "PatchWindow.h"
 #include "DmxInputWindow.h"
 #include "DmxTestWindow.h"
@@ -560,15 +561,21 @@ void MainWindow::openEffectsWindow()
 {
     if (!effectsWindow()) {
         Program& p = program_;
-        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter(), p.settings()});
+        auto* window = new EffectsWindow({p.model(), p.view(), p.user(), p.presenter(), p.settings(),
+                                          [&p](const std::string& song) { return p.preview().start(song); },
+                                          [&p] { p.preview().stop(); }});
         EffectsPresenter& effects = window->presenter();
+        // The song's end (or STOP) lifts the window's button.
+        p.preview().onEnded([&effects] { effects.musicPreviewEnded(); });
         if (!effects.Form_Load()) {
             delete window;
             return;  // no wall: the user was told
         }
-        addEditingWindow(
-            WindowKind::Effects, window, effects.storedPlacement(), {},
-            [this, &effects](const WindowPlacement& placement) { effects.Form_Unload(placement, closing_); });
+        addEditingWindow(WindowKind::Effects, window, effects.storedPlacement(), {},
+                         [this, &p, &effects](const WindowPlacement& placement) {
+                             effects.Form_Unload(placement, closing_);  // stops a running preview
+                             p.preview().onEnded({});
+                         });
     }
     showChild(effectsWindow());
 }

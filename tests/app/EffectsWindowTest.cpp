@@ -232,7 +232,7 @@ private slots:
         QCOMPARE(lay->text(), QStringLiteral("Auf Musik legen"));
         QCOMPARE(preview->text(), QStringLiteral("Vorschau mit Musik"));
         QVERIFY(preview->isCheckable());
-        QVERIFY(!preview->isEnabled());  // the program gives no preview hooks yet
+        QVERIFY(preview->isEnabled());  // the program plays the song with the sequence
         QCOMPARE(beats->count(), 3);
         QCOMPARE(beats->currentText(), QStringLiteral("2"));
         QCOMPARE(blend->text(), QStringLiteral("0,5"));

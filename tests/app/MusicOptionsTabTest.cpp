@@ -106,7 +106,7 @@ private slots:
 
         capture.tempo = 128.2;
         capture.loudness = 0.5;
-        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&tab, "lblTempo")->text(), QStringLiteral("Tempo: 128 BPM"), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(&tab, "lblTempo")->text(), QStringLiteral("Tempo: 128,2 BPM"), 1000);
         QCOMPARE(child<QProgressBar>(&tab, "barLevel")->value(), 50);
 
         child<QCheckBox>(&tab, "chkLevel")->click();

@@ -27,10 +27,7 @@ void PushedAudioSource::published(std::size_t head)
     signal_.notify_one();
 }
 
-void PushedAudioSource::push(std::span<const float> samples)
-{
-    pushInterleaved(samples, 1);
-}
+void PushedAudioSource::push(std::span<const float> samples) { pushInterleaved(samples, 1); }
 
 template <typename Sample, typename Scale>
 void PushedAudioSource::pushFrames(std::span<const Sample> samples, int channels, Scale scale)

@@ -19,8 +19,9 @@ void MusicSync::setSettings(const MusicSettings& settings)
 
 void MusicSync::feed(bool beat, double periodTicks, double level)
 {
+    // Fed twice before one tick (a tick that came late): no beat is lost.
+    fedBeat_ = (fed_ && fedBeat_) || beat;
     fed_ = true;
-    fedBeat_ = beat;
     fedPeriod_ = std::isfinite(periodTicks) && periodTicks > 0 ? periodTicks : 0;
     fedLevel_ = std::isfinite(level) ? std::clamp(level, 0.0, 1.0) : 0;
 }

@@ -38,7 +38,8 @@ public:
     void setSettings(const MusicSettings& settings);
 
     // The audio of the coming tick: whether a beat fell in it, the beat
-    // period in ticks (0: not known) and the level (0..1).
+    // period in ticks (0: not known) and the level (0..1). Fed again before
+    // the tick, the latest period and level count and a beat stays.
     void feed(bool beat, double periodTicks, double level);
     // A tap at monotonic time `nowMs`.
     void tap(std::int64_t nowMs);

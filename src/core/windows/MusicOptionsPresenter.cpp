@@ -20,13 +20,6 @@ std::string captureStatusText(const CaptureStatus& status)
     return MusicOptionsText::NoneChosen;
 }
 
-std::string tempoText(double bpm)
-{
-    if (!(bpm > 0) || !std::isfinite(bpm))
-        return MusicOptionsText::TempoUnknown;
-    return "Tempo: " + std::to_string(std::lround(bpm)) + " BPM";
-}
-
 void MusicOptionsPresenter::Form_Load(const std::vector<AudioInputDevice>& devices)
 {
     options_ = loadMusicOptions(store_);

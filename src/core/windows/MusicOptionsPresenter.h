@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/TempoText.h"
+
 #include "audio/MusicOptions.h"
 #include "engine/MusicSync.h"
 #include "platform/Environment.h"
@@ -14,13 +16,11 @@ namespace MusicOptionsText {
 inline constexpr const char* Tab = "Musik";
 inline constexpr const char* NoDevice = "Kein Gerät";
 inline constexpr const char* NoneChosen = "Kein Gerät gewählt.";
-inline constexpr const char* TempoUnknown = "Tempo: –";
+inline constexpr const char* TempoUnknown = TempoUnknownText;
 }  // namespace MusicOptionsText
 
 // "Hört auf NAME (RATE Hz).", "Das Gerät NAME kann nicht geöffnet werden.", ...
 std::string captureStatusText(const CaptureStatus& status);
-// "Tempo: 120 BPM", "Tempo: –" while not known.
-std::string tempoText(double bpm);
 
 // What the options window's tab "Musik" shows.
 class MusicOptionsView {

@@ -43,17 +43,6 @@ bool acceptedKey(int keyCode)
 
 }  // namespace
 
-std::string tempoText(double periodTicks)
-{
-    if (!(periodTicks > 0) || !std::isfinite(periodTicks))
-        return SequencerText::TempoUnknown;
-    const long tenths = std::lround(60000.0 / (periodTicks * MusicSync::TickMilliseconds) * 10);
-    std::string text = "Tempo: " + std::to_string(tenths / 10);
-    if (tenths % 10 != 0)
-        text += "," + std::to_string(tenths % 10);
-    return text + " BPM";
-}
-
 SequencerPresenter::SequencerPresenter(Services services)
     : s_(services), sequencer_{s_.model, s_.show, s_.user, s_.timer}
 {
@@ -531,7 +520,7 @@ void SequencerPresenter::afterTick()
     const double period = music.periodTicks();
     if (period != shownPeriod_) {
         shownPeriod_ = period;
-        std::string text = tempoText(period);
+        std::string text = tempoText(bpmOfPeriod(period));
         if (text != tempo_) {
             tempo_ = std::move(text);
             if (beatView_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/TempoText.h"
+
 #include "engine/OutputEngine.h"
 #include "input/DmxInput.h"
 #include "model/Selection.h"
@@ -44,7 +46,7 @@ inline constexpr const char* EveryChoiceTexts[EveryChoices] = {"1 Beat", "2 Beat
 inline constexpr int EveryChoiceBeats[EveryChoices] = {1, 2, 4};
 inline constexpr const char* BlendCaption = "Blende (% vom Beat)";
 inline constexpr const char* TapCaption = "Tap";
-inline constexpr const char* TempoUnknown = "Tempo: –";
+inline constexpr const char* TempoUnknown = TempoUnknownText;
 inline constexpr const char* BeatLightName = "Beatlicht";
 }  // namespace SequencerText
 
@@ -61,9 +63,6 @@ public:
     virtual void showTempo(std::string_view text) = 0;
     virtual void showBeatLight(bool lit) = 0;
 };
-
-// "Tempo: 120 BPM", "Tempo: 127,5 BPM"; "Tempo: –" for an unknown period.
-std::string tempoText(double periodTicks);
 
 // The logic of the sequencer window frmControl. The window's fields, status
 // line and caption live in the ShowView, where the output engine and the

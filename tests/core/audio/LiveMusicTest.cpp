@@ -86,15 +86,9 @@ TEST(PushedAudioSource, AWaitingReadWakesOnPushAndOnInterrupt)
     EXPECT_EQ(got, 20U);
 }
 
-TimedMusicEvent beatAt(std::int64_t ms, float bpm)
-{
-    return {{MusicEventKind::Beat, 0.0, 0.0F, bpm}, ms};
-}
+TimedMusicEvent beatAt(std::int64_t ms, float bpm) { return {{MusicEventKind::Beat, 0.0, 0.0F, bpm}, ms}; }
 
-TimedMusicEvent levelAt(std::int64_t ms, float level)
-{
-    return {{MusicEventKind::Level, 0.0, level, 0.0F}, ms};
-}
+TimedMusicEvent levelAt(std::int64_t ms, float level) { return {{MusicEventKind::Level, 0.0, level, 0.0F}, ms}; }
 
 TEST(MusicFeed, TurnsEventsIntoTheTicksBeatPeriodAndLevelAndLetsTapTakeOverWhenAudioIsGone)
 {
@@ -131,9 +125,18 @@ TEST(MusicFeed, TurnsEventsIntoTheTicksBeatPeriodAndLevelAndLetsTapTakeOverWhenA
     const double reference = 0.4 * std::pow(0.5, 1.0 / 200.0);
     EXPECT_NEAR(sync.envelope(), 0.2 / reference, 1e-6);
 
+    // Fed twice before a tick (the program feeds on a timer while no tick
+    // comes): the beat of the first feed is not lost.
+    feed.take(beatAt(1110, 120.0F));
+    feed.feedTick(1120, sync);
+    feed.feedTick(1125, sync);
+    sync.tick(true);
+    EXPECT_TRUE(sync.beatThisTick());
+
     // A tick whose hops are late keeps the level instead of reading silence.
     feed.feedTick(1150, sync);
     sync.tick(true);
+    EXPECT_FALSE(sync.beatThisTick());
     EXPECT_NEAR(sync.envelope(), 0.2 / reference, 1e-6);
     EXPECT_DOUBLE_EQ(sync.periodTicks(), 10.0);
 
@@ -148,7 +151,7 @@ TEST(MusicFeed, TurnsEventsIntoTheTicksBeatPeriodAndLevelAndLetsTapTakeOverWhenA
     // beats instead and the display forgets the tempo.
     sync.tap(0);
     sync.tap(400);  // 8 ticks
-    feed.feedTick(1060 + MusicFeed::LiveForMs + 1, sync);
+    feed.feedTick(1110 + MusicFeed::LiveForMs + 1, sync);
     sync.tick(true);
     EXPECT_FALSE(feed.live());
     EXPECT_EQ(feed.bpm(), 0.0);

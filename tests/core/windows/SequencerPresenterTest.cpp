@@ -521,7 +521,7 @@ TEST(SequencerBeat, TempoTexts)
         {-3, "Tempo: –"},           {1200.0 / 59.96, "Tempo: 60 BPM"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(tempoText(c.periodTicks), c.text) << c.periodTicks;
+        EXPECT_EQ(tempoText(bpmOfPeriod(c.periodTicks)), c.text) << c.periodTicks;
 }
 
 TEST(SequencerBeat, TheLightIsLitForTwoTicksFromEachBeat)
