@@ -20,7 +20,11 @@ int PreviewPacer::ticksFor(double audioMs, double nowMs)
         next_ = (next_ + 1) % Window;
         filled_ = std::min(filled_ + 1, Window);
     }
-    const double lag = *std::min_element(lags_.begin(), lags_.begin() + filled_);
+    // The third smallest lag once the window is full (fewer at the start).
+    std::array<double, Window> sorted = lags_;
+    const int skip = std::min(EarlyReadingsIgnored, filled_ - 1);
+    std::nth_element(sorted.begin(), sorted.begin() + skip, sorted.begin() + filled_);
+    const double lag = sorted[static_cast<std::size_t>(skip)];
     const double song = (nowMs - lag) / TickMs;
     // The tick run now shows the position ticksRun_ (the first tick shows 0).
     const double ahead = song - static_cast<double>(ticksRun_);

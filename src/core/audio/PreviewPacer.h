@@ -12,18 +12,21 @@ namespace tinctara {
 // frame is dropped); a whole tick behind, none (the last frame repeats).
 //
 // The audio clock moves in device periods (tens of ms), so it is not read
-// as it stands: the song's position now is the request's time less the
-// smallest lag (time − heard) of the last requests, the reading taken just
-// after a period moved the clock. That estimate is smooth, follows a grid
-// held up at once (the time moves on) and a card that drifts as its clock
-// does; a card that stands still is believed after the window.
+// as it stands: the song's position now is the request's time less a small
+// lag (time − heard) of the last requests, one read just after a period
+// moved the clock. Not the very smallest: a sound server now and then
+// reports a chunk as heard a moment early, and one such reading must not
+// make the sequence jump ahead and back. That estimate is smooth, follows a
+// grid held up at once (the time moves on) and a card that drifts as its
+// clock does; a card that stands still is believed after the window.
 class PreviewPacer {
 public:
     static constexpr double TickMs = 50.0;
-    // Requests the smallest lag is taken over: half a second, longer than
-    // any device period and far shorter than the 50 s a sound card 0.1 %
-    // off takes to drift a tick.
-    static constexpr int Window = 10;
+    // Requests the lag is taken over: 0.8 s, longer than any device period
+    // and far shorter than the 50 s a sound card 0.1 % off takes to drift a
+    // tick; and how many of the smallest lags are passed over as too early.
+    static constexpr int Window = 16;
+    static constexpr int EarlyReadingsIgnored = 2;
 
     // The ticks to run at this request: 0, 1 or 2. A position of 0 or less
     // is a song not heard yet: nothing runs, step 1 waits for the music.

@@ -128,6 +128,30 @@ TEST(PreviewPacer, JitterAloneDropsAndRepeatsNothing)
     }
 }
 
+// A sound server that now and then reports a chunk as heard a moment
+// early (the clock read while it takes the next chunk) must not make the
+// sequence jump ahead and back: single early readings are passed over.
+TEST(PreviewPacer, AnEarlyReadingNowAndThenChangesNothing)
+{
+    for (const int every : {7, 23, 60}) {
+        SCOPED_TRACE("an 80 ms early reading every " + std::to_string(every) + " requests");
+        PreviewPacer pacer;
+        int atStart = 0;  // the first readings lag by up to a chunk: made up once
+        for (int request = 0; request < 20 * 120; ++request) {
+            if (request == 20)
+                atStart = pacer.drops() + pacer.repeats();
+            const double grid = 50.0 * request;
+            double heard = std::floor((grid + 13.0) / 80.0) * 80.0;  // 80 ms chunks
+            if (request % every == every - 1)
+                heard += 80.0;
+            pacer.ticksFor(heard, grid);
+        }
+        EXPECT_EQ(pacer.drops() + pacer.repeats(), atStart)
+            << "drops " << pacer.drops() << ", repeats " << pacer.repeats();
+        EXPECT_LT(std::fabs(pacer.offsetTicks()), 1.0);
+    }
+}
+
 // Before the first sample is heard nothing runs and nothing counts; the
 // first tick runs in the request that hears it.
 TEST(PreviewPacer, WaitsForTheSongToBeHeard)
