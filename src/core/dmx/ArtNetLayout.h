@@ -16,6 +16,7 @@ inline constexpr std::size_t Header = 12;
 inline constexpr unsigned OpPoll = 0x2000;
 inline constexpr unsigned OpPollReply = 0x2100;
 inline constexpr unsigned OpDmx = 0x5000;
+inline constexpr unsigned OpTimeCode = 0x9700;
 inline constexpr unsigned ProtocolVersion = 14;
 
 namespace Dmx {
@@ -26,6 +27,16 @@ inline constexpr std::size_t Net = 15;
 inline constexpr std::size_t Length = 16;
 inline constexpr std::size_t Slots = 18;
 }  // namespace Dmx
+
+namespace TimeCode {
+inline constexpr std::size_t StreamId = 13;
+inline constexpr std::size_t Frames = 14;
+inline constexpr std::size_t Seconds = 15;
+inline constexpr std::size_t Minutes = 16;
+inline constexpr std::size_t Hours = 17;
+inline constexpr std::size_t Type = 18;
+inline constexpr std::size_t Size = 19;
+}  // namespace TimeCode
 
 // The ID and the op code at the start of every packet.
 inline void putHeader(std::uint8_t* packet, unsigned opCode)

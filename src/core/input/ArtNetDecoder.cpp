@@ -61,7 +61,7 @@ ArtNetDecoded decodePoll(std::span<const std::uint8_t> d)
 
 }  // namespace
 
-ArtNetDecoded decodeArtNet(std::span<const std::uint8_t> d)
+std::variant<unsigned, ArtNetDrop> checkArtNetHeader(std::span<const std::uint8_t> d, std::span<const unsigned> opCodes)
 {
     if (d.size() < sizeof Id || !std::equal(std::begin(Id), std::end(Id), d.begin()))
         return ArtNetDrop::NotArtNet;
@@ -70,13 +70,22 @@ ArtNetDecoded decodeArtNet(std::span<const std::uint8_t> d)
     // Other op codes lay out their fields differently (an ArtPollReply has
     // no version), so the op code decides before anything else is read.
     const unsigned opCode = d[OpCode] | (d[OpCode + 1] << 8);
-    if (opCode != OpDmx && opCode != OpPoll)
+    if (std::find(opCodes.begin(), opCodes.end(), opCode) == opCodes.end())
         return ArtNetDrop::UnknownOpcode;
     if (d.size() < Header)
         return ArtNetDrop::Truncated;
     if (big16(d, Version) < ProtocolVersion)
         return ArtNetDrop::OldVersion;
-    return opCode == OpDmx ? decodeDmx(d) : decodePoll(d);
+    return opCode;
+}
+
+ArtNetDecoded decodeArtNet(std::span<const std::uint8_t> d)
+{
+    static constexpr unsigned Taken[] = {OpDmx, OpPoll};
+    const auto header = checkArtNetHeader(d, Taken);
+    if (const auto* drop = std::get_if<ArtNetDrop>(&header))
+        return *drop;
+    return std::get<unsigned>(header) == OpDmx ? decodeDmx(d) : decodePoll(d);
 }
 
 bool answersPoll(const ArtNetPoll& poll, int portAddress)

@@ -14,8 +14,9 @@ enum class ArtNetDrop {
     OldVersion,     // protocol version below 14
     BadLength,      // an ArtDmx length that is odd or outside 2..512
     UnknownOpcode,  // an op code we do not take
+    OutOfRange,     // a field outside its values (an OpTimeCode's time for its type)
 };
-inline constexpr std::size_t ArtNetDropKinds = 5;
+inline constexpr std::size_t ArtNetDropKinds = 6;
 
 // An ArtDmx packet; `levels` points into the datagram it came from.
 struct ArtNetDmx {
@@ -38,6 +39,12 @@ struct ArtNetPoll {
 };
 
 using ArtNetDecoded = std::variant<ArtNetDmx, ArtNetPoll, ArtNetDrop>;
+
+// The header every packet we take starts with: the ID, one of `opCodes`, and
+// protocol version 14 or later. The op code found, or why the datagram is
+// dropped. Only the header's bytes are read.
+std::variant<unsigned, ArtNetDrop> checkArtNetHeader(std::span<const std::uint8_t> datagram,
+                                                     std::span<const unsigned> opCodes);
 
 // What one UDP datagram on the Art-Net port carries. Reads only inside the
 // datagram and allocates nothing.
