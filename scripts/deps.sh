@@ -7,10 +7,11 @@
 set -euo pipefail
 
 # qt6-translations-l10n: Qt's own texts in German (buttons, file dialogs);
-# qt6-multimedia-dev: live audio capture and the song of the preview.
+# qt6-multimedia-dev: live audio capture and the song of the preview;
+# libltc-dev: LTC timecode.
 run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-websockets-dev qt6-translations-l10n
               libqrencode-dev libstb-dev libgif-dev libpng-dev libjpeg62-turbo-dev liblo-dev libasound2-dev
-              libsndfile1-dev libaubio-dev qt6-multimedia-dev)
+              libsndfile1-dev libaubio-dev qt6-multimedia-dev libltc-dev)
 # ola, curl, iproute2: the network checks against a real sACN/Art-Net peer;
 # chromium, chromium-driver, python3-selenium: the web remote in a real browser;
 # xvfb, xauth, xdotool, openbox, dbus-daemon, at-spi2-core, python3-pyatspi:
