@@ -2,33 +2,10 @@
 
 #include "dmx/ArtNetLayout.h"
 
-#include <iterator>
 
 namespace tinctara {
 
-namespace {
-
 using namespace artnet;
-
-constexpr TimecodeRate RateOfType[] = {TimecodeRate::Film24, TimecodeRate::Ebu25, TimecodeRate::DropFrame2997,
-                                       TimecodeRate::Smpte30};
-
-}  // namespace
-
-std::uint8_t artTimecodeType(TimecodeRate rate)
-{
-    for (std::uint8_t type = 0; type < std::size(RateOfType); ++type)
-        if (RateOfType[type] == rate)
-            return type;
-    return 1;
-}
-
-std::optional<TimecodeRate> rateOfArtTimecodeType(std::uint8_t type)
-{
-    if (type >= std::size(RateOfType))
-        return std::nullopt;
-    return RateOfType[type];
-}
 
 ArtTimecodeDecoded decodeArtTimecode(std::span<const std::uint8_t> d)
 {
@@ -38,7 +15,7 @@ ArtTimecodeDecoded decodeArtTimecode(std::span<const std::uint8_t> d)
         return *drop;
     if (d.size() < TimeCode::Size)
         return ArtNetDrop::Truncated;
-    const auto rate = rateOfArtTimecodeType(d[TimeCode::Type]);
+    const auto rate = rateOfTimecodeCode(d[TimeCode::Type]);
     if (!rate)
         return ArtNetDrop::OutOfRange;
     ArtTimecode decoded;
@@ -62,7 +39,7 @@ std::array<std::uint8_t, 19> encodeArtTimecode(const ArtTimecode& t)
     b[TimeCode::Seconds] = static_cast<std::uint8_t>(t.time.seconds);
     b[TimeCode::Minutes] = static_cast<std::uint8_t>(t.time.minutes);
     b[TimeCode::Hours] = static_cast<std::uint8_t>(t.time.hours);
-    b[TimeCode::Type] = artTimecodeType(t.rate);
+    b[TimeCode::Type] = timecodeRateCode(t.rate);
     return b;
 }
 

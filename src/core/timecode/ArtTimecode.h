@@ -19,11 +19,6 @@ struct ArtTimecode {
     friend bool operator==(const ArtTimecode&, const ArtTimecode&) = default;
 };
 
-// The type field's number for a rate and back (0 film, 1 EBU, 2 drop-frame,
-// 3 SMPTE); nothing for a number beyond 3.
-std::uint8_t artTimecodeType(TimecodeRate rate);
-std::optional<TimecodeRate> rateOfArtTimecodeType(std::uint8_t type);
-
 using ArtTimecodeDecoded = std::variant<ArtTimecode, ArtNetDrop>;
 
 // One datagram on the Art-Net port read as an OpTimeCode: the header as for

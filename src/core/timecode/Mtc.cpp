@@ -10,9 +10,6 @@ constexpr std::uint8_t SysExEnd = 0xF7;
 constexpr std::uint8_t RealTimeFirst = 0xF8;
 constexpr std::int64_t FramesPerSequence = 2;
 
-constexpr TimecodeRate RateOfCode[] = {TimecodeRate::Film24, TimecodeRate::Ebu25, TimecodeRate::DropFrame2997,
-                                       TimecodeRate::Smpte30};
-
 // The nibble piece `piece` carries of `time`.
 std::uint8_t pieceOf(const Timecode& time, TimecodeRate rate, int piece)
 {
@@ -32,7 +29,7 @@ std::uint8_t pieceOf(const Timecode& time, TimecodeRate rate, int piece)
     case 6:
         return time.hours & 0x0F;
     default:
-        return static_cast<std::uint8_t>(((time.hours >> 4) & 0x01) | (mtcRateCode(rate) << 1));
+        return static_cast<std::uint8_t>(((time.hours >> 4) & 0x01) | (timecodeRateCode(rate) << 1));
     }
 }
 
@@ -42,14 +39,6 @@ Timecode moved(const Timecode& time, TimecodeRate rate, std::int64_t frames)
 }
 
 }  // namespace
-
-std::uint8_t mtcRateCode(TimecodeRate rate)
-{
-    for (std::uint8_t code = 0; code < std::size(RateOfCode); ++code)
-        if (RateOfCode[code] == rate)
-            return code;
-    return 1;
-}
 
 std::optional<MtcTime> MtcDecoder::push(std::uint8_t byte)
 {
@@ -107,7 +96,7 @@ std::optional<MtcTime> MtcDecoder::quarterFrame(std::uint8_t data)
 
     const std::uint8_t rateCode = (pieces_[7] >> 1) & 0x03;
     MtcTime t;
-    t.rate = RateOfCode[rateCode];
+    t.rate = *rateOfTimecodeCode(rateCode);
     t.carried = {((pieces_[7] & 0x01) << 4) | pieces_[6], (pieces_[5] << 4) | pieces_[4],
                  (pieces_[3] << 4) | pieces_[2], (pieces_[1] << 4) | pieces_[0]};
     if (!isValid(t.carried, t.rate))
@@ -122,7 +111,7 @@ std::optional<MtcTime> MtcDecoder::fullFrame() const
     if (sysExTooLong_ || sysExLength_ != SysExLength || sysEx_[0] != 0x7F || sysEx_[2] != 0x01 || sysEx_[3] != 0x01)
         return std::nullopt;
     MtcTime t;
-    t.rate = RateOfCode[(sysEx_[4] >> 5) & 0x03];
+    t.rate = *rateOfTimecodeCode((sysEx_[4] >> 5) & 0x03);
     t.carried = {sysEx_[4] & 0x1F, sysEx_[5], sysEx_[6], sysEx_[7]};
     if (!isValid(t.carried, t.rate))
         return std::nullopt;
@@ -154,7 +143,7 @@ std::array<std::uint8_t, 10> mtcFullFrame(const Timecode& time, TimecodeRate rat
             static_cast<std::uint8_t>(device & 0x7F),
             0x01,
             0x01,
-            static_cast<std::uint8_t>((mtcRateCode(rate) << 5) | (time.hours & 0x1F)),
+            static_cast<std::uint8_t>((timecodeRateCode(rate) << 5) | (time.hours & 0x1F)),
             static_cast<std::uint8_t>(time.minutes & 0x7F),
             static_cast<std::uint8_t>(time.seconds & 0x7F),
             static_cast<std::uint8_t>(time.frames & 0x7F),

@@ -28,9 +28,6 @@ struct MtcTime {
     friend bool operator==(const MtcTime&, const MtcTime&) = default;
 };
 
-// MIDI timecode's rate numbers (0 24, 1 25, 2 29.97 drop-frame, 3 30).
-std::uint8_t mtcRateCode(TimecodeRate rate);
-
 // Assembles MIDI timecode from raw bytes in pieces of any size: quarter
 // frames (F1 0n: piece n, 0..7) and full frames (F0 7F <device> 01 01 hr mn
 // sc fr F7, the rate in bits 5 and 6 of hr). A piece that does not follow the

@@ -1,6 +1,7 @@
 #include "timecode/Timecode.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace tinctara {
 
@@ -18,7 +19,25 @@ std::int64_t floorMod(std::int64_t value, std::int64_t modulus)
     return r < 0 ? r + modulus : r;
 }
 
+constexpr TimecodeRate RateOfCode[] = {TimecodeRate::Film24, TimecodeRate::Ebu25, TimecodeRate::DropFrame2997,
+                                       TimecodeRate::Smpte30};
+
 }  // namespace
+
+std::uint8_t timecodeRateCode(TimecodeRate rate)
+{
+    for (std::uint8_t code = 0; code < std::size(RateOfCode); ++code)
+        if (RateOfCode[code] == rate)
+            return code;
+    return 1;
+}
+
+std::optional<TimecodeRate> rateOfTimecodeCode(unsigned code)
+{
+    if (code >= std::size(RateOfCode))
+        return std::nullopt;
+    return RateOfCode[code];
+}
 
 int labelFramesPerSecond(TimecodeRate rate)
 {

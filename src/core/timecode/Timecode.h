@@ -11,6 +11,11 @@ namespace tinctara {
 // non-drop 29.97 labels drift from the clock by 3.6 s an hour.
 enum class TimecodeRate { Film24, Ebu25, DropFrame2997, Smpte30 };
 
+// The rate's number where Art-Net and MIDI timecode carry one (0 24, 1 25,
+// 2 29.97 drop-frame, 3 30), and back; nothing for a number beyond 3.
+std::uint8_t timecodeRateCode(TimecodeRate rate);
+std::optional<TimecodeRate> rateOfTimecodeCode(unsigned code);
+
 // Frames a label counts per second (30 for drop-frame).
 int labelFramesPerSecond(TimecodeRate rate);
 bool isDropFrame(TimecodeRate rate);
