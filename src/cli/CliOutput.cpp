@@ -123,6 +123,14 @@ void CliOutput::tick()
     }
 }
 
+bool CliOutput::seek(SequenceTimeline& timeline, std::int64_t tick)
+{
+    if (!stack_.engine().seekTo(timeline, tick))
+        return false;
+    stack_.sender().sendNow();
+    return true;
+}
+
 void CliOutput::watch(int fd, std::function<void()> ready) { watched_.emplace_back(fd, std::move(ready)); }
 
 void CliOutput::waitForTick()

@@ -48,6 +48,10 @@ public:
     // by the lead (with a lead of 0: a whole period); otherwise it is sent at once.
     void startGrid();
     void tick();
+    // Tick `tick` after PLAY of a sequence played from step 1, computed
+    // without the ticks before it and sent at once; false (nothing done) when
+    // the engine refuses the seek.
+    bool seek(SequenceTimeline& timeline, std::int64_t tick);
     // A descriptor served while a realtime tick waits for the grid: `ready`
     // runs on this thread whenever it can be read (OSC, MIDI).
     void watch(int fd, std::function<void()> ready);

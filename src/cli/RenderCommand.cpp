@@ -11,6 +11,7 @@ namespace tinctara::cli {
 const char RenderUsage[] =
     "  tinctara-cli render [--config F] [--scene F] [--sequence F] [--colours F]\n"
     "                      [--interface none|isa|usb|library|sacn|artnet] [--play] [--ticks N]\n"
+    "                      [--seek T]\n"
     "                      [--channels A-B] [--import yes|no] [--destination ADDR] [--universe N]\n"
     "                      [--realtime]\n"
     "      Loads the files, opens the interface as start-up does (isa: the card search on the\n"
@@ -25,6 +26,8 @@ const char RenderUsage[] =
     "      to the directed broadcast address of the first network unless --destination), as fast\n"
     "      as the ticks are computed or every 50 ms with --realtime; sacn ends its stream with\n"
     "      three stream-terminated packets. The levels printed are the ones sent.\n"
+    "      With --play, --seek T prints ticks T+1 to T+N as the plain run to tick T+N does,\n"
+    "      computing tick T+1 without the ticks before it (not with --realtime).\n"
     "      A file that does not load (as check counts it) ends render after its messages, before\n"
     "      the first tick: nothing is printed to standard output and the exit code is 1.\n";
 
@@ -42,6 +45,7 @@ struct RenderOptions {
     int firstChannel = 1;
     int lastChannel = DmxChannels;
     long long ticks = 1;
+    long long seek = 0;  // ticks left out before the first printed
     InterfaceKind interfaceType = Interface::NoInterface;
     bool network = false;  // sACN or Art-Net
 
@@ -67,13 +71,18 @@ RenderOptions readOptions(const std::vector<std::string>& args, SettingsStore& n
     RenderOptions options{
         parseOptions(args, {.command = "render",
                             .valued = withInterfaceOptions({"--config", "--scene", "--sequence", "--colours", "--ticks",
-                                                            "--channels", "--import"}),
+                                                            "--channels", "--import", "--seek"}),
                             .flags = {"--play", "--realtime"},
                             .operands = Operands::RefusedAfterTheOptions})};
     options.importYes = importAnswer(options.parsed);
     readChannels(options);
     if (const std::string* ticks = options.parsed.find("--ticks"))
         options.ticks = numberIn("--ticks", *ticks, 0, 10'000'000);
+    if (const std::string* seek = options.parsed.find("--seek")) {
+        if (!options.parsed.has("--play") || options.realtime())
+            throw UsageError{"--seek needs --play and no --realtime"};
+        options.seek = numberIn("--seek", *seek, 0, 1'000'000'000);
+    }
     options.interfaceType = readInterfaceOptions(options.parsed, networkSettings);
     options.network = isNetwork(options.interfaceType);
     for (const auto& [option, kind] : ShowFileOptions)
@@ -119,8 +128,16 @@ void runTicks(const RenderOptions& options, Session& session, CliOutput& output,
     session.view.printing = false;
     if (options.realtime() && options.ticks > 0)
         output.startGrid();
-    for (long long tick = 1; tick <= options.ticks; ++tick) {
-        output.tick();
+    // The time line knows a sequence played from step 1; from any other step,
+    // or with nothing playing, the ticks left out are run.
+    SequenceTimeline timeline(session.model);
+    const bool seeking = options.parsed.has("--seek") && session.model.CurrentStep == 1;
+    for (long long tick = options.seek + 1; tick <= options.seek + options.ticks; ++tick) {
+        if (tick > options.seek + 1 || !seeking || !output.seek(timeline, tick - 1)) {
+            for (long long skipped = tick == options.seek + 1 ? options.seek : 0; skipped > 0; --skipped)
+                output.tick();
+            output.tick();
+        }
         out << levelsLine(tick, options, session.model, output) << '\n';
     }
     output.close(options.interfaceType);

@@ -183,6 +183,30 @@ TEST(CliRender, PlayFadesThroughTheSequence)
     EXPECT_NE(withoutSequence.err.find("status: Es wurde noch keine Sequenz programmiert !"), std::string::npos);
 }
 
+// A seek prints the same lines as the plain run, at loads, holds and fades,
+// on the wall alone and on an interface.
+TEST(CliRender, SeekPrintsWhatPlayingPrints)
+{
+    for (const char* interface : {"none", "usb"}) {
+        const std::vector<std::string> show{"render",           "--config",    data("DEMO22.CFG"), "--sequence",
+                                            data("SHOW22.CSQ"), "--interface", interface,          "--play"};
+        auto with = [&](std::vector<std::string> more) {
+            std::vector<std::string> args = show;
+            args.insert(args.end(), more.begin(), more.end());
+            return run(args);
+        };
+        const auto played = lines(with({"--ticks", "400"}).out);
+        ASSERT_EQ(played.size(), 400u);
+        for (int seek : {0, 1, 19, 20, 21, 57, 230, 390}) {
+            const CliRun sought = with({"--seek", std::to_string(seek), "--ticks", "10"});
+            EXPECT_EQ(sought.exit, 0);
+            const std::vector<std::string> expected(played.begin() + seek, played.begin() + seek + 10);
+            EXPECT_EQ(lines(sought.out), expected) << interface << ", seek " << seek;
+        }
+    }
+    EXPECT_EQ(run({"render", "--sequence", data("SHOW22.CSQ"), "--seek", "5"}).exit, ExitUsage);
+}
+
 TEST(CliRender, AFailedLoadEndsWithItsMessagesAndNoTicks)
 {
     FileHarness h;

@@ -4,6 +4,9 @@
 #include "model/ShowOperations.h"
 #include "text/Text.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tinctara {
 
 namespace {
@@ -19,6 +22,8 @@ void outputLevel(const ShowModel& model, FrameDestination& destination, int elem
     destination.writeLevel(channel, static_cast<std::uint8_t>(corrected < 0 ? 0 : corrected));
 }
 
+}  // namespace
+
 std::uint8_t roundedLevel(float level)
 {
     const double rounded = roundHalfEven(level);
@@ -29,7 +34,60 @@ std::uint8_t roundedLevel(float level)
     return static_cast<std::uint8_t>(rounded);
 }
 
-}  // namespace
+float blendIncrement(std::uint8_t from, std::uint8_t to, std::uint16_t blendTime)
+{
+    const double divisor = blendTime == 0 ? 1 : blendTime;
+    return static_cast<float>((static_cast<double>(to) - from) / divisor);
+}
+
+// Within one binade every float is a whole multiple of its spacing u, so each
+// tick whose exact sum stays in the binade adds the same whole number of u:
+// the increment rounded to u (a tie rounds to the even multiple, which keeps
+// the level even). Those ticks are taken at once; at the binade's edges, on a
+// tie from an odd level and near 0 single float steps are taken instead.
+// Rounding is symmetric, so a negative level is worked as its mirror.
+float fadedLevel(float level, float increment, std::int64_t ticks)
+{
+    while (ticks > 0) {
+        const double sign = level < 0 ? -1.0 : 1.0;
+        const double x = sign * level;
+        const double q0 = sign * increment;
+        if (x < 0x1p-100 || increment == 0) {
+            level = level + increment;
+            --ticks;
+            continue;
+        }
+        int exponent = 0;
+        std::frexp(x, &exponent);
+        const double u = std::ldexp(1.0, exponent - 24);
+        const double low = 0x1p23;  // the binade in units of u
+        const double high = 0x1p24;
+        const double k = x / u;
+        const double q = q0 / u;
+        const double floorQ = std::floor(q);
+        const bool tie = q - floorQ == 0.5;
+        const double d = !tie ? std::nearbyint(q) : std::fmod(floorQ, 2.0) == 0 ? floorQ : floorQ + 1;
+        if (k + q < low || k + q >= high || (tie && std::fmod(k, 2.0) != 0)) {
+            level = level + increment;
+            --ticks;
+            continue;
+        }
+        if (d == 0)
+            return level;
+        // n ticks are safe while the last one's exact sum stays in the binade.
+        const double room = d > 0 ? (high - k - q) / d : (k + q - low) / -d;
+        auto fits = [&](std::int64_t n) {
+            const double last = k + static_cast<double>(n - 1) * d + q;
+            return d > 0 ? last < high : last >= low;
+        };
+        std::int64_t n = std::min<std::int64_t>(static_cast<std::int64_t>(room) + 1, ticks);
+        while (n > 1 && !fits(n))
+            --n;
+        level = static_cast<float>(sign * (k + static_cast<double>(n) * d) * u);
+        ticks -= n;
+    }
+    return level;
+}
 
 void IsaCardDestination::writeLevel(int channel, std::uint8_t level)
 {

@@ -55,6 +55,15 @@ public:
     void writeLevel(int, std::uint8_t) override {}
 };
 
+// The level a fade's float stands for on the wall: rounded half to even and
+// held to 0..255.
+std::uint8_t roundedLevel(float level);
+// What a fade over `blendTime` ticks (at least 1) adds to a level each tick.
+float blendIncrement(std::uint8_t from, std::uint8_t to, std::uint16_t blendTime);
+// A fade's float after `ticks` more ticks, each adding `increment` in 32-bit
+// floats as the tick does.
+float fadedLevel(float level, float increment, std::int64_t ticks);
+
 // One build from the current ElementColours.
 void MitKarteHold(const ShowModel& model, FrameDestination& destination);
 // One fade tick: advances BlendLevels, rounds them into ElementColours, shows

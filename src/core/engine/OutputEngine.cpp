@@ -184,6 +184,10 @@ void OutputEngine::advanceSequence(FrameDestination& destination, bool withInter
     // has nothing to do.
     if (!model_.hasState(StateFlag::SequencePlaying))
         return;
+    if (seekTimeline_) {
+        applySeek(destination, withInterface);
+        return;
+    }
 
     char label[32];
     if (holding()) {
@@ -233,6 +237,59 @@ bool OutputEngine::holding()
     return false;
 }
 
+bool OutputEngine::seekTo(SequenceTimeline& timeline, std::int64_t tick)
+{
+    if (!model_.hasState(StateFlag::SequencePlaying) || music_.beatOn() || tick < 0 || timeline.empty())
+        return false;
+    seekTimeline_ = &timeline;
+    seekTick_ = tick;
+    AutoXmit();
+    seekTimeline_ = nullptr;
+    return true;
+}
+
+// The step's fade starts from the picture its load found on the wall; only
+// the ticks of this one fade are replayed.
+void OutputEngine::applySeek(FrameDestination& destination, bool withInterface)
+{
+    SequenceTimeline& timeline = *seekTimeline_;
+    const TimelinePosition at = timeline.at(seekTick_);
+    const std::vector<std::uint8_t>& picture = timeline.pictureAtLoad(at.loop, at.step);
+    const int next = at.step < timeline.stepCount() ? at.step + 1 : 1;
+    const std::uint8_t* target = timeline.stepColours(next);
+    const std::uint16_t fade = timeline.fadeTicks(at.step);
+    const std::uint16_t hold = timeline.holdTicks(at.step);
+    const std::int64_t faded = std::max<std::int64_t>(at.tickInStep - hold, 0);
+
+    awaitingBeat_ = false;
+    model_.BlendTime = fade;
+    model_.CurrentStep = static_cast<std::uint8_t>(next);
+    model_.HoldCounter = static_cast<std::int32_t>(std::max<std::int64_t>(hold - at.tickInStep, 0));
+    model_.BlendCounter = static_cast<std::int32_t>(fade - faded);
+    showStepTimes();
+    const int elements = std::min(model_.elementsInUse(), timeline.elements());
+    for (int element = 1; element <= elements; ++element) {
+        for (int plane = Red; plane <= White; ++plane) {
+            const int i = ShowModel::blendIndex(element, plane);
+            const float increment = blendIncrement(picture[i], target[i], fade);
+            const float level = fadedLevel(picture[i], increment, faded);
+            model_.BlendIncrements[i] = increment;
+            model_.BlendLevels[i] = level;
+            model_.colour(plane, element) = faded == 0 ? picture[i] : roundedLevel(level);
+        }
+        ShowElementColour(model_, view_, element - 1);
+    }
+    if (withInterface)
+        MitKarteHold(model_, destination);
+
+    char label[32];
+    const bool inHold = at.tickInStep > 0 && at.tickInStep <= hold;
+    if (inHold)
+        view_.setSequencerLabel(labelText(label, StatusText::HoldLabel, model_.HoldCounter + 1L));
+    else
+        view_.setSequencerLabel(labelText(label, StatusText::BlendLabel, model_.BlendCounter));
+}
+
 void OutputEngine::showStepTimes()
 {
     char field[16];
@@ -246,14 +303,13 @@ void OutputEngine::BlendeBerechnen()
 {
     showStepTimes();
     const int step = model_.CurrentStep;
-    const double divisor = effectiveBlendTime(model_.BlendTime);
     const int elements = model_.elementsInUse();
     for (int element = 1; element <= elements; ++element) {
         for (int plane = Red; plane <= White; ++plane) {
             const int i = ShowModel::blendIndex(element, plane);
-            model_.BlendLevels[i] = model_.colour(plane, element);
-            const double target = model_.stepColour(step, element, plane);
-            model_.BlendIncrements[i] = static_cast<float>((target - model_.BlendLevels[i]) / divisor);
+            const std::uint8_t from = model_.colour(plane, element);
+            model_.BlendLevels[i] = from;
+            model_.BlendIncrements[i] = blendIncrement(from, model_.stepColour(step, element, plane), model_.BlendTime);
         }
     }
 }

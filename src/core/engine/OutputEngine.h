@@ -5,6 +5,7 @@
 #include "engine/FrameBuilder.h"
 #include "engine/InputMerger.h"
 #include "engine/MusicSync.h"
+#include "engine/SequenceTimeline.h"
 #include "input/DmxInput.h"
 #include "model/ShowModel.h"
 #include "platform/DmxLibraries.h"
@@ -66,6 +67,13 @@ public:
     // Prepares the fade from the picture on the wall to the colours of CurrentStep.
     void BlendeBerechnen();
 
+    // Tick `tick` after PLAY, as if every tick before it had run: the
+    // counters, the fade, the wall's colours, the frame and the labels are
+    // those that playing up to it leaves. It stands in for that tick's
+    // AutoXmit. Refused (false, nothing done) while the sequence is not
+    // playing, with the Beat on, for a negative tick or an empty time line.
+    bool seekTo(SequenceTimeline& timeline, std::int64_t tick);
+
 
     // The channels the monitor rows read back, held by the DMX test window's
     // presenter; until it is set, channels 1 to 8.
@@ -84,6 +92,8 @@ public:
 
 private:
     void advanceSequence(FrameDestination& destination, bool withInterface);
+    // The sequence's state at the tick a seek is under way to.
+    void applySeek(FrameDestination& destination, bool withInterface);
     // Whether a playing step still holds this tick (its counter, or its beat).
     bool holding();
     // Where the levels of a tick go: through the level master while it is on.
@@ -117,6 +127,9 @@ private:
     ScaledDestination scaled_{music_};
     // The step loaded on Beat waits for its beat rather than its hold time.
     bool awaitingBeat_ = false;
+    // Set only while seekTo runs its tick.
+    SequenceTimeline* seekTimeline_ = nullptr;
+    std::int64_t seekTick_ = 0;
     std::unique_ptr<DmxSender> ownSender_;  // when none was given
     DmxSender& sender_;
     // Whether a frame was built since the interface opened: until one was,
