@@ -6,12 +6,11 @@ namespace tinctara {
 
 namespace {
 
-constexpr const char* Application = "TINCTARA";
-constexpr const char* Section = "Music";
-
 int readNumber(SettingsStore& store, const char* key, int fallback, int high)
 {
-    return numberInRange(store.read(Application, Section, key, std::to_string(fallback)), 0, high).value_or(fallback);
+    return numberInRange(store.read(MusicSettingsApplication, MusicSettingsGroup, key, std::to_string(fallback)), 0,
+                         high)
+        .value_or(fallback);
 }
 
 }  // namespace
@@ -19,8 +18,8 @@ int readNumber(SettingsStore& store, const char* key, int fallback, int high)
 MusicOptions loadMusicOptions(SettingsStore& store)
 {
     MusicOptions options;
-    options.device = store.read(Application, Section, "Device", "");
-    options.level = store.read(Application, Section, "Level", "0") == "1";
+    options.device = store.read(MusicSettingsApplication, MusicSettingsGroup, "Device", "");
+    options.level = store.read(MusicSettingsApplication, MusicSettingsGroup, "Level", "0") == "1";
     options.depth = readNumber(store, "Depth", options.depth, 100);
     options.attackTicks = readNumber(store, "Attack", options.attackTicks, MusicEnvelopeTicksMax);
     options.releaseTicks = readNumber(store, "Release", options.releaseTicks, MusicEnvelopeTicksMax);
@@ -29,11 +28,11 @@ MusicOptions loadMusicOptions(SettingsStore& store)
 
 void storeMusicOptions(SettingsStore& store, const MusicOptions& options)
 {
-    store.write(Application, Section, "Device", options.device);
-    store.write(Application, Section, "Level", options.level ? "1" : "0");
-    store.write(Application, Section, "Depth", std::to_string(options.depth));
-    store.write(Application, Section, "Attack", std::to_string(options.attackTicks));
-    store.write(Application, Section, "Release", std::to_string(options.releaseTicks));
+    store.write(MusicSettingsApplication, MusicSettingsGroup, "Device", options.device);
+    store.write(MusicSettingsApplication, MusicSettingsGroup, "Level", options.level ? "1" : "0");
+    store.write(MusicSettingsApplication, MusicSettingsGroup, "Depth", std::to_string(options.depth));
+    store.write(MusicSettingsApplication, MusicSettingsGroup, "Attack", std::to_string(options.attackTicks));
+    store.write(MusicSettingsApplication, MusicSettingsGroup, "Release", std::to_string(options.releaseTicks));
 }
 
 void applyLevelOptions(MusicSync& music, const MusicOptions& options)

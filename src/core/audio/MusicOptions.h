@@ -22,6 +22,11 @@ struct MusicOptions {
 
 inline constexpr int MusicEnvelopeTicksMax = 200;
 
+// Where everything music keeps per user: this tab's options, the sequencer's
+// beat row and the effects window's song.
+inline constexpr const char* MusicSettingsApplication = "TINCTARA";
+inline constexpr const char* MusicSettingsGroup = "Music";
+
 // A value out of range or unreadable falls back to its default.
 MusicOptions loadMusicOptions(SettingsStore& store);
 void storeMusicOptions(SettingsStore& store, const MusicOptions& options);

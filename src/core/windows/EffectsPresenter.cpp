@@ -1,5 +1,6 @@
 #include "windows/EffectsPresenter.h"
 
+#include "audio/MusicOptions.h"
 #include "model/ShowOperations.h"
 #include "files/ShowPaths.h"
 #include "text/Text.h"
@@ -449,16 +450,17 @@ void EffectsPresenter::loadMusicSettings()
 {
     using namespace EffectsText;
     SettingsStore& store = s_.settings;
-    musicFields_[SongField] = store.read("TINCTARA", MusicSection, MusicKeys[SongField], "");
+    musicFields_[SongField] = store.read(MusicSettingsApplication, MusicSettingsGroup, MusicKeys[SongField], "");
     for (int i = BeatBlendField; i <= SongStartField; ++i) {
         const MusicRange range = MusicRanges[i];
         double value = range.fallback;
-        if (!numberIn(store.read("TINCTARA", MusicSection, MusicKeys[i], ""), value) || !(value >= range.low) ||
-            !(value <= range.high))
+        if (!numberIn(store.read(MusicSettingsApplication, MusicSettingsGroup, MusicKeys[i], ""), value) ||
+            !(value >= range.low) || !(value <= range.high))
             value = range.fallback;
         musicFields_[i] = shortest(value, ',');
     }
-    everyBeatsChoice_ = std::max(0, everyBeatsChoiceOf(store.read("TINCTARA", MusicSection, EveryBeatsKey, "1")));
+    everyBeatsChoice_ =
+        std::max(0, everyBeatsChoiceOf(store.read(MusicSettingsApplication, MusicSettingsGroup, EveryBeatsKey, "1")));
     for (int i = 0; i < MusicFields; ++i)
         view_.setMusicField(i, musicFields_[i]);
     view_.setEveryBeats(everyBeatsChoice_);
@@ -500,7 +502,7 @@ void EffectsPresenter::txtMusik_Change(int index, std::string_view text)
             return;
         stored = shortest(value, '.');
     }
-    s_.settings.write("TINCTARA", EffectsText::MusicSection, EffectsText::MusicKeys[index], stored);
+    s_.settings.write(MusicSettingsApplication, MusicSettingsGroup, EffectsText::MusicKeys[index], stored);
 }
 
 void EffectsPresenter::cboBeats_Click(int choice)
@@ -508,7 +510,7 @@ void EffectsPresenter::cboBeats_Click(int choice)
     if (choice < 0 || choice >= EffectsText::EveryBeatsChoices)
         return;
     everyBeatsChoice_ = choice;
-    s_.settings.write("TINCTARA", EffectsText::MusicSection, EffectsText::EveryBeatsKey,
+    s_.settings.write(MusicSettingsApplication, MusicSettingsGroup, EffectsText::EveryBeatsKey,
                       std::to_string(EffectsText::EveryBeats[choice]));
 }
 

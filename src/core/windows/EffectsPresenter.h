@@ -71,7 +71,6 @@ inline constexpr const char* Analysing = "Musik wird analysiert …";
 inline constexpr const char* NoSong = "Bitte wählen Sie ein Lied.";
 inline constexpr const char* NoSteps = "Die Sequenz hat keine Schritte.";
 // The per-user store's group and keys.
-inline constexpr const char* MusicSection = "Music";
 inline constexpr const char* MusicKeys[MusicFields] = {"Song", "BlendFraction", "Start"};
 inline constexpr const char* EveryBeatsKey = "EveryBeats";
 }  // namespace EffectsText

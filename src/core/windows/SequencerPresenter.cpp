@@ -1,5 +1,6 @@
 #include "windows/SequencerPresenter.h"
 
+#include "audio/MusicOptions.h"
 #include "dmx/OutputPort.h"
 #include "files/ShowPaths.h"
 #include "model/InputPicture.h"
@@ -20,8 +21,6 @@ constexpr double MaxTime = 65534;
 constexpr const char* NoSequenceYet = " Es ist noch keine Sequenz erstellt worden!";
 
 // The beat row's per-user settings; Beat itself is never stored.
-constexpr const char* SettingsApplication = "TINCTARA";
-constexpr const char* MusicSection = "Music";
 constexpr const char* BeatsPerStepKey = "BeatsPerStep";
 constexpr const char* BlendPercentKey = "BlendPercent";
 constexpr int TapKeyCode = 84;  // T
@@ -48,10 +47,12 @@ SequencerPresenter::SequencerPresenter(Services services)
 {
     MusicSettings music = s_.engine.music().settings();
     const int every =
-        numberInRange(s_.settings.read(SettingsApplication, MusicSection, BeatsPerStepKey, "1"), 1, 4).value_or(1);
+        numberInRange(s_.settings.read(MusicSettingsApplication, MusicSettingsGroup, BeatsPerStepKey, "1"), 1, 4)
+            .value_or(1);
     music.beatsPerStep = everyChoice(every) < 0 ? 1 : every;
     music.blendPercent =
-        numberInRange(s_.settings.read(SettingsApplication, MusicSection, BlendPercentKey, "50"), 0, 100).value_or(50);
+        numberInRange(s_.settings.read(MusicSettingsApplication, MusicSettingsGroup, BlendPercentKey, "50"), 0, 100)
+            .value_or(50);
     music.beat = false;
     s_.engine.music().setSettings(music);
 }
@@ -501,7 +502,8 @@ void SequencerPresenter::cboBeats_Click(int choice)
     MusicSettings music = s_.engine.music().settings();
     music.beatsPerStep = SequencerText::EveryChoiceBeats[choice];
     applyBeat(music);
-    s_.settings.write(SettingsApplication, MusicSection, BeatsPerStepKey, std::to_string(music.beatsPerStep));
+    s_.settings.write(MusicSettingsApplication, MusicSettingsGroup, BeatsPerStepKey,
+                      std::to_string(music.beatsPerStep));
 }
 
 void SequencerPresenter::spnBlende_Change(int percent)
@@ -509,7 +511,8 @@ void SequencerPresenter::spnBlende_Change(int percent)
     MusicSettings music = s_.engine.music().settings();
     music.blendPercent = std::clamp(percent, 0, 100);
     applyBeat(music);
-    s_.settings.write(SettingsApplication, MusicSection, BlendPercentKey, std::to_string(music.blendPercent));
+    s_.settings.write(MusicSettingsApplication, MusicSettingsGroup, BlendPercentKey,
+                      std::to_string(music.blendPercent));
 }
 
 void SequencerPresenter::cmdTap_Click() { s_.engine.music().tap(s_.clock.monotonicMilliseconds()); }
