@@ -10,6 +10,7 @@
 #include "ProgramInput.h"
 #include "ProgramMusic.h"
 #include "ProgramRemote.h"
+#include "ProgramTimecode.h"
 
 namespace tinctara {
 
@@ -71,12 +72,14 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     control_ = std::make_unique<ProgramControl>(*this);
     input_ = std::make_unique<ProgramInput>(*this);
     music_ = std::make_unique<ProgramMusic>(*this);
+    timecode_ = std::make_unique<ProgramTimecode>(*this);
     sequencer_->watchInput(&input_->frame());
 }
 
 Program::~Program()
 {
     preview_.reset();
+    timecode_.reset();
     control_.reset();
     remote_.reset();
     output_->sender().setEnabled(false);
@@ -98,6 +101,7 @@ bool Program::start(const InputSettings* input)
     control_->startFromSettings();
     input_->startFromSettings(input);
     music_->startFromSettings();
+    timecode_->startFromSettings();
     return true;
 }
 

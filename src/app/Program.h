@@ -33,6 +33,7 @@ class ProgramControl;
 class ProgramInput;
 class ProgramMusic;
 class ProgramRemote;
+class ProgramTimecode;
 
 struct ProgramSetup {
     std::string programFolder;
@@ -90,6 +91,8 @@ public:
     ProgramInput& input() { return *input_; }
     // Live audio into the tick, off until a device is chosen.
     ProgramMusic& music() { return *music_; }
+    // Timecode followed and sent, off until a source or sending is chosen.
+    ProgramTimecode& timecode() { return *timecode_; }
 
 private:
     ProgramSetup setup_;
@@ -125,6 +128,8 @@ private:
     std::unique_ptr<ProgramInput> input_;
     // Before the main window as well: the options window reaches it until it goes.
     std::unique_ptr<ProgramMusic> music_;
+    // And the options window reaches this one too.
+    std::unique_ptr<ProgramTimecode> timecode_;
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<MainWindowPresenter> presenter_;
     // Last: its connections go before anything they reach.
