@@ -45,11 +45,13 @@ OutputEngine::OutputEngine(ShowModel& model, ShowView& view, OutputTimer& timer,
 
 void OutputEngine::RequestedTicks(int count)
 {
-    if (!sender_.takeTickRequest() || !sender_.isEnabled())
+    if (!takeTickRequest())
         return;
     for (int tick = 0; tick < count; ++tick)
         AutoXmit();
 }
+
+bool OutputEngine::takeTickRequest() { return sender_.takeTickRequest() && sender_.isEnabled(); }
 
 // The frame goes to the sender, which puts it on the wire at its next grid
 // point; ticks of kinds it does not serve take back what it holds.

@@ -55,6 +55,9 @@ public:
     // drops one (a song's audio clock paces a music preview). The request is
     // taken either way, so the grid asks again.
     void RequestedTicks(int count);
+    // Takes the request the grid made, for a caller that serves it by
+    // itself (AutoXmit, seekTo); false when none waits or output stopped.
+    bool takeTickRequest();
 
     // Shows step CurrentStep at once and restarts playback from it. The caller
     // sets CurrentStep (1..StepCount) first.

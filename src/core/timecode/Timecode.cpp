@@ -120,6 +120,11 @@ std::optional<std::int64_t> toMilliseconds(const Timecode& time, TimecodeRate ra
     return frameCountToMilliseconds(*frames, rate);
 }
 
+double frameMilliseconds(TimecodeRate rate)
+{
+    return (isDropFrame(rate) ? 1001.0 : 1000.0) / labelFramesPerSecond(rate);
+}
+
 std::string formatTimecode(const Timecode& t, TimecodeRate rate)
 {
     char text[32];

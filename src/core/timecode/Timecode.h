@@ -44,6 +44,8 @@ Timecode fromFrameCount(std::int64_t frames, TimecodeRate rate);
 // down; drop-frame runs at 30000/1001 frames a second.
 std::int64_t frameCountToMilliseconds(std::int64_t frames, TimecodeRate rate);
 std::optional<std::int64_t> toMilliseconds(const Timecode& time, TimecodeRate rate);
+// A frame's length in milliseconds, not rounded (1001/30 for drop-frame).
+double frameMilliseconds(TimecodeRate rate);
 
 // "HH:MM:SS:FF", with ";" before the frames for drop-frame.
 std::string formatTimecode(const Timecode& time, TimecodeRate rate);

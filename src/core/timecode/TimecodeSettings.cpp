@@ -28,14 +28,13 @@ TimecodeSettings loadTimecodeSettings(SettingsStore& store)
 {
     TimecodeSettings settings;
     settings.source = static_cast<TimecodeSource>(readNumber(store, "Source", 0, 0, 3));
-    settings.rate = rateOfTimecodeCode(
-                        static_cast<unsigned>(readNumber(store, "Rate", timecodeRateCode(settings.rate), 0, 3)))
-                        .value_or(settings.rate);
+    settings.rate =
+        rateOfTimecodeCode(static_cast<unsigned>(readNumber(store, "Rate", timecodeRateCode(settings.rate), 0, 3)))
+            .value_or(settings.rate);
     settings.offset =
         parseTimecode(read(store, "Offset", formatTimecode(settings.offset, settings.rate)), settings.rate)
             .value_or(settings.offset);
-    settings.freewheelFrames =
-        readNumber(store, "FreewheelFrames", FreewheelFramesDefault, 0, FreewheelFramesMax);
+    settings.freewheelFrames = readNumber(store, "FreewheelFrames", FreewheelFramesDefault, 0, FreewheelFramesMax);
     settings.mode = static_cast<TimecodeMode>(readNumber(store, "Mode", 0, 0, 1));
     settings.ltcDevice = read(store, "LtcDevice", "");
     settings.sendArtNet = read(store, "SendArtNet", "0") == "1";
