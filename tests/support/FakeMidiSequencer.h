@@ -15,7 +15,7 @@ namespace tinctara::testing {
 
 // The sequencers one test opens: a socket pair whose first end is their
 // descriptor (each datagram written to the second arrives as one event), the
-// connections asked for and the notes sent.
+// connections asked for, the notes and the raw messages sent.
 struct FakeMidiMachine {
     FakeMidiMachine() { ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends.data()); }
     ~FakeMidiMachine()
@@ -38,6 +38,7 @@ struct FakeMidiMachine {
     int open = 0;
     std::vector<std::string> connected;
     std::vector<std::tuple<int, int, int>> notes;
+    std::vector<std::vector<std::uint8_t>> sent;
 };
 
 class FakeMidiSequencer : public MidiSequencer {
@@ -60,6 +61,7 @@ public:
     }
     std::vector<std::string> readablePorts() const override { return {"Pult:Tasten"}; }
     void noteOn(int channel, int note, int velocity) override { machine_.notes.emplace_back(channel, note, velocity); }
+    void send(std::span<const std::uint8_t> bytes) override { machine_.sent.emplace_back(bytes.begin(), bytes.end()); }
 
 private:
     FakeMidiMachine& machine_;

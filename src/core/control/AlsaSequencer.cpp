@@ -57,12 +57,32 @@ AlsaEventBytes::AlsaEventBytes()
         parser_ = nullptr;
     else
         snd_midi_event_no_status(parser_, 1);  // every message with its status byte
+    if (snd_midi_event_new(Capacity, &encoder_) < 0)
+        encoder_ = nullptr;
 }
 
 AlsaEventBytes::~AlsaEventBytes()
 {
     if (parser_)
         snd_midi_event_free(parser_);
+    if (encoder_)
+        snd_midi_event_free(encoder_);
+}
+
+bool AlsaEventBytes::encode(std::span<const std::uint8_t>& bytes, snd_seq_event& event)
+{
+    while (encoder_ && !bytes.empty()) {
+        snd_seq_ev_clear(&event);
+        const long used = snd_midi_event_encode(encoder_, bytes.data(), static_cast<long>(bytes.size()), &event);
+        if (used <= 0) {
+            bytes = {};
+            break;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(used));
+        if (event.type != SND_SEQ_EVENT_NONE)
+            return true;
+    }
+    return false;
 }
 
 std::span<const std::uint8_t> AlsaEventBytes::decode(const snd_seq_event& event)
@@ -151,17 +171,29 @@ std::vector<std::string> AlsaSequencer::readablePorts() const
     return ports;
 }
 
+void AlsaSequencer::output(snd_seq_event& event)
+{
+    snd_seq_ev_set_source(&event, static_cast<unsigned char>(output_));
+    snd_seq_ev_set_subs(&event);
+    snd_seq_ev_set_direct(&event);
+    // Non-blocking: a full output queue drops the event rather than hold up a tick.
+    snd_seq_event_output_direct(seq_, &event);
+}
+
 void AlsaSequencer::noteOn(int channel, int note, int velocity)
 {
     snd_seq_event_t event;
     snd_seq_ev_clear(&event);
-    snd_seq_ev_set_source(&event, static_cast<unsigned char>(output_));
-    snd_seq_ev_set_subs(&event);
-    snd_seq_ev_set_direct(&event);
     snd_seq_ev_set_noteon(&event, static_cast<unsigned char>(channel - 1), static_cast<unsigned char>(note),
                           static_cast<unsigned char>(velocity));
-    // Non-blocking: a full output queue drops the note rather than hold up a tick.
-    snd_seq_event_output_direct(seq_, &event);
+    output(event);
+}
+
+void AlsaSequencer::send(std::span<const std::uint8_t> bytes)
+{
+    snd_seq_event_t event;
+    while (bytes_.encode(bytes, event))
+        output(event);
 }
 
 }  // namespace tinctara

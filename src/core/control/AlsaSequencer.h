@@ -23,8 +23,9 @@ inline constexpr const char* CannotConnect = "Der MIDI-Anschluss lässt sich nic
 }  // namespace MidiText
 
 // Turns sequencer events back into the bytes of their MIDI messages, so that
-// every source goes through the one MidiDecoder. Each message carries its
-// status byte; system exclusive messages come whole up to Capacity bytes.
+// every source goes through the one MidiDecoder, and bytes into events for
+// the output port. Each message carries its status byte; system exclusive
+// messages come whole up to Capacity bytes.
 class AlsaEventBytes {
 public:
     static constexpr std::size_t Capacity = 1024;
@@ -38,8 +39,14 @@ public:
     // longer system exclusive messages.
     std::span<const std::uint8_t> decode(const snd_seq_event& event);
 
+    // Takes bytes from the front of `bytes` until they make an event, which
+    // goes to `event`; false when they ran out first. A system exclusive
+    // event points into this object until the next call.
+    bool encode(std::span<const std::uint8_t>& bytes, snd_seq_event& event);
+
 private:
     snd_midi_event* parser_ = nullptr;
+    snd_midi_event* encoder_ = nullptr;
     std::array<std::uint8_t, Capacity> bytes_{};
 };
 
@@ -57,6 +64,7 @@ public:
     std::string connectFrom(const std::string& port) override;
     std::vector<std::string> readablePorts() const override;
     void noteOn(int channel, int note, int velocity) override;
+    void send(std::span<const std::uint8_t> bytes) override;
 
     // This client's number and its input port's, for tests that connect to it.
     int client() const;
@@ -65,6 +73,8 @@ public:
 
 private:
     explicit AlsaSequencer(_snd_seq* handle) : seq_(handle) {}
+    // From the output port to its subscribers, direct and non-blocking.
+    void output(snd_seq_event& event);
 
     _snd_seq* seq_;
     int input_ = -1;

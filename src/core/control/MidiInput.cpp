@@ -57,7 +57,61 @@ std::vector<std::string> MidiInput::ports() const
 void MidiInput::ready()
 {
     if (sequencer_)
-        sequencer_->read([this](std::span<const std::uint8_t> bytes) { service_.received(bytes); });
+        sequencer_->read([this](std::span<const std::uint8_t> bytes) {
+            if (timecodeTap_)
+                timecode_.feed(bytes, timecodeTap_);
+            service_.received(bytes);
+        });
+}
+
+void MidiInput::sendBytes(std::span<const std::uint8_t> bytes)
+{
+    if (sequencer_)
+        sequencer_->send(bytes);
+}
+
+void MtcMessages::feed(std::span<const std::uint8_t> bytes, const Sink& sink)
+{
+    constexpr std::uint8_t QuarterFrame = 0xF1;
+    constexpr std::uint8_t SysExStart = 0xF0;
+    constexpr std::uint8_t SysExEnd = 0xF7;
+    constexpr std::uint8_t RealTimeFirst = 0xF8;
+    // What a full frame starts with, the device aside (index 2).
+    constexpr std::array<std::uint8_t, 5> FullFrameHead{SysExStart, 0x7F, 0x00, 0x01, 0x01};
+
+    for (const std::uint8_t byte : bytes) {
+        if (byte >= RealTimeFirst)
+            continue;
+        if (byte == QuarterFrame || byte == SysExStart) {
+            message_[0] = byte;
+            length_ = 1;
+            continue;
+        }
+        if (length_ == 0)
+            continue;
+        const bool quarterFrame = message_[0] == QuarterFrame;
+        if (byte & 0x80) {  // another status ends the message
+            if (!quarterFrame && byte == SysExEnd && length_ == FullFrameLength - 1) {
+                message_[length_++] = byte;
+                sink(std::span<const std::uint8_t>(message_.data(), length_));
+            }
+            length_ = 0;
+            continue;
+        }
+        const bool fits = quarterFrame
+                              ? length_ < 2
+                              : length_ < FullFrameLength - 1 &&
+                                    (length_ == 2 || length_ >= FullFrameHead.size() || byte == FullFrameHead[length_]);
+        if (!fits) {
+            length_ = 0;
+            continue;
+        }
+        message_[length_++] = byte;
+        if (quarterFrame) {
+            sink(std::span<const std::uint8_t>(message_.data(), length_));
+            length_ = 0;
+        }
+    }
 }
 
 }  // namespace tinctara

@@ -12,7 +12,8 @@
 namespace tinctara {
 
 // The machine's MIDI as the show sees it: a client with one input port that
-// controllers are connected to and one output port for the feedback notes.
+// controllers are connected to and one output port for the feedback notes
+// and the timecode it leads.
 class MidiSequencer : public MidiFeedback {
 public:
     using Sink = std::function<void(std::span<const std::uint8_t>)>;
@@ -26,6 +27,9 @@ public:
     virtual std::string connectFrom(const std::string& port) = 0;
     // The ports of other clients that can be connected from ("Client:Port").
     virtual std::vector<std::string> readablePorts() const = 0;
+    // Whole MIDI messages out of the output port, to every subscriber, at
+    // once; what the system cannot take now is dropped, as with noteOn.
+    virtual void send(std::span<const std::uint8_t> bytes) = 0;
 };
 
 // Opens a sequencer client; null, with the reason in `problem`, when it cannot.

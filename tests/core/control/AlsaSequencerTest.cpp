@@ -88,6 +88,43 @@ TEST(AlsaEventBytes, SequencerEventsBecomeTheMessagesTheDecoderReads)
     EXPECT_EQ(Bytes(again.begin(), again.end()), (Bytes{0x99, 37, 1}));
 }
 
+TEST(AlsaEventBytes, MessagesSentBecomeEventsThatReadBackAsTheSameBytes)
+{
+    const Bytes quarter{0xF1, 0x35};
+    const Bytes fullFrame{0xF0, 0x7F, 0x7F, 0x01, 0x01, 0x41, 0x02, 0x03, 0x04, 0xF7};
+    const Bytes note{0x92, 40, 90};
+    struct Case {
+        const char* what;
+        Bytes sent;
+        std::vector<Bytes> events;
+    };
+    const Case cases[] = {
+        {"a quarter frame", quarter, {quarter}},
+        {"a full frame", fullFrame, {fullFrame}},
+        {"three messages at once",
+         [&] {
+             Bytes all = quarter;
+             all.insert(all.end(), fullFrame.begin(), fullFrame.end());
+             all.insert(all.end(), note.begin(), note.end());
+             return all;
+         }(),
+         {quarter, fullFrame, note}},
+        {"a message cut short", {0x90, 60}, {}},
+    };
+    for (const Case& c : cases) {
+        AlsaEventBytes converter;
+        AlsaEventBytes reader;
+        std::span<const std::uint8_t> rest(c.sent);
+        std::vector<Bytes> events;
+        for (snd_seq_event_t ev; converter.encode(rest, ev);) {
+            const auto back = reader.decode(ev);
+            events.emplace_back(back.begin(), back.end());
+        }
+        EXPECT_TRUE(rest.empty()) << c.what;
+        EXPECT_EQ(events, c.events) << c.what;
+    }
+}
+
 bool sequencerPresent() { return ::access("/dev/snd/seq", F_OK) == 0; }
 
 // A second client as a controller would be: one port that sends, one that hears.
@@ -153,6 +190,13 @@ TEST(AlsaSequencer, NotesComeInThroughAConnectedPortAndFeedbackGoesOut)
     EXPECT_EQ(back->data.note.channel, 2);
     EXPECT_EQ(back->data.note.note, 61);
     EXPECT_EQ(back->data.note.velocity, 127);
+
+    // Timecode goes out the same way.
+    ours.send(Bytes{0xF1, 0x35});
+    ASSERT_EQ(::poll(&heard, 1, 2000), 1);
+    ASSERT_GE(snd_seq_event_input(controller.seq, &back), 0);
+    EXPECT_EQ(back->type, SND_SEQ_EVENT_QFRAME);
+    EXPECT_EQ(back->data.control.value, 0x35);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "support/LoopbackPeer.h"
 #include "support/ScriptedClock.h"
 #include "support/SteppedClock.h"
+#include "timecode/ArtTimecodeSender.h"
+#include "timecode/TimecodeLeader.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -340,6 +342,38 @@ TEST(TickAllocation, MidiFeedbackAfterATickAllocatesNothing)
     EXPECT_EQ(allocations.load() - before, 0);
     EXPECT_EQ(atStart, static_cast<int>(MidiBindingLimit));
     EXPECT_GT(notes.count, atStart);  // the changes were sent
+}
+
+// Leading timecode is polled every few milliseconds for as long as a show
+// plays: labels, full and quarter frames and the datagrams carrying them.
+TEST(TickAllocation, LeadingTimecodeAllocatesNothing)
+{
+    UdpListener node;
+    ASSERT_EQ(node.open(0x7F000001, 0, {}), 0);
+    ArtTimecodeSender sender;
+    ASSERT_EQ(sender.open("127.0.0.1", node.port()), "");
+    TimecodeLeader leader({0, 9, 59, 0}, TimecodeRate::DropFrame2997);
+    int labels = 0;
+    std::size_t midiBytes = 0;
+    const auto art = [&](const ArtTimecode& time) {
+        sender.send(time);
+        ++labels;
+    };
+    const auto mtc = [&](std::span<const std::uint8_t> bytes) { midiBytes += bytes.size(); };
+
+    const long before = allocations.load();
+    for (int tick = 0; tick < 60; ++tick) {
+        // A seek at tick 30, a stop from tick 50.
+        const std::optional<std::int64_t> index = tick < 30   ? tick
+                                                  : tick < 50 ? std::optional<std::int64_t>(tick + 100)
+                                                              : std::nullopt;
+        leader.ticked(index, tick * 50.0);
+        for (int ms = 0; ms < 50; ms += 4)
+            leader.poll(tick * 50.0 + ms, art, mtc);
+    }
+    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_GT(labels, 70);
+    EXPECT_GT(midiBytes, 500u);
 }
 
 // The OSC feedback runs after every tick: a compare when nothing changed, and
