@@ -22,9 +22,8 @@ void TimecodeReceiver::artNetDatagram(std::span<const std::uint8_t> datagram, do
 void TimecodeReceiver::midiBytes(std::span<const std::uint8_t> bytes, double arrivedMs)
 {
     mtc_.feed(bytes, [&](const MtcTime& time) {
-        const double quarter = time.fullFrame || time.direction != MtcDirection::Forwards
-                                   ? 0.0
-                                   : frameMilliseconds(time.rate) / 4.0;
+        const double quarter =
+            time.fullFrame || time.direction != MtcDirection::Forwards ? 0.0 : frameMilliseconds(time.rate) / 4.0;
         heard(time.time, time.rate, arrivedMs + quarter, time.fullFrame);
     });
 }

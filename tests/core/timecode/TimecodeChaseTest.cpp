@@ -91,7 +91,10 @@ struct Stretch {
 constexpr double StartMs = 1000.0;  // local time the first stretch starts
 constexpr Timecode Offset{1, 0, 0, 0};
 
-double offsetMs(TimecodeRate rate) { return static_cast<double>(*toFrameCount(Offset, rate)) * frameMilliseconds(rate); }
+double offsetMs(TimecodeRate rate)
+{
+    return static_cast<double>(*toFrameCount(Offset, rate)) * frameMilliseconds(rate);
+}
 
 // The script's timecode at local time `now`: its ms and whether it runs.
 struct Script {
@@ -228,9 +231,8 @@ TimecodeSettings chaseSettings(TimecodeSource source, TimecodeRate rate, int fre
     for (std::size_t tick = 0; tick < played().size() && found < 0; ++tick)
         if (played()[tick] == shown)
             found = static_cast<std::int64_t>(tick);
-    return ::testing::AssertionFailure() << "the wall shows none of the ticks around " << nearest << " ("
-                                         << relativeMs << " ms after the offset) but the first with its picture, "
-                                         << found;
+    return ::testing::AssertionFailure() << "the wall shows none of the ticks around " << nearest << " (" << relativeMs
+                                         << " ms after the offset) but the first with its picture, " << found;
 }
 
 // Feeds the arrivals up to a time.
@@ -380,7 +382,8 @@ TEST(TimecodeChase, LtcFromAWavFile)
         SCOPED_TRACE(formatTimecode({}, rate));
         const double frame = frameMilliseconds(rate);
         const double sampleRate = 48000.0;
-        const std::int64_t first = *toFrameCount(Offset, rate) - static_cast<std::int64_t>(std::llround(2000.0 / frame));
+        const std::int64_t first =
+            *toFrameCount(Offset, rate) - static_cast<std::int64_t>(std::llround(2000.0 / frame));
         const int frames = static_cast<int>(12'000.0 / frame);
         std::vector<float> samples = encodeLtc(fromFrameCount(first, rate), rate, sampleRate, frames);
         const double runMs = static_cast<double>(samples.size()) * 1000.0 / sampleRate;

@@ -1,0 +1,29 @@
+#include "timecode/ArtTimecodeListener.h"
+
+#include <cerrno>
+
+namespace tinctara {
+
+std::string ArtTimecodeListener::open(std::uint16_t port)
+{
+    socket_.close();
+    if (const int error = socket_.open(0, port, {.shareAddress = true, .broadcast = true})) {
+        const std::string where = "Art-Net-Timecode: Der Port " + std::to_string(port);
+        return where + (error == EADDRINUSE ? " ist belegt: " : " kann nicht geöffnet werden: ") + systemReason(error) +
+               ".";
+    }
+    return {};
+}
+
+void ArtTimecodeListener::readable(double nowMs)
+{
+    for (int i = 0; i < DatagramsPerWake; ++i) {
+        const auto datagram = socket_.receive(buffer_);
+        if (!datagram)
+            return;
+        if (datagram->size <= buffer_.size())
+            receiver_.artNetDatagram(std::span<const std::uint8_t>(buffer_.data(), datagram->size), nowMs);
+    }
+}
+
+}  // namespace tinctara
