@@ -132,7 +132,12 @@ TimecodeOptionsTab::TimecodeOptionsTab(SettingsStore& store, TimecodeControl& co
     presenter_->Form_Load(inputs_());
 }
 
-TimecodeOptionsTab::~TimecodeOptionsTab() = default;
+TimecodeOptionsTab::~TimecodeOptionsTab()
+{
+    // A field losing the focus as the window goes is no edit: the presenter goes first.
+    for (QLineEdit* field : {txtOffset_, txtTarget_})
+        disconnect(field, nullptr, this, nullptr);
+}
 
 void TimecodeOptionsTab::setLtcDevices(const std::vector<std::string>& descriptions, int current)
 {

@@ -98,6 +98,9 @@ void TimecodeOptionsPresenter::showSending()
 
 void TimecodeOptionsPresenter::change(const TimecodeSettings& settings)
 {
+    // A field left as it was is no change; after a failure it is a retry.
+    if (settings == settings_ && notice_.empty())
+        return;
     settings_ = settings;
     storeTimecodeSettings(store_, settings_);
     notice_ = control_.apply(settings_);
