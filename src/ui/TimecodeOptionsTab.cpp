@@ -76,6 +76,7 @@ TimecodeOptionsTab::TimecodeOptionsTab(SettingsStore& store, TimecodeControl& co
     connect(modes, &QButtonGroup::idClicked, this, [this](int index) { presenter_->optMode_Click(index); });
 
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);  // short choices stay short
     form->addRow(qt(SourceCaption), cboSource_);
     form->addRow(qt(LtcDeviceCaption), cboLtcDevice_);
     form->addRow(qt(RateCaption), cboRate_);
@@ -90,7 +91,7 @@ TimecodeOptionsTab::TimecodeOptionsTab(SettingsStore& store, TimecodeControl& co
     connect(chkSendArtNet_, &QCheckBox::clicked, this, [this](bool on) { presenter_->chkSendArtNet_Click(on); });
     txtTarget_ = new QLineEdit(sendGroup);
     txtTarget_->setPlaceholderText(qt(TargetPlaceholder));
-    fitFieldToTexts(txtTarget_, {QStringLiteral("255.255.255.255")});
+    txtTarget_->setFixedWidth(fieldWidthFor(*txtTarget_, {QStringLiteral("255.255.255.255")}));
     nameControl(txtTarget_, QStringLiteral("txtTarget"), qt(TargetCaption));
     connect(txtTarget_, &QLineEdit::editingFinished, this,
             [this] { presenter_->txtTarget_EditingFinished(utf8(txtTarget_->text())); });
