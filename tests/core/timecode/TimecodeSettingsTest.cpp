@@ -80,23 +80,5 @@ TEST(TimecodeSettings, TheOffsetIsReadAtTheStoredRate)
     }
 }
 
-TEST(TimecodeSettings, WhatIsStoredLoadsTheSame)
-{
-    TimecodeSettings settings;
-    settings.source = TimecodeSource::Ltc;
-    settings.offset = {0, 20, 0, 0};
-    settings.rate = TimecodeRate::DropFrame2997;
-    settings.freewheelFrames = 0;
-    settings.mode = TimecodeMode::StartAt;
-    settings.ltcDevice = "alsa_input.pci-0000_00_1f.3.analog-stereo";
-    settings.sendArtNet = true;
-    settings.artNetTarget = "2.255.255.255";
-    settings.sendMtc = true;
-    testing::FakeSettingsStore store;
-    storeTimecodeSettings(store, settings);
-    EXPECT_EQ(loadTimecodeSettings(store), settings);
-    EXPECT_EQ(store.read("TINCTARA", "Timecode", "Offset", ""), "00:20:00;00");
-}
-
 }  // namespace
 }  // namespace tinctara
