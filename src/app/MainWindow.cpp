@@ -21,6 +21,8 @@
 #include "ProgramMusic.h"
 #include "RemoteOptionsTab.h"
 #include "SequencerWindow.h"
+#include "TimecodeOptionsTab.h"
+#include "ProgramTimecode.h"
 #include "Program.h"
 #include "WallWindow.h"
 #include "dmx/DmxRunControl.h"
@@ -545,6 +547,7 @@ void MainWindow::openOptionsWindow()
         window->addPage(control, qt(ControlOptionsText::Tab));
         window->addPage(new MusicOptionsTab(program_.settings(), program_.engine().music(), program_.music()),
                         qt(MusicOptionsText::Tab));
+        window->addPage(new TimecodeOptionsTab(program_.settings(), program_.timecode()), qt(TimecodeOptionsText::Tab));
         addEditingWindow(
             WindowKind::Options, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },

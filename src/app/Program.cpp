@@ -74,6 +74,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     music_ = std::make_unique<ProgramMusic>(*this);
     timecode_ = std::make_unique<ProgramTimecode>(*this);
     sequencer_->watchInput(&input_->frame());
+    sequencer_->watchTimecode(timecode_.get());
 }
 
 Program::~Program()

@@ -33,6 +33,16 @@ std::vector<AudioInputDevice> systemAudioInputs()
     return devices;
 }
 
+void watchAudioInputs(QObject* owner, const std::function<void()>& changed)
+{
+    auto* devices = new QMediaDevices(owner);
+    QObject::connect(devices, &QMediaDevices::audioInputsChanged, owner, changed);
+    // Qt does not always tell when an input goes, so the list is asked anew.
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, owner, changed);
+    poll->start(DevicePollInterval);
+}
+
 MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCapture& capture, InputList inputs,
                                  QWidget* parent)
     : QWidget(parent), presenter_(std::make_unique<MusicOptionsPresenter>(store, music, capture, *this)),
@@ -86,12 +96,7 @@ MusicOptionsTab::MusicOptionsTab(SettingsStore& store, MusicSync& music, MusicCa
     layout->addWidget(levelGroup);
     layout->addStretch();
 
-    auto* devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this, [this] { presenter_->devicesChanged(inputs_()); });
-    // Qt does not always tell when an input goes, so the list is asked anew.
-    auto* devicePoll = new QTimer(this);
-    connect(devicePoll, &QTimer::timeout, this, [this] { presenter_->devicesChanged(inputs_()); });
-    devicePoll->start(DevicePollInterval);
+    watchAudioInputs(this, [this] { presenter_->devicesChanged(inputs_()); });
     auto* meterTimer = new QTimer(this);
     connect(meterTimer, &QTimer::timeout, this, [this] { presenter_->tmrMeter_Timer(); });
     meterTimer->start(MeterInterval);

@@ -17,6 +17,9 @@ namespace tinctara {
 
 // The system's audio inputs as the presenter takes them.
 std::vector<AudioInputDevice> systemAudioInputs();
+// Calls `changed` when the system's inputs may have changed, for as long as
+// `owner` lives.
+void watchAudioInputs(QObject* owner, const std::function<void()>& changed);
 
 // The options window's tab "Musik": a thin view over MusicOptionsPresenter.
 class MusicOptionsTab : public QWidget, public MusicOptionsView {

@@ -69,11 +69,22 @@ SequencerWindow::SequencerWindow(SequencerPresenter& presenter, SequencerWindowS
     lblStatus_->setFrameShape(QFrame::StyledPanel);
     lblStatus_->setMinimumWidth(320);
     nameControl(lblStatus_, QStringLiteral("lblStatus"));
+    // Beside the status line, and there only while a timecode source is
+    // chosen: hidden, it takes no room.
+    // As wide as the widest label from the start, so running frames never move it.
+    lblTimecode_ = new QLabel(qt(SequencerText::TimecodePrefix) + QStringLiteral("88:88:88;88"), this);
+    lblTimecode_->setFrameShape(QFrame::StyledPanel);
+    lblTimecode_->setMinimumWidth(lblTimecode_->sizeHint().width());
+    lblTimecode_->hide();
+    nameControl(lblTimecode_, QStringLiteral("lblTimecode"));
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(lblStatus_, 1);
+    statusRow->addWidget(lblTimecode_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    layout->addWidget(lblStatus_);
+    layout->addLayout(statusRow);
     buildBeatRow(layout);
     // Clicked, the window takes the keys; Tab passes it by, as it shows no focus.
     setFocusPolicy(Qt::ClickFocus);
@@ -166,6 +177,12 @@ void SequencerWindow::showBeatSettings(bool beat, int everyChoice, int blendPerc
 void SequencerWindow::showTempo(std::string_view text) { lblTempo_->setText(qt(text)); }
 
 void SequencerWindow::showBeatLight(bool lit) { shpBeat_->setStyleSheet(lit ? LightOn : LightOff); }
+
+void SequencerWindow::showTimecode(std::string_view text)
+{
+    lblTimecode_->setText(qt(text));
+    lblTimecode_->setVisible(!text.empty());
+}
 
 void SequencerWindow::setField(int index, std::string_view text)
 {

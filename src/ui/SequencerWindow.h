@@ -33,6 +33,7 @@ public:
     void showBeatSettings(bool beat, int everyChoice, int blendPercent) override;
     void showTempo(std::string_view text) override;
     void showBeatLight(bool lit) override;
+    void showTimecode(std::string_view text) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,6 +50,7 @@ private:
     std::array<QPushButton*, SequencerText::Buttons> cmdSequence_{};
     std::array<QLineEdit*, 3> txtSequence_{};
     QLabel* lblStatus_ = nullptr;
+    QLabel* lblTimecode_ = nullptr;
     QCheckBox* chkBeat_ = nullptr;
     QComboBox* cboBeats_ = nullptr;
     QSpinBox* spnBlende_ = nullptr;

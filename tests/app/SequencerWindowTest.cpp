@@ -2,8 +2,10 @@
 // beat row.
 #include "MainWindow.h"
 #include "Program.h"
+#include "ProgramTimecode.h"
 #include "ProgramFixture.h"
 #include "support/ScriptedClock.h"
+#include "support/TimecodeFakes.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -160,6 +162,47 @@ private slots:
         QCOMPARE(program->engine().music().settings().beatsPerStep, 2);
         QCOMPARE(program->engine().music().settings().blendPercent, 30);
         fixture_.clock = nullptr;
+    }
+
+    void theRunningTimecodeStandsBesideTheStatusLineWhileASourceIsChosen()
+    {
+        fixture_.reset();
+        auto program = fixture_.start();
+        QVERIFY(program);
+        QWidget* window = openSequencer(*program);
+        QVERIFY(window);
+        auto* timecode = testing::child<QLabel>(window, "lblTimecode");
+        auto* status = testing::child<QLabel>(window, "lblStatus");
+        QCoreApplication::processEvents();
+        const int statusWidth = status->width();
+        program->sequencer().afterTick();
+        QVERIFY(!timecode->isVisible());  // no source: the window as it always was
+
+        // The program's own control is what the window watches.
+        TimecodeSettings settings = program->timecode().settings();
+        settings.source = TimecodeSource::ArtNet;
+        program->timecode().apply(settings);
+        program->sequencer().afterTick();
+        QVERIFY(timecode->isVisible());
+        QCOMPARE(timecode->text(), QStringLiteral("Timecode: --:--:--:--"));
+
+        testing::FakeTimecodeControl heard;
+        heard.current.source = TimecodeSource::Ltc;
+        heard.now.time = Timecode{1, 0, 12, 5};
+        program->sequencer().watchTimecode(&heard);
+        program->sequencer().afterTick();
+        QCOMPARE(timecode->text(), QStringLiteral("Timecode: 01:00:12:05"));
+        QCOMPARE(readName(timecode), QStringLiteral("Timecode: 01:00:12:05"));
+        QCoreApplication::processEvents();
+        QVERIFY(timecode->geometry().top() < status->geometry().bottom());  // on the status line's row
+        QVERIFY(timecode->width() >= timecode->sizeHint().width());
+
+        heard.current.source = TimecodeSource::None;
+        program->sequencer().afterTick();
+        QVERIFY(!timecode->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(status->width(), statusWidth);
+        program->sequencer().watchTimecode(&program->timecode());
     }
 };
 

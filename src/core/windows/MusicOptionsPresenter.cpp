@@ -5,6 +5,24 @@
 
 namespace tinctara {
 
+InputChoices inputChoices(const std::vector<AudioInputDevice>& devices, const std::string& chosen)
+{
+    InputChoices choices;
+    for (const AudioInputDevice& device : devices) {
+        choices.descriptions.push_back(device.description);
+        if (!chosen.empty() && device.id == chosen)
+            choices.current = static_cast<int>(choices.descriptions.size());
+    }
+    return choices;
+}
+
+std::optional<std::string> inputAtChoice(const std::vector<AudioInputDevice>& devices, int index)
+{
+    if (index < 0 || index > static_cast<int>(devices.size()))
+        return std::nullopt;
+    return index == 0 ? std::string() : devices[static_cast<std::size_t>(index - 1)].id;
+}
+
 std::string captureStatusText(const CaptureStatus& status)
 {
     switch (status.state) {
@@ -44,14 +62,8 @@ void MusicOptionsPresenter::devicesChanged(const std::vector<AudioInputDevice>& 
 
 void MusicOptionsPresenter::showDevices()
 {
-    std::vector<std::string> descriptions;
-    int current = 0;
-    for (const AudioInputDevice& device : devices_) {
-        descriptions.push_back(device.description);
-        if (device.id == options_.device)
-            current = static_cast<int>(descriptions.size());
-    }
-    view_.setDevices(descriptions, current);
+    const InputChoices choices = inputChoices(devices_, options_.device);
+    view_.setDevices(choices.descriptions, choices.current);
 }
 
 void MusicOptionsPresenter::showStatus()
@@ -70,9 +82,10 @@ void MusicOptionsPresenter::showStatus()
 
 void MusicOptionsPresenter::cboDevice_Click(int index)
 {
-    if (index < 0 || index > static_cast<int>(devices_.size()))
+    const std::optional<std::string> chosen = inputAtChoice(devices_, index);
+    if (!chosen)
         return;
-    const std::string device = index == 0 ? std::string() : devices_[static_cast<std::size_t>(index - 1)].id;
+    const std::string& device = *chosen;
     if (device == options_.device && capture_.status().state == CaptureStatus::State::Listening)
         return;
     options_.device = device;

@@ -6,6 +6,7 @@
 #include "engine/MusicSync.h"
 #include "platform/Environment.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,17 @@ inline constexpr const char* NoDevice = "Kein Gerät";
 inline constexpr const char* NoneChosen = "Kein Gerät gewählt.";
 inline constexpr const char* TempoUnknown = TempoUnknownText;
 }  // namespace MusicOptionsText
+
+// The system's audio inputs as a choice list after "Kein Gerät", for every
+// tab that picks one: their descriptions, and the index of `chosen` (0 when
+// none is chosen or it is not there).
+struct InputChoices {
+    std::vector<std::string> descriptions;
+    int current = 0;
+};
+InputChoices inputChoices(const std::vector<AudioInputDevice>& devices, const std::string& chosen);
+// The id at a list index: empty for "Kein Gerät", nothing outside the list.
+std::optional<std::string> inputAtChoice(const std::vector<AudioInputDevice>& devices, int index);
 
 // "Hört auf NAME (RATE Hz).", "Das Gerät NAME kann nicht geöffnet werden.", ...
 std::string captureStatusText(const CaptureStatus& status);

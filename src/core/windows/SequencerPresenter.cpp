@@ -7,6 +7,7 @@
 #include "model/ShowOperations.h"
 #include "model/StatusTexts.h"
 #include "text/Text.h"
+#include "windows/TimecodeText.h"
 #include "windows/WindowTable.h"
 
 #include <algorithm>
@@ -471,6 +472,8 @@ void SequencerPresenter::attachBeatView(SequencerBeatView* view)
     showBeatSettings();
     beatView_->showTempo(tempo_);
     beatView_->showBeatLight(lit_);
+    timecodeShown_ = timecodeText();
+    beatView_->showTimecode(timecodeShown_);
 }
 
 void SequencerPresenter::showBeatSettings()
@@ -540,6 +543,19 @@ void SequencerPresenter::afterTick()
         if (beatView_)
             beatView_->showBeatLight(lit_);
     }
+    std::string timecode = timecodeText();
+    if (timecode != timecodeShown_) {
+        timecodeShown_ = std::move(timecode);
+        if (beatView_)
+            beatView_->showTimecode(timecodeShown_);
+    }
+}
+
+std::string SequencerPresenter::timecodeText() const
+{
+    if (!timecode_ || timecode_->settings().source == TimecodeSource::None)
+        return {};
+    return SequencerText::TimecodePrefix + runningTimecodeText(timecode_->status());
 }
 
 }  // namespace tinctara

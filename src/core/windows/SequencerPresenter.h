@@ -13,6 +13,7 @@
 #include "platform/PortIo.h"
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
+#include "timecode/TimecodeControl.h"
 #include "windows/MainWindowView.h"
 
 #include <array>
@@ -48,6 +49,8 @@ inline constexpr const char* BlendCaption = "Blende (% vom Beat)";
 inline constexpr const char* TapCaption = "Tap";
 inline constexpr const char* TempoUnknown = TempoUnknownText;
 inline constexpr const char* BeatLightName = "Beatlicht";
+// Beside the status line while a timecode source is chosen.
+inline constexpr const char* TimecodePrefix = "Timecode: ";
 }  // namespace SequencerText
 
 enum SequencerButton { Back = 0, Rec = 1, PlayButton = 2, StopButton = 3, Forward = 4, ClearAll = 5, Zero = 6 };
@@ -62,6 +65,8 @@ public:
     virtual void showBeatSettings(bool beat, int everyChoice, int blendPercent) = 0;
     virtual void showTempo(std::string_view text) = 0;
     virtual void showBeatLight(bool lit) = 0;
+    // "Timecode: 01:00:12:05"; empty: no source chosen, nothing shown.
+    virtual void showTimecode(std::string_view /*text*/) {}
 };
 
 // The logic of the sequencer window frmControl. The window's fields, status
@@ -102,6 +107,8 @@ public:
     void cmdRecordInput_Click();
     // The desk's universe REC Eingang records; none: it has nothing to record.
     void watchInput(const DmxInputFrame* input) { input_ = input; }
+    // The timecode the window shows while a source is chosen; none: never.
+    void watchTimecode(const TimecodeControl* timecode) { timecode_ = timecode; }
 
     // The text of a field as the user left it after a key.
     void txtSequence_Change(int index, std::string_view text);
@@ -115,7 +122,8 @@ public:
     void cboBeats_Click(int choice);
     void spnBlende_Change(int percent);
     void cmdTap_Click();
-    // After each tick: the tempo and the beat light from the engine's music.
+    // After each tick: the tempo and the beat light from the engine's music,
+    // and the running timecode.
     void afterTick();
 
 private:
@@ -140,6 +148,7 @@ private:
 
     void applyBeat(const MusicSettings& settings);
     void showBeatSettings();
+    std::string timecodeText() const;
 
     Services s_;
     Sequencer sequencer_;
@@ -155,6 +164,8 @@ private:
     std::string tempo_ = SequencerText::TempoUnknown;
     int lightTicks_ = 0;  // ticks the beat light stays lit
     bool lit_ = false;
+    const TimecodeControl* timecode_ = nullptr;
+    std::string timecodeShown_;
 };
 
 }  // namespace tinctara

@@ -1,6 +1,7 @@
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
 #include "support/ScriptedClock.h"
+#include "support/TimecodeFakes.h"
 #include "windows/SequencerPresenter.h"
 
 #include <gtest/gtest.h>
@@ -381,6 +382,7 @@ struct RecordingBeatView : SequencerBeatView {
     }
     void showTempo(std::string_view text) override { tempos.emplace_back(text); }
     void showBeatLight(bool lit) override { lights.push_back(lit); }
+    void showTimecode(std::string_view text) override { timecodes.emplace_back(text); }
     struct Shown {
         bool beat;
         int everyChoice;
@@ -390,6 +392,7 @@ struct RecordingBeatView : SequencerBeatView {
     std::vector<Shown> settings;
     std::vector<std::string> tempos;
     std::vector<bool> lights;
+    std::vector<std::string> timecodes;
 };
 
 std::string stored(SequencerHarness& h, const char* key) { return h.settings.read("TINCTARA", "Music", key, "<none>"); }
@@ -581,6 +584,42 @@ TEST(SequencerBeat, BeatOffChangesNothingThatPlays)
         ASSERT_EQ(tuned.view.lastLabel(), plain.view.lastLabel()) << "tick " << tick;
         ASSERT_EQ(tuned.model.CurrentStep, plain.model.CurrentStep) << "tick " << tick;
     }
+}
+
+// --- the running timecode ----------------------------------------------------
+
+TEST(SequencerTimecode, ShownAfterTheTickOnlyWhileASourceIsChosenAndWhenItChanged)
+{
+    SequencerHarness h;
+    testing::FakeTimecodeControl timecode;
+    RecordingBeatView view;
+    h.sequencer.watchTimecode(&timecode);
+    h.sequencer.attachBeatView(&view);
+    h.sequencer.afterTick();
+    timecode.now.time = Timecode{1, 0, 12, 5};  // heard, but no source chosen
+    h.sequencer.afterTick();
+    EXPECT_EQ(view.timecodes, std::vector<std::string>{""});
+
+    timecode.current.source = TimecodeSource::Mtc;
+    timecode.now.time.reset();
+    h.sequencer.afterTick();
+    h.sequencer.afterTick();
+    timecode.now.time = Timecode{1, 0, 12, 5};
+    h.sequencer.afterTick();
+    h.sequencer.afterTick();
+    timecode.now.time = Timecode{1, 0, 12, 6};
+    timecode.now.rate = TimecodeRate::DropFrame2997;
+    h.sequencer.afterTick();
+    timecode.current.source = TimecodeSource::None;
+    h.sequencer.afterTick();
+    EXPECT_EQ(view.timecodes, (std::vector<std::string>{"", "Timecode: --:--:--:--", "Timecode: 01:00:12:05",
+                                                        "Timecode: 01:00:12;06", ""}));
+
+    // A window opened anew shows what runs now, before any tick.
+    timecode.current.source = TimecodeSource::ArtNet;
+    RecordingBeatView reopened;
+    h.sequencer.attachBeatView(&reopened);
+    EXPECT_EQ(reopened.timecodes, std::vector<std::string>{"Timecode: 01:00:12;06"});
 }
 
 }  // namespace
