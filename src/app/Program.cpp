@@ -59,7 +59,10 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         view_.collectWallChanges();
         input_->beforeTick();
         music_->beforeTick();
-        output_->engine().RequestedTicks(preview_->ticksNow());
+        if (timecode_->active())
+            timecode_->serveRequest(preview_->ticksNow());
+        else
+            output_->engine().RequestedTicks(preview_->ticksNow());
         input_->afterTick();
         sequencer_->afterTick();
         view_.paintChangesNow();
@@ -72,7 +75,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     control_ = std::make_unique<ProgramControl>(*this);
     input_ = std::make_unique<ProgramInput>(*this);
     music_ = std::make_unique<ProgramMusic>(*this);
-    timecode_ = std::make_unique<ProgramTimecode>(*this);
+    timecode_ = std::make_unique<ProgramTimecode>(*this, setup_.artNetTimecodePort);
     sequencer_->watchInput(&input_->frame());
     sequencer_->watchTimecode(timecode_.get());
 }

@@ -37,12 +37,13 @@ class ProgramTimecode;
 
 struct ProgramSetup {
     std::string programFolder;
-    SettingsStore* settings = nullptr;  // null: the user's QSettings
-    SystemInfo* system = nullptr;       // null: Linux
-    Clock* clock = nullptr;             // null: the system clock
-    GridClock* gridClock = nullptr;     // null: the monotonic clock; the output grid runs on it
-    std::string hardware;               // "direct", "virtual" or empty: hardware.ini decides
-    RemoteServerFactory remoteServer;   // null: the web remote's module beside the program
+    SettingsStore* settings = nullptr;        // null: the user's QSettings
+    SystemInfo* system = nullptr;             // null: Linux
+    Clock* clock = nullptr;                   // null: the system clock
+    GridClock* gridClock = nullptr;           // null: the monotonic clock; the output grid runs on it
+    std::string hardware;                     // "direct", "virtual" or empty: hardware.ini decides
+    RemoteServerFactory remoteServer;         // null: the web remote's module beside the program
+    std::uint16_t artNetTimecodePort = 6454;  // Art-Net timecode heard and sent (tests: a free port)
 };
 
 // The composition root: the one show model and everything wired around it.

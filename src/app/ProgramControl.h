@@ -26,6 +26,7 @@ public:
     // Null where this build has none.
     OscControl* osc() { return osc_.get(); }
     MidiControl* midi() { return midi_.get(); }
+    ProgramMidi* programMidi() { return midi_.get(); }
 
     // Starts what the per-user settings turn on; a listener that cannot
     // start says why on standard error and the program goes on without it.

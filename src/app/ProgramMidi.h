@@ -23,6 +23,9 @@ public:
     std::vector<std::string> ports() const override { return input_.ports(); }
     void learn(MidiLearnListener* listener) override { input_.learn(listener); }
 
+    // Timecode taps and sends through the same client.
+    MidiInput& input() { return input_; }
+
     // After every tick: the feedback notes of what changed.
     void showChanged() { input_.showChanged(); }
 

@@ -56,6 +56,7 @@ public:
         setup.system = &system;
         setup.clock = clock;
         setup.remoteServer = remoteServer;
+        setup.artNetTimecodePort = artNetTimecodePort;
         auto program = std::make_unique<Program>(setup);
         if (!program->start())
             return nullptr;
@@ -93,6 +94,7 @@ public:
     FakeSystemInfo system;
     Clock* clock = nullptr;
     RemoteServerFactory remoteServer;  // null: the module beside the test program
+    std::uint16_t artNetTimecodePort = 6454;
 
 private:
     std::unique_ptr<QTemporaryDir> folder_;
