@@ -61,7 +61,7 @@ void TimecodeChaser::heard(const Timecode& time, TimecodeRate rate, double atMs,
         jumped_ = true;
         forgetLags();
         direction_ = Direction::Forwards;
-        movedAt_ = atMs - moveInterval_ - frame / 2.0 - settings_.freewheelFrames * frame;
+        movedAt_ = atMs - moveInterval_ - LateFrames * frame - settings_.freewheelFrames * frame;
     }
     label_ = time;
     labelRate_ = rate;
@@ -77,19 +77,19 @@ void TimecodeChaser::heard(const Timecode& time, TimecodeRate rate, double atMs,
 }
 
 // The last label counts as fresh for the time to the next (two frames for
-// MIDI's quarter frames) and half a frame of lateness; the freewheel frames
-// come after that.
+// MIDI's quarter frames) and LateFrames more; the freewheel frames come
+// after that.
 bool TimecodeChaser::running(double nowMs) const
 {
     if (!label_)
         return false;
     const double frame = frameMilliseconds(labelRate_);
-    return nowMs <= movedAt_ + moveInterval_ + frame / 2.0 + settings_.freewheelFrames * frame;
+    return nowMs <= movedAt_ + moveInterval_ + LateFrames * frame + settings_.freewheelFrames * frame;
 }
 
 bool TimecodeChaser::freewheeling(double nowMs) const
 {
-    return running(nowMs) && nowMs > movedAt_ + moveInterval_ + frameMilliseconds(labelRate_) / 2.0;
+    return running(nowMs) && nowMs > movedAt_ + moveInterval_ + LateFrames * frameMilliseconds(labelRate_);
 }
 
 std::optional<double> TimecodeChaser::position(double nowMs) const
@@ -98,7 +98,7 @@ std::optional<double> TimecodeChaser::position(double nowMs) const
         return std::nullopt;
     const double frame = frameMilliseconds(labelRate_);
     // Once the freewheel is over, the time stands where it ran out.
-    const double end = movedAt_ + moveInterval_ + frame / 2.0 + settings_.freewheelFrames * frame;
+    const double end = movedAt_ + moveInterval_ + LateFrames * frame + settings_.freewheelFrames * frame;
     const double at = std::min(nowMs, end);
     if (direction_ == Direction::Backwards || lagsFilled_ == 0)
         return labelMs_ + (direction_ == Direction::Backwards ? -1.0 : 1.0) * (at - labelAt_);

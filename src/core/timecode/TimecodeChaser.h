@@ -55,6 +55,10 @@ public:
     // Ahead of or behind the ticks by this much, a step is seeked rather
     // than caught up tick by tick.
     static constexpr double SeekTicks = 3.0;
+    // How late the next label may come before the freewheel begins: LTC
+    // hears a label only at its frame's end, a frame after the time it
+    // names, and a network adds its jitter.
+    static constexpr double LateFrames = 1.5;
 
     void configure(const TimecodeSettings& settings);
     const TimecodeSettings& settings() const { return settings_; }
