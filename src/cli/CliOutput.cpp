@@ -123,6 +123,13 @@ void CliOutput::tick()
     }
 }
 
+void CliOutput::tickChased(const std::function<void()>& serve)
+{
+    if (stack_.engine().takeTickRequest())
+        serve();
+    waitForTick();
+}
+
 bool CliOutput::seek(SequenceTimeline& timeline, std::int64_t tick)
 {
     if (!stack_.engine().seekTo(timeline, tick))
