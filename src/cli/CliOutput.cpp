@@ -215,10 +215,7 @@ InterfaceKind interfaceOf(const Options& parsed)
     const std::string* name = parsed.find("--interface");
     if (!name)
         return Interface::NoInterface;
-    for (const auto& [known, type] : InterfaceNames)
-        if (*name == known)
-            return type;
-    throw UsageError{"--interface takes none, isa, usb, library, sacn or artnet"};
+    return namedIn("--interface", *name, InterfaceNames);
 }
 
 }  // namespace

@@ -19,10 +19,7 @@ TimecodeSource sourceOf(const std::string& name)
 {
     const std::pair<const char*, TimecodeSource> names[] = {
         {"artnet", TimecodeSource::ArtNet}, {"mtc", TimecodeSource::Mtc}, {"ltc", TimecodeSource::Ltc}};
-    for (const auto& [known, source] : names)
-        if (name == known)
-            return source;
-    throw UsageError{"--timecode takes artnet, mtc or ltc"};
+    return namedIn("--timecode", name, names);
 }
 
 TimecodeRate rateOf(const std::string& name)
@@ -31,10 +28,7 @@ TimecodeRate rateOf(const std::string& name)
                                                           {"25", TimecodeRate::Ebu25},
                                                           {"29.97", TimecodeRate::DropFrame2997},
                                                           {"30", TimecodeRate::Smpte30}};
-    for (const auto& [known, rate] : names)
-        if (name == known)
-            return rate;
-    throw UsageError{"--timecode-rate takes 24, 25, 29.97 or 30"};
+    return namedIn("--timecode-rate", name, names);
 }
 
 const char* stateName(ChaseState state)

@@ -61,10 +61,7 @@ InputMerge mergeOf(const std::string& name)
                                                         {"htp", InputMerge::Htp},
                                                         {"ltp", InputMerge::Ltp},
                                                         {"eingang", InputMerge::InputFirst}};
-    for (const auto& [known, merge] : names)
-        if (name == known)
-            return merge;
-    throw UsageError{"--merge takes aus, htp, ltp or eingang"};
+    return namedIn("--merge", name, names);
 }
 
 }  // namespace

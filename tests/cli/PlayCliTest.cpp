@@ -49,13 +49,30 @@ PlayRun playFor(std::vector<std::string> args, int signal, std::chrono::millisec
     return r;
 }
 
-// Three steps of one tick's hold and blend each: they come round every few ticks.
-std::string quickSequence(FileHarness& h)
+// SHOW22's three steps with the hold and blend ticks given.
+std::string timedSequence(FileHarness& h, const std::string& holdsAndBlends)
 {
     std::string sequence = readBytes(fixture("SHOW22.CSQ"));
     const std::string times = " 1, 20, 40000, 65535, 3, 5";
-    sequence.replace(sequence.find(times), times.size(), " 1, 1, 1, 1, 1, 1");
-    return h.file("QUICK.CSQ", sequence);
+    sequence.replace(sequence.find(times), times.size(), holdsAndBlends);
+    return h.file("TIMED.CSQ", sequence);
+}
+
+// Three steps of one tick's hold and blend each: they come round every few ticks.
+std::string quickSequence(FileHarness& h) { return timedSequence(h, " 1, 1, 1, 1, 1, 1"); }
+
+// A UDP socket bound to a free port on 127.0.0.1, and where it is.
+int loopbackSocket(sockaddr_in& bound)
+{
+    const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    bound = {};
+    bound.sin_family = AF_INET;
+    bound.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof bound;
+    if (::bind(socket, reinterpret_cast<sockaddr*>(&bound), sizeof bound) != 0)
+        ADD_FAILURE() << "no free port on 127.0.0.1";
+    ::getsockname(socket, reinterpret_cast<sockaddr*>(&bound), &length);
+    return socket;
 }
 
 TEST(CliPlay, StepsAreShownUntilAStopSignal)
@@ -104,13 +121,8 @@ TEST(CliPlay, FailuresEndItBeforeTheFirstTick)
     const std::string config = fixture("DEMO22.CFG").string();
     const std::string sequence = fixture("SHOW22.CSQ").string();
     // A port that is taken while the cases run.
-    const int taken = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof local;
-    ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    ::getsockname(taken, reinterpret_cast<sockaddr*>(&local), &length);
+    const int taken = loopbackSocket(local);
     const std::string takenPort = std::to_string(ntohs(local.sin_port));
     const Case cases[] = {
         {{"play", "--config", config, "--sequence", "/gone/X.CSQ"},
@@ -231,13 +243,7 @@ void expectStepsInOrder(const std::string& out)
 }
 
 // Three steps of four ticks' hold and two ticks' blend.
-std::string chasedSequence(FileHarness& h)
-{
-    std::string sequence = readBytes(fixture("SHOW22.CSQ"));
-    const std::string times = " 1, 20, 40000, 65535, 3, 5";
-    sequence.replace(sequence.find(times), times.size(), " 4, 2, 4, 2, 4, 2");
-    return h.file("CHASED.CSQ", sequence);
-}
+std::string chasedSequence(FileHarness& h) { return timedSequence(h, " 4, 2, 4, 2, 4, 2"); }
 
 // LTC from a file that starts a second before the offset and runs three
 // seconds past it, then ends. An LTC label is heard whole only a frame after
@@ -273,14 +279,8 @@ TEST(CliPlayTimecode, LtcFileIsChasedThenHeld)
 TEST(CliPlayTimecode, ArtNetTimecodeIsChased)
 {
     FileHarness h;
-    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof to;
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&to), &length);
-    ::close(probe);
+    ::close(loopbackSocket(to));  // a port free for play to listen on
     std::thread sender([&to] {
         const int socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         const TimecodeRate rate = TimecodeRate::Ebu25;
