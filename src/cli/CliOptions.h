@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tinctara::cli {
@@ -47,6 +49,19 @@ std::string homeOf(const Options& options, const std::string& programFolder);
 bool importAnswer(const Options& options);  // --import yes (the default) or no
 std::optional<long long> wholeNumber(const std::string& text);
 long long numberIn(const std::string& option, const std::string& text, long long low, long long high);
+// The value of the name `text` among `names`; another is a usage error
+// ("--merge takes aus, htp, ltp or eingang").
+template <typename Value, std::size_t Count>
+Value namedIn(const std::string& option, const std::string& text, const std::pair<const char*, Value> (&names)[Count])
+{
+    std::string known;
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (text == names[i].first)
+            return names[i].second;
+        known += std::string(i == 0 ? "" : i + 1 == Count ? " or " : ", ") + names[i].first;
+    }
+    throw UsageError{option + " takes " + known};
+}
 double decimalIn(const std::string& option, const std::string& text, double low, double high);  // "2.5", low..high
 
 }  // namespace tinctara::cli

@@ -123,6 +123,13 @@ void CliOutput::tick()
     }
 }
 
+void CliOutput::tickChased(const std::function<void()>& serve)
+{
+    if (stack_.engine().takeTickRequest())
+        serve();
+    waitForTick();
+}
+
 bool CliOutput::seek(SequenceTimeline& timeline, std::int64_t tick)
 {
     if (!stack_.engine().seekTo(timeline, tick))
@@ -208,10 +215,7 @@ InterfaceKind interfaceOf(const Options& parsed)
     const std::string* name = parsed.find("--interface");
     if (!name)
         return Interface::NoInterface;
-    for (const auto& [known, type] : InterfaceNames)
-        if (*name == known)
-            return type;
-    throw UsageError{"--interface takes none, isa, usb, library, sacn or artnet"};
+    return namedIn("--interface", *name, InterfaceNames);
 }
 
 }  // namespace

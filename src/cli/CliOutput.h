@@ -48,6 +48,10 @@ public:
     // by the lead (with a lead of 0: a whole period); otherwise it is sent at once.
     void startGrid();
     void tick();
+    // play's tick under timecode (realtime): the grid's request, when one
+    // waits, served by `serve` (what the chaser says now) instead of by the
+    // sequence's own tick.
+    void tickChased(const std::function<void()>& serve);
     // Tick `tick` after PLAY of a sequence played from step 1, computed
     // without the ticks before it and sent at once; false (nothing done) when
     // the engine refuses the seek.

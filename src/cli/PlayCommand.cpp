@@ -4,6 +4,7 @@
 #include "CliOutput.h"
 #include "CliSession.h"
 #include "CliShowControl.h"
+#include "CliTimecode.h"
 #include "StopSignals.h"
 #include "control/MidiInput.h"
 #include "control/OscService.h"
@@ -21,6 +22,9 @@ const char PlayUsage[] =
     "                    [--midi [--midi-port CLIENT:PORT] [--midi-device N] [--midi-bindings LIST]]\n"
     "                    [--tick-lead MS] [--quiet] [--input sacn|artnet --input-universe U\n"
     "                    [--input-listen ADDR] [--merge aus|htp|ltp|eingang]]\n"
+    "                    [--timecode artnet|mtc|ltc [--timecode-offset HH:MM:SS:FF]\n"
+    "                    [--timecode-rate 24|25|29.97|30] [--freewheel FRAMES] [--ltc-file FILE]\n"
+    "                    [--timecode-port PORT]]\n"
     "      Loads the two files and opens the interface as render does, presses PLAY and runs the\n"
     "      ticks on the sender's 50 ms grid (as render --realtime) until SIGINT or SIGTERM; then\n"
     "      stops sending as the program does when it ends (sacn: three stream-terminated\n"
@@ -39,7 +43,15 @@ const char PlayUsage[] =
     "      --input receives a desk's universe as record does (U and ADDR as its --universe and\n"
     "      --listen) between ticks and merges it into every frame sent: htp (default) the higher\n"
     "      level per channel, ltp the source that changed a channel last, eingang the desk's level\n"
-    "      wherever a sender is live, aus the program alone.\n";
+    "      wherever a sender is live, aus the program alone.\n"
+    "      --timecode follows a timecode instead of pressing PLAY: ZERO and PLAY fall on the\n"
+    "      offset (default 01:00:00:00, at the rate given, default 25), each tick 50 ms after the\n"
+    "      one before; before the offset step 1 holds. artnet hears OpTimeCode on UDP PORT\n"
+    "      (default 6454), mtc MIDI timecode on the --midi client (needed), ltc the LTC of FILE\n"
+    "      (WAV, FLAC, ...) played in real time from the start. When the timecode stops the\n"
+    "      sequence runs on FRAMES frames (0..250, default 10), then holds. Prints\n"
+    "      \"timecode: STATE\" when the state changes (waiting, before offset, chasing,\n"
+    "      freewheel, held), unless --quiet.\n";
 
 namespace {
 
@@ -49,10 +61,7 @@ InputMerge mergeOf(const std::string& name)
                                                         {"htp", InputMerge::Htp},
                                                         {"ltp", InputMerge::Ltp},
                                                         {"eingang", InputMerge::InputFirst}};
-    for (const auto& [known, merge] : names)
-        if (name == known)
-            return merge;
-    throw UsageError{"--merge takes aus, htp, ltp or eingang"};
+    return namedIn("--merge", name, names);
 }
 
 }  // namespace
@@ -61,12 +70,13 @@ int playCommand(const CommandLine& command)
 {
     MemorySettings networkSettings;
     const Options parsed = parseOptions(
-        command.args, {.command = "play",
-                       .valued = withInterfaceOptions({"--config", "--sequence", "--colours", "--osc", "--osc-address",
-                                                       "--midi-port", "--midi-device", "--midi-bindings", "--tick-lead",
-                                                       "--input", "--input-universe", "--input-listen", "--merge"}),
-                       .flags = {"--quiet", "--midi"},
-                       .operands = Operands::RefusedAfterTheOptions});
+        command.args,
+        {.command = "play",
+         .valued = withInterfaceOptions(withTimecodeOptions(
+             {"--config", "--sequence", "--colours", "--osc", "--osc-address", "--midi-port", "--midi-device",
+              "--midi-bindings", "--tick-lead", "--input", "--input-universe", "--input-listen", "--merge"})),
+         .flags = {"--quiet", "--midi"},
+         .operands = Operands::RefusedAfterTheOptions});
     const InterfaceKind interfaceType = readInterfaceOptions(parsed, networkSettings);
     const bool quiet = parsed.has("--quiet");
     std::optional<OscSettings> oscSettings;
@@ -107,6 +117,7 @@ int playCommand(const CommandLine& command)
     std::int64_t leadNanoseconds = DmxSender::DefaultLeadNanoseconds;
     if (const std::string* lead = parsed.find("--tick-lead"))
         leadNanoseconds = numberIn("--tick-lead", *lead, 0, 20) * 1'000'000;
+    const TimecodeOptions timecodeOptions = readTimecodeOptions(parsed, midiSettings.has_value());
     // Held from here, so that a stop while the show loads ends it at the first tick.
     StopSignals stop;
 
@@ -123,7 +134,12 @@ int playCommand(const CommandLine& command)
     if (!openInterface(interfaceType, session, output, command.err))
         return ExitFailed;
     Sequencer sequencer{session.model, session.view, session.user, session.timer};
-    PressPlay(sequencer);
+    // Under timecode the timecode presses ZERO and PLAY.
+    std::optional<CliTimecode> timecode;
+    if (timecodeOptions.settings.source == TimecodeSource::None)
+        PressPlay(sequencer);
+    else
+        timecode.emplace(timecodeOptions, sequencer, output.engine());
 
     // Desks act between ticks, on this thread, as the windows would.
     std::optional<CliShowControl> show;
@@ -151,6 +167,10 @@ int playCommand(const CommandLine& command)
         }
         if (!problem.empty())  // a port that is not there: the client runs without it
             command.err << problem << std::endl;
+        if (timecode)
+            midi->onTimecodeBytes([&timecode](std::span<const std::uint8_t> bytes) {
+                timecode->receiver().midiBytes(bytes, monotonicMs());
+            });
         output.watch(midi->descriptor(), [&midi] { midi->ready(); });
     }
 
@@ -165,17 +185,34 @@ int playCommand(const CommandLine& command)
         output.engine().mergeInput(&input->service().frame(), inputSettings.merge);
     }
 
+    if (timecode && !timecode->start(output, command.err)) {
+        output.close(interfaceType);
+        if (input)
+            input->service().stop();
+        return ExitFailed;
+    }
+
+    const std::function<void()> serveChased = [&timecode] { timecode->serve(); };
+    const auto showState = [&] {
+        if (const char* state = timecode ? timecode->changedState() : nullptr; state && !quiet)
+            command.out << "timecode: " << state << std::endl;
+    };
+    showState();  // waiting, before the first tick
     session.view.printing = false;
     output.startGrid();
     int shownStep = -1;
     while (!stop.arrived()) {
         if (input)
             input->service().expire();
-        output.tick();
+        if (timecode)
+            output.tickChased(serveChased);
+        else
+            output.tick();
         if (osc)
             osc->showChanged();
         if (midi)
             midi->showChanged();
+        showState();
         if (session.model.CurrentStep != shownStep) {
             shownStep = session.model.CurrentStep;
             if (!quiet)
