@@ -19,8 +19,10 @@ ProgramTimecode::ProgramTimecode(Program& program, std::uint16_t artNetPort)
         leader_.poll(
             nowMs(), [this](const ArtTimecode& time) { artOut_.send(time); },
             [this](std::span<const std::uint8_t> bytes) {
-                if (MidiInput* input = settings_.sendMtc ? midi() : nullptr)
-                    input->sendBytes(bytes);
+                // Started once by apply; a client that could not start is not asked again here.
+                ProgramMidi* midi = program_.control().programMidi();
+                if (settings_.sendMtc && midi && midi->running())
+                    midi->input().sendBytes(bytes);
             });
     });
 }
