@@ -103,6 +103,8 @@ std::string ProgramTimecode::openLeading()
     std::string problem;
     if (settings_.sendArtNet)
         problem = artOut_.open(settings_.artNetTarget, artNetPort_);
+    // Chasing Art-Net while sending it: our own labels must not come back as a sender's.
+    listener_.ignoreOwnPort(artOut_.localPort());
     if (settings_.sendMtc && !midi())
         problem = "MIDI-Timecode kann nicht gesendet werden: Der MIDI-Eingang kann nicht starten.";
     if (leading())

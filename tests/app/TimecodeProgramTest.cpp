@@ -153,6 +153,25 @@ private slots:
         QTest::qWait(300);
         QVERIFY(!receiver.receive(buffer));  // stopped: nothing more is sent
     }
+
+    // Chasing Art-Net and sending it on the same port: its own labels are
+    // not taken for a sender's.
+    void doesNotFollowItsOwnTimecode()
+    {
+        fixture_.artNetTimecodePort = freePort();
+        auto program = fixture_.start();
+        QVERIFY(program);
+        threeSteps(*program);
+        TimecodeSettings settings = artNet(TimecodeSource::ArtNet);
+        settings.sendArtNet = true;
+        settings.artNetTarget = "127.0.0.1";
+        QCOMPARE(QString::fromStdString(program->timecode().apply(settings)), QString());
+        Sequencer sequencer{program->model(), program->view(), program->user(), program->outputTimer()};
+        PressPlay(sequencer);
+        QTest::qWait(800);
+        QVERIFY(program->timecode().status().sent.has_value());
+        QCOMPARE(program->timecode().status().state, ChaseState::Waiting);
+    }
 };
 
 QTEST_MAIN(TimecodeProgramTest)

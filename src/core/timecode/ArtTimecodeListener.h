@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tinctara {
 
@@ -29,11 +30,15 @@ public:
 
     // Takes the datagrams waiting; `nowMs`: the monotonic time now.
     void readable(double nowMs);
+    // Our own timecode sent from this local port is not followed (0: none).
+    void ignoreOwnPort(std::uint16_t port);
 
 private:
     TimecodeReceiver& receiver_;
     UdpListener socket_;
     std::array<std::uint8_t, 600> buffer_{};
+    std::uint16_t ownPort_ = 0;
+    std::vector<std::uint32_t> ownAddresses_;  // this machine's, when the port was set
 };
 
 }  // namespace tinctara

@@ -18,6 +18,8 @@ public:
     std::string open(const std::string& target, std::uint16_t port = ArtNetPort);
     void close() { socket_.close(); }
     bool isOpen() const { return socket_.isOpen(); }
+    // The local port it sends from; 0 while closed.
+    std::uint16_t localPort() const { return socket_.port(); }
 
     // Nothing while closed; what the system cannot take now is dropped.
     void send(const ArtTimecode& time);
