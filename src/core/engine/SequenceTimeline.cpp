@@ -37,6 +37,23 @@ SequenceTimeline::SequenceTimeline(const ShowModel& model)
         playLoop(nextStart_);
 }
 
+bool SequenceTimeline::sameSequence(const ShowModel& model) const
+{
+    if (std::min<int>(model.StepCount, StepSlots) != stepCount_ || model.elementsInUse() != elements_)
+        return false;
+    auto colour = colours_.begin();
+    for (int step = 1; step <= stepCount_; ++step) {
+        if (model.holdTime(step) != holdTicks(step) ||
+            std::max<std::uint16_t>(model.blendTime(step), 1) != fadeTicks(step))
+            return false;
+        for (int element = 1; element <= elements_; ++element)
+            for (int plane = Red; plane <= White; ++plane)
+                if (model.stepColour(step, element, plane) != *colour++)
+                    return false;
+    }
+    return true;
+}
+
 TimelinePosition SequenceTimeline::at(std::int64_t tick) const
 {
     TimelinePosition position;

@@ -38,6 +38,9 @@ public:
     explicit SequenceTimeline(const ShowModel& model);
 
     bool empty() const { return stepCount_ == 0; }
+    // Whether `model`'s sequence is still the one this time line was made
+    // of: its steps, their times and colours, and the lamps in use.
+    bool sameSequence(const ShowModel& model) const;
     int stepCount() const { return stepCount_; }
     int elements() const { return elements_; }
     std::uint16_t holdTicks(int step) const { return holds_[static_cast<std::size_t>(step - 1)]; }

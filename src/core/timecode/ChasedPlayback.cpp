@@ -38,7 +38,9 @@ void ChasedPlayback::serve(const ChaseAction& action)
         return;
     case Kind::Seek:
     case Kind::Hold:
-        if (timeline_ && sequencer_.model.hasState(StateFlag::SequencePlaying)) {
+        // A sequence edited or loaded meanwhile starts anew from its step 1.
+        if (timeline_ && sequencer_.model.hasState(StateFlag::SequencePlaying) &&
+            timeline_->sameSequence(sequencer_.model)) {
             seek(action.tick);
             return;
         }

@@ -11,8 +11,8 @@ namespace tinctara {
 
 // Carries out what the chaser says for the grid request pending: ZERO and
 // PLAY as the sequencer's buttons do, seeks through the sequence's time
-// line (made at every start, from the wall's picture at PLAY), and the
-// ticks to run.
+// line (made at every start, from the wall's picture at PLAY, and again
+// when the sequence was edited or loaded since), and the ticks to run.
 class ChasedPlayback {
 public:
     ChasedPlayback(const Sequencer& sequencer, OutputEngine& engine) : sequencer_(sequencer), engine_(engine) {}

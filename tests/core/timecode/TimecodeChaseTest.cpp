@@ -483,5 +483,49 @@ TEST(TimecodeChaser, StartAtAndTheOperatorsStop)
     EXPECT_EQ(off.status(50.0).state, ChaseState::Off);
 }
 
+
+// A seek after the sequence was edited (or another loaded) shows the
+// sequence as it is now, started anew, not the time line made before.
+TEST(ChasedPlayback, SeeksTheSequenceAsItIsNow)
+{
+    ChaseShow show;
+    ChasedPlayback playback(show.sequencer(), show.engine);
+    playback.serve({ChaseAction::Kind::Start, 1, 10});
+    playback.serve({ChaseAction::Kind::Seek, 1, 50});
+    EXPECT_EQ(frameOf(show.model), played()[50]);
+
+    struct Edit {
+        const char* name;
+        std::function<void(EngineHarness&)> apply;
+    };
+    const Edit edits[] = {
+        {"a colour", [](EngineHarness& s) { s.model.stepColour(2, 1, Green) = 7; }},
+        {"a hold", [](EngineHarness& s) { s.model.holdTime(1) = 2; }},
+        {"a blend", [](EngineHarness& s) { s.model.blendTime(3) = 4; }},
+        {"a step less", [](EngineHarness& s) { s.model.StepCount = 5; }},
+    };
+    for (std::size_t done = 0; done < std::size(edits); ++done) {
+        SCOPED_TRACE(edits[done].name);
+        ChaseShow edited;  // every edit so far, from the start
+        for (std::size_t i = 0; i <= done; ++i)
+            edits[i].apply(edited);
+        ChasedPlayback reference(edited.sequencer(), edited.engine);
+        reference.serve({ChaseAction::Kind::Start, 1, 50});
+
+        edits[done].apply(show);
+        playback.serve({ChaseAction::Kind::Seek, 1, 50});
+        EXPECT_EQ(frameOf(show.model), frameOf(edited.model));
+    }
+
+    // A blend of 0 and of 1 fade alike: the same time line.
+    ChaseShow cut;
+    SequenceTimeline timeline(cut.model);
+    ASSERT_EQ(cut.model.blendTime(2), 0);
+    cut.model.blendTime(2) = 1;
+    EXPECT_TRUE(timeline.sameSequence(cut.model));
+    cut.model.blendTime(2) = 2;
+    EXPECT_FALSE(timeline.sameSequence(cut.model));
+}
+
 }  // namespace
 }  // namespace tinctara
