@@ -4,16 +4,9 @@
 
 namespace tinctara::history {
 
-namespace {
-
-constexpr DocumentKind AllKinds[] = {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence,
-                                     DocumentKind::ColourTable};
-
-}  // namespace
-
 UndoHistory::UndoHistory(ShowModel& model, std::size_t byteLimit) : model_(model), byteLimit_(byteLimit)
 {
-    for (const DocumentKind kind : AllKinds)
+    for (const DocumentKind kind : AllDocumentKinds)
         adopt(kind);
 }
 
@@ -27,7 +20,7 @@ void UndoHistory::adopt(DocumentKind kind)
 void UndoHistory::begin(std::string caption, DocumentKinds kinds)
 {
     pending_ = Pending{std::move(caption), {}};
-    for (const DocumentKind kind : AllKinds)
+    for (const DocumentKind kind : AllDocumentKinds)
         if (kinds.contains(kind))
             pending_->before.push_back(take(model_, kind));
 }

@@ -9,6 +9,7 @@
 namespace tinctara {
 namespace {
 
+using history::AllDocumentKinds;
 using history::DocumentKind;
 using history::DocumentKinds;
 using history::FlagEffect;
@@ -16,8 +17,6 @@ using history::UndoHistory;
 using testing::FileHarness;
 using testing::readBytes;
 
-constexpr DocumentKind AllKinds[] = {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence,
-                                     DocumentKind::ColourTable};
 
 // A show with something in every document, saved, so that all four stand as in their files.
 void fillShow(FileHarness& h)
@@ -83,7 +82,7 @@ std::string savedBytes(FileHarness& h, DocumentKind kind)
 std::array<std::string, 4> allFiles(FileHarness& h)
 {
     std::array<std::string, 4> files;
-    for (const DocumentKind kind : AllKinds)
+    for (const DocumentKind kind : AllDocumentKinds)
         files[static_cast<std::size_t>(kind)] = savedBytes(h, kind);
     return files;
 }
@@ -164,19 +163,19 @@ TEST(UndoFiles, UndoAndRedoGiveBackTheSavedBytesAndMarksOfEveryDocument)
 
         ASSERT_TRUE(history.undo());
         EXPECT_EQ(allFiles(h), before);
-        for (const DocumentKind kind : AllKinds)
+        for (const DocumentKind kind : AllDocumentKinds)
             EXPECT_FALSE(h.model.hasDocument(history::changedFlag(kind))) << static_cast<int>(kind);
         EXPECT_EQ(h.model.DocumentFlags, editNewMarks | newMarks);  // the *New marks stay
         EXPECT_EQ(history.redoCaption(), std::string("Wiederholen: ") + edit.caption);
 
         ASSERT_TRUE(history.redo());
         EXPECT_EQ(allFiles(h), after);
-        for (const DocumentKind kind : AllKinds)
+        for (const DocumentKind kind : AllDocumentKinds)
             EXPECT_EQ(h.model.hasDocument(history::changedFlag(kind)), edit.kinds.contains(kind));
 
         // Saved there, an edit that sets no mark leaves the marks alone both ways.
         h.model.DocumentFlags = 0;
-        for (const DocumentKind kind : AllKinds)
+        for (const DocumentKind kind : AllDocumentKinds)
             history.documentSaved(kind);
         history.begin("Haltezeit", edit.kinds);
         if (edit.kinds.contains(DocumentKind::Configuration))
@@ -197,7 +196,7 @@ TEST(UndoFiles, UndoAndRedoGiveBackTheSavedBytesAndMarksOfEveryDocument)
         ASSERT_TRUE(history.undo());
         ASSERT_TRUE(history.undo());
         EXPECT_EQ(allFiles(h), before);
-        for (const DocumentKind kind : AllKinds)
+        for (const DocumentKind kind : AllDocumentKinds)
             EXPECT_EQ(h.model.hasDocument(history::changedFlag(kind)), edit.kinds.contains(kind));
     }
 }

@@ -14,13 +14,12 @@
 namespace tinctara {
 namespace {
 
+using history::AllDocumentKinds;
 using history::DocumentKind;
 using history::DocumentKinds;
 using history::FlagEffect;
 using history::UndoHistory;
 
-constexpr DocumentKind AllKinds[] = {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence,
-                                     DocumentKind::ColourTable};
 constexpr std::size_t Kinds = 4;
 
 std::size_t at(DocumentKind kind) { return static_cast<std::size_t>(kind); }
@@ -101,7 +100,7 @@ struct Reference {
 
     void step(const Entry& entry, bool forward)
     {
-        for (const DocumentKind kind : AllKinds) {
+        for (const DocumentKind kind : AllDocumentKinds) {
             const std::size_t k = at(kind);
             if (!entry.touches[k])
                 continue;
@@ -165,7 +164,7 @@ TEST(UndoHistory, LongRandomRunsFollowThePlainModel)
         Reference ref;
         ref.limit = run.byteLimit;
         ref.flags = model.DocumentFlags;
-        for (const DocumentKind kind : AllKinds) {
+        for (const DocumentKind kind : AllDocumentKinds) {
             ref.current[at(kind)] = probe(model, kind);
             ref.id[at(kind)] = ref.nextId++;
             if (!model.hasDocument(history::changedFlag(kind)))
@@ -178,11 +177,11 @@ TEST(UndoHistory, LongRandomRunsFollowThePlainModel)
         std::discrete_distribution<int> operation({55, 18, 14, 8, run.loads});
         for (int n = 0; n < 6000; ++n) {
             const int op = operation(random);
-            const DocumentKind some = AllKinds[any(3)];
+            const DocumentKind some = AllDocumentKinds[any(3)];
             if (op == 0) {
                 DocumentKinds kinds{some};
                 std::vector<DocumentKind> list;
-                for (const DocumentKind kind : AllKinds)
+                for (const DocumentKind kind : AllDocumentKinds)
                     if (kind == some || chance(0.25)) {
                         kinds.add(kind);
                         list.push_back(kind);
@@ -255,7 +254,7 @@ TEST(UndoHistory, LongRandomRunsFollowThePlainModel)
                 ref.load(some, probe(model, some), fromFile);
             }
 
-            for (const DocumentKind kind : AllKinds)
+            for (const DocumentKind kind : AllDocumentKinds)
                 ASSERT_EQ(probe(model, kind), ref.current[at(kind)]) << "operation " << n << " kind " << int(kind);
             ASSERT_EQ(model.DocumentFlags, ref.flags) << "operation " << n;
             ASSERT_EQ(history.undoCount(), ref.done.size()) << "operation " << n;
