@@ -31,6 +31,7 @@ enum Plane { Red = 1, Green = 2, Blue = 3, White = 4 };
 struct ElementPosition {
     std::uint8_t column = 0;
     std::uint8_t row = 0;
+    bool operator==(const ElementPosition&) const = default;
 };
 
 // The one body of show state. Owned by the main window for the whole run and
