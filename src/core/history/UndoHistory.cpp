@@ -156,6 +156,14 @@ void UndoHistory::step(Entry& entry, bool forward)
     }
 }
 
+DocumentKinds UndoHistory::kindsOf(const Entry& entry)
+{
+    DocumentKinds kinds;
+    for (const Change& change : entry.changes)
+        kinds.add(change.kind);
+    return kinds;
+}
+
 bool UndoHistory::undo()
 {
     if (!canUndo())

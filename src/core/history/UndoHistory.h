@@ -59,6 +59,9 @@ public:
     std::string redoCaption() const;
     bool undo();
     bool redo();
+    // The documents the next undo or redo restores (empty when it cannot).
+    DocumentKinds undoKinds() const { return canUndo() ? kindsOf(done_.back()) : DocumentKinds{}; }
+    DocumentKinds redoKinds() const { return canRedo() ? kindsOf(undone_.back()) : DocumentKinds{}; }
 
     // The document of this kind now stands as in its file.
     void documentSaved(DocumentKind kind);
@@ -97,6 +100,7 @@ private:
     void stopMerging();
     std::uint64_t& version(DocumentKind kind) { return versions_[static_cast<std::size_t>(kind)]; }
     static std::size_t bytesOf(const Entry& entry);
+    static DocumentKinds kindsOf(const Entry& entry);
 
     ShowModel& model_;
     std::size_t byteLimit_;
