@@ -4,6 +4,7 @@
 #include "SharedPortBus.h"
 #include "ShowViewHub.h"
 #include "files/MessageFile.h"
+#include "history/ShowEdits.h"
 #include "input/DmxInput.h"
 #include "engine/OutputStack.h"
 #include "model/Selection.h"
@@ -57,6 +58,8 @@ public:
     bool start(const InputSettings* input = nullptr);
 
     ShowModel& model() { return *model_; }
+    // Undo and redo of every change to the show's documents.
+    ShowEdits& edits() { return edits_; }
     MainWindow& mainWindow() { return *mainWindow_; }
     MainWindowPresenter& presenter() { return *presenter_; }
     OutputEngine& engine() { return output_->engine(); }
@@ -98,6 +101,7 @@ public:
 private:
     ProgramSetup setup_;
     std::unique_ptr<ShowModel> model_ = std::make_unique<ShowModel>();
+    ShowEdits edits_{*model_};
     QtUserInteraction user_;
     ShowViewHub view_;
     QtSettingsStore defaultSettings_;
