@@ -61,6 +61,7 @@ void ProgramTimecode::closeSource()
 {
     notifier_.reset();
     listener_.close();
+    ltcInput_.stop();
     if (ProgramMidi* midi = program_.control().programMidi())
         midi->input().onTimecodeBytes({});
 }
@@ -91,9 +92,37 @@ std::string ProgramTimecode::openSource()
         return {};
     }
     case TimecodeSource::Ltc:
-        return LtcNotYet;
+        // A device that fails or goes away is the capture's status, which
+        // goes on watching for it.
+        if (settings_.ltcDevice.empty())
+            return LtcNoInput;
+        ltcInput_.start(settings_.ltcDevice);
+        return {};
     }
     return {};
+}
+
+void ProgramTimecode::ltcFrames(const InterleavedSamples& samples, int channels, int sampleRate)
+{
+    const double now = nowMs();
+    ltcMono_.resize(frameCount(samples, channels));
+    ltcMono_.resize(mixToMono(samples, channels, ltcMono_));
+    receiver_.ltcSamples(ltcMono_, sampleRate, now);
+}
+
+std::string ProgramTimecode::ltcProblem() const
+{
+    if (settings_.source != TimecodeSource::Ltc)
+        return {};
+    const CaptureStatus& input = ltcInput_.status();
+    switch (input.state) {
+    case CaptureStatus::State::Failed:
+        return "LTC: Das Gerät " + input.description + " kann nicht geöffnet werden.";
+    case CaptureStatus::State::Gone:
+        return "LTC: Das Gerät " + input.description + " ist nicht mehr da.";
+    default:
+        return {};
+    }
 }
 
 std::string ProgramTimecode::openLeading()
@@ -129,7 +158,7 @@ std::string ProgramTimecode::apply(const TimecodeSettings& settings)
     if (problem.empty())
         problem = leading;
     problem_ = problem;
-    return problem;
+    return this->problem();
 }
 
 void ProgramTimecode::serveRequest(int ticks)
@@ -167,7 +196,7 @@ void ProgramTimecode::serveRequest(int ticks)
 TimecodeStatus ProgramTimecode::status() const
 {
     TimecodeStatus status = chaser_.status(nowMs());
-    status.problem = problem_;
+    status.problem = problem();
     status.sent = leader_.sent();
     return status;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AudioCapture.h"
 #include "timecode/ArtTimecodeListener.h"
 #include "timecode/ArtTimecodeSender.h"
 #include "timecode/ChasedPlayback.h"
@@ -14,6 +15,8 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tinctara {
 
@@ -26,7 +29,9 @@ class Program;
 class ProgramTimecode : public TimecodeControl {
 public:
     static constexpr int LeadPollMilliseconds = 5;
-    static constexpr const char* LtcNotYet = "LTC vom Audioeingang ist noch nicht verfügbar.";
+    // A frame of LTC is 33 to 42 ms: a read every 10 ms stamps it well.
+    static constexpr int LtcBufferMilliseconds = 10;
+    static constexpr const char* LtcNoInput = "LTC: Kein Audioeingang gewählt.";
 
     // `artNetPort`: where Art-Net timecode is listened for and sent to
     // (tests give a free one).
@@ -53,6 +58,11 @@ private:
     std::string openSource();
     std::string openLeading();
     void closeSource();
+    // LTC: the read's frames mixed to mono and decoded.
+    void ltcFrames(const InterleavedSamples& samples, int channels, int sampleRate);
+    // Why LTC is not heard from the chosen input; empty while it is.
+    std::string ltcProblem() const;
+    std::string problem() const { return problem_.empty() ? ltcProblem() : problem_; }
     // The MIDI client, started for this run when timecode needs it.
     MidiInput* midi();
     static double nowMs();
@@ -71,6 +81,14 @@ private:
     // The index since PLAY of the tick shown, while a sequence plays.
     std::optional<std::int64_t> playTick_;
     std::string problem_;
+    // Kept across reads: a read allocates nothing once it has been this long.
+    std::vector<float> ltcMono_;
+    // Last: it hands samples to the receiver until it is closed.
+    AudioCapture ltcInput_{[this](const InterleavedSamples& samples, int channels, int sampleRate) {
+                               ltcFrames(samples, channels, sampleRate);
+                           },
+                           {},
+                           LtcBufferMilliseconds};
 };
 
 }  // namespace tinctara

@@ -2,8 +2,8 @@
 // port, and leading it to a local receiver.
 #include "ProgramFixture.h"
 #include "ProgramTimecode.h"
+#include "ThreeSteps.h"
 
-#include "model/SequencePlayback.h"
 #include "net/UdpListener.h"
 #include "timecode/ArtTimecode.h"
 
@@ -18,22 +18,6 @@ std::uint16_t freePort()
     UdpListener probe;
     probe.open(0x7F000001, 0, {});
     return probe.port();
-}
-
-// Three steps held half a second each, cut without a fade.
-void threeSteps(Program& program)
-{
-    testing::ProgramFixture::buildWall(program, 2, 1);
-    ShowModel& model = program.model();
-    for (int step = 1; step <= 3; ++step) {
-        for (int element = 1; element <= 2; ++element)
-            for (int plane = Red; plane <= White; ++plane)
-                model.stepColour(step, element, plane) = static_cast<std::uint8_t>(step * 60);
-        model.holdTime(step) = 9;
-        model.blendTime(step) = 0;
-    }
-    model.StepCount = 3;
-    markStepsRecorded(model);
 }
 
 TimecodeSettings artNet(TimecodeSource source)
@@ -60,7 +44,7 @@ private slots:
         fixture_.artNetTimecodePort = freePort();
         auto program = fixture_.start();
         QVERIFY(program);
-        threeSteps(*program);
+        testing::threeSteps(*program);
         ProgramTimecode& timecode = program->timecode();
         QCOMPARE(QString::fromStdString(timecode.apply(artNet(TimecodeSource::ArtNet))), QString());
         QCOMPARE(timecode.status().state, ChaseState::Waiting);
@@ -117,7 +101,7 @@ private slots:
         QCOMPARE(receiver.open(0x7F000001, fixture_.artNetTimecodePort, {}), 0);
         auto program = fixture_.start();
         QVERIFY(program);
-        threeSteps(*program);
+        testing::threeSteps(*program);
         TimecodeSettings settings = artNet(TimecodeSource::None);
         settings.sendArtNet = true;
         settings.artNetTarget = "127.0.0.1";

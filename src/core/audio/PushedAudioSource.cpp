@@ -29,49 +29,46 @@ void PushedAudioSource::published(std::size_t head)
 
 void PushedAudioSource::push(std::span<const float> samples) { pushInterleaved(samples, 1); }
 
-template <typename Sample, typename Scale>
-void PushedAudioSource::pushFrames(std::span<const Sample> samples, int channels, Scale scale)
+template <typename Sample>
+void PushedAudioSource::pushFrames(std::span<const Sample> samples, int channels)
 {
     if (channels < 1 || closed_.load(std::memory_order_relaxed)) {
         return;
     }
-    const auto width = static_cast<std::size_t>(channels);
     std::size_t head = head_.load(std::memory_order_relaxed);
     const std::size_t tail = tail_.load(std::memory_order_acquire);
     std::uint64_t dropped = 0;
-    for (std::size_t frame = 0; frame + width <= samples.size(); frame += width) {
-        float sum = 0.0F;
-        for (std::size_t channel = 0; channel < width; ++channel) {
-            sum += scale(samples[frame + channel]);
-        }
-        if (!write(sum / static_cast<float>(channels), head, tail)) {
+    mixFrames(samples, channels, [&](float sample) {
+        if (!write(sample, head, tail)) {
             ++dropped;
         }
-    }
+    });
     if (dropped > 0) {
         dropped_.fetch_add(dropped, std::memory_order_relaxed);
     }
     published(head);
 }
 
-void PushedAudioSource::pushInterleaved(std::span<const float> samples, int channels)
-{
-    pushFrames(samples, channels, [](float s) { return std::clamp(s, -1.0F, 1.0F); });
-}
+void PushedAudioSource::pushInterleaved(std::span<const float> samples, int channels) { pushFrames(samples, channels); }
 
 void PushedAudioSource::pushInterleaved(std::span<const std::int16_t> samples, int channels)
 {
-    pushFrames(samples, channels, [](std::int16_t s) { return static_cast<float>(s) / 32768.0F; });
+    pushFrames(samples, channels);
 }
 
 void PushedAudioSource::pushInterleaved(std::span<const std::int32_t> samples, int channels)
 {
-    pushFrames(samples, channels, [](std::int32_t s) { return static_cast<float>(s) / 2147483648.0F; });
+    pushFrames(samples, channels);
 }
 
 void PushedAudioSource::pushInterleaved(std::span<const std::uint8_t> samples, int channels)
 {
-    pushFrames(samples, channels, [](std::uint8_t s) { return (static_cast<float>(s) - 128.0F) / 128.0F; });
+    pushFrames(samples, channels);
+}
+
+void PushedAudioSource::pushInterleaved(const InterleavedSamples& samples, int channels)
+{
+    std::visit([&](auto span) { pushFrames(span, channels); }, samples);
 }
 
 void PushedAudioSource::close()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioSource.h"
+#include "audio/MonoMix.h"
 
 #include <atomic>
 #include <cstddef>
@@ -27,6 +28,7 @@ public:
     void pushInterleaved(std::span<const std::int16_t> samples, int channels);
     void pushInterleaved(std::span<const std::int32_t> samples, int channels);
     void pushInterleaved(std::span<const std::uint8_t> samples, int channels);
+    void pushInterleaved(const InterleavedSamples& samples, int channels);
     // No more samples: the reader gets what is left, then the end.
     void close();
     std::uint64_t droppedSamples() const { return dropped_.load(std::memory_order_relaxed); }
@@ -38,8 +40,8 @@ public:
     void interrupt() override { close(); }
 
 private:
-    template <typename Sample, typename Scale>
-    void pushFrames(std::span<const Sample> samples, int channels, Scale scale);
+    template <typename Sample>
+    void pushFrames(std::span<const Sample> samples, int channels);
     bool write(float sample, std::size_t& head, std::size_t tail);
     void published(std::size_t head);
 

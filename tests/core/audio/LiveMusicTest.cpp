@@ -1,3 +1,4 @@
+#include "audio/MonoMix.h"
 #include "audio/MusicFeed.h"
 #include "audio/SoundFileSource.h"
 #include "engine/MusicSync.h"
@@ -41,6 +42,26 @@ TEST(PushedAudioSource, MixesEveryDeviceFormatDownToMono)
     for (std::size_t i = 0; i < got.size(); ++i)
         EXPECT_FLOAT_EQ(got[i], expected[i]) << "sample " << i;
     EXPECT_EQ(source.droppedSamples(), 0U);
+}
+
+// LTC mixes a read into a buffer of its own rather than a ring.
+TEST(MonoMix, MixesWholeFramesIntoWhatFits)
+{
+    const std::int16_t stereo[] = {16384, -16384, 32767, 32767, -32768, 0, 100};  // the 7th starts a frame
+    const InterleavedSamples samples = std::span<const std::int16_t>(stereo);
+    EXPECT_EQ(frameCount(samples, 2), 3U);
+    EXPECT_EQ(frameCount(samples, 0), 0U);
+
+    std::vector<float> out(8, 9.0F);
+    ASSERT_EQ(mixToMono(samples, 2, out), 3U);
+    EXPECT_FLOAT_EQ(out[0], 0.0F);
+    EXPECT_FLOAT_EQ(out[1], 32767.0F / 32768.0F);
+    EXPECT_FLOAT_EQ(out[2], -0.5F);
+    EXPECT_EQ(out[3], 9.0F) << "nothing past the whole frames is written";
+
+    std::vector<float> short_(2, 9.0F);
+    EXPECT_EQ(mixToMono(samples, 2, short_), 2U) << "a buffer too short takes what fits";
+    EXPECT_EQ(mixToMono(samples, 0, out), 0U);
 }
 
 TEST(PushedAudioSource, DropsWhatDoesNotFitAndEndsOnCloseWithWhatIsLeft)
