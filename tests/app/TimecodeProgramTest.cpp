@@ -145,7 +145,7 @@ private slots:
         fixture_.artNetTimecodePort = freePort();
         auto program = fixture_.start();
         QVERIFY(program);
-        threeSteps(*program);
+        testing::threeSteps(*program);
         TimecodeSettings settings = artNet(TimecodeSource::ArtNet);
         settings.sendArtNet = true;
         settings.artNetTarget = "127.0.0.1";

@@ -196,7 +196,8 @@ TimecodeStatus TimecodeChaser::status(double nowMs) const
     status.rate = labelRate_;
     const double frame = frameMilliseconds(labelRate_);
     status.time = fromFrameCount(static_cast<std::int64_t>(std::floor(*position(nowMs) / frame + 1e-6)), labelRate_);
-    if (beforeOffset_)
+    // Known from the label itself, before the next tick has acted on it.
+    if (beforeOffset_ || *position(nowMs) < offsetMs())
         status.state = ChaseState::BeforeOffset;
     else if (settings_.mode == TimecodeMode::StartAt && started_)
         status.state = ChaseState::Started;
