@@ -125,6 +125,22 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), field(window, 0));
     }
 
+    // The window made by the program records into the program's history.
+    void aChannelLeftIsUndoneFromTheProgramsHistory()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        model.ContextElement = 6;
+        PatchWindow* window = openWithF5(*program);
+        QVERIFY(window);
+        enter(field(window, 2), "40");
+        QCOMPARE(model.patch(6, Green), 40);
+        QCOMPARE(program->edits().history().undoCaption(), std::string("Rückgängig: Patch Element 6"));
+        QVERIFY(program->edits().undo());
+        QCOMPARE(model.patch(6, Green), 22);
+    }
+
     void okAsksAboutRedFieldsAndCloses()
     {
         auto program = startProgram();
