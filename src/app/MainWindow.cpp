@@ -374,6 +374,7 @@ void MainWindow::openNewWallDialog()
 {
     ShowBusy(program_.user());
     auto* dialog = new NewWallDialog({program_.model(), program_.view(), program_.user(), program_.presenter()});
+    dialog->presenter().recordEdits(&program_.edits());
     QMdiSubWindow* frame = addChild(dialog);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->adjustSize();
@@ -501,6 +502,7 @@ void MainWindow::openPatchWindow()
     if (!patchWindow()) {
         ShowBusy(program_.user());
         auto* window = new PatchWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        window->presenter().recordEdits(&program_.edits());
         addEditingWindow(
             WindowKind::Patch, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },

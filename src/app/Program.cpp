@@ -44,6 +44,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
         *model_, view_, user_, sender, *mainWindow_, *showFiles_, output_->interfaces(), *setup_.settings,
         *setup_.system, messages_, setup_.programFolder, [this] { output_->engine().AutoXmit(); }});
+    presenter_->recordEdits(&edits_);
     sequencer_ = std::make_unique<SequencerPresenter>(
         SequencerPresenter::Services{*model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_,
                                      *setup_.settings, *setup_.clock});

@@ -23,6 +23,25 @@ class NewWallDialogTest : public QObject {
 private slots:
     void init() { fixture_.reset(); }
 
+    // The dialog made by the program records the wall it builds into the program's history.
+    void aNewWallIsUndoneFromTheProgramsHistory()
+    {
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 4, 3);
+        program->model().DocumentFlags = 0;  // nothing unsaved to ask about
+        program->mainWindow().action("mnuNeueWand")->trigger();
+        auto* dialog = program->mainWindow().findChild<NewWallDialog*>("frmNeueWand");
+        QVERIFY(dialog);
+        testing::ProgramFixture::typeInto(dialog->findChild<QLineEdit*>("txtfeld_1"), QStringLiteral("2"));
+        testing::ProgramFixture::typeInto(dialog->findChild<QLineEdit*>("txtfeld_2"), QStringLiteral("5"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(program->model().ElementCount, 10);
+        QCOMPARE(program->edits().history().undoCaption(), std::string("Rückgängig: Neue Wand"));
+        QVERIFY(program->edits().undo());
+        QCOMPARE(program->model().ElementCount, 12);
+    }
+
     void longMessagesLeaveTheFieldsTheirSize()
     {
         auto program = fixture_.start();

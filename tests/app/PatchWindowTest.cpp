@@ -123,6 +123,13 @@ private slots:
         QCOMPARE(status->text(), QStringLiteral("Element nicht vorhanden!"));
         QCOMPARE(field(window, 1)->text(), QStringLiteral(""));
         QCOMPARE(QApplication::focusWidget(), field(window, 0));
+
+        // The program's history got each channel stored, and nothing refused.
+        const history::UndoHistory& history = program->edits().history();
+        QCOMPARE(history.undoCount(), std::size_t{2});
+        QCOMPARE(history.undoCaption(), std::string("Rückgängig: Patch Element 6"));
+        QVERIFY(program->edits().undo());
+        QCOMPARE(model.patch(6, Red), 22);
     }
 
     void okAsksAboutRedFieldsAndCloses()

@@ -354,6 +354,9 @@ void MainWindowPresenter::mnuWandLoeschen_Click()
     if (services_.user.messageBox("Soll ich die Wand wirklich löschen?", "", MessageButtons::YesNo,
                                   MessageIcon::None) == MessageAnswer::No)
         return;
+    // Deleting the wall sets no mark; its undo leaves the marks alone too.
+    RecordedEdit edit(edits_, "Wand gelöscht", {history::DocumentKind::Configuration, history::DocumentKind::Sequence},
+                      history::FlagEffect::LeavesMarks);
     RemoveWall(model_, services_.view);
 }
 

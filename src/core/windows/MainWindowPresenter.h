@@ -2,6 +2,7 @@
 
 #include "dmx/InterfaceRegistry.h"
 #include "files/MessageFile.h"
+#include "history/ShowEdits.h"
 #include "model/ShowModel.h"
 #include "platform/Environment.h"
 #include "platform/OutputTimer.h"
@@ -36,6 +37,8 @@ struct MainWindowServices {
 class MainWindowPresenter : public MainWindowCommands {
 public:
     explicit MainWindowPresenter(MainWindowServices services);
+    // Deleting the wall becomes an undo entry.
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
 
     // The main window's load. False when the program must end at once.
     bool Form_Load();
@@ -73,6 +76,7 @@ private:
 
     MainWindowServices services_;
     ShowModel& model_;
+    ShowEdits* edits_ = nullptr;
     std::uint32_t closingStateFlags_ = 0;
 };
 

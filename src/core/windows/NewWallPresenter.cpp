@@ -153,6 +153,19 @@ void NewWallPresenter::cmdOK_Click()
     if (!offerToSave())
         return;
 
+    {
+        // The questions above may have saved documents: the entry starts from those.
+        RecordedEdit edit(
+            edits_, "Neue Wand",
+            {history::DocumentKind::Configuration, history::DocumentKind::Scene, history::DocumentKind::Sequence});
+        buildWall();
+    }
+    s_.mainWindow.SaveINI();
+    view_.closeDialog();
+}
+
+void NewWallPresenter::buildWall()
+{
     ShowModel& model = s_.model;
     if (model.ElementCount > 1)
         RemoveWall(model, s_.show);
@@ -166,8 +179,6 @@ void NewWallPresenter::cmdOK_Click()
     if (model.hasState(StateFlag::SequencePresent) && sizeEdited_)
         ImportScene(model, s_.show, s_.user);
     ShowAllElementColours(model, s_.show);
-    s_.mainWindow.SaveINI();
-    view_.closeDialog();
 }
 
 void NewWallPresenter::cmdAbbrechen_Click() { view_.closeDialog(); }

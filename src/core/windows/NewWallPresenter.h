@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/ShowEdits.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
@@ -48,6 +49,8 @@ public:
     };
 
     NewWallPresenter(Services services, NewWallView& view) : s_(services), view_(view) {}
+    // The wall built by OK becomes one undo entry over every document it changed.
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
 
     void Form_Load();
     // The field's text as the user left it after a key.
@@ -65,9 +68,12 @@ private:
     std::int64_t fieldValue(int index) const;
     std::string storedValue(int index) const;
     bool offerToSave();
+    // Replaces the wall with the one the fields describe.
+    void buildWall();
 
     Services s_;
     NewWallView& view_;
+    ShowEdits* edits_ = nullptr;
     std::array<std::string, NewWallText::Fields> fields_{};
     bool sizeEdited_ = false;
 };

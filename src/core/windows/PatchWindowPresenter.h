@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/ShowEdits.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
@@ -51,6 +52,8 @@ public:
     };
 
     PatchWindowPresenter(Services services, PatchWindowView& view) : s_(services), view_(view) {}
+    // Each channel or correction that changes becomes one undo entry.
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
 
     void Form_Load();
     // Shows the first selected element, or the one last right-clicked.
@@ -82,6 +85,7 @@ private:
 
     Services s_;
     PatchWindowView& view_;
+    ShowEdits* edits_ = nullptr;
     std::array<std::string, PatchText::Fields> fields_{};
     std::array<bool, PatchText::Fields> clash_{};
     long long remembered_ = 0;
