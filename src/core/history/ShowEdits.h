@@ -26,8 +26,14 @@ public:
     // Called whenever what the menu shows may have changed.
     void onChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
-    bool undo() { return step(history_.undoKinds(), [this] { return history_.undo(); }); }
-    bool redo() { return step(history_.redoKinds(), [this] { return history_.redo(); }); }
+    bool undo()
+    {
+        return step(history_.undoKinds(), [this] { return history_.undo(); });
+    }
+    bool redo()
+    {
+        return step(history_.redoKinds(), [this] { return history_.redo(); });
+    }
 
     void begin(std::string caption, history::DocumentKinds kinds) { history_.begin(std::move(caption), kinds); }
     void commit(history::FlagEffect effect)
