@@ -54,7 +54,7 @@ inline std::string savedBytes(ShowFileContext& context, history::DocumentKind ki
 }
 
 inline std::array<std::string, history::DocumentKindCount> allSavedBytes(ShowFileContext& context,
-                                                                          const std::filesystem::path& folder)
+                                                                         const std::filesystem::path& folder)
 {
     std::array<std::string, history::DocumentKindCount> files;
     for (const history::DocumentKind kind : history::AllDocumentKinds)

@@ -1,6 +1,5 @@
 #include "core/files/FileHarness.h"
 #include "history/UndoHistory.h"
-#include "support/SavedDocuments.h"
 #include "text/Text.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@ using history::DocumentKinds;
 using history::FlagEffect;
 using history::UndoHistory;
 using testing::FileHarness;
+using testing::readBytes;
 
 
 // A show with something in every document, saved, so that all four stand as in their files.
@@ -49,7 +49,43 @@ void fillShow(FileHarness& h)
     ASSERT_EQ(h.saveSequence(h.path("show.CSQ")), SaveOutcome::Saved);
 }
 
-std::array<std::string, 4> allFiles(FileHarness& h) { return testing::allSavedBytes(h.context, h.root); }
+// The bytes the kind's saver writes now, to a scratch file; the model's file
+// names and marks stay as they were.
+std::string savedBytes(FileHarness& h, DocumentKind kind)
+{
+    const ShowModel kept = h.model;
+    const std::string path = h.path("probe");
+    std::filesystem::remove(path);
+    switch (kind) {
+    case DocumentKind::Configuration:
+        h.saveConfiguration(path);
+        break;
+    case DocumentKind::Scene:
+        h.saveScene(path);
+        break;
+    // Without a sequence there is nothing to save, and no file.
+    case DocumentKind::Sequence:
+        h.saveSequence(path);
+        break;
+    case DocumentKind::ColourTable:
+        h.saveColourTable(path);
+        break;
+    }
+    h.model.ConfigFileName = kept.ConfigFileName;
+    h.model.SceneFileName = kept.SceneFileName;
+    h.model.SequenceFileName = kept.SequenceFileName;
+    h.model.ColourTableFileName = kept.ColourTableFileName;
+    h.model.DocumentFlags = kept.DocumentFlags;
+    return readBytes(path);
+}
+
+std::array<std::string, 4> allFiles(FileHarness& h)
+{
+    std::array<std::string, 4> files;
+    for (const DocumentKind kind : AllDocumentKinds)
+        files[static_cast<std::size_t>(kind)] = savedBytes(h, kind);
+    return files;
+}
 
 struct EditCase {
     const char* caption;
