@@ -570,6 +570,7 @@ void MainWindow::openEffectsWindow()
                                           [&p](const std::string& song) { return p.preview().start(song); },
                                           [&p] { p.preview().stop(); }});
         EffectsPresenter& effects = window->presenter();
+        effects.recordEdits(&p.edits());
         // The song's end (or STOP) lifts the window's button.
         p.preview().onEnded([&effects] { effects.musicPreviewEnded(); });
         if (!effects.Form_Load()) {

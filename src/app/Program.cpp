@@ -48,6 +48,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     sequencer_ = std::make_unique<SequencerPresenter>(
         SequencerPresenter::Services{*model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_,
                                      *setup_.settings, *setup_.clock});
+    sequencer_->recordEdits(&edits_);
     preview_ = std::make_unique<MusicPreview>(*model_, *sequencer_);
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());

@@ -99,7 +99,9 @@ bool Selection::functionKey(int keyCode, bool shift)
     if (keyCode < FirstMemoryKey || keyCode > LastMemoryKey)
         return false;
     const int slot = keyCode - MemoryKeyBase;
-    if (shift)
+    if (shift && memoryEdit_)
+        memoryEdit_(keyCode, [this, slot] { remember(slot); });
+    else if (shift)
         remember(slot);
     else
         recall(slot);

@@ -4,6 +4,8 @@
 #include "platform/ShowView.h"
 #include "platform/UserInteraction.h"
 
+#include <functional>
+
 namespace tinctara {
 
 // The selection of wall elements and its function-key memories, shared by the
@@ -29,6 +31,11 @@ public:
     // recall it. Other keys are ignored. True when the key was handled.
     bool functionKey(int keyCode, bool shift);
 
+    // Remembering a selection edits the sequence, which saves the memories:
+    // whoever records the edits wraps the remembering, told the key (F2..F12).
+    using MemoryEdit = std::function<void(int keyCode, const std::function<void()>& remember)>;
+    void wrapMemoryEdits(MemoryEdit wrap) { memoryEdit_ = std::move(wrap); }
+
 private:
     bool cellExists(int index) const { return index >= 0 && index < model_.ElementCount; }
     void showCount();
@@ -38,6 +45,7 @@ private:
     ShowModel& model_;
     ShowView& view_;
     UserInteraction& user_;
+    MemoryEdit memoryEdit_;
 };
 
 }  // namespace tinctara

@@ -14,6 +14,9 @@ namespace tinctara {
 
 namespace {
 
+// Taking steps sets the wall to the last of them.
+constexpr history::DocumentKinds SequenceAndWall{history::DocumentKind::Scene, history::DocumentKind::Sequence};
+
 // A picture is decoded again only once its settings have rested this many
 // ticks: typing a path or a gamma would otherwise decode it at every key.
 constexpr int PictureSettleTicks = 6;
@@ -420,6 +423,8 @@ void EffectsPresenter::apply(ApplyMode mode)
     if (mode == ApplyMode::Replace && model.hasState(StateFlag::SequencePresent) &&
         s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
         return;  // cancelled: the sequence stays
+    RecordedEdit edit(edits_, mode == ApplyMode::Append ? "Effekt angehängt" : "Effekt ersetzt die Sequenz",
+                      SequenceAndWall);
     const ApplyOutcome outcome = ApplyEffect(model, s_.user, result.steps, mode, truncated && !cut);
     if (!outcome.applied)
         return;
@@ -601,6 +606,7 @@ void EffectsPresenter::musicAnalysed()
     song_.reset();
     if (layout.steps.empty())
         return refuse(summary);
+    RecordedEdit edit(edits_, "Auf Musik gelegt", SequenceAndWall);
     if (!ApplyBeatLayout(model, s_.user, layout).applied) {
         view_.setStatus("");  // ApplyEffect told the user
         return;

@@ -3,6 +3,7 @@
 #include "audio/MusicAnalysis.h"
 #include "effects/BeatLayout.h"
 #include "effects/Effects.h"
+#include "history/ShowEdits.h"
 #include "model/ShowModel.h"
 #include "platform/Environment.h"
 #include "platform/ShowView.h"
@@ -139,6 +140,9 @@ public:
     ~EffectsPresenter();
     EffectsPresenter(const EffectsPresenter&) = delete;
     EffectsPresenter& operator=(const EffectsPresenter&) = delete;
+    // Each effect taken into the sequence and each laying onto a song becomes
+    // an undo entry; null: none does.
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
 
     // False when the wall has no element (the user is told). An open window
     // opens again at the next start, unless the user closes it.
@@ -202,6 +206,7 @@ private:
 
     Services s_;
     EffectsView& view_;
+    ShowEdits* edits_ = nullptr;
     int kind_ = 0;
     int direction_ = 1;
     int pattern_ = 2;

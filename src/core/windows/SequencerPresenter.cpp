@@ -58,6 +58,20 @@ SequencerPresenter::SequencerPresenter(Services services)
     s_.engine.music().setSettings(music);
 }
 
+void SequencerPresenter::recordEdits(ShowEdits* edits)
+{
+    edits_ = edits;
+    if (!edits) {
+        s_.selection.wrapMemoryEdits({});
+        return;
+    }
+    s_.selection.wrapMemoryEdits([edits](int keyCode, const std::function<void()>& remember) {
+        RecordedEdit edit(edits, "Auswahl auf F" + std::to_string(keyCode - 111) + " gemerkt",
+                          {history::DocumentKind::Sequence});
+        remember();
+    });
+}
+
 bool SequencerPresenter::Form_KeyPress(int keyCode)
 {
     if (keyCode != TapKeyCode)
@@ -155,9 +169,12 @@ void SequencerPresenter::cmdSequence_Click(int index)
     case Rec:
         record();
         break;
-    case PlayButton:
+    case PlayButton: {
+        RecordedEdit edit(edits_, "Szene in Schritt " + std::to_string(s_.model.CurrentStep),
+                          {history::DocumentKind::Sequence});
         PressPlay(sequencer_);
         break;
+    }
     case StopButton:
         PressStop(sequencer_);
         break;
@@ -175,6 +192,15 @@ void SequencerPresenter::cmdSequence_Click(int index)
     }
 }
 
+void SequencerPresenter::keepWallInStep()
+{
+    if (!s_.model.hasState(StateFlag::ImmediateApply))
+        return;
+    RecordedEdit edit(edits_, "Szene in Schritt " + std::to_string(s_.model.CurrentStep),
+                      {history::DocumentKind::Sequence});
+    SceneToSequence(s_.model);
+}
+
 void SequencerPresenter::back()
 {
     if (refuseWithoutSequence())
@@ -182,8 +208,7 @@ void SequencerPresenter::back()
     ShowModel& model = s_.model;
     const int count = model.StepCount;
     if (!model.hasState(StateFlag::SequencePlaying)) {
-        if (model.hasState(StateFlag::ImmediateApply))
-            SceneToSequence(model);
+        keepWallInStep();
         model.CurrentStep = static_cast<std::uint8_t>(model.CurrentStep < 2 ? count : model.CurrentStep - 1);
         s_.engine.JumpToStep();
         return;
@@ -235,6 +260,8 @@ void SequencerPresenter::cmdRecordInput_Click()
         return;
     // The checks come first, so a refused REC leaves the wall as it was.
     ShowModel& model = s_.model;
+    RecordedEdit edit(edits_, "REC Eingang Schritt " + std::to_string(model.StepCount + 1),
+                      {history::DocumentKind::Scene, history::DocumentKind::Sequence});
     WallPicture picture;
     pictureFromInput(model, input_->levels, picture);
     const int elements = model.elementsInUse();
@@ -249,8 +276,11 @@ void SequencerPresenter::cmdRecordInput_Click()
 
 void SequencerPresenter::record()
 {
-    if (mayRecord())
-        recordScene();
+    if (!mayRecord())
+        return;
+    RecordedEdit edit(edits_, "REC Schritt " + std::to_string(s_.model.StepCount + 1),
+                      {history::DocumentKind::Sequence});
+    recordScene();
 }
 
 void SequencerPresenter::recordScene()
@@ -278,8 +308,7 @@ void SequencerPresenter::forward()
         s_.engine.JumpToStep();
         PlaySequence(sequencer_);
     } else {
-        if (model.hasState(StateFlag::ImmediateApply))
-            SceneToSequence(model);
+        keepWallInStep();
         model.CurrentStep = static_cast<std::uint8_t>(model.CurrentStep >= model.StepCount ? 1 : model.CurrentStep + 1);
         s_.engine.JumpToStep();
     }
@@ -319,8 +348,7 @@ void SequencerPresenter::zero()
         return;
     ShowModel& model = s_.model;
     if (!model.hasState(StateFlag::SequencePlaying)) {
-        if (model.hasState(StateFlag::ImmediateApply))
-            SceneToSequence(model);
+        keepWallInStep();
         model.CurrentStep = 1;
         s_.engine.JumpToStep();
         return;
@@ -403,10 +431,17 @@ void SequencerPresenter::txtSequence_KeyUp(int index, int keyCode)
 
 // A time the user typed changes the sequence: the save question at the end
 // must know.
-void SequencerPresenter::storeTime(std::uint16_t& time, std::uint16_t value)
+void SequencerPresenter::storeTime(int index, std::uint16_t value)
 {
-    if (time != value)
-        s_.model.setDocument(DocumentFlag::SequenceChanged);
+    ShowModel& model = s_.model;
+    const int step = model.CurrentStep;
+    const bool blend = index == BlendField;
+    std::uint16_t& time = blend ? model.blendTime(step) : model.holdTime(step);
+    if (time == value)
+        return;
+    RecordedEdit edit(edits_, (blend ? "Blendezeit Schritt " : "Haltezeit Schritt ") + std::to_string(step),
+                      {history::DocumentKind::Sequence});
+    model.setDocument(DocumentFlag::SequenceChanged);
     time = value;
 }
 
@@ -446,15 +481,14 @@ void SequencerPresenter::txtSequence_LostFocus(int index)
         return;
     }
     const double value = fieldValue(index);
-    std::uint16_t& time = blend ? model.blendTime(model.CurrentStep) : model.holdTime(model.CurrentStep);
     if (value < low || value > MaxTime) {
         s_.user.beep();
         status(blend ? "Nur Werte zwischen 5 und 65534 sind erlaubt." : "Nur Werte zwischen 1 und 65534 sind erlaubt.");
         setField(index, replacement);
-        storeTime(time, blend ? 50 : 1);
+        storeTime(index, blend ? 50 : 1);
         return;
     }
-    storeTime(time, static_cast<std::uint16_t>(value));
+    storeTime(index, static_cast<std::uint16_t>(value));
     // A playing sequence takes the new time from the next load on.
     if (model.hasState(StateFlag::SequencePlaying)) {
         PressStop(sequencer_);

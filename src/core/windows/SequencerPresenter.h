@@ -3,6 +3,7 @@
 #include "windows/TempoText.h"
 
 #include "engine/OutputEngine.h"
+#include "history/ShowEdits.h"
 #include "input/DmxInput.h"
 #include "model/Selection.h"
 #include "model/SequencePlayback.h"
@@ -89,6 +90,9 @@ public:
 
     // Takes the stored beat settings into the engine; Beat itself starts off.
     explicit SequencerPresenter(Services services);
+    // Every edit of the sequence from here on, the selection memories
+    // included, becomes an undo entry; null: none does.
+    void recordEdits(ShowEdits* edits);
 
     // False when the wall has no element (the user is told; nothing is set up).
     bool Form_Load();
@@ -133,7 +137,10 @@ private:
     double fieldValue(int index) const;
     void showStep(int step);
     void timesFromFields();
-    void storeTime(std::uint16_t& time, std::uint16_t value);
+    void storeTime(int index, std::uint16_t value);
+    // With immediate apply the wall goes into the current step before the
+    // sequencer moves on.
+    void keepWallInStep();
     void titleRunning(const char* prefix);
     bool refuseWithoutSequence();
 
@@ -152,6 +159,7 @@ private:
 
     Services s_;
     Sequencer sequencer_;
+    ShowEdits* edits_ = nullptr;
     bool backJump_ = false;
     const DmxInputFrame* input_ = nullptr;
     // What a field showed since it got the focus, as the program last wrote

@@ -6,6 +6,7 @@
 #include "support/EffectsFakes.h"
 #include "support/Fakes.h"
 #include "support/MainWindowFakes.h"
+#include "support/SavedDocuments.h"
 
 #include <gtest/gtest.h>
 
@@ -638,6 +639,97 @@ TEST(EffectsPresenterMusic, ThePreviewButtonCallsItsHooks)
     EXPECT_EQ(view.status, refusal);
     EXPECT_FALSE(view.previewChecked);
     EXPECT_FALSE(presenter.musicPreviewRunning());
+}
+
+// --- undo ------------------------------------------------------------------
+
+// Three steps saved, then a history; the song is a click track.
+struct EffectsUndoHarness : EffectsHarness {
+    EffectsUndoHarness()
+    {
+        music::recordThreeSteps(*this);
+        model.DocumentFlags = 0;
+        edits = std::make_unique<ShowEdits>(model);
+        presenter.recordEdits(edits.get());
+        const testing::ClickTrack track = testing::clickTrack({{0.25, 120}}, 12);
+        testing::writeSoundFile(folder.path("click.wav"), track.samples, track.sampleRate);
+        presenter.txtMusik_Change(SongField, folder.path("click.wav"));
+    }
+    // The saved files as the sequencer shows the current step (its blend
+    // field is the sequence file's speed).
+    std::array<std::string, history::DocumentKindCount> files()
+    {
+        show.sequencerFields[1] = std::to_string(model.blendTime(model.CurrentStep));
+        return testing::allSavedBytes(context, folder.root);
+    }
+    std::unique_ptr<ShowEdits> edits;
+    testing::AudioFolder folder;
+    testing::FakeTimer timer;
+    ShowFileContext context{model, show, user, timer, {}};
+};
+
+TEST(EffectsUndo, EachWayIntoTheSequenceIsOneEntryForTheSequenceAndTheWall)
+{
+    const struct {
+        const char* caption;
+        std::function<void(EffectsUndoHarness&)> edit;
+    } cases[] = {
+        {"Effekt angehängt",
+         [](EffectsUndoHarness& h) {
+             h.presenter.cboArt_Click(static_cast<int>(EffectKind::Chase));
+             h.presenter.txtEffekt_Change(StepsField, "2");
+             h.presenter.cmdEffekt_Click(AppendButton);
+         }},
+        {"Effekt ersetzt die Sequenz",
+         [](EffectsUndoHarness& h) {
+             h.presenter.cboArt_Click(static_cast<int>(EffectKind::Chase));
+             h.presenter.cmdEffekt_Click(ReplaceButton);
+         }},
+        {"Auf Musik gelegt",
+         [](EffectsUndoHarness& h) {
+             h.presenter.cmdMusik_Click(LayOntoMusicButton);
+             h.presenter.musicAnalysed();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        EffectsUndoHarness h;
+        const auto before = h.files();
+        c.edit(h);
+        const auto after = h.files();
+        ASSERT_NE(after[static_cast<std::size_t>(history::DocumentKind::Sequence)],
+                  before[static_cast<std::size_t>(history::DocumentKind::Sequence)]);
+        EXPECT_EQ(h.edits->history().undoCount(), 1u);
+        EXPECT_EQ(h.edits->history().undoCaption(), std::string("Rückgängig: ") + c.caption);
+
+        ASSERT_TRUE(h.edits->undo());
+        EXPECT_EQ(h.files(), before);
+        EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SequenceChanged));
+        EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SceneChanged));
+        ASSERT_TRUE(h.edits->redo());
+        EXPECT_EQ(h.files(), after);
+        EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceChanged));
+    }
+}
+
+// A field refused, the unsaved sequence kept at the question, a sequence
+// that plays: no entry, and the files stand.
+TEST(EffectsUndo, RefusedOrCancelledLeavesNoEntry)
+{
+    EffectsUndoHarness h;
+    const auto before = h.files();
+    h.presenter.txtEffekt_Change(StepsField, "0");
+    h.presenter.cmdEffekt_Click(AppendButton);
+    h.presenter.txtEffekt_Change(StepsField, "4");
+    h.mainWindow.cancelAt = DocumentKind::Sequence;
+    h.presenter.cmdEffekt_Click(ReplaceButton);
+    h.presenter.cmdMusik_Click(LayOntoMusicButton);
+    h.presenter.musicAnalysed();
+    h.mainWindow.cancelAt.reset();
+    h.model.setState(StateFlag::SequencePlaying);
+    h.presenter.cmdEffekt_Click(AppendButton);
+    EXPECT_EQ(h.edits->history().undoCount(), 0u);
+    EXPECT_EQ(h.files(), before);
 }
 
 }  // namespace

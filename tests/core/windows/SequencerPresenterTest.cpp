@@ -1,6 +1,8 @@
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/SavedDocuments.h"
 #include "support/ScriptedClock.h"
+#include "support/ClickTrack.h"
 #include "support/TimecodeFakes.h"
 #include "windows/SequencerPresenter.h"
 
@@ -620,6 +622,168 @@ TEST(SequencerTimecode, ShownAfterTheTickOnlyWhileASourceIsChosenAndWhenItChange
     RecordingBeatView reopened;
     h.sequencer.attachBeatView(&reopened);
     EXPECT_EQ(reopened.timecodes, std::vector<std::string>{"Timecode: 01:00:12;06"});
+}
+
+// --- undo ------------------------------------------------------------------
+
+// Two steps recorded and saved, the second on the wall, then a history.
+struct UndoHarness : SequencerHarness {
+    UndoHarness()
+    {
+        recordRed(10);
+        view.sequencerFields = {"", "70", "4"};
+        recordRed(20);
+        model.DocumentFlags = 0;
+        edits = std::make_unique<ShowEdits>(model);
+        sequencer.recordEdits(edits.get());
+    }
+    // The saved files as the sequencer shows the current step: its blend
+    // field is what the sequence file keeps as the speed.
+    std::array<std::string, history::DocumentKindCount> files()
+    {
+        view.sequencerFields[1] = std::to_string(model.blendTime(model.CurrentStep));
+        return testing::allSavedBytes(context, folder.root);
+    }
+    void retype(int field, const std::string& text)
+    {
+        sequencer.txtSequence_GotFocus(field);
+        type(field, text, '7');
+        sequencer.txtSequence_LostFocus(field);
+    }
+    std::unique_ptr<ShowEdits> edits;
+    testing::AudioFolder folder;
+    ShowFileContext context{model, view, user, timer, {}};
+};
+
+TEST(SequencerUndo, EachEditIsOneEntryThatGivesBackTheSavedFilesAndMarks)
+{
+    const auto nothing = [](UndoHarness&) {};
+    // The wall painted first is the colour window's edit, not the sequencer's.
+    const auto paint = [](UndoHarness& h) { h.setElement(2, 0, 0, 99, 0); };
+    const auto paintImmediately = [](UndoHarness& h) {
+        h.model.setState(StateFlag::ImmediateApply);
+        h.setElement(2, 0, 0, 99, 0);
+    };
+    const struct {
+        const char* caption;
+        history::DocumentKinds kinds;
+        std::function<void(UndoHarness&)> prepare;
+        std::function<void(UndoHarness&)> edit;
+    } cases[] = {
+        {"REC Schritt 3", {history::DocumentKind::Sequence}, paint, [](UndoHarness& h) { h.press(Rec); }},
+        {"REC Eingang Schritt 3",
+         {history::DocumentKind::Scene, history::DocumentKind::Sequence},
+         nothing,
+         [](UndoHarness& h) {
+             static DmxInputFrame input;
+             input = {};
+             input.live = true;
+             input.covered = 512;
+             input.levels[h.model.patch(2, Blue) - 1] = 77;
+             h.sequencer.watchInput(&input);
+             h.sequencer.cmdRecordInput_Click();
+         }},
+        {"Haltezeit Schritt 2",
+         {history::DocumentKind::Sequence},
+         nothing,
+         [](UndoHarness& h) { h.retype(HoldField, "9"); }},
+        {"Blendezeit Schritt 2",
+         {history::DocumentKind::Sequence},
+         nothing,
+         [](UndoHarness& h) { h.retype(BlendField, "900"); }},
+        // Out of range: the step gets the replacement.
+        {"Blendezeit Schritt 2",
+         {history::DocumentKind::Sequence},
+         nothing,
+         [](UndoHarness& h) { h.retype(BlendField, "3"); }},
+        {"Auswahl auf F5 gemerkt",
+         {history::DocumentKind::Sequence},
+         nothing,
+         [](UndoHarness& h) {
+             h.selection.selectSingle(1);
+             EXPECT_TRUE(h.sequencer.Form_KeyDown(116, true));
+         }},
+        // With immediate apply the wall goes into the step left; coming back
+        // to it stores nothing new.
+        {"Szene in Schritt 2",
+         {history::DocumentKind::Sequence},
+         paintImmediately,
+         [](UndoHarness& h) {
+             h.press(Back);
+             h.press(Forward);
+         }},
+        {"Szene in Schritt 2",
+         {history::DocumentKind::Sequence},
+         paintImmediately,
+         [](UndoHarness& h) {
+             h.press(PlayButton);
+             h.press(StopButton);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption);
+        UndoHarness h;
+        c.prepare(h);
+        const auto before = h.files();
+        c.edit(h);
+        const auto after = h.files();
+        ASSERT_NE(after, before);
+        EXPECT_EQ(h.edits->history().undoCount(), 1u);
+        EXPECT_EQ(h.edits->history().undoCaption(), std::string("Rückgängig: ") + c.caption);
+        EXPECT_EQ(h.edits->history().undoKinds(), c.kinds);
+        EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SequenceChanged));
+
+        ASSERT_TRUE(h.edits->undo());
+        EXPECT_EQ(h.files(), before);
+        for (const history::DocumentKind kind : history::AllDocumentKinds)
+            if (c.kinds.contains(kind))
+                EXPECT_FALSE(h.model.hasDocument(history::changedFlag(kind))) << static_cast<int>(kind);
+        ASSERT_TRUE(h.edits->redo());
+        EXPECT_EQ(h.files(), after);
+        for (const history::DocumentKind kind : history::AllDocumentKinds)
+            if (c.kinds.contains(kind))
+                EXPECT_TRUE(h.model.hasDocument(history::changedFlag(kind))) << static_cast<int>(kind);
+    }
+}
+
+// Moving through the sequence, recalling a selection, a refused REC and a
+// time typed as it was leave no entry.
+TEST(SequencerUndo, WhatChangesNoDocumentLeavesNoEntry)
+{
+    UndoHarness h;
+    const auto before = h.files();
+    h.press(Back);
+    h.press(Forward);
+    h.press(Zero);
+    h.press(PlayButton);
+    h.press(StopButton);
+    h.press(Zero);
+    h.sequencer.Form_KeyDown(116, false);
+    h.recordRed(99);  // not at the end
+    EXPECT_EQ(h.view.lastLabel(), "Nur am Ende einer Sequenz möglich.");
+    h.retype(HoldField, "1");  // step 1 holds 1 already
+    h.retype(StepField, "2");
+    EXPECT_EQ(h.edits->history().undoCount(), 0u);
+    h.setElement(1, 20, 0, 0, 0);  // step 2's picture, as REC found it
+    EXPECT_EQ(h.files(), before);
+}
+
+// The memories are the selection's, which every window passes its keys to:
+// each one the sequence saves is an entry, until the history is taken away.
+TEST(SequencerUndo, SelectionMemoriesFromAnyWindowAreRecorded)
+{
+    UndoHarness h;
+    h.selection.selectSingle(0);
+    h.selection.functionKey(113, true);  // as the wall or colour window passes it on
+    h.selection.functionKey(121, true);
+    EXPECT_EQ(h.edits->history().undoCaption(), "Rückgängig: Auswahl auf F10 gemerkt");
+    EXPECT_EQ(h.edits->history().undoCount(), 2u);
+    h.selection.functionKey(123, true);  // F11 and F12 are not saved with the sequence
+    EXPECT_EQ(h.edits->history().undoCount(), 2u);
+    h.sequencer.recordEdits(nullptr);
+    h.selection.functionKey(114, true);
+    EXPECT_EQ(h.edits->history().undoCount(), 2u);
+    EXPECT_EQ(h.model.SelectionMemory[ShowModel::selectionMemoryIndex(1, 2)], 1);
 }
 
 }  // namespace
