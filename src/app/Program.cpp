@@ -39,6 +39,9 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
     mainWindow_ = std::make_unique<MainWindow>(*this);
+    showFiles_->recordEdits(&edits_);
+    edits_.onChanged([this] { mainWindow_->showUndoEntries(); });
+    edits_.onRestored([this](history::DocumentKinds kinds) { showFiles_->showRestored(kinds); });
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{
@@ -47,6 +50,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     sequencer_ = std::make_unique<SequencerPresenter>(
         SequencerPresenter::Services{*model_, view_, user_, sender, output_->engine(), *presenter_, *selection_, ports_,
                                      *setup_.settings, *setup_.clock});
+    sequencer_->recordEdits(&edits_);
     preview_ = std::make_unique<MusicPreview>(*model_, *sequencer_);
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());

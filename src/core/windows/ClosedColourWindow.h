@@ -15,6 +15,7 @@ namespace tinctara {
 class ClosedColourWindow : private ColourWindowView {
 public:
     explicit ClosedColourWindow(ColourWindowPresenter::Services services) : presenter_(services, *this) {}
+    void recordEdits(ShowEdits* edits) { presenter_.recordEdits(edits); }
     std::string apply(const std::array<std::uint8_t, Planes>& rgbw, ShowModel& model);
 
 private:

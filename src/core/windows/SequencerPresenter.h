@@ -3,6 +3,7 @@
 #include "windows/TempoText.h"
 
 #include "engine/OutputEngine.h"
+#include "history/ShowEdits.h"
 #include "input/DmxInput.h"
 #include "model/Selection.h"
 #include "model/SequencePlayback.h"
@@ -107,6 +108,8 @@ public:
     void cmdRecordInput_Click();
     // The desk's universe REC Eingang records; none: it has nothing to record.
     void watchInput(const DmxInputFrame* input) { input_ = input; }
+    // The edits of the show are recorded here (none: not recorded).
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
     // The timecode the window shows while a source is chosen; none: never.
     void watchTimecode(const TimecodeControl* timecode) { timecode_ = timecode; }
 
@@ -151,6 +154,7 @@ private:
     std::string timecodeText() const;
 
     Services s_;
+    ShowEdits* edits_ = nullptr;
     Sequencer sequencer_;
     bool backJump_ = false;
     const DmxInputFrame* input_ = nullptr;
