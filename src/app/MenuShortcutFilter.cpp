@@ -25,8 +25,8 @@ bool keepsUndoKeys(const QWidget* widget)
 bool isUndoKey(const QKeyEvent* key)
 {
     const QKeySequence pressed(key->keyCombination());
-    for (const QKeySequence undo : {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+    for (const QKeySequence& undo : {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
         if (undo.matches(pressed) == QKeySequence::ExactMatch)
             return true;
     return false;
