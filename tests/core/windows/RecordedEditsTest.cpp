@@ -87,20 +87,7 @@ struct EditsHarness : testing::EngineHarness {
     ShowFileCommands files{{model, view, user, timer, root.string()}};
     Selection selection{model, view, user};
     ClosedColourWindow closedColour{{model, view, user, selection}};
-    struct NoView : ColourWindowView {
-        void setCaption(std::string_view) override {}
-        void setStatus(std::string_view) override {}
-        void showFader(int, int) override {}
-        void setFaderMinimum(int) override {}
-        void setValueField(int, std::string_view) override {}
-        void showPanelColour(Rgb) override {}
-        void showUserColour(int, Rgb) override {}
-        void setNumberField(std::string_view) override {}
-        void setNameField(std::string_view) override {}
-        void setStorePromptVisible(bool) override {}
-        void setImmediateApplyChecked(bool) override {}
-        void focus(ColourControl) override {}
-    } colourView;
+    StatusOnlyColourView colourView;
     ColourWindowPresenter colour{{model, view, user, selection}, colourView};
     testing::FakeMainWindowCommands confirm;
     testing::FakeSettingsStore settings;
