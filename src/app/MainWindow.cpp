@@ -164,6 +164,13 @@ void MainWindow::buildMenus()
              [&p] { p.presenter().mnuBeenden_Click(); });
 
     QMenu* edit = editMenu_ = addMenu(nullptr, "mnuBearbeiten", "&Bearbeiten");
+    addEntry(edit, "mnuRueckgaengig", "&Rückgängig", QKeySequence(Qt::CTRL | Qt::Key_Z), [&p] { p.edits().undo(); });
+    QAction* redo = addEntry(edit, "mnuWiederholen", "&Wiederholen", QKeySequence(Qt::CTRL | Qt::Key_Y),
+                             [&p] { p.edits().redo(); });
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    connect(edit, &QMenu::aboutToShow, this, &MainWindow::showUndoEntries);
+    showUndoEntries();
     addEntry(edit, "mnuFarbe", "&Farbe", {}, open(WindowKind::Colour));
     addEntry(edit, "mnuWand", "&Wand", {}, [this, &p] {
         p.model().setState(StateFlag::WallPresent);
@@ -203,6 +210,19 @@ void MainWindow::buildMenus()
     addEntry(help, "mnuInfo", "&Info", QKeySequence(Qt::SHIFT | Qt::Key_F1), open(WindowKind::Info));
     addEntry(help, "mnuHilfe", "&Hilfe", QKeySequence(Qt::Key_F1), [&p] { p.presenter().mnuHilfe_Click(); });
     addUnavailable(help, "mnuDebug", "DEBUG");
+}
+
+void MainWindow::showUndoEntries()
+{
+    const history::UndoHistory& history = program_.edits().history();
+    auto show = [this](const char* controlName, const std::string& caption, const char* plain) {
+        QAction* entry = action(QString::fromLatin1(controlName));
+        // An & in a caption is text, not a mnemonic.
+        entry->setText(caption.empty() ? qt(plain) : qt(caption).replace(u'&', QStringLiteral("&&")));
+        entry->setEnabled(!caption.empty());
+    };
+    show("mnuRueckgaengig", history.undoCaption(), "&Rückgängig");
+    show("mnuWiederholen", history.redoCaption(), "&Wiederholen");
 }
 
 void MainWindow::setDmxStartStopVisible(bool visible)
@@ -489,6 +509,7 @@ void MainWindow::openColourWindow()
     if (!colourWindow()) {
         ShowBusy(program_.user());
         auto* window = new ColourWindow({program_.model(), program_.view(), program_.user(), program_.selection()});
+        window->presenter().recordEdits(&program_.edits());
         addEditingWindow(
             WindowKind::Colour, window, window->presenter().storedPlacement(),
             [window] { window->presenter().Form_Activate(); },

@@ -39,6 +39,8 @@ public:
     QAction* action(const QString& controlName) const { return actions_.value(controlName); }
     QMenu* fileMenu() const { return fileMenu_; }
     QMenu* editMenu() const { return editMenu_; }
+    // "Rückgängig" and "Wiederholen" name what they would do, or stand greyed.
+    void showUndoEntries();
     // The wall window, made (hidden) on first use; it lives for the whole run.
     WallWindow* wallWindow();
     bool hasWallWindow() const { return wallWindow_ != nullptr; }

@@ -39,6 +39,9 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     selection_ = std::make_unique<Selection>(*model_, view_, user_);
     wallPresenter_ = std::make_unique<WallWindowPresenter>(*model_, view_, user_, *selection_);
     mainWindow_ = std::make_unique<MainWindow>(*this);
+    showFiles_->recordEdits(&edits_);
+    edits_.onChanged([this] { mainWindow_->showUndoEntries(); });
+    edits_.onRestored([this](history::DocumentKinds kinds) { showFiles_->showRestored(kinds); });
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{

@@ -54,6 +54,7 @@ ProgramRemote::ProgramRemote(Program& program, RemoteServerFactory factory)
 {
     closedColourWindow_ = std::make_unique<ClosedColourWindow>(
         ColourWindowPresenter::Services{program.model(), program.view(), program.user(), program.selection()});
+    closedColourWindow_->recordEdits(&program.edits());
     presenter_ = std::make_unique<RemotePresenter>(RemotePresenter::Services{
         program.model(), program.view(), program.selection(), program.wallPresenter(), program.sequencer(), *this});
 }
@@ -92,10 +93,13 @@ std::string ProgramRemote::applyColour(const std::array<std::uint8_t, Planes>& r
     if (ColourWindow* window = program_.mainWindow().colourWindow()) {
         // The open window: its faders move to the colour (with its rules,
         // "sofort übernehmen" included) and its apply button is pressed.
+        // With "sofort übernehmen" each fader paints on its way: one edit all the same.
         ColourWindowPresenter& colour = window->presenter();
+        colour.faderPressed();
         for (int index = 0; index < Planes; ++index)
             colour.setFader(index, rgbw[static_cast<std::size_t>(index)]);
         colour.cmdColor_Click(1);
+        colour.faderReleased();
         const auto* status = window->findChild<QLabel*>(QStringLiteral("lblStatus"));
         return status ? utf8(status->text()) : std::string();
     }

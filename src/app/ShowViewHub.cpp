@@ -236,6 +236,13 @@ void ShowViewHub::bringPatchWindowUp()
         mainWindow_->showChild(w);
 }
 
+void ShowViewHub::refreshPatchWindow()
+{
+    if (mainWindow_)
+        if (PatchWindow* patch = mainWindow_->patchWindow())
+            patch->presenter().Form_Activate();
+}
+
 void ShowViewHub::setColourWindowCaption(std::string_view caption)
 {
     if (ColourWindow* w = mainWindow_ ? mainWindow_->colourWindow() : nullptr)

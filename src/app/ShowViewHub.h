@@ -49,6 +49,7 @@ public:
     void setWallCellEnabled(int index, bool enabled, std::string_view caption) override;
     void popUpEditMenu() override;
     void bringPatchWindowUp() override;
+    void refreshPatchWindow() override;
 
     // Colour and patch windows.
     void setColourWindowCaption(std::string_view caption) override;

@@ -83,6 +83,8 @@ ColourWindow::ColourWindow(ColourWindowPresenter::Services services, QWidget* pa
         fader->setMinimumHeight(200);
         connect(fader, &QScrollBar::valueChanged, this,
                 [this, index](int value) { presenter_->ScrFarbe_Change(index, value); });
+        connect(fader, &QScrollBar::sliderPressed, this, [this] { presenter_->faderPressed(); });
+        connect(fader, &QScrollBar::sliderReleased, this, [this] { presenter_->faderReleased(); });
         ScrFarbe_[static_cast<std::size_t>(index)] = fader;
 
         faders->addWidget(letter, 0, index, Qt::AlignHCenter);

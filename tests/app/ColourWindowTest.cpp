@@ -97,6 +97,54 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), window->findChild<QPushButton*>("cmdColor_1"));
     }
 
+    void undoAndRedoFromTheEditMenu()
+    {
+        auto program = startProgram();
+        QVERIFY(program);
+        ShowModel& model = program->model();
+        MainWindow& main = program->mainWindow();
+        QAction* undo = main.action("mnuRueckgaengig");
+        QAction* redo = main.action("mnuWiederholen");
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!redo->isEnabled());
+        QCOMPARE(undo->text(), QStringLiteral("&Rückgängig"));
+
+        program->selection().addToSelection(4);
+        ColourWindow* window = openWithF7(*program);
+        QVERIFY(window);
+        auto* red = window->findChild<QLineEdit*>("txtFarbe_0");
+        typeInto(red, "120");
+        QTest::keyClick(red, Qt::Key_Tab);
+        QCOMPARE(model.colour(Red, 5), 120);
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), QStringLiteral("Rückgängig: Farbe auf 2 Elemente"));
+
+        // A focused text field keeps Ctrl+Z for its own typing.
+        auto* name = window->findChild<QLineEdit*>("txtFarbName");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model.colour(Red, 5), 120);
+        QVERIFY(undo->isEnabled());
+
+        WallWindow* wall = main.wallWindow();
+        wall->setFocus();
+        QTest::keyClick(wall, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(model.colour(Red, 2), 0);
+        QCOMPARE(model.colour(Red, 5), 0);
+        QCOMPARE(wall->cell(4)->colour(), QColor(0, 0, 0));
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("Wiederholen: Farbe auf 2 Elemente"));
+
+        QTest::keyClick(wall, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(model.colour(Red, 5), 120);
+        QCOMPARE(wall->cell(4)->colour(), QColor(120, 0, 0));
+        QTest::keyClick(wall, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(wall, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(model.colour(Red, 2), 120);
+        QVERIFY(!redo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("&Wiederholen"));
+    }
+
     void faderAndStoringAUserColour()
     {
         auto program = startProgram();

@@ -134,6 +134,8 @@ private slots:
             {"mnuSequenceToMerger", "zum Merger über DMX", {}, true},
             {"mnuBeenden", "Be&enden", QKeySequence("Ctrl+F4"), true},
             {"mnuBearbeiten", "&Bearbeiten", {}, true},
+            {"mnuRueckgaengig", "&Rückgängig", QKeySequence("Ctrl+Z"), false},
+            {"mnuWiederholen", "&Wiederholen", QKeySequence("Ctrl+Y"), false},
             {"mnuFarbe", "&Farbe", {}, true},
             {"mnuWand", "&Wand", {}, true},
             {"mnuElementPatchen", "&Element patchen", {}, true},
@@ -168,6 +170,14 @@ private slots:
             QCOMPARE(action->objectName(), QString::fromLatin1(entry.name));
         }
         QCOMPARE(window.menuBar()->actions().size(), 5);
+        // Undo and redo head the edit menu, set off from the rest.
+        const QList<QAction*> edit = window.editMenu()->actions();
+        QCOMPARE(edit.size(), 11);
+        QCOMPARE(edit.at(0), window.action("mnuRueckgaengig"));
+        QCOMPARE(edit.at(1), window.action("mnuWiederholen"));
+        QVERIFY(edit.at(2)->isSeparator());
+        QCOMPARE(edit.at(3), window.action("mnuFarbe"));
+        QCOMPARE(edit.at(1)->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
 
         // Shown only for a 7301A/B card at start-up.
         QVERIFY(!window.action("mnuDMXStart")->isVisible());

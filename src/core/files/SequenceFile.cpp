@@ -200,9 +200,7 @@ LoadOutcome loadSequence(ShowFileContext& context, const std::string& requested)
     ShowAllElementColours(model, context.view);
     model.CurrentStep = 1;
     model.setState(StateFlag::SequencePresent);
-    context.view.setSequencerField(0, numberForm(model.CurrentStep));
-    context.view.setSequencerField(1, std::to_string(model.blendTime(1)));
-    context.view.setSequencerField(2, std::to_string(model.holdTime(1)));
+    ShowSequencerStep(model, context.view);
     model.TurboFactor = 1;
     context.view.setSequencerTurboField("1");
 
@@ -215,6 +213,17 @@ LoadOutcome loadSequence(ShowFileContext& context, const std::string& requested)
 }
 
 }  // namespace
+
+void ShowSequencerStep(const ShowModel& model, ShowView& view)
+{
+    if (model.CurrentStep < 1) {
+        view.setSequencerField(0, "");
+        return;
+    }
+    view.setSequencerField(0, numberForm(model.CurrentStep));
+    view.setSequencerField(1, std::to_string(model.blendTime(model.CurrentStep)));
+    view.setSequencerField(2, std::to_string(model.holdTime(model.CurrentStep)));
+}
 
 LoadOutcome LoadSequence(ShowFileContext& context)
 {

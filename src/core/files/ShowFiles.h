@@ -46,6 +46,10 @@ SaveOutcome SaveSequence(ShowFileContext& context);
 LoadOutcome LoadColourTable(ShowFileContext& context);
 SaveOutcome SaveColourTable(ShowFileContext& context);
 
+// The sequencer's step field and the current step's blend and hold times, as
+// after a load; an empty step field without a current step.
+void ShowSequencerStep(const ShowModel& model, ShowView& view);
+
 // Lays the colours of a SourceColumns x SourceRows wall, held in the first
 // element slots of ElementColours, onto the wall as it stands. False when there
 // is no wall to import onto (the user has been told).

@@ -30,17 +30,11 @@ void ApplyChannelCountRule(ShowModel& model, UserInteraction& user)
     }
 }
 
-void BuildWall(ShowModel& model, ShowView& view, UserInteraction& user, WallBuildKind kind)
+void LayOutWall(ShowModel& model, ShowView& view)
 {
     if (model.hasState(StateFlag::WallPresent))
         RemoveWall(model, view);
-    if (kind == WallBuildKind::NewOrEdited)
-        model.setDocument(DocumentFlag::ConfigNew | DocumentFlag::ConfigChanged | DocumentFlag::SceneNew |
-                          DocumentFlag::SequenceChanged);
     model.setState(StateFlag::WallPresent);
-    if (model.WallZoom == 0)
-        model.WallZoom = 80;
-
     view.setWallCaption(model.WallName);
     model.ElementCount = 0;
 
@@ -63,8 +57,6 @@ void BuildWall(ShowModel& model, ShowView& view, UserInteraction& user, WallBuil
             view.addWallCell({element - 1, left, top, cellWidth, cellHeight, std::to_string(element)});
             left += cellWidth;
             model.ElementPositions[element - 1] = {static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(row)};
-            for (int plane = Red; plane <= White; ++plane)
-                model.patch(element, plane) = static_cast<std::uint16_t>(4 * (element - 1) + plane);
         }
         top += cellHeight;
     }
@@ -73,6 +65,19 @@ void BuildWall(ShowModel& model, ShowView& view, UserInteraction& user, WallBuil
         view.placeWallWindowFromPositions();
     else
         view.setWallWindowSize(wallWidth, wallHeight);
+}
+
+void BuildWall(ShowModel& model, ShowView& view, UserInteraction& user, WallBuildKind kind)
+{
+    if (kind == WallBuildKind::NewOrEdited)
+        model.setDocument(DocumentFlag::ConfigNew | DocumentFlag::ConfigChanged | DocumentFlag::SceneNew |
+                          DocumentFlag::SequenceChanged);
+    if (model.WallZoom == 0)
+        model.WallZoom = 80;
+    LayOutWall(model, view);
+    for (int element = 1; element <= model.ElementCount; ++element)
+        for (int plane = Red; plane <= White; ++plane)
+            model.patch(element, plane) = static_cast<std::uint16_t>(4 * (element - 1) + plane);
 
     ApplyChannelCountRule(model, user);
 }

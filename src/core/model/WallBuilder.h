@@ -17,6 +17,11 @@ enum class WallBuildKind {
 // correction and selection keep their contents.
 void BuildWall(ShowModel& model, ShowView& view, UserInteraction& user, WallBuildKind kind);
 
+// Lays the wall's cells out anew for WallColumns x WallRows (after a build or
+// a configuration put back): the cells, the element positions, the window's
+// size. Patch, colours and selection keep their contents.
+void LayOutWall(ShowModel& model, ShowView& view);
+
 // Removes the wall's cells from the last to the first and clears WallPresent.
 void RemoveWall(ShowModel& model, ShowView& view);
 

@@ -54,6 +54,8 @@ public:
     virtual void popUpEditMenu() {}
     // Brings the patch window up and the wall window to the front again.
     virtual void bringPatchWindowUp() {}
+    // The open patch window shows its element's channels and corrections again.
+    virtual void refreshPatchWindow() {}
     virtual void removeWallCells() {}
     virtual void addWallCell(const WallCell& /*cell*/) {}
     virtual void setWallCaption(std::string_view /*caption*/) {}

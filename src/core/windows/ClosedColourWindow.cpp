@@ -12,7 +12,7 @@ std::string ClosedColourWindow::apply(const std::array<std::uint8_t, Planes>& rg
 {
     model.MixColour = rgbw;
     presenter_.cmdColor_Click(ApplyButton);
-    return status_;
+    return view_.status();
 }
 
 }  // namespace tinctara

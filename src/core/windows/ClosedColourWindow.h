@@ -10,12 +10,10 @@
 
 namespace tinctara {
 
-// A colour window without a window: the apply button's rules for actions from
-// outside while frmColor is closed. Keeps only the status line.
-class ClosedColourWindow : private ColourWindowView {
+// A colour window's view that shows nothing and keeps only the status line.
+class StatusOnlyColourView : public ColourWindowView {
 public:
-    explicit ClosedColourWindow(ColourWindowPresenter::Services services) : presenter_(services, *this) {}
-    std::string apply(const std::array<std::uint8_t, Planes>& rgbw, ShowModel& model);
+    const std::string& status() const { return status_; }
 
 private:
     void setCaption(std::string_view) override {}
@@ -31,8 +29,20 @@ private:
     void setImmediateApplyChecked(bool) override {}
     void focus(ColourControl) override {}
 
-    ColourWindowPresenter presenter_;
     std::string status_;
+};
+
+// A colour window without a window: the apply button's rules for actions from
+// outside while frmColor is closed.
+class ClosedColourWindow {
+public:
+    explicit ClosedColourWindow(ColourWindowPresenter::Services services) : presenter_(services, view_) {}
+    void recordEdits(ShowEdits* edits) { presenter_.recordEdits(edits); }
+    std::string apply(const std::array<std::uint8_t, Planes>& rgbw, ShowModel& model);
+
+private:
+    StatusOnlyColourView view_;
+    ColourWindowPresenter presenter_;
 };
 
 }  // namespace tinctara

@@ -37,6 +37,15 @@ std::string withoutPadding(std::string text)
     return text;
 }
 
+std::string paintCaption(const ShowModel& model)
+{
+    const int elements = std::min<int>(model.ElementCount, ElementSlots);
+    const auto painted = std::count(model.SelectionFlags.begin(), model.SelectionFlags.begin() + elements, 1);
+    return "Farbe auf " + std::to_string(painted) + (painted == 1 ? " Element" : " Elemente");
+}
+
+std::string userColourCaption(const char* what, int colour) { return what + std::to_string(colour); }
+
 }  // namespace
 
 void ColourWindowPresenter::Form_Load()
@@ -112,9 +121,22 @@ void ColourWindowPresenter::prologue()
     }
 }
 
+void ColourWindowPresenter::faderPressed()
+{
+    if (edits_)
+        edits_->history().beginGesture("Farbregler");
+}
+
+void ColourWindowPresenter::faderReleased()
+{
+    if (edits_)
+        edits_->history().endGesture();
+}
+
 void ColourWindowPresenter::paintSelection()
 {
     ShowModel& model = s_.model;
+    RecordedEdit edit(edits_, paintCaption(model), {history::DocumentKind::Scene});
     model.setDocument(DocumentFlag::SceneChanged);
     for (int index = 0; index < model.ElementCount && index < ElementSlots; ++index) {
         if (model.SelectionFlags[index] != 1)
@@ -259,11 +281,15 @@ void ColourWindowPresenter::txtUserColor_Click(int index)
         Colormix();
         const auto& mix = model.MixColour;
         view_.showUserColour(index, screenColour(mix[0], mix[1], mix[2], mix[3]));
-        for (int plane = Red; plane <= White; ++plane)
-            model.ColourLevels[ShowModel::userColourIndex(colour, plane)] = mix[plane - 1];
+        {
+            RecordedEdit edit(edits_, userColourCaption("Farbtabelle Farbe ", colour),
+                              {history::DocumentKind::ColourTable});
+            for (int plane = Red; plane <= White; ++plane)
+                model.ColourLevels[ShowModel::userColourIndex(colour, plane)] = mix[plane - 1];
+            markColourTableChanged();
+        }
         currentUserColour_ = colour;
         view_.focus(ColourControl::NameField);
-        markColourTableChanged();
     } else {
         currentUserColour_ = colour;
         for (int plane = Red; plane <= White; ++plane) {
@@ -308,8 +334,12 @@ void ColourWindowPresenter::txtFarbName_LostFocus()
     const double number = numericValue(numberField_);
     if (!(number >= 1 && number <= UserColours))
         return;
-    s_.model.ColourNames[static_cast<int>(number) - 1] = fixedLength(nameField_, UserColourNameLength);
-    markColourTableChanged();
+    {
+        RecordedEdit edit(edits_, userColourCaption("Name Farbe ", static_cast<int>(number)),
+                          {history::DocumentKind::ColourTable});
+        s_.model.ColourNames[static_cast<int>(number) - 1] = fixedLength(nameField_, UserColourNameLength);
+        markColourTableChanged();
+    }
     view_.setStatus(ColourText::NameStored);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/ShowEdits.h"
 #include "model/Selection.h"
 #include "model/ShowModel.h"
 #include "platform/ShowView.h"
@@ -70,6 +71,9 @@ public:
 
     ColourWindowPresenter(Services services, ColourWindowView& view) : s_(services), view_(view) {}
 
+    // Colours applied and colour-table edits are recorded here (none: not recorded).
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
+
     void Form_Load();
     void Form_Activate();
     void Form_Unload(const WindowPlacement& placement);
@@ -79,6 +83,9 @@ public:
 
     // The user moved fader `index` to `value`.
     void ScrFarbe_Change(int index, int value);
+    // A fader grabbed and let go: what it painted on the way is one edit.
+    void faderPressed();
+    void faderReleased();
     void txtFarbe_Change(int index, std::string_view text);
     void txtFarbe_KeyUp(int index, int keyCode, bool shift);
     void txtFarbe_LostFocus(int index);
@@ -122,6 +129,7 @@ private:
 
     Services s_;
     ColourWindowView& view_;
+    ShowEdits* edits_ = nullptr;
     std::array<int, Planes> faders_{};
     std::array<std::string, Planes> fields_{"0", "0", "0", "0"};
     int minimum_ = 0;

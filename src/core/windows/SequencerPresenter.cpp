@@ -175,9 +175,12 @@ void SequencerPresenter::cmdSequence_Click(int index)
         PressPlay(sequencer_);
         break;
     }
-    case StopButton:
+    case StopButton: {
+        // STOP puts the current step back onto the wall, over what was painted since.
+        RecordedEdit edit(edits_, "STOP", {history::DocumentKind::Scene}, history::FlagEffect::LeavesMarks);
         PressStop(sequencer_);
         break;
+    }
     case Forward:
         forward();
         break;
@@ -332,6 +335,8 @@ void SequencerPresenter::clearAll()
     s_.engine.outputsCleared();
     if (s_.mainWindow.ConfirmUnsaved(DocumentKind::Sequence))
         return;
+    RecordedEdit edit(edits_, "CLR ALL", {history::DocumentKind::Scene, history::DocumentKind::Sequence},
+                      history::FlagEffect::LeavesMarks);
     model.clearState(StateFlag::SequencePresent);
     model.StepCount = 0;
     setField(StepField, "");

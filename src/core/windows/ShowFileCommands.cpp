@@ -1,43 +1,115 @@
 #include "windows/ShowFileCommands.h"
 
+#include "model/Selection.h"
 #include "model/SequencePlayback.h"
+#include "model/ShowOperations.h"
+#include "model/WallBuilder.h"
 
 namespace tinctara {
 
-bool ShowFileCommands::load(DocumentKind kind)
+namespace {
+
+history::DocumentKind historyKind(DocumentKind kind)
 {
     switch (kind) {
     case DocumentKind::Config:
-        return LoadConfiguration(context_) == LoadOutcome::Loaded;
+        return history::DocumentKind::Configuration;
     case DocumentKind::Scene:
-        return LoadScene(context_) == LoadOutcome::Loaded;
+        return history::DocumentKind::Scene;
     case DocumentKind::Sequence:
-        return LoadSequence(context_) == LoadOutcome::Loaded;
+        return history::DocumentKind::Sequence;
     case DocumentKind::ColourTable:
-        return LoadColourTable(context_) == LoadOutcome::Loaded;
+        break;
     }
-    return false;
+    return history::DocumentKind::ColourTable;
+}
+
+LoadOutcome loadFile(ShowFileContext& context, DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::Config:
+        return LoadConfiguration(context);
+    case DocumentKind::Scene:
+        return LoadScene(context);
+    case DocumentKind::Sequence:
+        return LoadSequence(context);
+    case DocumentKind::ColourTable:
+        return LoadColourTable(context);
+    }
+    return LoadOutcome::Failed;
+}
+
+SaveOutcome saveFile(ShowFileContext& context, DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::Config:
+        return SaveConfiguration(context);
+    case DocumentKind::Scene:
+        return SaveScene(context);
+    case DocumentKind::Sequence:
+        return SaveSequence(context);
+    case DocumentKind::ColourTable:
+        return SaveColourTable(context);
+    }
+    return SaveOutcome::Failed;
+}
+
+}  // namespace
+
+bool ShowFileCommands::load(DocumentKind kind)
+{
+    if (loadFile(context_, kind) != LoadOutcome::Loaded)
+        return false;
+    if (edits_) {
+        edits_->documentLoaded(historyKind(kind));
+        // A configuration lays a new wall out and a sequence puts its first
+        // step onto it: the wall's colours before the load are gone as well.
+        if (kind == DocumentKind::Config || kind == DocumentKind::Sequence)
+            edits_->documentLoaded(history::DocumentKind::Scene);
+    }
+    return true;
 }
 
 bool ShowFileCommands::save(DocumentKind kind)
 {
-    switch (kind) {
-    case DocumentKind::Config:
-        return SaveConfiguration(context_) == SaveOutcome::Saved;
-    case DocumentKind::Scene:
-        return SaveScene(context_) == SaveOutcome::Saved;
-    case DocumentKind::Sequence:
-        return SaveSequence(context_) == SaveOutcome::Saved;
-    case DocumentKind::ColourTable:
-        return SaveColourTable(context_) == SaveOutcome::Saved;
-    }
-    return false;
+    if (saveFile(context_, kind) != SaveOutcome::Saved)
+        return false;
+    if (edits_)
+        edits_->documentSaved(historyKind(kind));
+    return true;
 }
 
 void ShowFileCommands::play()
 {
     Sequencer sequencer{context_.model, context_.view, context_.user, context_.timer};
     Play(sequencer);
+}
+
+void ShowFileCommands::showRestored(history::DocumentKinds kinds)
+{
+    ShowModel& model = context_.model;
+    ShowView& view = context_.view;
+    const bool configuration = kinds.contains(history::DocumentKind::Configuration);
+    if (configuration) {
+        if (model.hasState(StateFlag::WallPresent))
+            LayOutWall(model, view);
+        else
+            view.removeWallCells();
+        Selection(model, view, context_.user).reMark();
+        if (model.hasState(StateFlag::PatchWindowOpen))
+            view.refreshPatchWindow();
+    }
+    if (configuration || kinds.contains(history::DocumentKind::Scene) ||
+        kinds.contains(history::DocumentKind::Sequence))
+        ShowAllElementColours(model, view);
+    if (kinds.contains(history::DocumentKind::Sequence)) {
+        // A step put back by undo may be past the end of what is left.
+        if (model.CurrentStep > model.StepCount)
+            model.CurrentStep = model.StepCount;
+        ShowSequencerStep(model, view);
+    }
+    if (kinds.contains(history::DocumentKind::ColourTable) && model.hasState(StateFlag::ColourWindowOpen))
+        view.showUserColours();
 }
 
 }  // namespace tinctara

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ShowFiles.h"
+#include "history/ShowEdits.h"
 #include "windows/MainWindowView.h"
 
 namespace tinctara {
@@ -11,12 +12,19 @@ class ShowFileCommands : public ShowCommands {
 public:
     explicit ShowFileCommands(ShowFileContext context) : context_(std::move(context)) {}
 
+    // Loads and saves tell the undo history (none: nothing is told).
+    void recordEdits(ShowEdits* edits) { edits_ = edits; }
+
     bool load(DocumentKind kind) override;
     bool save(DocumentKind kind) override;
     void play() override;
 
+    // The windows show the documents an undo or redo put back, as after a load.
+    void showRestored(history::DocumentKinds kinds);
+
 private:
     ShowFileContext context_;
+    ShowEdits* edits_ = nullptr;
 };
 
 }  // namespace tinctara
