@@ -158,7 +158,6 @@ private:
     std::string timecodeText() const;
 
     Services s_;
-    ShowEdits* edits_ = nullptr;
     Sequencer sequencer_;
     ShowEdits* edits_ = nullptr;
     bool backJump_ = false;
