@@ -292,6 +292,10 @@ void ColourWindowPresenter::txtUserColor_Click(int index)
         view_.focus(ColourControl::NameField);
     } else {
         currentUserColour_ = colour;
+        // With "sofort übernehmen" each fader set paints: one entry for the
+        // whole colour, not one per fader and its in-between colours.
+        if (edits_)
+            edits_->history().beginGesture("Farbfeld");
         for (int plane = Red; plane <= White; ++plane) {
             const int stored = model.ColourLevels[ShowModel::userColourIndex(colour, plane)];
             if (minimumTicked_) {
@@ -309,6 +313,8 @@ void ColourWindowPresenter::txtUserColor_Click(int index)
         // Refreshes the panel, ends test mode and paints the selection when
         // "sofort übernehmen" is ticked.
         faderChanged(1);
+        if (edits_)
+            edits_->history().endGesture();
         view_.focus(ColourControl::ApplyButton);
     }
     numberField_ = std::to_string(currentUserColour_);

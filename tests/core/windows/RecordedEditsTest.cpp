@@ -150,6 +150,29 @@ const EditCase Cases[] = {
      }},
 };
 
+// With "sofort übernehmen" a picked user colour sets the faders one after
+// another, each painting: still one entry per pick, and undo goes back to
+// the colour picked before, not to a mix of the two.
+TEST(RecordedEditsColour, EachPickedColourIsOneEntry)
+{
+    EditsHarness h;
+    h.selection.addToSelection(0);
+    h.selection.addToSelection(1);
+    h.model.setState(StateFlag::ImmediateApply);
+    for (int plane = Red; plane <= White; ++plane) {  // red and green
+        h.model.ColourLevels[ShowModel::userColourIndex(1, plane)] = plane == Red ? 255 : 0;
+        h.model.ColourLevels[ShowModel::userColourIndex(2, plane)] = plane == Green ? 255 : 0;
+    }
+    h.colour.txtUserColor_Click(0);
+    h.colour.txtUserColor_Click(1);
+    ASSERT_EQ(h.edits->history().undoCount(), 2u);
+    EXPECT_EQ(h.edits->history().undoCaption(), "Rückgängig: Farbe auf 2 Elemente");
+    h.edits->undo();
+    for (int element : {1, 2})
+        for (int plane = Red; plane <= White; ++plane)
+            EXPECT_EQ(h.model.colour(plane, element), plane == Red ? 255 : 0);
+}
+
 class RecordedEdits : public ::testing::TestWithParam<EditCase> {};
 
 TEST_P(RecordedEdits, UndoPutsTheSavedFileBackAndRedoTheEdit)
