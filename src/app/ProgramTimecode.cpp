@@ -148,7 +148,6 @@ std::string ProgramTimecode::apply(const TimecodeSettings& settings)
     const bool sourceChanged = settings.source != settings_.source || settings.ltcDevice != settings_.ltcDevice;
     settings_ = settings;
     chaser_.configure(settings);
-    playback_->sequenceChanged();
     std::string problem;
     if (sourceChanged || !problem_.empty()) {
         closeSource();

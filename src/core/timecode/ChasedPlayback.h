@@ -19,8 +19,6 @@ public:
 
     // Serves a grid request the caller took (OutputEngine::takeTickRequest).
     void serve(const ChaseAction& action);
-    // The sequence was edited or loaded: the next seek starts it anew.
-    void sequenceChanged() { timeline_.reset(); }
 
 private:
     // Stops on step 1 and shows it; false without a sequence.
