@@ -55,6 +55,9 @@ void restoreConfiguration(ShowModel& model, const ConfigurationState& state)
     model.WallName = state.WallName;
     model.WallColumns = state.WallColumns;
     model.WallRows = state.WallRows;
+    // The channel total follows the wall, as building it made it follow.
+    if (model.hasState(StateFlag::AutoChannelCount) && model.ElementCount != state.ElementCount)
+        model.ChannelCount = static_cast<std::int16_t>(4 * state.ElementCount);
     model.ElementCount = state.ElementCount;
     if (state.wallPresent)
         model.setState(StateFlag::WallPresent);
@@ -114,6 +117,21 @@ std::uint16_t changedFlag(DocumentKind kind)
         return DocumentFlag::SequenceChanged;
     case DocumentKind::ColourTable:
         return DocumentFlag::ColourTableChanged;
+    }
+    return 0;
+}
+
+std::uint16_t newFlag(DocumentKind kind)
+{
+    switch (kind) {
+    case DocumentKind::Configuration:
+        return DocumentFlag::ConfigNew;
+    case DocumentKind::Scene:
+        return DocumentFlag::SceneNew;
+    case DocumentKind::Sequence:
+        return DocumentFlag::SequenceNew;
+    case DocumentKind::ColourTable:
+        return DocumentFlag::ColourTableNew;
     }
     return 0;
 }

@@ -21,6 +21,9 @@ inline constexpr std::array<DocumentKind, DocumentKindCount> AllDocumentKinds{
 
 // The unsaved-change mark of a kind in ShowModel::DocumentFlags.
 std::uint16_t changedFlag(DocumentKind kind);
+// The never-saved mark of a kind: Save asks for a name, the exit question
+// names a new document.
+std::uint16_t newFlag(DocumentKind kind);
 
 // A set of document kinds: what one edit touches.
 class DocumentKinds {
@@ -55,7 +58,9 @@ private:
 // different WallColumns, WallRows, ElementCount, ElementPositions, WallZoom,
 // ElementWidth or ElementHeight leaves the wall's cells to be rebuilt, and a
 // different WallName the wall's caption to be shown again, by whoever calls
-// restore; the channel-count rule is not applied again here either.
+// restore. With the automatic channel count, a restored element count sets
+// the channel total again as building the wall did; the warning of the
+// manual count is not given again.
 struct ConfigurationState {
     std::string WallName;
     std::uint8_t WallColumns = 0;
@@ -120,7 +125,7 @@ private:
 
 DocumentSnapshot take(const ShowModel& model, DocumentKind kind);
 // Puts the document back as it was taken; the other documents and the
-// *Changed and *New marks stay as they are.
+// *Changed and *New marks stay as they are (the history sets the marks).
 void restore(ShowModel& model, const DocumentSnapshot& snapshot);
 
 }  // namespace tinctara::history

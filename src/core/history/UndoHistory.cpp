@@ -4,6 +4,12 @@
 
 namespace tinctara::history {
 
+namespace {
+
+bool isNew(std::uint16_t documentFlags, DocumentKind kind) { return (documentFlags & newFlag(kind)) != 0; }
+
+}  // namespace
+
 UndoHistory::UndoHistory(ShowModel& model, std::size_t byteLimit) : model_(model), byteLimit_(byteLimit)
 {
     for (const DocumentKind kind : AllDocumentKinds)
@@ -19,7 +25,7 @@ void UndoHistory::adopt(DocumentKind kind)
 
 void UndoHistory::begin(std::string caption, DocumentKinds kinds)
 {
-    pending_ = Pending{std::move(caption), {}};
+    pending_ = Pending{std::move(caption), {}, model_.DocumentFlags};
     for (const DocumentKind kind : AllDocumentKinds)
         if (kinds.contains(kind))
             pending_->before.push_back(take(model_, kind));
@@ -50,15 +56,19 @@ bool UndoHistory::commit(FlagEffect effect)
         return true;
     }
 
-    Entry entry{std::move(pending.caption), {}, marks, gesture_, 0};
+    Entry entry{std::move(pending.caption), {}, marks, gesture_, 0, ++moment_};
     for (DocumentSnapshot& before : pending.before) {
         const DocumentKind kind = before.kind();
         DocumentSnapshot after = take(model_, kind);
-        if (after == before)
+        // A new wall marks a scene new whose colours may have stayed as they were.
+        if (after == before && isNew(pending.documentFlags, kind) == isNew(model_.DocumentFlags, kind))
             continue;
         const std::uint64_t beforeVersion = version(kind);
-        version(kind) = nextVersion_++;
-        entry.changes.push_back({kind, std::move(before), std::move(after), beforeVersion, version(kind)});
+        if (!(after == before))
+            version(kind) = nextVersion_++;
+        entry.changes.push_back(
+            {kind, std::move(before), std::move(after), beforeVersion, version(kind), isNew(pending.documentFlags, kind),
+             isNew(model_.DocumentFlags, kind)});
     }
     if (entry.changes.empty())
         return false;
@@ -92,10 +102,12 @@ void UndoHistory::mergeInto(Entry& entry, Pending& pending, bool marks)
             change->after = std::move(after);
             version(kind) = nextVersion_++;
             change->afterVersion = version(kind);
+            change->newAfter = isNew(model_.DocumentFlags, kind);
         } else if (!(after == before)) {
             const std::uint64_t beforeVersion = version(kind);
             version(kind) = nextVersion_++;
-            entry.changes.insert(change, {kind, std::move(before), std::move(after), beforeVersion, version(kind)});
+            entry.changes.insert(change, {kind, std::move(before), std::move(after), beforeVersion, version(kind),
+                                          isNew(pending.documentFlags, kind), isNew(model_.DocumentFlags, kind)});
         }
     }
 }
@@ -147,6 +159,12 @@ void UndoHistory::step(Entry& entry, bool forward)
     for (const Change& change : entry.changes) {
         restore(model_, forward ? change.after : change.before);
         version(change.kind) = forward ? change.afterVersion : change.beforeVersion;
+        if (change.newBefore != change.newAfter && savedAt_[static_cast<std::size_t>(change.kind)] < entry.recordedAt) {
+            if (forward ? change.newAfter : change.newBefore)
+                model_.setDocument(newFlag(change.kind));
+            else
+                model_.clearDocument(newFlag(change.kind));
+        }
         if (!entry.marks)
             continue;
         if (saved_[static_cast<std::size_t>(change.kind)] == version(change.kind))
@@ -191,6 +209,7 @@ bool UndoHistory::redo()
 void UndoHistory::documentSaved(DocumentKind kind)
 {
     saved_[static_cast<std::size_t>(kind)] = version(kind);
+    savedAt_[static_cast<std::size_t>(kind)] = ++moment_;
     stopMerging();
 }
 

@@ -80,6 +80,8 @@ private:
         DocumentSnapshot after;
         std::uint64_t beforeVersion;
         std::uint64_t afterVersion;
+        bool newBefore;  // the kind's *New mark
+        bool newAfter;
     };
     struct Entry {
         std::string caption;
@@ -87,10 +89,12 @@ private:
         bool marks = false;
         std::uint64_t gesture = 0;
         std::size_t bytes = 0;
+        std::uint64_t recordedAt = 0;  // a moment
     };
     struct Pending {
         std::string caption;
         std::vector<DocumentSnapshot> before;
+        std::uint16_t documentFlags = 0;
     };
 
     void adopt(DocumentKind kind);
@@ -114,6 +118,11 @@ private:
     std::array<std::uint64_t, DocumentKindCount> versions_{};
     std::array<std::optional<std::uint64_t>, DocumentKindCount> saved_{};
     std::uint64_t nextVersion_ = 1;
+    // Commits and saves in the order they came: an entry that made a
+    // document new gives the *New mark back only while no save of it came
+    // after the entry (a saved document has a file, whatever is undone).
+    std::uint64_t moment_ = 0;
+    std::array<std::uint64_t, DocumentKindCount> savedAt_{};
 
     std::string gestureKey_;
     std::uint64_t gesture_ = 0;  // 0: no gesture open

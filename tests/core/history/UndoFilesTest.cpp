@@ -128,13 +128,14 @@ TEST(UndoFiles, UndoAndRedoGiveBackTheSavedBytesAndMarksOfEveryDocument)
         EXPECT_EQ(allFiles(h), before);
         for (const DocumentKind kind : AllDocumentKinds)
             EXPECT_FALSE(h.model.hasDocument(history::changedFlag(kind))) << static_cast<int>(kind);
-        EXPECT_EQ(h.model.DocumentFlags, editNewMarks | newMarks);  // the *New marks stay
+        EXPECT_EQ(h.model.DocumentFlags, newMarks);  // a new wall's *New marks go with it
         EXPECT_EQ(history.redoCaption(), std::string("Wiederholen: ") + edit.caption);
 
         ASSERT_TRUE(history.redo());
         EXPECT_EQ(allFiles(h), after);
         for (const DocumentKind kind : AllDocumentKinds)
             EXPECT_EQ(h.model.hasDocument(history::changedFlag(kind)), edit.kinds.contains(kind));
+        EXPECT_EQ(h.model.DocumentFlags & editNewMarks, editNewMarks);
 
         // Saved there, an edit that sets no mark leaves the marks alone both ways.
         h.model.DocumentFlags = 0;
@@ -186,6 +187,57 @@ TEST(UndoFiles, AnUndoneWallStandsAsBuiltAndTheSequencerOnAStepThatExists)
     EXPECT_FALSE(h.model.hasState(StateFlag::WallPresent));
     EXPECT_EQ(h.model.CurrentStep, 1);
     EXPECT_EQ(h.model.ElementCount, 121);
+}
+
+TEST(UndoFiles, AnUndoneWallTakesItsChannelTotalAndNewMarksWithItUnlessItWasSaved)
+{
+    FileHarness h;
+    fillShow(h);
+    ASSERT_TRUE(h.model.hasState(StateFlag::AutoChannelCount));
+    ASSERT_EQ(h.model.ChannelCount, 48);
+    UndoHistory history(h.model);
+    const auto newWall = [&] {
+        history.begin("Neue Wand", {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence});
+        h.model.WallColumns = 5;
+        h.model.WallRows = 5;
+        BuildWall(h.model, h.view, h.user, WallBuildKind::NewOrEdited);
+        ASSERT_TRUE(history.commit());
+    };
+    newWall();
+    EXPECT_EQ(h.model.ChannelCount, 100);
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(h.model.ChannelCount, 48);
+    EXPECT_EQ(h.model.DocumentFlags, 0);  // nothing to ask at the exit: the saved wall is back
+    ASSERT_TRUE(history.redo());
+    EXPECT_EQ(h.model.ChannelCount, 100);
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::ConfigNew));
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SceneNew));
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SceneChanged));  // its colours are those saved
+
+    // The new wall saved under a name of its own: it is no longer new, whatever is undone or redone.
+    ASSERT_EQ(h.saveConfiguration(h.path("neu.CFG")), SaveOutcome::Saved);
+    history.documentSaved(DocumentKind::Configuration);
+    ASSERT_TRUE(history.undo());
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::ConfigNew));
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::ConfigChanged));  // the file holds the new wall
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::SceneNew));
+    ASSERT_TRUE(history.redo());
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::ConfigNew));
+    EXPECT_FALSE(h.model.hasDocument(DocumentFlag::ConfigChanged));
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SceneNew));
+
+    // With a channel total set by hand, the wall never changed it.
+    FileHarness manual;
+    fillShow(manual);
+    manual.model.clearState(StateFlag::AutoChannelCount);
+    manual.model.ChannelCount = 300;
+    UndoHistory manualHistory(manual.model);
+    manualHistory.begin("Neue Wand", {DocumentKind::Configuration});
+    manual.model.WallColumns = 2;
+    BuildWall(manual.model, manual.view, manual.user, WallBuildKind::NewOrEdited);
+    ASSERT_TRUE(manualHistory.commit());
+    ASSERT_TRUE(manualHistory.undo());
+    EXPECT_EQ(manual.model.ChannelCount, 300);
 }
 
 }  // namespace

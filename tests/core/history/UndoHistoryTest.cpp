@@ -24,8 +24,6 @@ constexpr std::size_t Kinds = 4;
 
 std::size_t at(DocumentKind kind) { return static_cast<std::size_t>(kind); }
 
-std::uint16_t newFlag(DocumentKind kind) { return static_cast<std::uint16_t>(history::changedFlag(kind) >> 1); }
-
 // Three fields of each document that the runs below edit.
 using Probes = std::array<int, 3>;
 
@@ -236,15 +234,15 @@ TEST(UndoHistory, LongRandomRunsFollowThePlainModel)
                     ref.undone.pop_back();
                 }
             } else if (op == 3) {
-                model.clearDocument(history::changedFlag(some) | newFlag(some));
-                ref.flags &= static_cast<std::uint16_t>(~(history::changedFlag(some) | newFlag(some)));
+                model.clearDocument(history::changedFlag(some) | history::newFlag(some));
+                ref.flags &= static_cast<std::uint16_t>(~(history::changedFlag(some) | history::newFlag(some)));
                 history.documentSaved(some);
                 ref.saved[at(some)] = ref.id[at(some)];
             } else {
                 for (int which = 0; which < 3; ++which)
                     setProbe(model, some, which, any(3));
                 const bool fromFile = chance(0.5);
-                const std::uint16_t marks = history::changedFlag(some) | newFlag(some);
+                const std::uint16_t marks = history::changedFlag(some) | history::newFlag(some);
                 if (fromFile)
                     model.clearDocument(marks);
                 else

@@ -186,9 +186,11 @@ TEST(NewWallEdits, ANewWallIsOneEntryOverConfigurationSceneAndSequence)
     EXPECT_EQ(h.edits.history().undoKinds(),
               (history::DocumentKinds{DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence}));
 
+    EXPECT_EQ(h.model.ChannelCount, 40);
     ASSERT_TRUE(h.edits.undo());
     EXPECT_EQ(allFiles(h), before);
-    EXPECT_EQ(h.marks(), 0);
+    EXPECT_EQ(h.model.DocumentFlags, 0);  // no exit question about a new wall that is gone
+    EXPECT_EQ(h.model.ChannelCount, 48);
     // The old wall is back in the model: the view is rebuilt by whoever hears the restore.
     EXPECT_EQ(h.model.ElementCount, 12);
     EXPECT_EQ(h.model.WallColumns, 4);
@@ -201,7 +203,10 @@ TEST(NewWallEdits, ANewWallIsOneEntryOverConfigurationSceneAndSequence)
     ASSERT_TRUE(h.edits.redo());
     EXPECT_EQ(allFiles(h), after);
     EXPECT_EQ(h.model.ElementCount, 10);
+    EXPECT_EQ(h.model.ChannelCount, 40);
     EXPECT_EQ(h.marks(), DocumentFlag::ConfigChanged | DocumentFlag::SceneChanged | DocumentFlag::SequenceChanged);
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::ConfigNew));
+    EXPECT_TRUE(h.model.hasDocument(DocumentFlag::SceneNew));
 }
 
 TEST(NewWallEdits, ARefusedOrCancelledDialogLeavesNoEntry)
