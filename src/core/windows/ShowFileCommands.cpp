@@ -5,6 +5,9 @@
 #include "model/ShowOperations.h"
 #include "model/WallBuilder.h"
 
+#include <utility>
+#include <vector>
+
 namespace tinctara {
 
 namespace {
@@ -58,16 +61,24 @@ SaveOutcome saveFile(ShowFileContext& context, DocumentKind kind)
 
 bool ShowFileCommands::load(DocumentKind kind)
 {
-    if (loadFile(context_, kind) != LoadOutcome::Loaded)
-        return false;
-    if (edits_) {
-        edits_->documentLoaded(historyKind(kind));
-        // A configuration lays a new wall out and a sequence puts its first
-        // step onto it: the wall's colours before the load are gone as well.
-        if (kind == DocumentKind::Config || kind == DocumentKind::Sequence)
-            edits_->documentLoaded(history::DocumentKind::Scene);
-    }
-    return true;
+    // A configuration lays a new wall out and a sequence puts its first step
+    // onto it: the wall's colours before the load go as well.
+    history::DocumentKinds replaced{historyKind(kind)};
+    if (kind == DocumentKind::Config || kind == DocumentKind::Sequence)
+        replaced.add(history::DocumentKind::Scene);
+    // A load that fails part way may have changed its documents already:
+    // what an entry recorded is then no longer what stands.
+    std::vector<std::pair<history::DocumentKind, history::DocumentSnapshot>> before;
+    if (edits_)
+        for (const history::DocumentKind replacedKind : history::AllDocumentKinds)
+            if (replaced.contains(replacedKind))
+                before.emplace_back(replacedKind, history::take(context_.model, replacedKind));
+
+    const bool loaded = loadFile(context_, kind) == LoadOutcome::Loaded;
+    for (const auto& [replacedKind, snapshot] : before)
+        if (loaded || !(history::take(context_.model, replacedKind) == snapshot))
+            edits_->documentLoaded(replacedKind);
+    return loaded;
 }
 
 bool ShowFileCommands::save(DocumentKind kind)

@@ -254,6 +254,38 @@ TEST(RecordedEditsFiles, ALoadDropsTheKindsItReplacedAndASaveMarksTheSavedState)
     EXPECT_FALSE(h.model.hasDocument(DocumentFlag::ColourTableChanged));
 }
 
+// A load that fails part way has changed what it read so far: the entries of
+// those documents no longer fit and go; one that read nothing keeps them.
+TEST(RecordedEditsFiles, AFailedLoadDropsOnlyTheKindsItAlreadyChanged)
+{
+    EditsHarness h;
+    {
+        RecordedEdit edit(h.edits.get(), "Patch Element 1", {history::DocumentKind::Configuration});
+        h.model.patch(1, Red) = 300;
+        h.model.setDocument(DocumentFlag::ConfigChanged);
+    }
+    h.model.MixColour = {1, 2, 3, 4};
+    h.colour.cmdColor_Click(3);
+    h.colour.txtUserColor_Click(0);
+    ASSERT_EQ(h.edits->history().undoCount(), 2u);
+
+    h.model.ConfigFileName = h.path("fehlt.CFG");
+    EXPECT_FALSE(h.files.load(EditsHarness::Config));
+    EXPECT_EQ(h.edits->history().undoCount(), 2u);
+    EXPECT_EQ(h.model.patch(1, Red), 300);
+
+    std::string saved = testing::readBytes(h.path("show.CFG"));
+    const std::size_t patching = saved.find("[Patching]\r\n");
+    ASSERT_NE(patching, std::string::npos);
+    saved.replace(patching, std::string::npos, "[Patching]\r\n 9,-1\r\n");
+    testing::writeBytes(h.path("kaputt.CFG"), saved);
+    h.model.ConfigFileName = h.path("kaputt.CFG");
+    EXPECT_FALSE(h.files.load(EditsHarness::Config));
+    EXPECT_EQ(h.model.patch(1, Red), 9);
+    EXPECT_EQ(h.edits->history().undoCount(), 1u);
+    EXPECT_EQ(h.edits->history().undoCaption(), "Rückgängig: Farbtabelle Farbe 1");
+}
+
 TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
 {
     EditsHarness h;
