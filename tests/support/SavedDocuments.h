@@ -23,14 +23,14 @@ inline std::string savedBytes(ShowFileContext& context, history::DocumentKind ki
     const std::filesystem::path path = folder / "probe";
     std::filesystem::remove(path);
     using history::DocumentKind;
-    std::string* name = kind == DocumentKind::Configuration ? &model.ConfigFileName
-                        : kind == DocumentKind::Scene       ? &model.SceneFileName
-                        : kind == DocumentKind::Sequence    ? &model.SequenceFileName
-                                                            : &model.ColourTableFileName;
+    std::string* name = kind == DocumentKind::Config     ? &model.ConfigFileName
+                        : kind == DocumentKind::Scene    ? &model.SceneFileName
+                        : kind == DocumentKind::Sequence ? &model.SequenceFileName
+                                                         : &model.ColourTableFileName;
     *name = path.string();
     model.setState(StateFlag::SilentFileOp);
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         SaveConfiguration(context);
         break;
     case DocumentKind::Scene:

@@ -109,7 +109,7 @@ std::size_t heapBytes(const std::string& text) { return text.capacity() > 15 ? t
 std::uint16_t changedFlag(DocumentKind kind)
 {
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         return DocumentFlag::ConfigChanged;
     case DocumentKind::Scene:
         return DocumentFlag::SceneChanged;
@@ -124,7 +124,7 @@ std::uint16_t changedFlag(DocumentKind kind)
 std::uint16_t newFlag(DocumentKind kind)
 {
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         return DocumentFlag::ConfigNew;
     case DocumentKind::Scene:
         return DocumentFlag::SceneNew;
@@ -139,7 +139,7 @@ std::uint16_t newFlag(DocumentKind kind)
 DocumentSnapshot take(const ShowModel& model, DocumentKind kind)
 {
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         return DocumentSnapshot(takeConfiguration(model));
     case DocumentKind::Scene:
         return DocumentSnapshot(SceneState{model.ElementColours});

@@ -13,11 +13,10 @@
 
 namespace tinctara::history {
 
-// The four documents of a show, each saved to a file of its own.
-enum class DocumentKind : std::uint8_t { Configuration, Scene, Sequence, ColourTable };
+using tinctara::DocumentKind;
 inline constexpr int DocumentKindCount = 4;
 inline constexpr std::array<DocumentKind, DocumentKindCount> AllDocumentKinds{
-    DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence, DocumentKind::ColourTable};
+    DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence, DocumentKind::ColourTable};
 
 // The unsaved-change mark of a kind in ShowModel::DocumentFlags.
 std::uint16_t changedFlag(DocumentKind kind);

@@ -66,9 +66,8 @@ bool UndoHistory::commit(FlagEffect effect)
         const std::uint64_t beforeVersion = version(kind);
         if (!(after == before))
             version(kind) = nextVersion_++;
-        entry.changes.push_back(
-            {kind, std::move(before), std::move(after), beforeVersion, version(kind), isNew(pending.documentFlags, kind),
-             isNew(model_.DocumentFlags, kind)});
+        entry.changes.push_back({kind, std::move(before), std::move(after), beforeVersion, version(kind),
+                                 isNew(pending.documentFlags, kind), isNew(model_.DocumentFlags, kind)});
     }
     if (entry.changes.empty())
         return false;

@@ -28,6 +28,9 @@ inline constexpr std::uint32_t WallWindowOpen = 0x100000;
 inline constexpr std::uint32_t OptionsWindowOpen = 0x200000;
 }  // namespace StateFlag
 
+// The four documents of a show, each saved to a file of its own.
+enum class DocumentKind : std::uint8_t { Config, Scene, Sequence, ColourTable };
+
 // Bits of ShowModel::DocumentFlags: the unsaved-change marks per document kind.
 namespace DocumentFlag {
 inline constexpr std::uint16_t ConfigNew = 0x01;

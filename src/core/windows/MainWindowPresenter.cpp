@@ -355,7 +355,7 @@ void MainWindowPresenter::mnuWandLoeschen_Click()
                                   MessageIcon::None) == MessageAnswer::No)
         return;
     // Deleting the wall sets no mark; its undo leaves the marks alone too.
-    RecordedEdit edit(edits_, "Wand gelöscht", {history::DocumentKind::Configuration, history::DocumentKind::Sequence},
+    RecordedEdit edit(edits_, "Wand gelöscht", {history::DocumentKind::Config, history::DocumentKind::Sequence},
                       history::FlagEffect::LeavesMarks);
     RemoveWall(model_, services_.view);
 }

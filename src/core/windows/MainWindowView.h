@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ShowFlags.h"
+
 #include <cstdint>
 
 namespace tinctara {
@@ -45,7 +47,6 @@ public:
 // The show-file commands the main window runs: load and save one document
 // kind (quietly with the current name while SilentFileOp is set), and the
 // sequencer's play command. Each returns false when it failed.
-enum class DocumentKind { Config, Scene, Sequence, ColourTable };
 
 class ShowCommands {
 public:

@@ -157,7 +157,7 @@ void NewWallPresenter::cmdOK_Click()
         // The questions above may have saved documents: the entry starts from those.
         RecordedEdit edit(
             edits_, "Neue Wand",
-            {history::DocumentKind::Configuration, history::DocumentKind::Scene, history::DocumentKind::Sequence});
+            {history::DocumentKind::Config, history::DocumentKind::Scene, history::DocumentKind::Sequence});
         buildWall();
     }
     s_.mainWindow.SaveINI();

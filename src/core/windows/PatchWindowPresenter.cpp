@@ -193,7 +193,7 @@ void PatchWindowPresenter::channelLeft(int plane)
         return;
     }
     if (model.patch(e, plane) != value) {
-        RecordedEdit edit(edits_, "Patch Element " + std::to_string(e), {history::DocumentKind::Configuration});
+        RecordedEdit edit(edits_, "Patch Element " + std::to_string(e), {history::DocumentKind::Config});
         model.patch(e, plane) = static_cast<std::uint16_t>(value);
         model.setDocument(DocumentFlag::ConfigChanged);
     }
@@ -220,7 +220,7 @@ void PatchWindowPresenter::correctionLeft(int plane)
     setField(index, std::to_string(value));
     const int e = static_cast<int>(element);
     if (model.correction(e, plane) != value) {
-        RecordedEdit edit(edits_, "Korrektur Element " + std::to_string(e), {history::DocumentKind::Configuration});
+        RecordedEdit edit(edits_, "Korrektur Element " + std::to_string(e), {history::DocumentKind::Config});
         model.correction(e, plane) = static_cast<std::uint8_t>(value);
         model.setDocument(DocumentFlag::ConfigChanged);
     }
@@ -234,7 +234,7 @@ void PatchWindowPresenter::cmdColorCorrektion_Click()
     for (int plane = Red; plane <= White; ++plane)
         values[plane - 1] =
             static_cast<std::uint8_t>(std::clamp(fieldValue(plane + FirstCorrectionField - 1), 0LL, 255LL));
-    RecordedEdit edit(edits_, "Korrektur auf alle Elemente", {history::DocumentKind::Configuration});
+    RecordedEdit edit(edits_, "Korrektur auf alle Elemente", {history::DocumentKind::Config});
     for (int e = 1; e <= model.elementsInUse(); ++e) {
         for (int plane = Red; plane <= White; ++plane) {
             if (model.correction(e, plane) == values[plane - 1])

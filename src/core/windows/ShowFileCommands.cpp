@@ -12,21 +12,6 @@ namespace tinctara {
 
 namespace {
 
-history::DocumentKind historyKind(DocumentKind kind)
-{
-    switch (kind) {
-    case DocumentKind::Config:
-        return history::DocumentKind::Configuration;
-    case DocumentKind::Scene:
-        return history::DocumentKind::Scene;
-    case DocumentKind::Sequence:
-        return history::DocumentKind::Sequence;
-    case DocumentKind::ColourTable:
-        break;
-    }
-    return history::DocumentKind::ColourTable;
-}
-
 LoadOutcome loadFile(ShowFileContext& context, DocumentKind kind)
 {
     switch (kind) {
@@ -63,7 +48,7 @@ bool ShowFileCommands::load(DocumentKind kind)
 {
     // A configuration lays a new wall out and a sequence puts its first step
     // onto it: the wall's colours before the load go as well.
-    history::DocumentKinds replaced{historyKind(kind)};
+    history::DocumentKinds replaced{kind};
     if (kind == DocumentKind::Config || kind == DocumentKind::Sequence)
         replaced.add(history::DocumentKind::Scene);
     // A load that fails part way may have changed its documents already:
@@ -86,7 +71,7 @@ bool ShowFileCommands::save(DocumentKind kind)
     if (saveFile(context_, kind) != SaveOutcome::Saved)
         return false;
     if (edits_)
-        edits_->documentSaved(historyKind(kind));
+        edits_->documentSaved(kind);
     return true;
 }
 
@@ -100,7 +85,7 @@ void ShowFileCommands::showRestored(history::DocumentKinds kinds)
 {
     ShowModel& model = context_.model;
     ShowView& view = context_.view;
-    const bool configuration = kinds.contains(history::DocumentKind::Configuration);
+    const bool configuration = kinds.contains(history::DocumentKind::Config);
     if (configuration) {
         if (model.hasState(StateFlag::WallPresent))
             LayOutWall(model, view);

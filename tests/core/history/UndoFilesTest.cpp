@@ -58,7 +58,7 @@ struct EditCase {
 
 const EditCase Edits[] = {
     {"Patch geändert",
-     {DocumentKind::Configuration},
+     {DocumentKind::Config},
      [](FileHarness& h) {
          h.model.patch(2, Red) = 300;
          h.model.correction(5, White) = 1;
@@ -93,7 +93,7 @@ const EditCase Edits[] = {
      }},
     // A new wall: other element count and positions, colours and sequence gone.
     {"Neue Wand",
-     {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence},
+     {DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence},
      [](FileHarness& h) {
          h.model.WallColumns = 2;
          h.model.WallRows = 5;
@@ -142,7 +142,7 @@ TEST(UndoFiles, UndoAndRedoGiveBackTheSavedBytesAndMarksOfEveryDocument)
         for (const DocumentKind kind : AllDocumentKinds)
             history.documentSaved(kind);
         history.begin("Haltezeit", edit.kinds);
-        if (edit.kinds.contains(DocumentKind::Configuration))
+        if (edit.kinds.contains(DocumentKind::Config))
             h.model.patch(1, Red) = 2;
         if (edit.kinds.contains(DocumentKind::Scene))
             h.model.colour(Red, 1) = 1;
@@ -171,7 +171,7 @@ TEST(UndoFiles, AnUndoneWallStandsAsBuiltAndTheSequencerOnAStepThatExists)
     fillShow(h);
     const ShowModel built = h.model;
     UndoHistory history(h.model);
-    history.begin("Neue Wand", {DocumentKind::Configuration, DocumentKind::Sequence});
+    history.begin("Neue Wand", {DocumentKind::Config, DocumentKind::Sequence});
     h.model.WallColumns = 11;
     h.model.WallRows = 11;
     BuildWall(h.model, h.view, h.user, WallBuildKind::NewOrEdited);
@@ -197,7 +197,7 @@ TEST(UndoFiles, AnUndoneWallTakesItsChannelTotalAndNewMarksWithItUnlessItWasSave
     ASSERT_EQ(h.model.ChannelCount, 48);
     UndoHistory history(h.model);
     const auto newWall = [&] {
-        history.begin("Neue Wand", {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence});
+        history.begin("Neue Wand", {DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence});
         h.model.WallColumns = 5;
         h.model.WallRows = 5;
         BuildWall(h.model, h.view, h.user, WallBuildKind::NewOrEdited);
@@ -216,7 +216,7 @@ TEST(UndoFiles, AnUndoneWallTakesItsChannelTotalAndNewMarksWithItUnlessItWasSave
 
     // The new wall saved under a name of its own: it is no longer new, whatever is undone or redone.
     ASSERT_EQ(h.saveConfiguration(h.path("neu.CFG")), SaveOutcome::Saved);
-    history.documentSaved(DocumentKind::Configuration);
+    history.documentSaved(DocumentKind::Config);
     ASSERT_TRUE(history.undo());
     EXPECT_FALSE(h.model.hasDocument(DocumentFlag::ConfigNew));
     EXPECT_TRUE(h.model.hasDocument(DocumentFlag::ConfigChanged));  // the file holds the new wall
@@ -232,7 +232,7 @@ TEST(UndoFiles, AnUndoneWallTakesItsChannelTotalAndNewMarksWithItUnlessItWasSave
     manual.model.clearState(StateFlag::AutoChannelCount);
     manual.model.ChannelCount = 300;
     UndoHistory manualHistory(manual.model);
-    manualHistory.begin("Neue Wand", {DocumentKind::Configuration});
+    manualHistory.begin("Neue Wand", {DocumentKind::Config});
     manual.model.WallColumns = 2;
     BuildWall(manual.model, manual.view, manual.user, WallBuildKind::NewOrEdited);
     ASSERT_TRUE(manualHistory.commit());

@@ -30,7 +30,7 @@ using Probes = std::array<int, 3>;
 Probes probe(const ShowModel& model, DocumentKind kind)
 {
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         return {model.patch(1, Red), model.correction(2, Blue), model.DmxTiming[0]};
     case DocumentKind::Scene:
         return {model.colour(Red, 1), model.colour(Green, 2), model.colour(White, 16)};
@@ -46,7 +46,7 @@ void setProbe(ShowModel& model, DocumentKind kind, int which, int value)
 {
     auto byte = static_cast<std::uint8_t>(value);
     switch (kind) {
-    case DocumentKind::Configuration:
+    case DocumentKind::Config:
         if (which == 0)
             model.patch(1, Red) = static_cast<std::uint16_t>(value);
         else if (which == 1)
@@ -350,12 +350,12 @@ TEST(UndoHistory, ALoadDropsEveryEntryTouchingItsDocumentAndANewEntryTheRedoList
         return history.commit();
     };
     EXPECT_FALSE(edit("nichts", {DocumentKind::Scene}, 0));
-    EXPECT_TRUE(edit("Wand und Farbe", {DocumentKind::Configuration, DocumentKind::Scene}, 1));
+    EXPECT_TRUE(edit("Wand und Farbe", {DocumentKind::Config, DocumentKind::Scene}, 1));
     EXPECT_TRUE(edit("Tabelle", {DocumentKind::ColourTable}, 2));
     EXPECT_TRUE(edit("Farbe", {DocumentKind::Scene}, 3));
     history.undo();
     EXPECT_EQ(history.redoCaption(), "Wiederholen: Farbe");
-    history.documentLoaded(DocumentKind::Configuration);
+    history.documentLoaded(DocumentKind::Config);
     EXPECT_EQ(history.undoCount(), 1u);
     EXPECT_EQ(history.undoCaption(), "Rückgängig: Tabelle");
     EXPECT_EQ(history.redoCount(), 1u);

@@ -179,12 +179,12 @@ TEST(NewWallEdits, ANewWallIsOneEntryOverConfigurationSceneAndSequence)
     buildNewWall(h, 2, 5);
     ASSERT_EQ(h.model.ElementCount, 10);
     const auto after = allFiles(h);
-    for (const DocumentKind kind : {DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence})
+    for (const DocumentKind kind : {DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence})
         EXPECT_NE(after[static_cast<std::size_t>(kind)], before[static_cast<std::size_t>(kind)]);
     EXPECT_EQ(h.edits.history().undoCount(), 1u);
     EXPECT_EQ(h.edits.history().undoCaption(), "Rückgängig: Neue Wand");
     EXPECT_EQ(h.edits.history().undoKinds(),
-              (history::DocumentKinds{DocumentKind::Configuration, DocumentKind::Scene, DocumentKind::Sequence}));
+              (history::DocumentKinds{DocumentKind::Config, DocumentKind::Scene, DocumentKind::Sequence}));
 
     EXPECT_EQ(h.model.ChannelCount, 40);
     ASSERT_TRUE(h.edits.undo());

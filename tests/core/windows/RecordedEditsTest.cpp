@@ -1,6 +1,7 @@
 #include "core/files/FileHarness.h"
 #include "support/EngineHarness.h"
 #include "support/MainWindowFakes.h"
+#include "support/SavedDocuments.h"
 #include "support/ScriptedClock.h"
 #include "windows/ClosedColourWindow.h"
 #include "windows/SequencerPresenter.h"
@@ -64,18 +65,8 @@ struct EditsHarness : testing::EngineHarness {
     // The bytes the kind's saver writes now; the marks and names stay.
     std::string bytes(tinctara::DocumentKind kind)
     {
-        const std::uint16_t marks = model.DocumentFlags;
-        std::string* name = kind == Config     ? &model.ConfigFileName
-                            : kind == Scene    ? &model.SceneFileName
-                            : kind == Sequence ? &model.SequenceFileName
-                                               : &model.ColourTableFileName;
-        const std::string kept = *name;
-        *name = path("probe");
-        std::filesystem::remove(*name);
-        ShowFileCommands{{model, view, user, timer, root.string()}}.save(kind);
-        *name = kept;
-        model.DocumentFlags = marks;
-        return testing::readBytes(path("probe"));
+        ShowFileContext context{model, view, user, timer, root.string()};
+        return testing::savedBytes(context, kind, root);
     }
 
     std::filesystem::path root;
@@ -260,7 +251,7 @@ TEST(RecordedEditsFiles, AFailedLoadDropsOnlyTheKindsItAlreadyChanged)
 {
     EditsHarness h;
     {
-        RecordedEdit edit(h.edits.get(), "Patch Element 1", {history::DocumentKind::Configuration});
+        RecordedEdit edit(h.edits.get(), "Patch Element 1", {history::DocumentKind::Config});
         h.model.patch(1, Red) = 300;
         h.model.setDocument(DocumentFlag::ConfigChanged);
     }
@@ -306,7 +297,7 @@ TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
     EXPECT_GT(h.view.userColourRedraws, redraws);
 
     // A configuration put back lays the wall out anew, with its own patch.
-    h.edits->history().begin("Neue Wand", {DocumentKind::Configuration});
+    h.edits->history().begin("Neue Wand", {DocumentKind::Config});
     h.model.WallColumns = 2;
     h.model.WallRows = 1;
     BuildWall(h.model, h.view, h.user, WallBuildKind::NewOrEdited);
