@@ -1,5 +1,7 @@
 // OSC in the program: the listener started from the user's settings, its
-// datagrams read on the UI thread's event loop, and nothing read once stopped.
+// datagrams read on the UI thread's event loop, nothing read once stopped,
+// and what a datagram changed undone as a click's change is.
+#include "MainWindow.h"
 #include "ProgramControl.h"
 #include "ProgramFixture.h"
 
@@ -9,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QTest>
 
 #include <algorithm>
@@ -44,11 +47,18 @@ public:
             ::close(fd_);
         fd_ = -1;
     }
-    // An OSC message without arguments: the address padded to whole words, then ",".
-    void send(int port, std::string address)
+    // An OSC message: the address padded to whole words, the type tags
+    // likewise, then each integer big-endian.
+    void send(int port, std::string address, const std::vector<std::int32_t>& integers = {})
     {
         address.append(4 - address.size() % 4, '\0');
-        address.append(",\0\0\0", 4);
+        std::string tags = "," + std::string(integers.size(), 'i');
+        tags.append(4 - tags.size() % 4, '\0');
+        address += tags;
+        for (const std::int32_t value : integers) {
+            const std::uint32_t bits = htonl(static_cast<std::uint32_t>(value));
+            address.append(reinterpret_cast<const char*>(&bits), sizeof bits);
+        }
         sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -119,6 +129,41 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(int{program->model().SelectionCount}, 4);
         QCOMPARE(osc->counters().received, std::uint64_t{1});
+    }
+
+    // A colour sent from a desk is an edit like a click: the Edit menu names
+    // it and Ctrl+Z takes it back. The web remote and MIDI act through the
+    // same show control.
+    void aColourFromOscIsUndoneFromTheEditMenu()
+    {
+        LoopbackSocket desk;
+        int port = 0;
+        {
+            LoopbackSocket free;
+            port = free.port();
+        }
+        fixture_.settings.values["TINCTARA/Osc/Enabled"] = "1";
+        fixture_.settings.values["TINCTARA/Osc/Port"] = std::to_string(port);
+        auto program = fixture_.start();
+        QVERIFY(program);
+        testing::ProgramFixture::buildWall(*program, 2, 2);
+        const auto colours = program->model().ElementColours;
+        auto* undo = program->mainWindow().findChild<QAction*>(QStringLiteral("mnuRueckgaengig"));
+        QVERIFY(undo);
+
+        desk.send(port, "/tinctara/all");
+        QTRY_COMPARE(int{program->model().SelectionCount}, 4);
+        desk.send(port, "/tinctara/mix", {10, 20, 30, 40});
+        QTRY_COMPARE(undo->text(), QStringLiteral("Rückgängig: Farbe auf 4 Elemente"));
+        QCOMPARE(int{program->model().colour(Green, 4)}, 20);
+        QVERIFY(undo->isEnabled());
+
+        undo->trigger();
+        QCOMPARE(program->model().ElementColours, colours);
+        QCOMPARE(undo->text(), QStringLiteral("&Rückgängig"));
+        QVERIFY(!undo->isEnabled());
+        auto* redo = program->mainWindow().findChild<QAction*>(QStringLiteral("mnuWiederholen"));
+        QCOMPARE(redo->text(), QStringLiteral("Wiederholen: Farbe auf 4 Elemente"));
     }
 
     void aListenerThatCannotStartLeavesTheProgramRunning()
