@@ -86,6 +86,18 @@ void Play(Sequencer& s)
     PlaySequence(s);
 }
 
+// After playing the wall's cells and the colour window take clicks again.
+void unlockAfterPlaying(Sequencer& s)
+{
+    ShowModel& model = s.model;
+    for (int index = 0; index < model.ElementCount; ++index)
+        s.view.setWallCellEnabled(index, true, std::to_string(index + 1));
+    if (model.hasState(StateFlag::ColourWindowOpen))
+        s.view.setChildWindowEnabled(ChildWindow::Colour, true);
+    s.view.focusWallWindow();
+    Selection(model, s.view, s.user).reMark();
+}
+
 void StopSequence(Sequencer& s)
 {
     ShowModel& model = s.model;
@@ -106,13 +118,19 @@ void StopSequence(Sequencer& s)
     else if (model.CurrentStep < 1 || model.CurrentStep > model.StepCount)
         model.CurrentStep = 1;
     copyStepToWall(s, model.CurrentStep);
+    unlockAfterPlaying(s);
+}
 
-    for (int index = 0; index < model.ElementCount; ++index)
-        s.view.setWallCellEnabled(index, true, std::to_string(index + 1));
-    if (model.hasState(StateFlag::ColourWindowOpen))
-        s.view.setChildWindowEnabled(ChildWindow::Colour, true);
-    s.view.focusWallWindow();
-    Selection(model, s.view, s.user).reMark();
+void EndPlayingWithoutSteps(Sequencer& s)
+{
+    ShowModel& model = s.model;
+    model.clearState(StateFlag::SequencePlaying);
+    model.HoldCounter = 0;
+    model.BlendCounter = 0;
+    model.CurrentStep = 0;
+    unlockAfterPlaying(s);
+    s.view.setSequencerTimeFieldsEnabled(true);
+    s.view.setSequencerLabel(std::string("  ") + NoSequenceProgrammed);
 }
 
 void PressPlay(Sequencer& s)

@@ -36,6 +36,10 @@ void Play(Sequencer& sequencer);
 // Stops playback on the step the step field shows and puts that step on the wall.
 void StopSequence(Sequencer& sequencer);
 
+// The steps being played were taken away (an undo): the playing ends with
+// the wall as it stands, which takes clicks again.
+void EndPlayingWithoutSteps(Sequencer& sequencer);
+
 // The sequencer's "PLAY" and "STOP" buttons.
 void PressPlay(Sequencer& sequencer);
 void PressStop(Sequencer& sequencer);

@@ -102,6 +102,10 @@ void ShowFileCommands::showRestored(history::DocumentKinds kinds)
         // A step put back by undo may be past the end of what is left.
         if (model.CurrentStep > model.StepCount)
             model.CurrentStep = model.StepCount;
+        if (model.StepCount == 0 && model.hasState(StateFlag::SequencePlaying)) {
+            Sequencer sequencer{model, view, context_.user, context_.timer};
+            EndPlayingWithoutSteps(sequencer);
+        }
         ShowSequencerStep(model, view);
     }
     if (kinds.contains(history::DocumentKind::ColourTable) && model.hasState(StateFlag::ColourWindowOpen))

@@ -5,6 +5,7 @@
 #include "support/ClickTrack.h"
 #include "support/TimecodeFakes.h"
 #include "windows/SequencerPresenter.h"
+#include "windows/ShowFileCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -744,6 +745,60 @@ TEST(SequencerUndo, EachEditIsOneEntryThatGivesBackTheSavedFilesAndMarks)
             if (c.kinds.contains(kind))
                 EXPECT_TRUE(h.model.hasDocument(history::changedFlag(kind))) << static_cast<int>(kind);
     }
+}
+
+// An undo while the sequence plays changes the show as an edit would at that
+// moment: the ticks after it play the steps that stand. One that takes every
+// step away ends the playing, since nothing is left to play.
+TEST(SequencerUndo, AnUndoWhilePlayingActsFromTheNextTick)
+{
+    UndoHarness h;
+    h.recordRed(30);
+    h.retype(HoldField, "2");
+    h.press(Zero);
+    h.press(PlayButton);
+    h.tick(150);
+    ASSERT_TRUE(h.model.hasState(StateFlag::SequencePlaying));
+    ASSERT_TRUE(h.edits->undo());  // the hold time
+    ASSERT_TRUE(h.edits->undo());  // step 3
+    EXPECT_EQ(h.model.StepCount, 2);
+    EXPECT_TRUE(h.model.hasState(StateFlag::SequencePlaying));
+    h.tick(200);  // whatever was on its way finishes
+    for (int tick = 0; tick < 400; ++tick) {
+        h.tick();
+        ASSERT_GE(h.model.CurrentStep, 1);
+        ASSERT_LE(h.model.CurrentStep, 2);
+        ASSERT_GE(h.model.colour(Red, 1), 10) << tick;
+        ASSERT_LE(h.model.colour(Red, 1), 20) << tick;
+    }
+    ASSERT_TRUE(h.edits->redo());
+    bool thirdStepPlayed = false;
+    for (int tick = 0; tick < 400; ++tick) {
+        h.tick();
+        thirdStepPlayed = thirdStepPlayed || h.model.colour(Red, 1) == 30;
+    }
+    EXPECT_TRUE(thirdStepPlayed);
+
+    SequencerHarness empty;
+    ShowEdits edits(empty.model);
+    empty.sequencer.recordEdits(&edits);
+    ShowFileCommands files{{empty.model, empty.view, empty.user, empty.timer, {}}};
+    edits.onRestored([&files](history::DocumentKinds kinds) { files.showRestored(kinds); });
+    empty.recordRed(40);
+    empty.press(PlayButton);
+    empty.tick(5);
+    ASSERT_TRUE(edits.undo());
+    EXPECT_EQ(empty.model.StepCount, 0);
+    EXPECT_FALSE(empty.model.hasState(StateFlag::SequencePresent));
+    EXPECT_FALSE(empty.model.hasState(StateFlag::SequencePlaying));
+    EXPECT_EQ(empty.view.lastLabel(), std::string("  ") + NoSequenceProgrammed);
+    EXPECT_TRUE(empty.view.cellStates[0].first);
+    EXPECT_TRUE(empty.view.timeFieldsEnabled.back());
+    empty.tick(60);
+    EXPECT_EQ(empty.model.CurrentStep, 0);
+    ASSERT_TRUE(edits.redo());
+    EXPECT_EQ(empty.model.StepCount, 1);
+    EXPECT_FALSE(empty.model.hasState(StateFlag::SequencePlaying));
 }
 
 // Moving through the sequence, recalling a selection, a refused REC and a
