@@ -33,6 +33,7 @@ SequenceState takeSequence(const ShowModel& model)
     SequenceState state;
     state.StepCount = model.StepCount;
     state.sequencePresent = model.hasState(StateFlag::SequencePresent);
+    state.currentStep = model.CurrentStep;
     state.elements = model.elementsInUse();
     const int steps = std::min<int>(model.StepCount, StepSlots);
     state.colours.reserve(static_cast<std::size_t>(steps * Planes * state.elements));
@@ -94,6 +95,8 @@ void restoreSequence(ShowModel& model, const SequenceState& state)
     for (int slot = 0; slot < ElementSlots; ++slot)
         for (int group = 0; group < StoredSelectionGroups; ++group)
             model.SelectionMemory[selectionSlot(slot, group)] = state.selections[next++];
+    if (!model.hasState(StateFlag::SequencePlaying))
+        model.CurrentStep = state.currentStep;
     // The sequencer must stand on a step that exists.
     if (model.StepCount == 0)
         model.CurrentStep = 0;

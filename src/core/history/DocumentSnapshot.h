@@ -89,6 +89,12 @@ struct SceneState {
 // selection memories. The saver's "Speed" is the sequencer field's text, the
 // view's and not the model's. A restored step count or step needs the
 // sequencer's fields and the wall shown again.
+//
+// The step the sequencer stood on is put back with the steps, so that the
+// wall and the step shown after an undo or redo of a REC belong together
+// (with immediate apply the next button press stores the wall into that
+// step). Moving through the steps is no edit, so it is not compared; while a
+// sequence plays, the step is the playing's and stays.
 struct SequenceState {
     std::uint8_t StepCount = 0;
     bool sequencePresent = false;
@@ -96,7 +102,12 @@ struct SequenceState {
     std::vector<std::uint8_t> colours;                // [step-1][plane-1][element-1]
     std::vector<std::array<std::uint16_t, 2>> times;  // [step-1]: hold, blend
     std::vector<std::uint8_t> selections;             // memory slots 0..9, element slots 0..254
-    bool operator==(const SequenceState&) const = default;
+    std::uint8_t currentStep = 0;
+    bool operator==(const SequenceState& other) const
+    {
+        return StepCount == other.StepCount && sequencePresent == other.sequencePresent && elements == other.elements &&
+               colours == other.colours && times == other.times && selections == other.selections;
+    }
 };
 
 struct ColourTableState {

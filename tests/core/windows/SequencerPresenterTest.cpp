@@ -747,6 +747,34 @@ TEST(SequencerUndo, EachEditIsOneEntryThatGivesBackTheSavedFilesAndMarks)
     }
 }
 
+// With immediate apply the sequencer's buttons store the wall into the step
+// shown. After REC is undone and redone the sequencer must stand on the step
+// REC left, or the next press writes that picture over the step before it.
+TEST(SequencerUndo, UndoAndRedoOfRecPutTheSequencerBackOnItsStep)
+{
+    UndoHarness h;
+    h.model.setState(StateFlag::ImmediateApply);
+    {
+        RecordedEdit paint(h.edits.get(), "Farbe auf 1 Element", {history::DocumentKind::Scene});
+        h.setElement(1, 30, 0, 0, 0);
+    }
+    h.press(Rec);
+    ASSERT_EQ(h.model.CurrentStep, 3);
+    const auto recorded = h.files();
+
+    ASSERT_TRUE(h.edits->undo());
+    EXPECT_EQ(h.model.CurrentStep, 2);
+    ASSERT_TRUE(h.edits->undo());
+    ASSERT_TRUE(h.edits->redo());
+    ASSERT_TRUE(h.edits->redo());
+    EXPECT_EQ(h.model.CurrentStep, 3);
+    h.press(PlayButton);
+    h.press(StopButton);
+    EXPECT_EQ(h.model.stepColour(2, 1, Red), 20);
+    EXPECT_EQ(h.files(), recorded);
+    EXPECT_EQ(h.edits->history().undoCaption(), "Rückgängig: REC Schritt 3");
+}
+
 // An undo while the sequence plays changes the show as an edit would at that
 // moment: the ticks after it play the steps that stand. One that takes every
 // step away ends the playing, since nothing is left to play.
