@@ -41,7 +41,7 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     mainWindow_ = std::make_unique<MainWindow>(*this);
     showFiles_->recordEdits(&edits_);
     edits_.onChanged([this] { mainWindow_->showUndoEntries(); });
-    edits_.onRestored([this](history::DocumentKinds kinds) { showFiles_->showRestored(kinds); });
+    edits_.onRestored([this](const RestoredDocuments& restored) { showFiles_->showRestored(restored); });
     user_.setParentWindow(mainWindow_.get());
     view_.attachMainWindow(mainWindow_.get());
     presenter_ = std::make_unique<MainWindowPresenter>(MainWindowServices{

@@ -63,6 +63,7 @@ public:
     void showElementSelected(int index, bool selected) override { selectedLook[index] = selected; }
     void popUpEditMenu() override { ++editMenuPopUps; }
     void bringPatchWindowUp() override { ++patchWindowRaises; }
+    void refreshPatchWindow() override { ++patchWindowRefreshes; }
     void setColourWindowCaption(std::string_view caption) override { colourWindowCaption = caption; }
     void setColourWindowStatus(std::string_view text) override { colourWindowStatus = text; }
     void showUserColours() override { ++userColourRedraws; }
@@ -93,6 +94,7 @@ public:
     std::map<int, std::pair<bool, std::string>> cellStates;
     std::map<int, bool> selectedLook;  // the last look each cell was given
     int editMenuPopUps = 0;
+    int patchWindowRefreshes = 0;
     int patchWindowRaises = 0;
     std::string colourWindowCaption;
     std::string colourWindowStatus;

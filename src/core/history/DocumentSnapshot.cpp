@@ -154,6 +154,18 @@ DocumentSnapshot take(const ShowModel& model, DocumentKind kind)
     return DocumentSnapshot(ColourTableState{model.ColourNames, model.ColourLevels});
 }
 
+bool sameWall(const DocumentSnapshot& one, const DocumentSnapshot& other)
+{
+    const auto* a = std::get_if<ConfigurationState>(&one.state());
+    const auto* b = std::get_if<ConfigurationState>(&other.state());
+    if (!a || !b)
+        return false;
+    return a->WallName == b->WallName && a->WallColumns == b->WallColumns && a->WallRows == b->WallRows &&
+           a->ElementCount == b->ElementCount && a->wallPresent == b->wallPresent &&
+           a->ElementWidth == b->ElementWidth && a->ElementHeight == b->ElementHeight && a->WallZoom == b->WallZoom &&
+           a->ElementPositions == b->ElementPositions;
+}
+
 void restore(ShowModel& model, const DocumentSnapshot& snapshot)
 {
     std::visit(

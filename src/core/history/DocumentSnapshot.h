@@ -134,6 +134,10 @@ private:
 };
 
 DocumentSnapshot take(const ShowModel& model, DocumentKind kind);
+// Whether two configuration snapshots describe the same wall: size,
+// elements, their places and the name. Patch, corrections and DMX timing
+// aside.
+bool sameWall(const DocumentSnapshot& one, const DocumentSnapshot& other);
 // Puts the document back as it was taken; the other documents and the
 // *Changed and *New marks stay as they are (the history sets the marks).
 void restore(ShowModel& model, const DocumentSnapshot& snapshot);

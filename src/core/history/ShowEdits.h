@@ -3,9 +3,18 @@
 #include "history/UndoHistory.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tinctara {
+
+// What an undo or redo put back: the documents, and whether the wall itself
+// (its size, elements, places or name) is another now and must be laid out
+// anew. A patch or a correction put back leaves the wall's cells alone.
+struct RestoredDocuments {
+    history::DocumentKinds kinds;
+    bool wallChanged = false;
+};
 
 // The program's one undo history, as the windows and the menu reach it.
 // Whoever edits a document records it with a RecordedEdit; the menu asks
@@ -13,9 +22,9 @@ namespace tinctara {
 // which documents an undo or redo put back.
 class ShowEdits {
 public:
-    using Restored = std::function<void(history::DocumentKinds)>;
+    using Restored = std::function<void(const RestoredDocuments&)>;
 
-    explicit ShowEdits(ShowModel& model) : history_(model) {}
+    explicit ShowEdits(ShowModel& model) : model_(model), history_(model) {}
 
     history::UndoHistory& history() { return history_; }
     const history::UndoHistory& history() const { return history_; }
@@ -57,10 +66,15 @@ private:
     template <typename Step>
     bool step(history::DocumentKinds kinds, Step&& undoOrRedo)
     {
+        std::optional<history::DocumentSnapshot> configuration;
+        if (kinds.contains(history::DocumentKind::Config))
+            configuration = history::take(model_, history::DocumentKind::Config);
         if (!undoOrRedo())
             return false;
+        const bool wallChanged =
+            configuration && !history::sameWall(*configuration, history::take(model_, history::DocumentKind::Config));
         if (restored_)
-            restored_(kinds);
+            restored_({kinds, wallChanged});
         changed();
         return true;
     }
@@ -70,6 +84,7 @@ private:
             changed_();
     }
 
+    ShowModel& model_;
     history::UndoHistory history_;
     Restored restored_;
     std::function<void()> changed_;

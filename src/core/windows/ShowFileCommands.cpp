@@ -81,17 +81,20 @@ void ShowFileCommands::play()
     Play(sequencer);
 }
 
-void ShowFileCommands::showRestored(history::DocumentKinds kinds)
+void ShowFileCommands::showRestored(const RestoredDocuments& restored)
 {
     ShowModel& model = context_.model;
     ShowView& view = context_.view;
+    const history::DocumentKinds kinds = restored.kinds;
     const bool configuration = kinds.contains(history::DocumentKind::Config);
     if (configuration) {
-        if (model.hasState(StateFlag::WallPresent))
-            LayOutWall(model, view);
-        else
-            view.removeWallCells();
-        Selection(model, view, context_.user).reMark();
+        if (restored.wallChanged) {
+            if (model.hasState(StateFlag::WallPresent))
+                LayOutWall(model, view);
+            else
+                view.removeWallCells();
+            Selection(model, view, context_.user).reMark();
+        }
         if (model.hasState(StateFlag::PatchWindowOpen))
             view.refreshPatchWindow();
     }

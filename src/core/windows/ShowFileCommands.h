@@ -20,7 +20,7 @@ public:
     void play() override;
 
     // The windows show the documents an undo or redo put back, as after a load.
-    void showRestored(history::DocumentKinds kinds);
+    void showRestored(const RestoredDocuments& restored);
 
 private:
     ShowFileContext context_;

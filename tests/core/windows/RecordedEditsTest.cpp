@@ -49,7 +49,7 @@ struct EditsHarness : testing::EngineHarness {
         files.recordEdits(edits.get());
         colour.recordEdits(edits.get());
         sequencer.recordEdits(edits.get());
-        edits->onRestored([this](history::DocumentKinds kinds) { files.showRestored(kinds); });
+        edits->onRestored([this](const RestoredDocuments& restored) { files.showRestored(restored); });
     }
     ~EditsHarness()
     {
@@ -317,6 +317,23 @@ TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
     h.edits->redo();
     EXPECT_EQ(h.view.cells.size(), 2u);
     EXPECT_EQ(h.model.patch(2, Red), 400);
+
+    // A patch put back leaves the wall's cells and window as they are.
+    h.model.setState(StateFlag::PatchWindowOpen);
+    {
+        RecordedEdit edit(h.edits.get(), "Patch Element 1", {DocumentKind::Config});
+        h.model.patch(1, Red) = 7;
+    }
+    h.view.cells.clear();
+    const int removals = h.view.wallRemovals;
+    h.view.wallSize = {0, 0};
+    const int refreshes = h.view.patchWindowRefreshes;
+    h.edits->undo();
+    EXPECT_EQ(h.model.patch(1, Red), 1);
+    EXPECT_EQ(h.view.patchWindowRefreshes, refreshes + 1);
+    EXPECT_TRUE(h.view.cells.empty());
+    EXPECT_EQ(h.view.wallRemovals, removals);
+    EXPECT_EQ(h.view.wallSize, (std::pair<double, double>{0, 0}));
 }
 
 }  // namespace

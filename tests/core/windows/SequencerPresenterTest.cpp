@@ -811,7 +811,7 @@ TEST(SequencerUndo, AnUndoWhilePlayingActsFromTheNextTick)
     ShowEdits edits(empty.model);
     empty.sequencer.recordEdits(&edits);
     ShowFileCommands files{{empty.model, empty.view, empty.user, empty.timer, {}}};
-    edits.onRestored([&files](history::DocumentKinds kinds) { files.showRestored(kinds); });
+    edits.onRestored([&files](const RestoredDocuments& restored) { files.showRestored(restored); });
     empty.recordRed(40);
     empty.press(PlayButton);
     empty.tick(5);
