@@ -93,14 +93,16 @@ void ShowFileCommands::showRestored(const RestoredDocuments& restored)
                 LayOutWall(model, view);
             else
                 view.removeWallCells();
-            Selection(model, view, context_.user).reMark();
         }
         if (model.hasState(StateFlag::PatchWindowOpen))
             view.refreshPatchWindow();
     }
     if (configuration || kinds.contains(history::DocumentKind::Scene) ||
-        kinds.contains(history::DocumentKind::Sequence))
+        kinds.contains(history::DocumentKind::Sequence)) {
         ShowAllElementColours(model, view);
+        // Painted over, the selected cells must look selected again.
+        Selection(model, view, context_.user).reMark();
+    }
     if (kinds.contains(history::DocumentKind::Sequence)) {
         // A step put back by undo may be past the end of what is left.
         if (model.CurrentStep > model.StepCount)

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <ostream>
 
 namespace tinctara {
@@ -324,6 +325,8 @@ TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
         RecordedEdit edit(h.edits.get(), "Patch Element 1", {DocumentKind::Config});
         h.model.patch(1, Red) = 7;
     }
+    h.selection.addToSelection(1);
+    h.view.selectedLook.clear();
     h.view.cells.clear();
     const int removals = h.view.wallRemovals;
     h.view.wallSize = {0, 0};
@@ -334,6 +337,7 @@ TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
     EXPECT_TRUE(h.view.cells.empty());
     EXPECT_EQ(h.view.wallRemovals, removals);
     EXPECT_EQ(h.view.wallSize, (std::pair<double, double>{0, 0}));
+    EXPECT_EQ(h.view.selectedLook, (std::map<int, bool>{{1, true}}));  // repainted, then marked again
 }
 
 }  // namespace
