@@ -14,6 +14,7 @@ namespace tinctara {
 struct RestoredDocuments {
     history::DocumentKinds kinds;
     bool wallChanged = false;
+    std::string caption;  // "Rückgängig: CLR ALL", as the menu named the step
 };
 
 // The program's one undo history, as the windows and the menu reach it.
@@ -37,11 +38,11 @@ public:
 
     bool undo()
     {
-        return step(history_.undoKinds(), [this] { return history_.undo(); });
+        return step(history_.undoKinds(), history_.undoCaption(), [this] { return history_.undo(); });
     }
     bool redo()
     {
-        return step(history_.redoKinds(), [this] { return history_.redo(); });
+        return step(history_.redoKinds(), history_.redoCaption(), [this] { return history_.redo(); });
     }
 
     void begin(std::string caption, history::DocumentKinds kinds) { history_.begin(std::move(caption), kinds); }
@@ -64,7 +65,7 @@ public:
 
 private:
     template <typename Step>
-    bool step(history::DocumentKinds kinds, Step&& undoOrRedo)
+    bool step(history::DocumentKinds kinds, std::string caption, Step&& undoOrRedo)
     {
         std::optional<history::DocumentSnapshot> configuration;
         if (kinds.contains(history::DocumentKind::Config))
@@ -74,7 +75,7 @@ private:
         const bool wallChanged =
             configuration && !history::sameWall(*configuration, history::take(model_, history::DocumentKind::Config));
         if (restored_)
-            restored_({kinds, wallChanged});
+            restored_({kinds, wallChanged, std::move(caption)});
         changed();
         return true;
     }

@@ -107,11 +107,15 @@ void ShowFileCommands::showRestored(const RestoredDocuments& restored)
         // A step put back by undo may be past the end of what is left.
         if (model.CurrentStep > model.StepCount)
             model.CurrentStep = model.StepCount;
-        if (model.StepCount == 0 && model.hasState(StateFlag::SequencePlaying)) {
+        const bool playingEnded = model.StepCount == 0 && model.hasState(StateFlag::SequencePlaying);
+        if (playingEnded) {
             Sequencer sequencer{model, view, context_.user, context_.timer};
             EndPlayingWithoutSteps(sequencer);
         }
         ShowSequencerStep(model, view);
+        // The status line must not go on telling of the edit just taken back.
+        if (!playingEnded)
+            view.setSequencerLabel(restored.caption);
     }
     if (kinds.contains(history::DocumentKind::ColourTable) && model.hasState(StateFlag::ColourWindowOpen))
         view.showUserColours();

@@ -293,6 +293,10 @@ TEST(RecordedEditsShown, WhatAnUndoPutsBackIsShown)
     h.view.sequencerFields = {"", "", ""};
     h.edits->undo();
     EXPECT_EQ(h.view.sequencerFields, (std::array<std::string, 3>{" 1", "5", "1"}));
+    EXPECT_EQ(h.view.lastLabel(), "Rückgängig: CLR ALL");  // not "Die Sequenz wurde gelöscht."
+    h.edits->redo();
+    EXPECT_EQ(h.view.lastLabel(), "Wiederholen: CLR ALL");
+    h.edits->undo();
 
     // The colour table: the colour window's swatches.
     const int redraws = h.view.userColourRedraws;
