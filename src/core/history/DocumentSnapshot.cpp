@@ -109,35 +109,25 @@ std::size_t heapBytes(const std::string& text) { return text.capacity() > 15 ? t
 
 }  // namespace
 
-std::uint16_t changedFlag(DocumentKind kind)
-{
-    switch (kind) {
-    case DocumentKind::Config:
-        return DocumentFlag::ConfigChanged;
-    case DocumentKind::Scene:
-        return DocumentFlag::SceneChanged;
-    case DocumentKind::Sequence:
-        return DocumentFlag::SequenceChanged;
-    case DocumentKind::ColourTable:
-        return DocumentFlag::ColourTableChanged;
-    }
-    return 0;
-}
+namespace {
 
-std::uint16_t newFlag(DocumentKind kind)
-{
-    switch (kind) {
-    case DocumentKind::Config:
-        return DocumentFlag::ConfigNew;
-    case DocumentKind::Scene:
-        return DocumentFlag::SceneNew;
-    case DocumentKind::Sequence:
-        return DocumentFlag::SequenceNew;
-    case DocumentKind::ColourTable:
-        return DocumentFlag::ColourTableNew;
-    }
-    return 0;
-}
+// Each kind's marks in ShowModel::DocumentFlags, in the order of DocumentKind.
+struct DocumentMarks {
+    std::uint16_t isNew;
+    std::uint16_t changed;
+};
+constexpr std::array<DocumentMarks, DocumentKindCount> MarksOfKind{{
+    {DocumentFlag::ConfigNew, DocumentFlag::ConfigChanged},
+    {DocumentFlag::SceneNew, DocumentFlag::SceneChanged},
+    {DocumentFlag::SequenceNew, DocumentFlag::SequenceChanged},
+    {DocumentFlag::ColourTableNew, DocumentFlag::ColourTableChanged},
+}};
+
+}  // namespace
+
+std::uint16_t changedFlag(DocumentKind kind) { return MarksOfKind[static_cast<std::size_t>(kind)].changed; }
+
+std::uint16_t newFlag(DocumentKind kind) { return MarksOfKind[static_cast<std::size_t>(kind)].isNew; }
 
 DocumentSnapshot take(const ShowModel& model, DocumentKind kind)
 {
