@@ -78,6 +78,12 @@ void restoreConfiguration(ShowModel& model, const ConfigurationState& state)
 
 void restoreSequence(ShowModel& model, const SequenceState& state)
 {
+    // Where steps came or went (REC, CLR ALL, an effect) the sequencer goes
+    // back to the step it stood on then. Otherwise it stays where it is: the
+    // wall shows that step, and with immediate apply the next button press
+    // stores the wall into the step the sequencer stands on.
+    if (model.StepCount != state.StepCount && !model.hasState(StateFlag::SequencePlaying))
+        model.CurrentStep = state.currentStep;
     model.StepCount = state.StepCount;
     if (state.sequencePresent)
         model.setState(StateFlag::SequencePresent);
@@ -95,8 +101,6 @@ void restoreSequence(ShowModel& model, const SequenceState& state)
     for (int slot = 0; slot < ElementSlots; ++slot)
         for (int group = 0; group < StoredSelectionGroups; ++group)
             model.SelectionMemory[selectionSlot(slot, group)] = state.selections[next++];
-    if (!model.hasState(StateFlag::SequencePlaying))
-        model.CurrentStep = state.currentStep;
     // The sequencer must stand on a step that exists.
     if (model.StepCount == 0)
         model.CurrentStep = 0;

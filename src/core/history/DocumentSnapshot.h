@@ -90,11 +90,11 @@ struct SceneState {
 // view's and not the model's. A restored step count or step needs the
 // sequencer's fields and the wall shown again.
 //
-// The step the sequencer stood on is put back with the steps, so that the
-// wall and the step shown after an undo or redo of a REC belong together
-// (with immediate apply the next button press stores the wall into that
-// step). Moving through the steps is no edit, so it is not compared; while a
-// sequence plays, the step is the playing's and stays.
+// The step the sequencer stood on is put back with a different step count,
+// so that the wall and the step shown after an undo or redo of a REC belong
+// together (with immediate apply the next button press stores the wall into
+// that step). Moving through the steps is no edit, so it is not compared;
+// while a sequence plays, the step is the playing's and stays.
 struct SequenceState {
     std::uint8_t StepCount = 0;
     bool sequencePresent = false;

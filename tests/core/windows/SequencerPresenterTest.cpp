@@ -773,6 +773,21 @@ TEST(SequencerUndo, UndoAndRedoOfRecPutTheSequencerBackOnItsStep)
     EXPECT_EQ(h.model.stepColour(2, 1, Red), 20);
     EXPECT_EQ(h.files(), recorded);
     EXPECT_EQ(h.edits->history().undoCaption(), "Rückgängig: REC Schritt 3");
+
+    // The wall put into the step left, then the step before shown: undone,
+    // the sequencer stays on the step the wall shows, and the next press
+    // stores that picture where it came from.
+    UndoHarness moved;
+    moved.model.setState(StateFlag::ImmediateApply);
+    moved.setElement(1, 99, 0, 0, 0);
+    moved.press(Back);
+    ASSERT_EQ(moved.edits->history().undoCaption(), "Rückgängig: Szene in Schritt 2");
+    ASSERT_EQ(moved.model.colour(Red, 1), 10);
+    ASSERT_TRUE(moved.edits->undo());
+    EXPECT_EQ(moved.model.CurrentStep, 1);
+    moved.press(Forward);
+    EXPECT_EQ(moved.model.stepColour(1, 1, Red), 10);
+    EXPECT_EQ(moved.model.stepColour(2, 1, Red), 20);
 }
 
 // An undo while the sequence plays changes the show as an edit would at that
