@@ -3,7 +3,6 @@
 #include "history/UndoHistory.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 
 namespace tinctara {
@@ -25,7 +24,7 @@ class ShowEdits {
 public:
     using Restored = std::function<void(const RestoredDocuments&)>;
 
-    explicit ShowEdits(ShowModel& model) : model_(model), history_(model) {}
+    explicit ShowEdits(ShowModel& model) : history_(model) {}
 
     history::UndoHistory& history() { return history_; }
     const history::UndoHistory& history() const { return history_; }
@@ -38,11 +37,13 @@ public:
 
     bool undo()
     {
-        return step(history_.undoKinds(), history_.undoCaption(), [this] { return history_.undo(); });
+        return step({history_.undoKinds(), history_.undoChangesWall(), history_.undoCaption()},
+                    [this] { return history_.undo(); });
     }
     bool redo()
     {
-        return step(history_.redoKinds(), history_.redoCaption(), [this] { return history_.redo(); });
+        return step({history_.redoKinds(), history_.redoChangesWall(), history_.redoCaption()},
+                    [this] { return history_.redo(); });
     }
 
     void begin(std::string caption, history::DocumentKinds kinds) { history_.begin(std::move(caption), kinds); }
@@ -65,17 +66,12 @@ public:
 
 private:
     template <typename Step>
-    bool step(history::DocumentKinds kinds, std::string caption, Step&& undoOrRedo)
+    bool step(const RestoredDocuments& restored, Step&& undoOrRedo)
     {
-        std::optional<history::DocumentSnapshot> configuration;
-        if (kinds.contains(history::DocumentKind::Config))
-            configuration = history::take(model_, history::DocumentKind::Config);
         if (!undoOrRedo())
             return false;
-        const bool wallChanged =
-            configuration && !history::sameWall(*configuration, history::take(model_, history::DocumentKind::Config));
         if (restored_)
-            restored_({kinds, wallChanged, std::move(caption)});
+            restored_(restored);
         changed();
         return true;
     }
@@ -85,7 +81,6 @@ private:
             changed_();
     }
 
-    ShowModel& model_;
     history::UndoHistory history_;
     Restored restored_;
     std::function<void()> changed_;

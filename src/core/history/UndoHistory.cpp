@@ -181,6 +181,13 @@ DocumentKinds UndoHistory::kindsOf(const Entry& entry)
     return kinds;
 }
 
+bool UndoHistory::changesWall(const Entry& entry)
+{
+    return std::any_of(entry.changes.begin(), entry.changes.end(), [](const Change& change) {
+        return change.kind == DocumentKind::Config && !sameWall(change.before, change.after);
+    });
+}
+
 bool UndoHistory::undo()
 {
     if (!canUndo())

@@ -62,6 +62,10 @@ public:
     // The documents the next undo or redo restores (empty when it cannot).
     DocumentKinds undoKinds() const { return canUndo() ? kindsOf(done_.back()) : DocumentKinds{}; }
     DocumentKinds redoKinds() const { return canRedo() ? kindsOf(undone_.back()) : DocumentKinds{}; }
+    // Whether the next undo or redo puts back another wall (size, elements,
+    // places or name), whose cells must then be laid out anew.
+    bool undoChangesWall() const { return canUndo() && changesWall(done_.back()); }
+    bool redoChangesWall() const { return canRedo() && changesWall(undone_.back()); }
 
     // The document of this kind now stands as in its file.
     void documentSaved(DocumentKind kind);
@@ -105,6 +109,7 @@ private:
     std::uint64_t& version(DocumentKind kind) { return versions_[static_cast<std::size_t>(kind)]; }
     static std::size_t bytesOf(const Entry& entry);
     static DocumentKinds kindsOf(const Entry& entry);
+    static bool changesWall(const Entry& entry);
 
     ShowModel& model_;
     std::size_t byteLimit_;
