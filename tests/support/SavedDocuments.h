@@ -2,6 +2,7 @@
 
 #include "files/ShowFiles.h"
 #include "history/DocumentSnapshot.h"
+#include "windows/ShowFileCommands.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,6 @@ namespace tinctara::testing {
 inline std::string savedBytes(ShowFileContext& context, history::DocumentKind kind, const std::filesystem::path& folder)
 {
     ShowModel& model = context.model;
-    const ShowModel kept = model;
     const std::filesystem::path path = folder / "probe";
     std::filesystem::remove(path);
     using history::DocumentKind;
@@ -27,28 +27,14 @@ inline std::string savedBytes(ShowFileContext& context, history::DocumentKind ki
                         : kind == DocumentKind::Scene    ? &model.SceneFileName
                         : kind == DocumentKind::Sequence ? &model.SequenceFileName
                                                          : &model.ColourTableFileName;
+    const std::string keptName = *name;
+    const std::uint16_t keptMarks = model.DocumentFlags;
     *name = path.string();
     model.setState(StateFlag::SilentFileOp);
-    switch (kind) {
-    case DocumentKind::Config:
-        SaveConfiguration(context);
-        break;
-    case DocumentKind::Scene:
-        SaveScene(context);
-        break;
-    case DocumentKind::Sequence:
-        SaveSequence(context);
-        break;
-    case DocumentKind::ColourTable:
-        SaveColourTable(context);
-        break;
-    }
+    ShowFileCommands(context).save(kind);
     model.clearState(StateFlag::SilentFileOp);
-    model.ConfigFileName = kept.ConfigFileName;
-    model.SceneFileName = kept.SceneFileName;
-    model.SequenceFileName = kept.SequenceFileName;
-    model.ColourTableFileName = kept.ColourTableFileName;
-    model.DocumentFlags = kept.DocumentFlags;
+    *name = keptName;
+    model.DocumentFlags = keptMarks;
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
