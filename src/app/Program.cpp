@@ -56,8 +56,19 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
     dmxTest_ = std::make_unique<DmxTestPresenter>(*model_, user_, *selection_);
     output_->engine().watchChannels(dmxTest_->monitoredChannels());
     view_.attachWindowStates(&sequencerState_, dmxTest_.get());
+    playUnit_ = std::make_unique<PlayUnitTransfer>(
+        PlayUnitTransfer::Services{*model_, view_, user_, sender, sendToMergerTimer_, ports_});
+    QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
+    remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
+    control_ = std::make_unique<ProgramControl>(*this);
+    input_ = std::make_unique<ProgramInput>(*this);
+    music_ = std::make_unique<ProgramMusic>(*this);
+    timecode_ = std::make_unique<ProgramTimecode>(*this, setup_.artNetTimecodePort);
+    sequencer_->watchInput(&input_->frame());
+    sequencer_->watchTimecode(timecode_.get());
     // The sender's thread asks for each tick through an eventfd; the tick runs here,
     // on the UI thread, between window events, and the wall shows it in the same pass.
+    // Connected last: the handler uses every part made above.
     tickNotifier_ = std::make_unique<QSocketNotifier>(output_->tickRequests().fd(), QSocketNotifier::Read);
     QObject::connect(tickNotifier_.get(), &QSocketNotifier::activated, [this] {
         output_->tickRequests().take();
@@ -73,20 +84,13 @@ Program::Program(ProgramSetup setup) : setup_(std::move(setup))
         view_.paintChangesNow();
         control_->showChanged();
     });
-    playUnit_ = std::make_unique<PlayUnitTransfer>(
-        PlayUnitTransfer::Services{*model_, view_, user_, sender, sendToMergerTimer_, ports_});
-    QObject::connect(&sendToMergerTimer_.timer(), &QTimer::timeout, [this] { playUnit_->timSendToMerger_Timer(); });
-    remote_ = std::make_unique<ProgramRemote>(*this, setup_.remoteServer);
-    control_ = std::make_unique<ProgramControl>(*this);
-    input_ = std::make_unique<ProgramInput>(*this);
-    music_ = std::make_unique<ProgramMusic>(*this);
-    timecode_ = std::make_unique<ProgramTimecode>(*this, setup_.artNetTimecodePort);
-    sequencer_->watchInput(&input_->frame());
-    sequencer_->watchTimecode(timecode_.get());
 }
 
 Program::~Program()
 {
+    // No tick may run while the parts it uses go: stopping an audio input
+    // or a server can turn the event loop once more.
+    tickNotifier_.reset();
     preview_.reset();
     timecode_.reset();
     control_.reset();
