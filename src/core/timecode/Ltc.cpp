@@ -73,7 +73,10 @@ std::optional<LtcFrame> LtcDecoder::read()
         frame.reverse = ext.reverse != 0;
         const double length = static_cast<double>(std::max<ltc_off_t>(1, ext.off_end - ext.off_start + 1));
         frame.rate = ext.ltc.dfbit ? TimecodeRate::DropFrame2997 : nearestRate(length, sampleRate_);
-        if (isValid(frame.time, frame.rate))
+        // Offsets that end after the samples fed, or start after their end,
+        // come from a signal that is no LTC; such a frame cannot be timed.
+        const bool timed = frame.startSample <= frame.endSample && frame.endSample < position_;
+        if (timed && isValid(frame.time, frame.rate))
             return frame;
     }
     return std::nullopt;

@@ -27,7 +27,8 @@ struct LtcFrame {
 
 // Reads LTC from mono samples (-1..1) at a sample rate, through libltc. The
 // decoder follows the speed by itself; `expected` only sets where it starts
-// looking. A frame whose label does not exist at its rate is dropped.
+// looking. A frame whose label does not exist at its rate, or whose offsets
+// do not lie within the samples fed, is dropped.
 // Feeding allocates nothing.
 class LtcDecoder {
 public:

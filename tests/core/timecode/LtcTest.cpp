@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -67,6 +69,24 @@ TEST(Ltc, EveryEncodedFrameComesBackInOrder)
             previousEnd = frames[i].endSample;
         }
     }
+}
+
+// Bytes the fuzzer found, as it feeds them (unsigned 8-bit at 8 kHz, 512 at
+// a time): the decoder reported a frame ending after the last sample fed.
+TEST(Ltc, EveryFrameLiesWithinTheSamplesFed)
+{
+    std::ifstream in(std::filesystem::path(TINCTARA_TEST_DATA_DIR) / "ltc" / "late_end_8k.u8", std::ios::binary);
+    std::vector<float> samples;
+    for (int byte = in.get(); byte != EOF; byte = in.get())
+        samples.push_back((static_cast<float>(byte) - 128.0f) / 128.0f);
+    ASSERT_FALSE(samples.empty());
+    LtcDecoder decoder(8000);
+    const std::span<const float> all(samples);
+    for (std::size_t at = 0; at < all.size(); at += 512)
+        decoder.feed(all.subspan(at, std::min<std::size_t>(512, all.size() - at)), [&](const LtcFrame& frame) {
+            EXPECT_LE(frame.startSample, frame.endSample);
+            EXPECT_LT(frame.endSample, decoder.position());
+        });
 }
 
 TEST(Ltc, NoiseAndSilenceGiveNoFrames)
